@@ -1,0 +1,33 @@
+# Thin wrapper over CMake.
+#   make run    build, then run the bundled example with every report
+#   make test   build normally and with the sanitizers, run every test in both
+#   make bench  build optimised and run the benchmarks
+GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+EXAMPLE ?= examples/500kv_flat.dat
+
+.PHONY: all build build-asan run test bench clean
+
+all: build
+
+build:
+	cmake -S . -B build $(GENERATOR) -DCMAKE_BUILD_TYPE=Release
+	cmake --build build -j $(JOBS)
+
+build-asan:
+	cmake -S . -B build-asan $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DBRENLOW_SANITIZE=ON
+	cmake --build build-asan -j $(JOBS)
+
+run: build
+	cd build && ./tesk31 ../$(EXAMPLE) example.prt example.dif
+	@echo "Print file: build/example.prt   DIF file: build/example.dif"
+
+test: build build-asan
+	cd build && ctest --output-on-failure -j $(JOBS)
+	cd build-asan && ctest --output-on-failure -j $(JOBS)
+
+bench: build
+	@for b in build/bench/bench_*; do echo "== $$b"; $$b; done
+
+clean:
+	rm -rf build build-asan
