@@ -1,0 +1,22 @@
+#pragma once
+// Maxwell potential coefficients with ground images, their inversion, the
+// bundle charges and the maximum bundle surface gradients.
+
+#include <array>
+
+#include "driver/problem_data.hpp"
+
+// 50 by 50 single-precision storage, column after column: element (r, c),
+// 1-based, at index (c - 1) * 50 + (r - 1).
+using Matrix = std::array<real, max_groups * max_groups>;
+
+// Inverts the leading n by n block in place (Gauss-Jordan, full pivoting).
+// Returns false when the matrix proved singular (a zero pivot, or the
+// search found no usable pivot and the routine left early); the block then
+// holds whatever the elimination left in it.
+bool ztmxinvr(Matrix& matrix, integer n);
+
+// Fills calcgrad, qreal and qimag of every group; on a line with AC and DC
+// groups advances every AC phangle through one cycle in place. Returns
+// false when the potential coefficient matrix was singular.
+bool ztmxgrad(Inputs& inputs);
