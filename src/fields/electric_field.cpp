@@ -1,0 +1,102 @@
+#include "fields/electric_field.hpp"
+
+#include <cmath>
+
+#include "fields/field_ellipse.hpp"
+
+namespace {
+
+constexpr real potential_factor = 1.8e10f;        // 1 / (2 pi e0), m/F
+constexpr real volts_per_kilovolt = 1000.0f;
+constexpr real smallest_normal = 1.1754944e-38f;
+
+}  // namespace
+
+void ztelefld(const Inputs& inputs, Outputs& outputs) {
+  using namespace fields;
+  const int n = group_count(inputs.nphases + inputs.nearth);
+  const real x = inputs.xpoint;
+  const real h = inputs.evalht;
+
+  // Phasor sums over every bundle charge and its image below the ground.
+  real ex_re = 0, ex_im = 0, ey_re = 0, ey_im = 0, v_re = 0, v_im = 0;
+  for (int i = 0; i < n; ++i) {
+    const real qr = inputs.qreal[i];
+    const real qi = inputs.qimag[i];
+    const real dx = x - inputs.xcond[i];
+    const real dy1 = inputs.ycond[i] - h;
+    const real dy2 = inputs.ycond[i] + h;
+    const real d1 = (dy1 * dy1 + dx * dx) / potential_factor;
+    const real d2 = (dy2 * dy2 + dx * dx) / potential_factor;
+    ex_re += qr * dx / d1 - qr * dx / d2;
+    ex_im += qi * dx / d1 - qi * dx / d2;
+    ey_re += qr * (-dy1) / d1 - qr * dy2 / d2;
+    ey_im += qi * (-dy1) / d1 - qi * dy2 / d2;
+    // The potential is measured against the ground: none at height 0.
+    if (h >= smallest_normal) {
+      const real r1 = std::sqrt(dx * dx + dy1 * dy1);
+      const real r2 = std::sqrt(dx * dx + dy2 * dy2);
+      v_re = (v_re + std::log(r1 / h) * (qr * potential_factor)) - std::log(r2 / h) * (qr * potential_factor);
+      v_im = (v_im + std::log(r1 / h) * (qi * potential_factor)) - std::log(r2 / h) * (qi * potential_factor);
+    }
+  }
+
+  ElectricFieldResults& out = outputs.electric;
+  out.efx = std::sqrt(ex_re * ex_re + ex_im * ex_im) / volts_per_kilovolt;
+  out.efpot = std::sqrt(v_re * v_re + v_im * v_im);
+  const real tx = ex_re == 0 ? half_pi : std::atan2(ex_im, ex_re);
+  out.efy = std::sqrt(ey_re * ey_re + ey_im * ey_im) / volts_per_kilovolt;
+  if (ey_re == 0) ey_re = smallest_normal;
+  const real ty = std::atan2(ey_im, ey_re);
+
+  const Ellipse ellipse = field_ellipse(out.efx, out.efy, tx, ty);
+  out.efmax = ellipse.max;
+  out.efthetax = tx / degrees_to_radians;
+  out.efthetay = ty / degrees_to_radians;
+  out.eftheta = ellipse.direction / degrees_to_radians;
+  // A direction is an axis: one below the horizontal is the same axis 180 degrees on.
+  if (out.eftheta < 0) out.eftheta += 180.0f;
+}
+
+void print_electric_field_report(Problem& problem, record::Writer& print, record::Writer& console) {
+  Inputs& inputs = problem.inputs;
+  const RunData& run = problem.run;
+  // English pages print lengths in feet and diameters in inches; fields stay metric.
+  const bool english = run.units != 0;
+  const auto feet = [english](real metres) { return english ? metres / metres_per_foot : metres; };
+  const auto inches = [english](real mm) { return english ? mm / mm_per_inch : mm; };
+
+  inputs.rainflag = true;
+  inputs.evalht = run.efheight;
+
+  print.write("('1ELECTRIC FIELD CALCULATIONS',//)");
+  print.write("(2(1X,A72,/),14X,'DIST. FROM',12X,"
+              "       'MAXIMUM   SUBCON.   NO. OF     PHASE',/,14X,"
+              "       ' REFERENCE    HEIGHT  GRADIENT   DIAM.    SUBCON.',"
+              "       '    ANGLE',/,17X,A4,8X,A4,3X,'(KV/CM)',4X,A4,15X,"
+              "       '(DEGREES)',/)",
+              {run.title[0], run.title[1], run.distunit, run.distunit, run.diamunit});
+  const int n = fields::group_count(inputs.nphases + inputs.nearth);
+  for (int i = 0; i < n; ++i)
+    print.write("(1X,A8,4X,F9.2,6X,F6.2,2F9.2,I10,5X,F6.1)",
+                {run.condname[i], feet(inputs.xcond[i]), feet(inputs.ycond[i]), inputs.gradient[i],
+                 inches(inputs.subdiam[i]), inputs.nsub[i], inputs.phangle[i]});
+
+  print.write("(/,' SENSOR HT. =',F5.1,1X,A4,/)", {feet(inputs.evalht), run.distunit});
+  print.write("(' DIST FROM',/,' REFERENCE',7X,'E-FIELD',9X,"
+              "      'THETA',7X,'EY-FIELD',8X,'THETAY',8X,'EX-FIELD',7X,"
+              "      'THETAX',3X,'SPACE POTENTIAL',/,5X,A4,6X,'(KV/METER)',6X,"
+              "      '(DEGREES)',4X,'(KV/METER)',6X,'(DEGREES)',5X,'(KV/METER)',"
+              "      5X,'(DEGREES)',5X,'(VOLTS)',/)",
+              {run.distunit});
+  const int npoints = run.npoints < 0 ? 0 : (run.npoints > max_points ? max_points : run.npoints);
+  const ElectricFieldResults& ef = problem.outputs.electric;
+  for (int p = 0; p < npoints; ++p) {
+    inputs.xpoint = run.latpts[p];
+    ztelefld(inputs, problem.outputs);
+    print.write("(1X,F8.1,3(6X,F8.3,6X,F9.1),6X,F8.1)",
+                {report_distance(inputs.xpoint, english), ef.efmax, ef.eftheta, ef.efy, ef.efthetay, ef.efx,
+                 ef.efthetax, ef.efpot});
+  }
+  console.write("(' ELECTRIC FIELD REPORT')");
+}

@@ -1,0 +1,80 @@
+#include "fields/magnetic_field.hpp"
+
+#include <cmath>
+
+#include "fields/field_ellipse.hpp"
+
+namespace {
+
+constexpr real gauss_factor = 2.0f;  // I kA at r m gives 2 I / r gauss
+
+// Phase of a component in radians, from -90 to 270 degrees.
+real component_phase(real re, real im) {
+  real phase = re == 0 ? fields::half_pi : std::atan(im / re);
+  if (re < 0) phase = phase + fields::pi;
+  return phase;
+}
+
+}  // namespace
+
+void ztmagfld(const Inputs& inputs, Outputs& outputs) {
+  using namespace fields;
+  // Only the energized groups carry current; earth wires and images carry none.
+  const int n = group_count(inputs.nphases);
+  const real x = inputs.xpoint;
+  const real h = inputs.evalht;
+
+  real bx_re = 0, bx_im = 0, by_re = 0, by_im = 0;
+  for (int i = 0; i < n; ++i) {
+    real alpha = inputs.phangle[i] * degrees_to_radians;
+    const real dx = x - inputs.xcond[i];
+    const real dy = inputs.ycond[i] - h;
+    const real r2 = dy * dy + dx * dx;
+    // The current of a negative DC pole flows the other way.
+    if (inputs.volts[i] <= 0 && !inputs.acflag[i]) alpha = -pi;
+    const real i2 = gauss_factor * inputs.current[i];
+    bx_re += i2 * dy * std::cos(alpha) / r2;
+    bx_im += i2 * dy * std::sin(alpha) / r2;
+    by_re += i2 * dx * std::cos(alpha) / r2;
+    by_im += i2 * dx * std::sin(alpha) / r2;
+  }
+
+  MagneticFieldResults& out = outputs.magnetic;
+  out.mfx = std::sqrt(bx_re * bx_re + bx_im * bx_im);
+  const real tx = component_phase(bx_re, bx_im);
+  out.mfy = std::sqrt(by_re * by_re + by_im * by_im);
+  const real ty = component_phase(by_re, by_im);
+
+  const Ellipse ellipse = field_ellipse(out.mfx, out.mfy, tx, ty);
+  out.mfmax = ellipse.max;
+  out.mfthetax = tx / degrees_to_radians;
+  out.mfthetay = ty / degrees_to_radians;
+  out.mftheta = ellipse.direction / degrees_to_radians;
+}
+
+void print_magnetic_field_report(Problem& problem, record::Writer& print, record::Writer& console) {
+  Inputs& inputs = problem.inputs;
+  const RunData& run = problem.run;
+  // English pages print lengths in feet; flux densities stay in gauss.
+  const bool english = run.units != 0;
+
+  inputs.rainflag = true;
+  inputs.evalht = run.mfheight;
+
+  print.write("('1MAGNETIC FIELD CALCULATIONS',//)");
+  print.write("(/,' SENSOR HT. =',F5.1,1X,A4,/)", {report_distance(inputs.evalht, english), run.distunit});
+  print.write("(' DIST FROM',/,' REFERENCE',3X,'B-FIELD',6X,"
+              "      'THETA',4X,'BY-FIELD',5X,'THETAY',4X,'BX-FIELD',5X,"
+              "      'THETAX',/,5X,A4,4X,'(GAUSS)',2(16X,'(GAUSS)'),/)",
+              {run.distunit});
+  const int npoints = run.npoints < 0 ? 0 : (run.npoints > max_points ? max_points : run.npoints);
+  const MagneticFieldResults& mf = problem.outputs.magnetic;
+  for (int p = 0; p < npoints; ++p) {
+    inputs.xpoint = run.latpts[p];
+    ztmagfld(inputs, problem.outputs);
+    print.write("(1X,F8.1,1X,F12.8,F10.1,2(F13.8,F9.1))",
+                {report_distance(inputs.xpoint, english), mf.mfmax, mf.mftheta, mf.mfy, mf.mfthetay, mf.mfx,
+                 mf.mfthetax});
+  }
+  console.write("(' MAGNETIC FIELD REPORT')");
+}
