@@ -1,0 +1,124 @@
+#include "corona/radio.hpp"
+
+#include <array>
+#include <cmath>
+
+#include "corona/counts.hpp"
+
+namespace {
+
+constexpr real no_level = -9999.0f;  // start value of the line level
+
+// Ground-wave attenuation at numerical distance p.
+real attenuation(real p) { return (0.3f * p + 2.0f) / (0.6f * (p * p) + (p + 2.0f)); }
+
+// The three field terms of the reference geometry whose generation level a
+// bundle's formula gives: a bundle `height` metres up seen from a point at
+// a * lambda / (2 pi) metres over ground of conductivity 4.
+struct ReferenceTerms {
+  real b, d, f;
+};
+
+ReferenceTerms reference_terms(real a, real height, real p_factor, real lambda) {
+  const real p = p_factor / (lambda * lambda);
+  return {height / (a * a), (1.0f / a) * height, attenuation(p) * (1.0f / a) * height};
+}
+
+}  // namespace
+
+void ztradio(const Inputs& inputs, Outputs& outputs) {
+  RadioResults& ri = outputs.radio;
+  const real f = inputs.evalfreq;
+  const real h = inputs.evalht;
+  ri.ril50 = no_level;
+  const real lambda = 300.0f / f;
+
+  const ReferenceTerms ac_ref = reference_terms(0.44068f * f, 13.7f, 276.16f, lambda);
+  const ReferenceTerms dc_ref = reference_terms(0.37757f * f, 11.9f, 236.6f, lambda);
+
+  const int groups = energized_groups(inputs);
+  for (int i = 0; i < groups; ++i) {
+    const real y = inputs.ycond[i];
+    const real dy = y - h;
+    const real dx = inputs.xpoint - inputs.xcond[i];
+    const real r = std::sqrt(dy * dy + dx * dx);
+
+    const real log_10f = std::log10(10.0f * f);
+    const real spectrum = 10.0f * (1.0f - log_10f * log_10f);
+    const real g = inputs.gradient[i];
+    const real d = inputs.subdiam[i];
+    const bool ac = inputs.acflag[i];
+
+    // Generation level of the bundle.
+    real gen;
+    if (ac) {
+      gen = (120.0f * std::log10(g / 17.56f) + 48.0f) + 40.0f * std::log10(d / 35.1f);
+      gen = gen + spectrum;
+      gen = gen + 24.0f;
+      gen = gen + inputs.altitude / 300.0f;
+    } else {
+      // A negative pole is 4 dB quieter than a positive one.
+      const real g_abs = g < 0.0f ? -g : g;
+      const real offset = g < 0.0f ? -4.0f : 0.0f;
+      gen = (86.0f * std::log10(g_abs / 27.25f) + 60.5f) + 40.0f * std::log10(d / 46.2f);
+      gen = gen + spectrum;
+      gen = gen + offset;
+      gen = gen + inputs.altitude / 300.0f;
+      if (inputs.rainflag) gen = gen - 6.0f;
+    }
+
+    // Field terms at the point; beyond the limit distance the direct term
+    // falls with the square of the distance.
+    const real kr = f * 0.020944f * r;
+    const real u = 1.0f / kr;
+    real t1 = y * u;
+    const real limit = h * 12.0f * y / lambda;
+    if (r > limit) t1 = t1 * limit / r;
+    const real p = (r * 52.5f) / ((lambda * lambda) * inputs.gndcond);
+    const real t2 = attenuation(p) * u * y;
+    const real t3 = (u * u) * y;
+
+    const ReferenceTerms& ref = ac ? ac_ref : dc_ref;
+    real level = (gen - 10.0f * std::log10(ref.b * ref.b + (ref.d * ref.d + ref.f * ref.f))) +
+                 10.0f * std::log10(t3 * t3 + (t1 * t1 + t2 * t2));
+    if (ac && !inputs.rainflag) level = level - 24.0f;
+
+    ri.ricond[i] = level;
+    // The line level is the loudest group: the first of equal levels
+    // stands, and a not-a-number level never wins.
+    if (level > ri.ril50) ri.ril50 = level;
+  }
+  if (inputs.rainflag) ri.ril50 = ri.ril50 - 7.0f;
+}
+
+void print_radio_report(Problem& problem, record::Writer& print, record::Writer& console) {
+  Inputs& inputs = problem.inputs;
+  const RunData& run = problem.run;
+  const bool english = run.units != 0;
+
+  std::array<record::Item, freqtab.size() + 1> heading;
+  for (std::size_t k = 0; k < freqtab.size(); ++k) heading[k] = freqtab[k];
+  heading[freqtab.size()] = run.distunit.view();
+
+  inputs.evalht = run.riheight;
+  for (const bool rain : {true, false}) {
+    inputs.rainflag = rain;
+    print.write(rain ? "('1RADIO NOISE CALCULATION - 5KHZ BAND WIDTH',               ' - RAIN',//)"
+                     : "('1RADIO NOISE CALCULATION - 5KHZ BAND WIDTH',               ' - FAIR',//)");
+    print.write("(48X,'* * * * * L50 * * * * *',/,           '  DIST FROM',           37X,'* * * * * FREQUENCY, MHZ * * * * *',/,           '  REFERENCE',/,9X,13F9.3,/,3X,'(',A4,')',           13(5X,'(DB)'),/)",
+                heading);
+
+    for (int j = 0; j < lateral_points(run); ++j) {
+      inputs.xpoint = run.latpts[j];
+      std::array<record::Item, freqtab.size() + 1> line;
+      line[0] = report_distance(inputs.xpoint, english);
+      for (std::size_t k = 0; k < freqtab.size(); ++k) {
+        inputs.evalfreq = freqtab[k];
+        ztradio(inputs, problem.outputs);
+        line[k + 1] = problem.outputs.radio.ril50;
+      }
+      print.write("(14F9.1)", line);
+    }
+  }
+  console.write("(' RADIO INTERFERENCE REPORT')");
+}

@@ -1,0 +1,82 @@
+#include "corona/tv.hpp"
+
+#include <array>
+#include <cmath>
+
+#include "corona/counts.hpp"
+
+namespace {
+
+constexpr real not_modelled = -999.9f;  // DC bundles, and the start value of the line level
+constexpr real reference_distance = 61.0f;
+
+// Change of level from the reference distance to distance r when the level
+// falls 20 dB per decade inside the transition distance rc and 40 dB per
+// decade beyond it.
+real distance_correction(real r, real rc) {
+  if (rc >= reference_distance) {
+    if (r <= rc) return 20.0f * std::log10(reference_distance / r);
+    return 20.0f * std::log10(reference_distance / rc) + 40.0f * std::log10(rc / r);
+  }
+  if (r < rc) return 40.0f * std::log10(reference_distance / rc) + 20.0f * std::log10(rc / r);
+  return 40.0f * std::log10(reference_distance / r);
+}
+
+}  // namespace
+
+void zttv(const Inputs& inputs, Outputs& outputs) {
+  TvResults& tv = outputs.tv;
+  const real f = inputs.evalfreq;
+  const real h = inputs.evalht;
+  tv.tvl50 = not_modelled;
+  const int groups = energized_groups(inputs);
+  for (int i = 0; i < groups; ++i) {
+    real level = not_modelled;
+    if (inputs.acflag[i]) {
+      const real y = inputs.ycond[i];
+      const real dy = y - h;
+      const real dx = inputs.xpoint - inputs.xcond[i];
+      const real r = std::sqrt(dy * dy + dx * dx);
+      const real rc = ((y * h) * f) * 0.04f;
+      real gen = ((120.0f * std::log10(inputs.gradient[i] / 16.3f) + 10.0f) +
+                  40.0f * std::log10(inputs.subdiam[i] / 30.4f)) +
+                 20.0f * std::log10(75.0f / f);
+      gen = gen + inputs.altitude / 300.0f;
+      level = gen + distance_correction(r, rc);
+    }
+    tv.tvcond[i] = level;
+    // The line level is the loudest AC group; a marker or a not-a-number
+    // level never wins.
+    if (level > tv.tvl50) tv.tvl50 = level;
+  }
+}
+
+void print_tv_report(Problem& problem, record::Writer& print, record::Writer& console) {
+  Inputs& inputs = problem.inputs;
+  const RunData& run = problem.run;
+  const bool english = run.units != 0;
+
+  inputs.evalht = run.tvheight;
+  inputs.rainflag = true;
+  print.write("('1TVI CALCULATIONS, QP DETECTOR,'      ' STODDART NM30A METER',/)");
+  print.write("(' NOTE: A -999.9 APPEARS FOR DC BUNDLES.')");
+
+  std::array<record::Item, tvfreqtab.size() + 1> heading;
+  for (std::size_t k = 0; k < tvfreqtab.size(); ++k) heading[k] = tvfreqtab[k];
+  heading[tvfreqtab.size()] = run.distunit.view();
+  print.write("(48X,'* * * * * L50 * * * * *',/,           '  DIST FROM',           37X,'* * * * * FREQUENCY, MHZ * * * * *',/,           '  REFERENCE',/,9X,8F9.3,/,3X,'(',A4,')',           'DBUV/M',/)",
+              heading);
+
+  for (int j = 0; j < lateral_points(run); ++j) {
+    inputs.xpoint = run.latpts[j];
+    std::array<record::Item, tvfreqtab.size() + 1> line;
+    line[0] = report_distance(inputs.xpoint, english);
+    for (std::size_t k = 0; k < tvfreqtab.size(); ++k) {
+      inputs.evalfreq = tvfreqtab[k];
+      zttv(inputs, problem.outputs);
+      line[k + 1] = problem.outputs.tv.tvl50;
+    }
+    print.write("(9F9.1)", line);
+  }
+  console.write("(' TV INTERFERENCE REPORT')");
+}

@@ -1,0 +1,99 @@
+#include "corona/radio.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "bundle_line.hpp"
+
+namespace {
+
+constexpr real antenna = 2.0f;
+constexpr real point = 30.0f;
+
+RadioResults run(Inputs inputs, bool rain, real frequency = 1.0f) {
+  inputs.rainflag = rain;
+  inputs.evalfreq = frequency;
+  Outputs outputs;
+  ztradio(inputs, outputs);
+  return outputs.radio;
+}
+
+// One AC bundle 15 m up, antenna 2 m up at 30 m (R = 32.70 m, beyond the
+// limit distance), 1 MHz over ground of conductivity 4.
+TEST(Radio, ReferenceCase) {
+  const Inputs line = line_of({{true, 3, 30, 17}}, antenna, point);
+  const RadioResults rain = run(line, true);
+  EXPECT_NEAR(rain.ricond[0], 60.96f, 0.005f);
+  EXPECT_NEAR(rain.ril50, 53.96f, 0.005f);
+  const RadioResults fair = run(line, false);
+  EXPECT_NEAR(fair.ricond[0], 36.96f, 0.005f);
+  EXPECT_NEAR(fair.ril50, 36.96f, 0.005f);
+}
+
+TEST(Radio, NoGroups) {
+  for (const integer nphases : {integer{0}, integer{-1}}) {
+    Inputs line = line_of({{true, 3, 30, 17}}, antenna, point);
+    line.nphases = nphases;
+    EXPECT_EQ(run(line, false).ril50, -9999.0f);
+    EXPECT_EQ(run(line, true).ril50, -10006.0f);
+  }
+}
+
+// Group level in fair weather less group level in rain; the line level in
+// rain carries 7 dB more.
+TEST(Radio, WeatherOffsets) {
+  struct Case {
+    Bundle bundle;
+    real fair_minus_rain;
+  };
+  for (const Case& c : {Case{{true, 1, 30, 17}, -24.0f}, Case{{false, 1, 40, 20}, 6.0f},
+                        Case{{false, 1, 40, -20}, 6.0f}}) {
+    const Inputs line = line_of({c.bundle}, antenna, point);
+    const RadioResults rain = run(line, true);
+    const RadioResults fair = run(line, false);
+    EXPECT_NEAR(fair.ricond[0] - rain.ricond[0], c.fair_minus_rain, 1e-4f);
+    EXPECT_NEAR(fair.ril50 - rain.ril50, c.fair_minus_rain + 7.0f, 1e-4f);
+  }
+}
+
+// A negative pole is 4 dB below a positive pole of the same bundle, at
+// every frequency and in both weathers.
+TEST(Radio, NegativePoleOffset) {
+  for (const real frequency : freqtab) {
+    for (const bool rain : {true, false}) {
+      const real positive = run(line_of({{false, 2, 40, 20}}, antenna, point), rain, frequency).ricond[0];
+      const real negative = run(line_of({{false, 2, 40, -20}}, antenna, point), rain, frequency).ricond[0];
+      EXPECT_NEAR(positive - negative, 4.0f, 1e-3f) << frequency << (rain ? " rain" : " fair");
+    }
+  }
+}
+
+// The line level is the loudest group, whatever the order, and groups
+// whose level is not a number or minus infinity never win.
+TEST(Radio, LineLevelIsLoudestGroup) {
+  const Bundle loud{true, 1, 30, 17};
+  const Bundle weak{true, 1, 30, 15, 10.0f, 15.0f};
+  const Bundle silent{true, 1, 30, 0};
+  const Bundle undefined{true, 1, 30, -17};
+  const real alone = run(line_of({loud}, antenna, point), false).ril50;
+  for (const Inputs& line : {line_of({loud, weak}, antenna, point), line_of({weak, loud}, antenna, point),
+                             line_of({undefined, loud, silent}, antenna, point),
+                             line_of({silent, loud, undefined}, antenna, point)}) {
+    EXPECT_EQ(run(line, false).ril50, alone);
+  }
+  const RadioResults degenerate = run(line_of({undefined, silent}, antenna, point), false);
+  EXPECT_TRUE(std::isnan(degenerate.ricond[0]));
+  EXPECT_EQ(degenerate.ricond[1], -std::numeric_limits<real>::infinity());
+  EXPECT_EQ(degenerate.ril50, -9999.0f);
+}
+
+// Beyond the limit distance the direct term falls with the square of the
+// distance, like the other two far out: 40 dB per decade, not 20.
+TEST(Radio, FarFieldFallsFortyDecibelsPerDecade) {
+  const Inputs near = line_of({{true, 1, 30, 17}}, antenna, 1000.0f);
+  const Inputs far = line_of({{true, 1, 30, 17}}, antenna, 10000.0f);
+  EXPECT_NEAR(run(far, false, 20.0f).ricond[0] - run(near, false, 20.0f).ricond[0], -40.0f, 1.0f);
+}
+
+}  // namespace
