@@ -1,0 +1,128 @@
+// Bundle charges by Maxwell potential coefficients with ground images, and
+// the maximum bundle surface gradients; on a line with AC and DC groups the
+// AC phasors are turned through one cycle and the largest gradient kept.
+
+#include <cmath>
+
+#include "gradients/bundle_charges.hpp"
+#include "gradients/gradients.hpp"
+
+namespace {
+
+constexpr real pi = 3.1415927f;
+constexpr real radians_per_degree = 0.017453292f;
+constexpr real potential_factor = 1.8e10f;  // m/F, 1 / (2 pi e0)
+constexpr real gradient_factor = 1.8e7f;
+constexpr real phase_step = 0.1f;  // degrees
+constexpr int cycle_steps = 3600;
+
+enum LineKind { hybrid = 0, all_dc = 1, all_ac = 2 };
+
+LineKind line_kind(const Inputs& in, int n) {
+  LineKind kind = in.acflag[0] ? all_ac : all_dc;
+  for (int i = 1; i < n; ++i) {
+    if ((kind == all_dc && in.acflag[i]) || (kind == all_ac && !in.acflag[i])) return hybrid;
+  }
+  return kind;
+}
+
+}  // namespace
+
+void bundle_charges(const Matrix& c, int n, const GroupReals& vre, const GroupReals& vim,
+                    GroupReals& qreal, GroupReals& qimag) {
+  for (int k = 0; k < n; ++k) {
+    qreal[k] = 0.0f;
+    qimag[k] = 0.0f;
+  }
+  // Columns outside, rows inside: every row still adds its terms in column
+  // order, while the rows of one column run through contiguous storage.
+  for (int l = 0; l < n; ++l) {
+    const real* column = c.data() + l * max_groups;
+    const real vr = vre[l];
+    const real vi = vim[l];
+    for (int k = 0; k < n; ++k) {
+      qreal[k] = qreal[k] + column[k] * vr;
+      qimag[k] = qimag[k] + column[k] * vi;
+    }
+  }
+}
+
+bool ztmxgrad(Inputs& inputs) { return ztmxgrad_with(inputs, bundle_charges); }
+
+bool ztmxgrad_with(Inputs& in, ChargeLoop charges) {
+  const int n = in.nphases + in.nearth;
+  if (n <= 0) return true;
+  if (n > max_groups) return false;  // more groups than the records hold
+
+  const LineKind kind = line_kind(in, n);
+
+  // Bundle geometry: radius r and spacing term s in cm, equivalent bundle
+  // diameter in m; and the two per-bundle terms of the gradient formula.
+  GroupReals radius{}, equivalent{}, boost{}, divisor{};
+  for (int i = 0; i < n; ++i) {
+    const real count = static_cast<real>(in.nsub[i]);
+    const real d = in.subdiam[i] / 10.0f;
+    const real r = d / 2.0f;
+    real s = r;
+    real bundle = d;
+    if (in.nsub[i] != 1) {
+      s = in.spacing[i];
+      bundle = in.spacing[i] / std::sin(pi / count);
+    }
+    radius[i] = r;
+    equivalent[i] = std::pow(count * d / bundle, 1.0f / count) * bundle / 100.0f;
+    const real shape = 2.0f * (count - 1.0f) * std::sin(pi / count);
+    boost[i] = shape / (s / r) + 1.0f;
+    divisor[i] = r * count;
+  }
+
+  // Potential coefficients with the ground images, element (i, j) in row i,
+  // column j; then their inverse, the capacitance coefficients.
+  Matrix coefficients{};
+  for (int j = 0; j < n; ++j) {
+    for (int i = 0; i < n; ++i) {
+      real value;
+      if (i == j) {
+        value = std::log(4.0f * in.ycond[i] / equivalent[i]) * potential_factor;
+      } else {
+        const real dx = in.xcond[i] - in.xcond[j];
+        const real above = in.ycond[i] + in.ycond[j];
+        const real below = in.ycond[i] - in.ycond[j];
+        const real image = std::sqrt(dx * dx + above * above);
+        const real direct = std::sqrt(dx * dx + below * below);
+        value = std::log(image / direct) * potential_factor;
+      }
+      coefficients[j * max_groups + i] = value;
+    }
+  }
+  const bool regular = ztmxinvr(coefficients, static_cast<integer>(n));
+
+  // One step, or on a hybrid line one cycle of AC phasors against the fixed
+  // DC voltages; the AC angles are left advanced in the record.
+  const int steps = kind == hybrid ? cycle_steps : 1;
+  GroupReals vre{}, vim{};
+  for (int t = 1; t <= steps; ++t) {
+    for (int j = 0; j < n; ++j) {
+      if (t != 1) {
+        if (!in.acflag[j]) continue;  // a DC phasor stays as it is
+        in.phangle[j] = in.phangle[j] + phase_step;
+      }
+      const real angle = in.phangle[j] * radians_per_degree;
+      vre[j] = std::cos(angle) * in.volts[j] * 1000.0f;
+      vim[j] = std::sin(angle) * in.volts[j] * 1000.0f;
+    }
+
+    charges(coefficients, n, vre, vim, in.qreal, in.qimag);
+
+    for (int j = 0; j < n; ++j) {
+      const real charge = std::sqrt(in.qreal[j] * in.qreal[j] + in.qimag[j] * in.qimag[j]);
+      const real gradient = boost[j] * charge * gradient_factor / divisor[j];
+      if (t == 1 || gradient > in.calcgrad[j]) in.calcgrad[j] = gradient;
+    }
+  }
+
+  for (int i = 0; i < n; ++i) {
+    if (in.volts[i] < 0.0f) in.calcgrad[i] = -in.calcgrad[i];
+  }
+  return regular;
+}
