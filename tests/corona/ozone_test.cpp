@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <numbers>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "corona/ozone.hpp"
@@ -254,4 +256,218 @@ TEST(Ozone, WritesOnlyItsRegionAndTheEnergizedGroups) {
   }
 }
 
+// ---- The ozone page ----
+
+std::string blanks(int n) { return std::string(static_cast<std::size_t>(n), ' '); }
+// A field of width w holding text right-justified, as the record layer writes it.
+std::string field(int w, std::string_view text) { return blanks(w - static_cast<int>(text.size())) + std::string(text); }
+
+std::vector<std::string> records(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  for (std::size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
+    lines.push_back(text.substr(start, end - start));
+  }
+  EXPECT_EQ(start, text.size()) << "last record not ended";
+  return lines;
+}
+
+using Column = std::array<const char*, 11>;
+const Column metric_distances = {"0.", "5.", "9.", "14.", "18.", "23.", "46.", "69.", "91.", "114.", "137."};
+const Column metric_heights = {"0.", "5.", "9.", "14.", "18.", "23.", "27.", "32.", "37.", "41.", "46."};
+const Column feet_distances = {"0.", "15.", "30.", "45.", "60.", "75.", "150.", "225.", "300.", "375.", "450."};
+const Column feet_heights = {"0.", "15.", "30.", "45.", "60.", "75.", "90.", "105.", "120.", "135.", "150."};
+
+struct GroupRow {
+  std::string x, y, diam, production, loss;
+};
+
+struct PageCase {
+  const char* what;
+  integer units;
+  const char* distunit;
+  const char* length_unit;  // heading of the position columns
+  const char* diameter_unit;
+  const char* loss_unit;
+  std::array<GroupRow, 2> rows;
+  std::string weather;  // the rain / wind / S(MEAN) / altitude line
+  Column distances, heights;
+};
+
+// "(/,' RAIN =',F6.2,' MM/HR, WIND VELOCITY =',F8.3, ' METERS/SEC, S(MEAN) =',E10.3, ' KG/M/SEC, ALTITUDE =',F6.1,' METERS')"
+std::string metric_weather(std::string_view rain, std::string_view wind, std::string_view mean, std::string_view alt) {
+  return " RAIN =" + field(6, rain) + " MM/HR, WIND VELOCITY =" + field(8, wind) + " METERS/SEC, S(MEAN) =" +
+         field(10, mean) + " KG/M/SEC, ALTITUDE =" + field(6, alt) + " METERS";
+}
+std::string english_weather(std::string_view rain, std::string_view wind, std::string_view mean, std::string_view alt) {
+  return " RAIN =" + field(6, rain) + " IN/HR, WIND VELOCITY =" + field(8, wind) + " MILES/HOUR, S(MEAN) =" +
+         field(10, mean) + " KG/M/SEC, ALTITUDE=" + field(6, alt) + " FEET";
+}
+
+const GroupRow metric_ac{"0.00", "15.00", "30.00", "0.131E-08", "2.995"};
+const GroupRow metric_dc{"10.00", "20.00", "40.70", "0.231E-08", "6.082"};
+
+// The reference AC bundle and a positive DC pole behind it.
+Problem page_problem(integer units, const char* distunit) {
+  Problem p;
+  p.inputs = reference_line();
+  p.inputs.nphases = 2;
+  put(p.inputs, 1, Bundle{false, 2, 40.7f, 25, 400, 10, 20});
+  p.run.ncond = 2;
+  p.run.units = units;
+  p.run.title = {FixedString<72>("OZONE PAGE TEST LINE"), FixedString<72>("SECOND TITLE")};
+  p.run.condname[0] = "PHASE A";
+  p.run.condname[1] = "POLE +";
+  p.run.distunit = distunit;
+  return p;
+}
+
+// Fixed records of the page from the title to the grid heading; the
+// conductor rows and the grid rows are checked field by field.
+void expect_page(const PageCase& c, const std::vector<std::string>& lines, const Problem& p) {
+  ASSERT_EQ(lines.size(), 43u);
+  EXPECT_EQ(lines[0], "1OZONE CONCENTRATION CALCULATIONS");
+  EXPECT_EQ(lines[1], "");
+  EXPECT_EQ(lines[2], "");
+  EXPECT_EQ(lines[3], " " + p.run.title[0].str());
+  EXPECT_EQ(lines[4], " " + p.run.title[1].str());
+  EXPECT_EQ(lines[5], blanks(14) + "DIST. FROM" + blanks(15) + "L-N" + blanks(5) +
+                          "MAXIMUM   SUBCON. NO. OF   PRODUCTION" + blanks(5) + "CORONA");
+  EXPECT_EQ(lines[6], " PHASE" + blanks(9) + "REFERENCE    HEIGHT   VOLTAGE" +
+                          "   GRADIENT   DIAM.  SUBCON.    RATE" + blanks(11) + "LOSSES");
+  EXPECT_EQ(lines[7], blanks(15) + c.length_unit + "    (KV)    (KV/CM)" + blanks(4) + c.diameter_unit + blanks(12) +
+                          "(KG/M/SEC)     " + c.loss_unit);
+  EXPECT_EQ(lines[8], "");
+  EXPECT_EQ(lines[9], "");
+
+  // "(1X,A8,4X,F9.2,6X,F6.2,F10.2,2(F9.2),4X,I2.1, E14.3,F12.3)"
+  const char* const names[] = {"PHASE A ", "POLE +  "};
+  const char* const volts[] = {"289.00", "400.00"};
+  const char* const gradients[] = {"17.00", "25.00"};
+  const char* const nsub[] = {"3", "2"};
+  for (int i = 0; i < 2; ++i) {
+    const GroupRow& r = c.rows[static_cast<std::size_t>(i)];
+    EXPECT_EQ(lines[10 + static_cast<std::size_t>(i)],
+              " " + std::string(names[i]) + blanks(4) + field(9, r.x) + blanks(6) + field(6, r.y) +
+                  field(10, volts[i]) + field(9, gradients[i]) + field(9, r.diam) + blanks(4) + field(2, nsub[i]) +
+                  field(14, r.production) + field(12, r.loss))
+        << "group " << i + 1;
+  }
+  EXPECT_EQ(lines[12], "");
+  EXPECT_EQ(lines[13], c.weather);
+
+  // "(//,50X,'OZONE CONCENTRATION IN PPB',//, ' HEIGHT',38X,'LATERAL DISTANCE FROM REFERENCE (',A4,')', //,7X,11(F10.0))"
+  EXPECT_EQ(lines[14], "");
+  EXPECT_EQ(lines[15], "");
+  EXPECT_EQ(lines[16], blanks(50) + "OZONE CONCENTRATION IN PPB");
+  EXPECT_EQ(lines[17], "");
+  EXPECT_EQ(lines[18], " HEIGHT" + blanks(38) + "LATERAL DISTANCE FROM REFERENCE (" + c.distunit + ")");
+  EXPECT_EQ(lines[19], "");
+  std::string distances = blanks(7);
+  for (const char* d : c.distances) distances += field(10, d);
+  EXPECT_EQ(lines[20], distances);
+
+  // "(F6.0,2X,11F10.6,/)": one row per height, then a blank record. Each
+  // cell holds the concentration at its row's height and column's distance.
+  for (std::size_t h = 0; h < 11; ++h) {
+    SCOPED_TRACE(testing::Message() << "height row " << h + 1);
+    const std::string& row = lines[21 + 2 * h];
+    EXPECT_EQ(lines[22 + 2 * h], "");
+    ASSERT_EQ(row.size(), 6u + 2 + 11 * 10);
+    EXPECT_EQ(row.substr(0, 8), field(6, c.heights[h]) + blanks(2));
+    for (std::size_t k = 0; k < 11; ++k) {
+      Inputs at = p.inputs;
+      at.evalht = heighttab[h];
+      at.xpoint = latdisttab[k];
+      Outputs out;
+      ztozone(at, out);
+      EXPECT_EQ(row.substr(8 + 10 * k, 10), record::render("(F10.6)", {out.ozone.ozppb}).at(0)) << "column " << k + 1;
+    }
+    EXPECT_EQ(row.substr(8, 10), field(10, "0.000000"));  // under the first bundle, upwind of the second
+  }
+}
+
+TEST(OzonePage, MetricAndEnglishLayouts) {
+  const PageCase cases[] = {
+      {"metric", 0, "MTRS", "(METERS)    (METERS)", "(MM)", "(KW/KM)",
+       {metric_ac, metric_dc},
+       metric_weather("1.00", "2.000", "0.181E-08", "0.0"),
+       metric_distances, metric_heights},
+      {"English", 1, "FEET", " (FEET)      (FEET) ", "(IN)", "(KW/MI)",
+       {GroupRow{"0.00", "49.21", "1.18", "0.131E-08", "4.821"}, GroupRow{"32.81", "65.62", "1.60", "0.231E-08", "9.788"}},
+       english_weather("0.04", "4.474", "0.181E-08", "0.0"),
+       feet_distances, feet_heights},
+      // Any units but 0 print the English headings, weather line and grid;
+      // only units 1 converts the conductor table.
+      {"units 2", 2, "FEET", " (FEET)      (FEET) ", "(IN)", "(KW/MI)",
+       {metric_ac, metric_dc},
+       english_weather("0.04", "4.474", "0.181E-08", "0.0"),
+       feet_distances, feet_heights},
+  };
+  for (const PageCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    Problem p = page_problem(c.units, c.distunit);
+    std::string print_text, console_text;
+    auto print = record::Writer::to_string(&print_text);
+    auto console = record::Writer::to_string(&console_text);
+    print_ozone_report(p, print, console);
+    print.flush();
+    console.flush();
+    expect_page(c, records(print_text), p);
+    EXPECT_EQ(console_text, " OZONE REPORT\r\n");
+    // The report leaves the last cell's point and the rain flag behind.
+    EXPECT_EQ(p.inputs.evalht, heighttab.back());
+    EXPECT_EQ(p.inputs.xpoint, latdisttab.back());
+    EXPECT_TRUE(p.inputs.rainflag);
+  }
+}
+
+TEST(OzonePage, DegenerateProblemsPrintNotANumber) {
+  const std::string nan_cell = field(10, "NaN");
+  {
+    SCOPED_TRACE("no energized groups: S(MEAN) is 0/0");
+    Problem p = page_problem(0, "MTRS");
+    p.inputs.nphases = 0;
+    std::string text;
+    auto print = record::Writer::to_string(&text);
+    auto console = record::Writer::null();
+    print_ozone_report(p, print, console);
+    print.flush();
+    const auto lines = records(text);
+    ASSERT_EQ(lines.size(), 41u);  // no conductor rows
+    EXPECT_EQ(lines[11], metric_weather("1.00", "2.000", "NaN", "0.0"));
+    std::string zero_row = field(6, "0.") + blanks(2);
+    for (int k = 0; k < 11; ++k) zero_row += field(10, "0.000000");
+    EXPECT_EQ(lines[19], zero_row);
+  }
+  {
+    SCOPED_TRACE("no wind: every downwind cell is not-a-number");
+    Problem p = page_problem(0, "MTRS");
+    p.inputs.wind = 0;
+    std::string text;
+    auto print = record::Writer::to_string(&text);
+    auto console = record::Writer::null();
+    print_ozone_report(p, print, console);
+    print.flush();
+    const auto lines = records(text);
+    ASSERT_EQ(lines.size(), 43u);
+    EXPECT_EQ(lines[10].substr(82), field(12, "2.995"));  // losses do not depend on the wind
+    EXPECT_EQ(lines[13], metric_weather("1.00", "0.000", "0.181E-08", "0.0"));
+    for (std::size_t h = 0; h < 11; ++h) {
+      const std::string& row = lines[21 + 2 * h];
+      EXPECT_EQ(row.substr(8, 10), field(10, "0.000000"));
+      for (std::size_t k = 1; k < 11; ++k) EXPECT_EQ(row.substr(8 + 10 * k, 10), nan_cell) << h << "," << k;
+    }
+  }
+}
+
+TEST(CoronaLossReport, ConsoleLineOnly) {
+  std::string text;
+  auto console = record::Writer::to_string(&text);
+  print_corona_loss_report(console);
+  console.flush();
+  EXPECT_EQ(text, " CORONA LOSS REPORT UNAVAILABLE - SEE OZONE\r\n");
+}
+
 }  // namespace
+
