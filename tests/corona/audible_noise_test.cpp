@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <string>
 
 #include "bundle_line.hpp"
+#include "page_text.hpp"
 
 namespace {
 
@@ -137,5 +139,98 @@ TEST(AudibleNoise, AllEnergizedGroupsSummed) {
     EXPECT_NEAR(an.anl50, one + 10.0f * std::log10(static_cast<real>(c.groups)), 1e-3f) << c.nphases;
   }
 }
+
+}  // namespace
+
+// ---- The audible noise pages ----
+
+namespace {
+
+Problem noise_problem(int groups, bool with_dc, integer units) {
+  Problem problem;
+  set_initial_values(problem);
+  problem.inputs = line_of_copies({true, 3, 30, 17}, groups, 0.0f, 0.0f);
+  for (int i = 0; i < groups; ++i) {
+    problem.inputs.xcond[i] = static_cast<real>(4 * i);
+    problem.run.condname[i] = "GROUP " + std::to_string(i + 1);
+  }
+  if (with_dc) {
+    problem.inputs.acflag[groups - 1] = false;
+    problem.inputs.gradient[groups - 1] = -20.0f;
+  }
+  problem.run.units = units;
+  problem.run.distunit = units == 0 ? "MTRS" : "FEET";
+  problem.run.anheight = 1.5f;
+  problem.run.npoints = 2;
+  problem.run.latpts[0] = -30.48f;
+  problem.run.latpts[1] = 15.0f;
+  return problem;
+}
+
+struct NoisePage {
+  std::string name;
+  int groups;
+  bool with_dc;
+  integer units;
+};
+
+class AudibleNoisePages : public testing::TestWithParam<NoisePage> {};
+
+TEST_P(AudibleNoisePages, Layout) {
+  const NoisePage& c = GetParam();
+  Problem problem = noise_problem(c.groups, c.with_dc, c.units);
+  const Inputs reference = problem.inputs;
+  std::string print_text, console_text;
+  {
+    record::Writer print = record::Writer::to_string(&print_text);
+    record::Writer console = record::Writer::to_string(&console_text);
+    print_audible_noise_report(problem, print, console);
+  }
+  EXPECT_EQ(console_text, " AUDIBLE NOISE REPORT\r\n");
+
+  const int shown = std::min(c.groups, 10);
+  // Heading: 10(A8,1X) after the totals; the skip after the last name
+  // writes nothing.
+  std::string names_line = " REFERENCE    L5       L50    ";
+  for (int i = 0; i < shown; ++i) names_line += problem.run.condname[i].str() + (i + 1 < shown ? " " : "");
+
+  std::vector<std::string> expected;
+  for (const bool rain : {true, false}) {
+    expected.push_back(rain ? "1AUDIBLE NOISE CALCULATION - RAIN" : "1AUDIBLE NOISE CALCULATION - FAIR");
+    expected.insert(expected.end(), {"", ""});
+    if (c.with_dc)
+      expected.push_back(" NOTE: -999.9 APPEARS FOR A DC PHASE WITH NEG. GRADIENT. - NOT SUMMED INTO TOTALS");
+    expected.push_back(" DIST FROM    TOTALS");
+    expected.push_back(names_line);
+    expected.push_back(std::string("  (") + (c.units == 0 ? "MTRS" : "FEET") + ")     (DBA)    (DBA)");
+    expected.insert(expected.end(), {"", ""});
+    for (int j = 0; j < 2; ++j) {
+      Inputs inputs = reference;
+      inputs.rainflag = rain;
+      inputs.evalht = 1.5f;
+      inputs.xpoint = problem.run.latpts[j];
+      Outputs outputs;
+      ztaudio(inputs, outputs);
+      // (13F9.1): the distance, L5, L50 and at most 10 group levels.
+      std::vector<real> values{c.units == 0 ? inputs.xpoint : inputs.xpoint / 0.3048f, outputs.audible.anl5,
+                               outputs.audible.anl50};
+      for (int i = 0; i < shown; ++i) values.push_back(outputs.audible.ancond[i]);
+      expected.push_back(f_fields(values, 9, 1));
+    }
+  }
+  const std::vector<std::string> got = records_of(print_text);
+  ASSERT_EQ(got.size(), expected.size());
+  for (std::size_t r = 0; r < got.size(); ++r) EXPECT_EQ(got[r], expected[r]) << "record " << r + 1;
+
+  // The section leaves fair weather and the microphone height behind.
+  EXPECT_FALSE(problem.inputs.rainflag);
+  EXPECT_EQ(problem.inputs.evalht, 1.5f);
+}
+
+INSTANTIATE_TEST_SUITE_P(Lines, AudibleNoisePages,
+                         testing::Values(NoisePage{"ThreeAc", 3, false, 0}, NoisePage{"WithDcPole", 3, true, 0},
+                                         NoisePage{"TwelveGroups", 12, true, 0}, NoisePage{"English", 2, false, 1},
+                                         NoisePage{"OtherUnitsValue", 1, false, 2}),
+                         [](const auto& info) { return info.param.name; });
 
 }  // namespace

@@ -3,8 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
+#include <string>
+#include <vector>
 
 #include "bundle_line.hpp"
+#include "page_text.hpp"
 
 namespace {
 
@@ -94,6 +98,71 @@ TEST(Radio, FarFieldFallsFortyDecibelsPerDecade) {
   const Inputs near = line_of({{true, 1, 30, 17}}, antenna, 1000.0f);
   const Inputs far = line_of({{true, 1, 30, 17}}, antenna, 10000.0f);
   EXPECT_NEAR(run(far, false, 20.0f).ricond[0] - run(near, false, 20.0f).ricond[0], -40.0f, 1.0f);
+}
+
+// ---- The radio interference pages ----
+
+TEST(RadioPages, Layout) {
+  for (const integer units : {integer{0}, integer{1}}) {
+    Problem problem;
+    set_initial_values(problem);
+    problem.inputs = line_of({{true, 3, 30, 17, -12.0f}, {false, 2, 40, -20, 12.0f}}, 0.0f, 0.0f);
+    problem.run.units = units;
+    problem.run.distunit = units == 0 ? "MTRS" : "FEET";
+    problem.run.riheight = 2.0f;
+    problem.run.npoints = 2;
+    problem.run.latpts[0] = -30.48f;
+    problem.run.latpts[1] = 45.0f;
+    const Inputs reference = problem.inputs;
+
+    std::string print_text, console_text;
+    {
+      record::Writer print = record::Writer::to_string(&print_text);
+      record::Writer console = record::Writer::to_string(&console_text);
+      print_radio_report(problem, print, console);
+    }
+    EXPECT_EQ(console_text, " RADIO INTERFERENCE REPORT\r\n");
+
+    // (...,9X,13F9.3,/,3X,'(',A4,')',13(5X,'(DB)'),/)
+    std::string units_line = std::string("   (") + (units == 0 ? "MTRS" : "FEET") + ")";
+    for (int k = 0; k < 13; ++k) units_line += blanks(5) + "(DB)";
+    const std::vector<real> frequencies(freqtab.begin(), freqtab.end());
+
+    std::vector<std::string> expected;
+    for (const bool rain : {true, false}) {
+      expected.push_back(std::string("1RADIO NOISE CALCULATION - 5KHZ BAND WIDTH - ") + (rain ? "RAIN" : "FAIR"));
+      expected.insert(expected.end(), {"", "", blanks(48) + "* * * * * L50 * * * * *",
+                                       "  DIST FROM" + blanks(37) + "* * * * * FREQUENCY, MHZ * * * * *",
+                                       "  REFERENCE", blanks(9) + f_fields(frequencies, 9, 3), units_line, ""});
+      for (int j = 0; j < 2; ++j) {
+        // (14F9.1): the distance, then the line level at each frequency.
+        Inputs inputs = reference;
+        inputs.rainflag = rain;
+        inputs.evalht = 2.0f;
+        inputs.xpoint = problem.run.latpts[j];
+        std::vector<real> values{units == 0 ? inputs.xpoint : inputs.xpoint / 0.3048f};
+        for (const real f : freqtab) {
+          inputs.evalfreq = f;
+          Outputs outputs;
+          ztradio(inputs, outputs);
+          values.push_back(outputs.radio.ril50);
+        }
+        expected.push_back(f_fields(values, 9, 1));
+      }
+    }
+    const std::vector<std::string> got = records_of(print_text);
+    ASSERT_EQ(got.size(), expected.size());
+    for (std::size_t r = 0; r < got.size(); ++r)
+      EXPECT_EQ(got[r], expected[r]) << "units " << units << ", record " << r + 1;
+    // The first point, 100 ft out, prints in feet again.
+    if (units == 1) {
+      EXPECT_EQ(got.at(9).substr(0, 9), "   -100.0");
+    }
+
+    EXPECT_FALSE(problem.inputs.rainflag);
+    EXPECT_EQ(problem.inputs.evalht, 2.0f);
+    EXPECT_EQ(problem.inputs.evalfreq, 20.0f);
+  }
 }
 
 }  // namespace

@@ -4,8 +4,10 @@
 
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "bundle_line.hpp"
+#include "page_text.hpp"
 
 namespace {
 
@@ -92,6 +94,77 @@ TEST(Tv, FrequencyTerm) {
   const Inputs line = line_of({{true, 1, 30.4f, 16.3f, 0.0f, 15.0f}}, 15.0f, 61.0f);
   for (const Case& c : {Case{30.0f, 20.0 * std::log10(2.5)}, Case{75.0f, 0.0}, Case{1000.0f, -22.5}}) {
     EXPECT_NEAR(run(line, c.frequency).tvl50 - 10.0f, c.expected, 0.01) << c.frequency;
+  }
+}
+
+// ---- The television interference page ----
+
+TEST(TvPage, Layout) {
+  struct Case {
+    std::string name;
+    Inputs line;
+    integer units;
+  };
+  const Case cases[] = {
+      {"AC and DC", line_of({{true, 3, 30, 17, -12.0f}, {false, 2, 40, 20, 12.0f}}, 0.0f, 0.0f), 0},
+      {"all DC", line_of({{false, 2, 40, 20, -12.0f}, {false, 2, 40, -20, 12.0f}}, 0.0f, 0.0f), 0},
+      {"English", line_of({{true, 3, 30, 17}}, 0.0f, 0.0f), 1},
+  };
+  for (const Case& c : cases) {
+    Problem problem;
+    set_initial_values(problem);
+    problem.inputs = c.line;
+    problem.run.units = c.units;
+    problem.run.distunit = c.units == 0 ? "MTRS" : "FEET";
+    problem.run.tvheight = 10.0f;
+    problem.run.npoints = 2;
+    problem.run.latpts[0] = -30.48f;
+    problem.run.latpts[1] = 45.0f;
+
+    std::string print_text, console_text;
+    {
+      record::Writer print = record::Writer::to_string(&print_text);
+      record::Writer console = record::Writer::to_string(&console_text);
+      print_tv_report(problem, print, console);
+    }
+    EXPECT_EQ(console_text, " TV INTERFERENCE REPORT\r\n");
+
+    const std::vector<real> frequencies(tvfreqtab.begin(), tvfreqtab.end());
+    std::vector<std::string> expected{"1TVI CALCULATIONS, QP DETECTOR, STODDART NM30A METER",
+                                      "",
+                                      " NOTE: A -999.9 APPEARS FOR DC BUNDLES.",
+                                      blanks(48) + "* * * * * L50 * * * * *",
+                                      "  DIST FROM" + blanks(37) + "* * * * * FREQUENCY, MHZ * * * * *",
+                                      "  REFERENCE",
+                                      blanks(9) + f_fields(frequencies, 9, 3),
+                                      std::string("   (") + (c.units == 0 ? "MTRS" : "FEET") + ")DBUV/M",
+                                      ""};
+    for (int j = 0; j < 2; ++j) {
+      // (9F9.1): the distance, then the line level at each frequency.
+      Inputs inputs = c.line;
+      inputs.evalht = 10.0f;
+      inputs.xpoint = problem.run.latpts[j];
+      std::vector<real> values{c.units == 0 ? inputs.xpoint : inputs.xpoint / 0.3048f};
+      for (const real f : tvfreqtab) {
+        inputs.evalfreq = f;
+        Outputs outputs;
+        zttv(inputs, outputs);
+        values.push_back(outputs.tv.tvl50);
+      }
+      expected.push_back(f_fields(values, 9, 1));
+    }
+    const std::vector<std::string> got = records_of(print_text);
+    ASSERT_EQ(got.size(), expected.size()) << c.name;
+    for (std::size_t r = 0; r < got.size(); ++r) EXPECT_EQ(got[r], expected[r]) << c.name << ", record " << r + 1;
+    if (c.name == "all DC") {
+      std::string marked = "    -30.5";
+      for (int k = 0; k < 8; ++k) marked += "   -999.9";
+      EXPECT_EQ(got.at(9), marked);
+    }
+
+    EXPECT_TRUE(problem.inputs.rainflag);
+    EXPECT_EQ(problem.inputs.evalht, 10.0f);
+    EXPECT_EQ(problem.inputs.evalfreq, 1000.0f);
   }
 }
 
