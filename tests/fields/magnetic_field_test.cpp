@@ -183,37 +183,4 @@ TEST(MagneticField, NoCurrentGivesZeroField) {
   EXPECT_NEAR(mf.mftheta, 90, 1e-4);
 }
 
-// Each routine writes its own region of the results and nothing else.
-TEST(Fields, EachRoutineWritesOnlyItsRegion) {
-  Inputs in = line_of({{0, 15, 1, 0, 300, true}, {9, 15, 1, 120, 300, true}}, 2);
-  in.qreal = {1e-6f, -5e-7f};
-  in.qimag = {0, 8.7e-7f};
-  in.xpoint = 4;
-  in.evalht = 1;
-  Outputs sentinel{};
-  sentinel.audible.anl5 = sentinel.radio.ril50 = sentinel.tv.tvl50 = sentinel.ozone.ozppb = 123.0f;
-  sentinel.audible.ancond.fill(1);
-  sentinel.ozone.clcond.fill(2);
-  sentinel.electric = {11, 12, 13, 14, 15, 16, 17};
-  sentinel.magnetic = {21, 22, 23, 24, 25, 26};
-
-  Outputs e = sentinel;
-  ztelefld(in, e);
-  Outputs m = sentinel;
-  ztmagfld(in, m);
-  for (const Outputs* out : {&e, &m}) {
-    EXPECT_EQ(out->audible.anl5, 123.0f);
-    EXPECT_EQ(out->audible.ancond, sentinel.audible.ancond);
-    EXPECT_EQ(out->radio.ril50, 123.0f);
-    EXPECT_EQ(out->tv.tvl50, 123.0f);
-    EXPECT_EQ(out->ozone.clcond, sentinel.ozone.clcond);
-  }
-  EXPECT_EQ(e.magnetic.mfmax, 21.0f);
-  EXPECT_EQ(e.magnetic.mfthetax, 26.0f);
-  EXPECT_EQ(m.electric.efmax, 11.0f);
-  EXPECT_EQ(m.electric.efpot, 17.0f);
-  EXPECT_NE(e.electric.efpot, 17.0f);
-  EXPECT_NE(m.magnetic.mfthetax, 26.0f);
-}
-
 }  // namespace
