@@ -62,6 +62,10 @@ TEST(Render, DocumentedExamples) {
       {"(F2.0)", {1.0f}, {"1."}},
       {"(F2.0)", {9.7f}, {"**"}},
       {"(F9.1)", {-999.9f}, {"   -999.9"}},
+      // The optional zero goes only while a digit remains: "-." is no number.
+      {"(F2.0)", {-0.25f}, {"**"}},
+      {"(F1.0)", {0.25f}, {"*"}},
+      {"(F2.0)", {0.25f}, {"0."}},
       {"(F8.5)", {123.0f}, {"********"}},
       // NaN and infinities.
       {"(F9.1)", {kNaN}, {"      NaN"}},

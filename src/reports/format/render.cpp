@@ -84,8 +84,8 @@ void put_fixed(std::string& out, float value, std::uint32_t w, std::uint32_t d) 
   const std::size_t int_digits = d > 0 ? total - d - 1 : total;
   std::size_t skip = 0;  // leading digits left out
   std::size_t length = (negative ? 1 : 0) + int_digits + 1 + d;
-  if (length > w && int_digits == 1 && buf[0] == '0') {
-    skip = 1;  // the optional zero before the point
+  if (length > w && int_digits == 1 && buf[0] == '0' && d > 0) {
+    skip = 1;  // the optional zero before the point; a field keeps at least one digit
     --length;
   }
   if (length > w) return stars(out, w);
