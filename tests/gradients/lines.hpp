@@ -123,13 +123,18 @@ inline std::vector<double> potential_coefficients(const Inputs& in, int n) {
 // phasors (V rms, angle in degrees) solved against the potential coefficients,
 // the average subconductor gradient raised by 1 + (n - 1) r / R; on a line
 // with AC and DC groups the largest over one cycle of 3600 steps of 0.1 degree.
+// The AC angles of the cycle are the ones the record holds, stepped in single
+// precision: their rounding shifts the phases against each other by a few
+// hundredths of a degree, which shows in the induced charges of earth wires.
 inline std::vector<double> gradients(const Inputs& in, int n, bool hybrid) {
   const std::vector<double> p = potential_coefficients(in, n);
   std::vector<double> best(n, 0.0);
+  GroupReals degrees = in.phangle;
   for (int t = 0; t < (hybrid ? 3600 : 1); ++t) {
     std::vector<double> vre(n), vim(n);
     for (int j = 0; j < n; ++j) {
-      const double angle = (in.phangle[j] + (in.acflag[j] ? 0.1 * t : 0.0)) * pi / 180.0;
+      if (t > 0 && in.acflag[j]) degrees[j] = degrees[j] + 0.1f;
+      const double angle = degrees[j] * pi / 180.0;
       vre[j] = std::cos(angle) * in.volts[j] * 1000.0;
       vim[j] = std::sin(angle) * in.volts[j] * 1000.0;
     }

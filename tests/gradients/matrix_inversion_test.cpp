@@ -38,7 +38,9 @@ class ExactInverse : public testing::TestWithParam<ExactCase> {};
 
 // Each case inverts to the correctly rounded inverse, bit for bit. The two
 // tie cases do so only when the first of equal magnitudes (lower row, then
-// lower column) is taken as pivot; the last one gives other roundings.
+// lower column) is taken as pivot; the last one gives other roundings. The
+// last case needs the pivot row divided by the pivot, not multiplied by its
+// reciprocal.
 TEST_P(ExactInverse, MatchesRoundedInverse) {
   const Rows& rows = GetParam().rows;
   const int n = static_cast<int>(rows.size());
@@ -55,7 +57,8 @@ INSTANTIATE_TEST_SUITE_P(
                     ExactCase{"diagonal", {{3.0, 0, 0, 0}, {0, -7.0, 0, 0}, {0, 0, 5.0, 0}, {0, 0, 0, 0.5}}},
                     ExactCase{"negative_diagonal", {{-4.0, 0, 0}, {0, -2.0, 0}, {0, 0, -6.0}}},
                     ExactCase{"tie_within_row", {{9, -9, -6}, {3, 1, -3}, {6, 5, -4}}},
-                    ExactCase{"tie_across_rows", {{6, 9, -4}, {6, 3, 6}, {-9, -6, -1}}}),
+                    ExactCase{"tie_across_rows", {{6, 9, -4}, {6, 3, 6}, {-9, -6, -1}}},
+                    ExactCase{"pivot_row_divided", {{3, 3, -3}, {1, 1, 0}, {-1, 4, -4}}}),
     [](const testing::TestParamInfo<ExactCase>& info) { return std::string(info.param.name); });
 
 TEST(MatrixInversion, NegativeLargestElementsInvertLikeAnyOther) {
@@ -108,6 +111,19 @@ TEST(MatrixInversion, SingularMatrixIsReported) {
     Matrix a = lines::from_rows(singular[i]);
     EXPECT_FALSE(ztmxinvr(a, static_cast<integer>(singular[i].size()))) << "case " << i;
   }
+}
+
+// A pass that finds no pivot keeps the candidate of the pass before (here
+// element (2, 2)); dividing by what stands there undoes the first pass and
+// leaves the block as it came in. A candidate reset to (1, 1) would divide
+// by zero instead.
+TEST(MatrixInversion, PassWithoutPivotKeepsThePreviousCandidate) {
+  Matrix a = lines::from_rows({{1, 2}, {2, 4}});
+  EXPECT_FALSE(ztmxinvr(a, 2));
+  EXPECT_EQ(element(a, 1, 1), 1.0f);
+  EXPECT_EQ(element(a, 1, 2), 2.0f);
+  EXPECT_EQ(element(a, 2, 1), 2.0f);
+  EXPECT_EQ(element(a, 2, 2), 4.0f);
 }
 
 class LineInverse : public testing::TestWithParam<int> {};
