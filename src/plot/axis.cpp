@@ -1,0 +1,84 @@
+#include "plot/axis.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace plot {
+
+namespace {
+
+// Largest step count kept; guards against a degenerate range.
+constexpr int most_ticks = 60;
+
+double nice_step(double raw) {
+  double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
+  double norm = raw / magnitude;
+  double factor = norm < 1.5 ? 1 : norm < 3 ? 2 : norm < 7 ? 5 : 10;
+  return factor * magnitude;
+}
+
+}  // namespace
+
+std::string fixed(double value, int decimals) {
+  if (!std::isfinite(value)) return value != value ? "NaN" : value > 0 ? "Infinity" : "-Infinity";
+  char buffer[400];
+  double magnitude = std::fabs(value);
+  if (decimals > 9 || (magnitude >= 1e9 && magnitude == magnitude)) {
+    // Far from ordinary magnitudes: E-form with enough digits.
+    std::snprintf(buffer, sizeof buffer, "%.4g", value);
+  } else {
+    std::snprintf(buffer, sizeof buffer, "%.*f", std::max(decimals, 0), value);
+  }
+  std::string text = buffer;
+  if (text.front() == '-' && text.find_first_not_of("-0.") == std::string::npos) text.erase(0, 1);
+  return text;
+}
+
+Axis empty_axis() { return Axis{}; }
+
+Axis nice_axis(double min, double max, int target) {
+  if (!(std::isfinite(min) && std::isfinite(max)) || min > max) return empty_axis();
+  target = std::max(target, 1);
+  double magnitude = std::max(std::fabs(min), std::fabs(max));
+  if (max - min <= magnitude * 1e-6) {
+    // One value, or values equal to float precision: a band around them.
+    double pad = magnitude == 0 ? 1 : magnitude * 0.1;
+    min -= pad;
+    max += pad;
+  }
+  Axis axis;
+  axis.has_data = true;
+  axis.step = nice_step((max - min) / target);
+  // A value within rounding of a tick is on it.
+  axis.lo = std::floor(min / axis.step + 1e-9) * axis.step;
+  axis.hi = std::ceil(max / axis.step - 1e-9) * axis.step;
+  if (!(std::isfinite(axis.lo) && std::isfinite(axis.hi)) || (axis.hi - axis.lo) / axis.step > most_ticks) {
+    // The extreme ends of the double range: plain bounds, no rounding.
+    axis.lo = min;
+    axis.hi = max;
+    axis.step = (max - min) / target;
+  }
+  axis.decimals = std::max(0, -static_cast<int>(std::floor(std::log10(axis.step) + 1e-9)));
+  return axis;
+}
+
+std::vector<double> Axis::ticks() const {
+  std::vector<double> out;
+  if (!(step > 0)) return out;
+  long count = std::lround((hi - lo) / step);
+  if (count < 0 || count > most_ticks) return {lo, hi};
+  // Ticks of a rounded axis are whole multiples of the step, computed as
+  // such so that no sum of steps drifts off a round value.
+  long first = std::lround(lo / step);
+  bool multiples = std::fabs(static_cast<double>(first) * step - lo) <= step * 1e-6;
+  for (long k = 0; k <= count; ++k) {
+    double v = multiples ? static_cast<double>(first + k) * step : lo + static_cast<double>(k) * step;
+    out.push_back(std::fabs(v) < step * 1e-9 ? 0.0 : v);
+  }
+  return out;
+}
+
+std::string Axis::label(double value, int extra) const { return fixed(value, decimals + extra); }
+
+}  // namespace plot

@@ -1,0 +1,36 @@
+#pragma once
+// The lateral profile as one self-contained SVG picture: four panels over
+// one distance axis (audible noise; radio interference; TV interference
+// and ozone; electric and magnetic field).
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "plot/profile.hpp"
+
+namespace plot {
+
+struct PlotOptions {
+  std::string title;
+  bool feet = false;          // the distance column is in feet
+  std::vector<double> edges;  // right-of-way edges, in the distance column's unit
+};
+
+std::string render_svg(const Profile& profile, const PlotOptions& options);
+
+// The points of one column in order of distance, split into runs at gaps
+// (a marker value or a point without a usable distance). Each pair is
+// (distance, value).
+using LineRun = std::vector<std::pair<double, double>>;
+std::vector<LineRun> line_runs(const Profile& profile, Column column);
+
+// The column's value at distance x, linear between the neighbouring points;
+// none outside the points or where a neighbour is a gap.
+std::optional<double> value_at(const Profile& profile, Column column, double x);
+
+// Text made safe for XML character data and attribute values.
+std::string xml_escape(std::string_view text);
+
+}  // namespace plot

@@ -1,0 +1,75 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "plot/axis.hpp"
+
+using namespace plot;
+
+namespace {
+
+struct AxisCase {
+  const char* what;
+  double min, max;
+  double lo, hi, step;
+  std::vector<std::string> labels;
+};
+
+TEST(Axis, RoundStepsForTheRangesOfAProfile) {
+  for (const AxisCase& c : std::vector<AxisCase>{
+           {"audible noise", 49.8, 55.3, 49, 56, 1, {"49", "50", "51", "52", "53", "54", "55", "56"}},
+           {"negative dB", -23.4, -3.2, -25, 0, 5, {"-25", "-20", "-15", "-10", "-5", "0"}},
+           {"straddling zero", -0.7, 1.2, -1, 1.5, 0.5, {"-1.0", "-0.5", "0.0", "0.5", "1.0", "1.5"}},
+           {"tiny gauss range in uT", 0.021, 0.025, 0.021, 0.025, 0.001, {"0.021", "0.022", "0.023", "0.024", "0.025"}},
+           {"tiny gauss range in G", 0.00021, 0.00025, 0.00021, 0.00025, 0.00001,
+            {"0.00021", "0.00022", "0.00023", "0.00024", "0.00025"}},
+           {"single point", 55.3, 55.3, 48, 62, 2, {"48", "50", "52", "54", "56", "58", "60", "62"}},
+           {"single zero", 0, 0, -1, 1, 0.5, {"-1.0", "-0.5", "0.0", "0.5", "1.0"}},
+           {"equal to float precision", 0.1f, std::nextafter(0.1f, 1.0f), 0.09, 0.115, 0.005, {}},
+           {"distances", -50, 50, -50, 50, 10, {"-50", "-40", "-30", "-20", "-10", "0", "10", "20", "30", "40", "50"}},
+       }) {
+    Axis a = nice_axis(c.min, c.max, c.what == std::string("distances") ? 10 : 5);
+    EXPECT_TRUE(a.has_data) << c.what;
+    EXPECT_NEAR(a.lo, c.lo, c.step * 1e-6) << c.what;
+    EXPECT_NEAR(a.hi, c.hi, c.step * 1e-6) << c.what;
+    EXPECT_NEAR(a.step, c.step, c.step * 1e-9) << c.what;
+    EXPECT_LE(a.lo, c.min) << c.what;
+    EXPECT_GE(a.hi, c.max) << c.what;
+    std::vector<std::string> labels;
+    for (double t : a.ticks()) labels.push_back(a.label(t));
+    if (!c.labels.empty()) {
+      EXPECT_EQ(labels, c.labels) << c.what;
+    } else {
+      EXPECT_GE(labels.size(), 3u) << c.what;
+      for (std::size_t i = 1; i < labels.size(); ++i) EXPECT_NE(labels[i], labels[i - 1]) << c.what;
+    }
+  }
+}
+
+TEST(Axis, NoValuesGiveAPlaceholder) {
+  for (auto [lo, hi] : std::vector<std::pair<double, double>>{{INFINITY, -INFINITY}, {NAN, NAN}, {2, 1}}) {
+    Axis a = nice_axis(lo, hi);
+    EXPECT_FALSE(a.has_data);
+    EXPECT_EQ(a.lo, 0);
+    EXPECT_EQ(a.hi, 1);
+  }
+}
+
+TEST(Axis, ExtremeFloatValuesStayBounded) {
+  Axis a = nice_axis(-3.4e38, 3.4e38);
+  EXPECT_TRUE(std::isfinite(a.lo) && std::isfinite(a.hi));
+  EXPECT_LE(a.ticks().size(), 61u);
+  EXPECT_LE(nice_axis(1.0, 1e30).ticks().size(), 61u);
+}
+
+TEST(Axis, FixedNeverShowsMinusZero) {
+  EXPECT_EQ(fixed(-0.0, 1), "0.0");
+  EXPECT_EQ(fixed(-0.04, 1), "0.0");
+  EXPECT_EQ(fixed(-0.05001, 1), "-0.1");
+  EXPECT_EQ(fixed(12.345, 2), "12.35");
+  EXPECT_EQ(fixed(NAN, 2), "NaN");
+}
+
+}  // namespace
