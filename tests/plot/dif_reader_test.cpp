@@ -131,4 +131,20 @@ TEST(DifReader, RejectsDamagedInputWithItsPlace) {
   }
 }
 
+// A file cut anywhere reads as an error, never as a shorter table; only a
+// cut within the line end after EOD still gives the whole table.
+TEST(DifReader, EveryCutOfAFileIsAnError) {
+  const std::string good = slurp(data_path("profile_dc.dif"));
+  for (std::size_t n = 0; n < good.size(); ++n) {
+    bool whole = n >= good.size() - 2;
+    try {
+      Profile p = read_text(good.substr(0, n));
+      EXPECT_TRUE(whole) << "cut at byte " << n << " read " << p.rows.size() << " rows";
+      EXPECT_EQ(p.rows.size(), 5u);
+    } catch (const InputError&) {
+      EXPECT_FALSE(whole) << "cut at byte " << n;
+    }
+  }
+}
+
 }  // namespace
