@@ -1,0 +1,127 @@
+#include "driver/run_files.hpp"
+
+#include <cstdlib>
+#include <filesystem>
+#include <random>
+#include <system_error>
+#include <utility>
+
+namespace driver {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::string_view printer_device = "PRN";
+
+bool is_device(const std::string& name) { return name == "NUL" || name == printer_device; }
+
+bool spooler_available() {
+  return std::system(nullptr) != 0 && std::system("command -v lp >/dev/null 2>&1") == 0;
+}
+
+// A fresh name for the temporary copy of a PRN channel.
+std::string spool_file_name() {
+  std::random_device random;
+  std::error_code ec;
+  fs::path dir = fs::temp_directory_path(ec);
+  if (ec) dir = ".";
+  for (;;) {
+    fs::path candidate = dir / ("tesk31-prn-" + std::to_string(random()) + ".txt");
+    if (!fs::exists(candidate, ec)) return candidate.string();
+  }
+}
+
+std::string shell_quoted(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+fs::path resolved(const std::string& name) {
+  std::error_code ec;
+  fs::path path = fs::weakly_canonical(name, ec);
+  if (!ec) return path;
+  path = fs::absolute(name, ec);
+  return ec ? fs::path(name).lexically_normal() : path.lexically_normal();
+}
+
+}  // namespace
+
+std::string file_name(const FixedString<72>& field) { return std::string(field.trimmed()); }
+
+OutputFile::OutputFile(record::Writer writer) : writer_(std::move(writer)) {}
+
+OutputFile::OutputFile(OutputFile&& other) noexcept
+    : writer_(std::move(other.writer_)), spool_path_(std::exchange(other.spool_path_, {})) {
+  other.writer_.reset();
+}
+
+OutputFile& OutputFile::operator=(OutputFile&& other) noexcept {
+  if (this != &other) {
+    OutputFile old(std::move(*this));
+    writer_ = std::move(other.writer_);
+    other.writer_.reset();
+    spool_path_ = std::exchange(other.spool_path_, {});
+  }
+  return *this;
+}
+
+OutputFile::~OutputFile() {
+  // A run that ends early still hands its printout to the spooler.
+  if (spool_path_.empty()) return;
+  const std::string path = spool_path_;
+  try {
+    close();
+  } catch (...) {
+    std::error_code ec;
+    fs::remove(path, ec);
+  }
+}
+
+OutputFile OutputFile::open(const std::string& name) {
+  if (name != printer_device) return OutputFile(record::Writer::file(name));
+  if (!spooler_available()) throw record::FileError(name + ": no print spooler (lp) is installed");
+  const std::string path = spool_file_name();
+  OutputFile file(record::Writer::file(path));
+  file.spool_path_ = path;
+  return file;
+}
+
+void OutputFile::close() {
+  if (!writer_) return;
+  writer_->close();
+  if (!spool_path_.empty()) spool();
+}
+
+void OutputFile::spool() {
+  const std::string path = std::exchange(spool_path_, {});
+  const std::string command = "lp -s -- " + shell_quoted(path) + " >/dev/null 2>&1";
+  const int status = std::system(command.c_str());
+  std::error_code ec;
+  fs::remove(path, ec);
+  if (status != 0) throw record::FileError(std::string(printer_device) + ": the print spooler (lp) refused the print file");
+}
+
+bool same_file(const std::string& output, const std::string& other) {
+  if (output.empty() || other.empty() || is_device(output) || is_device(other)) return false;
+  std::error_code ec;
+  const bool output_exists = fs::exists(output, ec);
+  const bool other_exists = fs::exists(other, ec);
+  if (output_exists && other_exists) {
+    const bool same = fs::equivalent(output, other, ec);
+    return !ec && same;
+  }
+  return resolved(output) == resolved(other);
+}
+
+void refuse_same_file(std::string_view output_role, const FixedString<72>& output,
+                      std::string_view other_role, const FixedString<72>& other) {
+  const std::string output_name = file_name(output), other_name = file_name(other);
+  if (!same_file(output_name, other_name)) return;
+  throw RunRefused(std::string(output_role) + " \"" + output_name + "\" is the " + std::string(other_role) +
+                   " \"" + other_name + "\": refused, writing it would destroy the " +
+                   std::string(other_role));
+}
+
+}  // namespace driver

@@ -1,0 +1,227 @@
+#include <chrono>
+#include <ctime>
+
+#include "driver/data_file.hpp"
+#include "driver/dialogue.hpp"
+#include "driver/program.hpp"
+#include "driver/run_sequence.hpp"
+
+namespace driver {
+
+namespace {
+
+// Banner of the console and the print file: code page 437 block bytes
+// around the program name, the version (A3) and the source.
+constexpr std::string_view banner_spec =
+    "(5X,'\xDB\xDF\xDF\xDF\xDF\xDF\xDF\xDF\xDF\xDF\xDF\xDF\xDF\xDF\xDF\xDF\xDF\xDF\xDF\xDF\xDF\xDF\xDF\xDF\xDF\xDF"
+    "\xDF\xDF\xDF\xDF\xDF\xDF\xDF\xDF\xDF\xDF\xDF\xDF\xDF\xDF\xDF\xDF\xDF\xDF\xDF\xDF\xDB',/,"
+    "5X,'\xDB                B R E N L O W                \xDB',/,"
+    "5X,'\xDB P R O G R A M   V E R. ',A3,'                  \xDB',/,"
+    "5X,'\xDB   Source: Tarnwick                          \xDB',/,"
+    "5X,'\xDB\xDC\xDC\xDC\xDC\xDC\xDC\xDC\xDC\xDC\xDC\xDC\xDC\xDC\xDC\xDC\xDC\xDC\xDC\xDC\xDC\xDC\xDC\xDC\xDC\xDC"
+    "\xDC\xDC\xDC\xDC\xDC\xDC\xDC\xDC\xDC\xDC\xDC\xDC\xDC\xDC\xDC\xDC\xDC\xDC\xDC\xDC\xDB')";
+
+// The three boxes of the data input choice (code page 437 box bytes); the
+// last line of each is a prompt.
+constexpr std::string_view option_menu_spec =
+    "(4X,'\xDA\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4"
+    "\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xBF',/,"
+    "4X,'\xB3        DATA INPUT OPTION        \xB3',/,"
+    "4X,'\xB3 1. Read data from external file \xB3',/,"
+    "4X,'\xB3 2. Read data from keyboard      \xB3',/,"
+    "4X,'\xC0\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4"
+    "\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xD9',/,"
+    "'             Enter Selection: ')";
+
+constexpr std::string_view input_file_box_spec =
+    "(4X,'\xDA\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4"
+    "\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xBF',/,"
+    "4X,'\xB3                                 \xB3',/,"
+    "4X,'\xB3 1. Read data from external file \xB3',/,"
+    "4X,'\xB3                                 \xB3',/,"
+    "4X,'\xC0\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4"
+    "\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xD9',/,"
+    "'             Enter input file name: ')";
+
+constexpr std::string_view keyboard_box_spec =
+    "(4X,'\xDA\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4"
+    "\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xBF',/,"
+    "4X,'\xB3                                 \xB3',/,"
+    "4X,'\xB3                                 \xB3',/,"
+    "4X,'\xB3 2. Read data from keyboard      \xB3',/,"
+    "4X,'\xC0\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4"
+    "\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xD9',/,"
+    "'      Enter file name to save data, else just return: ')";
+
+// A file name longer than its 72-character field would be cut and name
+// another file: refused before anything is opened.
+void refuse_long_names(const std::vector<std::string>& args) {
+  for (const std::string& name : args) {
+    if (name.size() > FixedString<72>::size()) {
+      throw RunRefused("file name longer than 72 characters: \"" + name + "\": refused, it would be cut");
+    }
+  }
+}
+
+// Takes the file names from the command line and echoes them. False when
+// the argument count is wrong (the usage lines have been written).
+bool take_arguments(const std::vector<std::string>& args, RunData& run, record::Writer& console) {
+  const std::size_t n = args.size();
+  if (n == 0) {
+    console.write_list({" "});
+    return true;
+  }
+  if (n != 2 && n != 3) {
+    console.write_list({"Proper syntax, with optional arguments, is:"});
+    console.write_list({"    TESK31.EXE <<input filename> <output filename>> <dif filename>"});
+    return false;
+  }
+  refuse_long_names(args);
+  run.infile = args[0];
+  run.prtfile = args[1];
+  console.write_list({"     Using input file: ", run.infile.trimmed()});
+  console.write_list({"     Using prt file: ", run.prtfile.trimmed()});
+  if (n == 3) {
+    run.diffile = args[2];
+    console.write_list({"     Using dif file: ", run.diffile.trimmed()});
+  }
+  return true;
+}
+
+// Names and opens the print file, then stamps it and the console.
+void open_print_file(RunData& run, RunFiles& files) {
+  if (run.prtfile.blank()) {
+    files.console.prompt("(' Enter PRN, NUL or a print file name: ')");
+    files.keyboard.read("(A72)", run.prtfile.span());
+  }
+  if (run.prtfile.blank()) run.prtfile = "NUL";
+  refuse_same_file("print file", run.prtfile, "input data file", run.infile);
+  refuse_same_file("DIF file", run.diffile, "input data file", run.infile);
+  refuse_same_file("DIF file", run.diffile, "print file", run.prtfile);
+  files.print = files.open_output(file_name(run.prtfile));
+
+  RunDate& date = run.date;
+  gettim(date.hour, date.minute, date.second, date.hundredths);
+  getdat(date.year, date.month, date.day);
+  write_banner(files.console);
+  write_banner(files.print.writer());
+  write_list_heading(date, files.print.writer());
+}
+
+// The data input menu, shown until the answer is 1 (data file) or 2
+// (keyboard).
+void choose_data_input(RunData& run, RunFiles& files) {
+  while (run.dataopt != 1 && run.dataopt != 2) {
+    files.console.prompt(option_menu_spec);
+    files.keyboard.read("(I1)", &run.dataopt);
+  }
+}
+
+void name_input_file(RunData& run, RunFiles& files) {
+  while (run.infile.blank()) {
+    files.console.prompt(input_file_box_spec);
+    files.keyboard.read("(A72)", run.infile.span());
+    files.console.write_list({"INFILE is: "});
+    files.console.write_list({run.infile.view()});
+  }
+  refuse_same_file("print file", run.prtfile, "input data file", run.infile);
+}
+
+void finish_run(InputOutcome outcome, Problem& problem, RunFiles& files) {
+  if (outcome == InputOutcome::complete) {
+    convert_to_metric(problem.inputs, problem.run);
+    run_sequence(problem, files);
+  }
+  close_run(files);
+}
+
+}  // namespace
+
+void getdat(integer& year, integer& month, integer& day) {
+  const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+  const std::tm* local = std::localtime(&now);
+  year = static_cast<integer>(local ? local->tm_year + 1900 : 0);
+  month = static_cast<integer>(local ? local->tm_mon + 1 : 0);
+  day = static_cast<integer>(local ? local->tm_mday : 0);
+}
+
+void gettim(integer& hour, integer& minute, integer& second, integer& hundredths) {
+  const auto now = std::chrono::system_clock::now();
+  const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+  const std::tm* local = std::localtime(&seconds);
+  const auto millis = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
+  hour = static_cast<integer>(local ? local->tm_hour : 0);
+  minute = static_cast<integer>(local ? local->tm_min : 0);
+  second = static_cast<integer>(local ? local->tm_sec : 0);
+  hundredths = static_cast<integer>(millis / 10);
+}
+
+void write_banner(record::Writer& out) { out.write(banner_spec, {version}); }
+
+void write_list_heading(const RunDate& date, record::Writer& print) {
+  print.write("(//,32X,'INPUT DATA LIST',//)");
+  print.write("(17X,2(I2,'/'),I4,10X,2(I2.2,':'),I2.2)",
+              {date.month, date.day, date.year, date.hour, date.minute, date.second});
+}
+
+void run_data_file(Problem& problem, RunFiles& files) { finish_run(read_data_file(problem, files), problem, files); }
+
+int run_tesk31(const std::vector<std::string>& args, std::istream& console_in, record::Writer& console_out) {
+  Problem problem;
+  set_initial_values(problem);
+  RunData& run = problem.run;
+
+  console_out.write_list({"Brenlow Program v3.1: ", "Tarnwick"});
+  if (!take_arguments(args, run, console_out)) return 0;
+
+  record::Reader keyboard = record::Reader::console(console_in, &console_out);
+  RunFiles files(console_out, keyboard);
+  open_print_file(run, files);
+
+  if (run.infile.blank()) choose_data_input(run, files);
+  run.savefile = FixedString<72>();
+  if (run.dataopt == 1) name_input_file(run, files);
+
+  if (!run.infile.blank()) {
+    files.data = record::Reader::file(file_name(run.infile));
+    run_data_file(problem, files);
+    return 0;
+  }
+
+  files.console.prompt(keyboard_box_spec);
+  files.keyboard.read("(A72)", run.savefile.span());
+  if (!run.savefile.blank()) {
+    refuse_same_file("save-data file", run.savefile, "print file", run.prtfile);
+    files.save = files.open_output(file_name(run.savefile));
+  }
+  finish_run(read_keyboard_data(problem, files), problem, files);
+  return 0;
+}
+
+int failure_status(std::ostream& errors) {
+  try {
+    throw;
+  } catch (const record::ReadError& failure) {
+    errors << failure.where() << '\n' << failure.what() << '\n';
+  } catch (const record::FileError& failure) {
+    errors << failure.what() << '\n';
+  } catch (const RunRefused& failure) {
+    errors << failure.what() << '\n';
+  } catch (const std::exception& failure) {
+    errors << "internal error: " << failure.what() << '\n';
+  }
+  errors.flush();
+  return 2;
+}
+
+int run_program(const std::vector<std::string>& args, std::istream& console_in, record::Writer& console_out,
+                std::ostream& errors) {
+  try {
+    return run_tesk31(args, console_in, console_out);
+  } catch (...) {
+    console_out.flush();
+    return failure_status(errors);
+  }
+}
+
+}  // namespace driver

@@ -1,0 +1,166 @@
+// Start-up: greeting, argument count, print file, banner and date line,
+// the data input menu and its boxes, failures of console answers.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "driver/deck.hpp"
+#include "driver/program.hpp"
+
+namespace {
+
+namespace fs = std::filesystem;
+using deck_test::blanks;
+using deck_test::records;
+
+struct Console {
+  int status = -1;
+  std::string out;
+  std::string errors;
+};
+
+Console run(const std::vector<std::string>& args, const std::string& answers = "") {
+  Console c;
+  std::istringstream in(answers);
+  std::ostringstream errors;
+  {
+    record::Writer out = record::Writer::to_string(&c.out);
+    c.status = driver::run_program(args, in, out, errors);
+  }
+  c.errors = errors.str();
+  return c;
+}
+
+std::size_t count(const std::string& text, const std::string& part) {
+  std::size_t n = 0;
+  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
+
+class Startup : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("brenlow-startup-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    std::ofstream(dir_ / "line.dat", std::ios::binary) << deck_test::Deck{}.text();
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+  std::string at(const std::string& name) const { return (dir_ / name).string(); }
+  bool empty_but_data() const {
+    return std::distance(fs::directory_iterator(dir_), fs::directory_iterator()) == 1;
+  }
+  fs::path dir_;
+};
+
+TEST_F(Startup, WrongArgumentCountShowsTheUsage) {
+  for (const auto& args : std::vector<std::vector<std::string>>{{at("line.dat")},
+                                                                  {at("line.dat"), at("a.prt"), at("a.dif"), at("x")}}) {
+    SCOPED_TRACE(args.size());
+    const Console c = run(args);
+    EXPECT_EQ(c.status, 0);
+    EXPECT_EQ(records(c.out),
+              (std::vector<std::string>{" Brenlow Program v3.1: Tarnwick", " Proper syntax, with optional arguments, is:",
+                                        "     TESK31.EXE <<input filename> <output filename>> <dif filename>"}));
+    EXPECT_TRUE(empty_but_data());
+  }
+}
+
+TEST_F(Startup, BannerAndDateLine) {
+  std::string text;
+  {
+    record::Writer out = record::Writer::to_string(&text);
+    driver::write_banner(out);
+    driver::write_list_heading(RunDate{2026, 12, 6, 9, 5, 3, 42}, out);
+  }
+  const std::string top = "\xDB" + std::string(45, '\xDF') + "\xDB";
+  const std::string bottom = "\xDB" + std::string(45, '\xDC') + "\xDB";
+  EXPECT_EQ(records(text),
+            (std::vector<std::string>{"     " + top, "     \xDB" + blanks(16) + "B R E N L O W" + blanks(16) + "\xDB",
+                                      "     \xDB P R O G R A M   V E R. 3.1" + blanks(18) + "\xDB",
+                                      "     \xDB   Source: Tarnwick" + blanks(26) + "\xDB", "     " + bottom, "", "",
+                                      blanks(32) + "INPUT DATA LIST", "", "",
+                                      blanks(17) + "12/ 6/2026" + blanks(10) + "09:05:03"}));
+}
+
+TEST_F(Startup, MenuAndInputFileBoxRepeatUntilAnswered) {
+  // Print file NUL; menu answers empty, 0, 3, 9, then 1; a blank file name,
+  // then the file; keep the file's options.
+  const Console c = run({}, "\n\n0\n3\n9\n1\n\n" + at("line.dat") + "\nN\n");
+  EXPECT_EQ(c.status, 0) << c.errors;
+  EXPECT_EQ(c.out.find(" Brenlow Program v3.1: Tarnwick\r\n  \r\n Enter PRN, NUL or a print file name: "), 0u);
+  const std::string menu = "    \xDA" + std::string(33, '\xC4') + "\xBF\r\n    \xB3        DATA INPUT OPTION        \xB3\r\n"
+                           "    \xB3 1. Read data from external file \xB3\r\n    \xB3 2. Read data from keyboard      \xB3\r\n"
+                           "    \xC0" + std::string(33, '\xC4') + "\xD9\r\n             Enter Selection: ";
+  EXPECT_EQ(count(c.out, menu), 5u);
+  const std::string box = "    \xDA" + std::string(33, '\xC4') + "\xBF\r\n    \xB3" + blanks(33) +
+                          "\xB3\r\n    \xB3 1. Read data from external file \xB3\r\n    \xB3" + blanks(33) + "\xB3\r\n    \xC0" +
+                          std::string(33, '\xC4') + "\xD9\r\n             Enter input file name: ";
+  EXPECT_EQ(count(c.out, box), 2u);
+  EXPECT_EQ(count(c.out, " INFILE is: \r\n"), 2u);
+  EXPECT_EQ(count(c.out, "\r\n " + FixedString<72>(at("line.dat")).str() + "\r\n"), 1u);
+  EXPECT_NE(c.out.find(" Do you wish to override[Y/N]? "), std::string::npos);
+  EXPECT_NE(c.out.find(" MATRIX MATH FINISHED\r\n"), std::string::npos);
+}
+
+TEST_F(Startup, PrintFileNamedAtThePrompt) {
+  const Console c = run({}, at("run.prt") + "\n1\n" + at("line.dat") + "\nN\n");
+  EXPECT_EQ(c.status, 0) << c.errors;
+  std::ifstream in(at("run.prt"), std::ios::binary);
+  std::ostringstream print;
+  print << in.rdbuf();
+  const auto lines = records(print.str());
+  ASSERT_GT(lines.size(), 12u);
+  EXPECT_EQ(lines[7], blanks(32) + "INPUT DATA LIST");
+  EXPECT_EQ(lines.back(), "1");
+}
+
+TEST_F(Startup, FailuresEndTheRunWithStatusTwo) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> args;
+    std::string answers;
+    std::string errors;  // the whole error stream, or its start
+  };
+  const std::vector<Case> cases = {
+      {"letter at the menu", {}, "\nY\n", "console\nBad value during integer read\n"},
+      {"console ends at the print file prompt", {}, "", "console\nEnd of file\n"},
+      {"console ends at the menu", {}, "\n", "console\nEnd of file\n"},
+      {"keyboard entry", {}, "\n2\n\n", "keyboard data entry is not available"},
+      {"input file named at the prompt is the print file", {}, at("line.dat") + "\n1\n" + at("line.dat") + "\n",
+       "print file \""},
+      {"input is the print file", {at("line.dat"), at("./line.dat")}, "", "print file \""},
+      {"input is the DIF file", {at("line.dat"), at("run.prt"), at("line.dat")}, "", "DIF file \""},
+      {"missing input file", {at("missing.dat"), at("run.prt")}, "", at("missing.dat") + ": No such file or directory\n"},
+      {"name too long", {at("line.dat"), at(std::string(80, 'p'))}, "", "file name longer than 72 characters"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Console result = run(c.args, c.answers);
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.errors.substr(0, c.errors.size()), c.errors) << result.errors;
+  }
+}
+
+TEST_F(Startup, RefusalComesBeforeAnythingIsWritten) {
+  const std::string data = deck_test::Deck{}.text();
+  for (const auto& args : std::vector<std::vector<std::string>>{{at("line.dat"), at("line.dat")},
+                                                                  {at("line.dat"), at("run.prt"), at("line.dat")},
+                                                                  {at("line.dat"), at("x/../line.dat"), at("a.dif")}}) {
+    fs::create_directories(dir_ / "x");
+    EXPECT_EQ(run(args).status, 2);
+    std::ifstream in(at("line.dat"), std::ios::binary);
+    std::ostringstream kept;
+    kept << in.rdbuf();
+    EXPECT_EQ(kept.str(), data);
+    EXPECT_FALSE(fs::exists(at("run.prt")));
+    EXPECT_FALSE(fs::exists(at("a.dif")));
+    fs::remove_all(dir_ / "x");
+  }
+}
+
+}  // namespace
