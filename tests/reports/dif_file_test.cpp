@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <limits>
 #include <string>
 #include <vector>
 
@@ -65,21 +64,6 @@ TEST(DifFile, TupleStartAndValues) {
     expected.push_back("V");
   }
   EXPECT_EQ(records(text), expected);
-}
-
-TEST(DifFile, ValuesReadBackToTheSameFloat) {
-  const float values[] = {55.3f, -999.9f, 1.0e-7f, 3.4e38f, -1.17549435e-38f, 0.00888f, 123456.789f};
-  std::string text;
-  auto dif = record::Writer::to_string(&text);
-  dif::write_header(dif, 1);
-  dif::write_tuple_start(dif);
-  for (float v : values) dif::write_value(dif, v);
-  dif::write_trailer(dif);
-  const auto table = report_test::read_dif(text);
-  ASSERT_EQ(table.rows.size(), 1u);
-  ASSERT_EQ(table.rows[0].size(), std::size(values));
-  for (std::size_t i = 0; i < std::size(values); ++i)
-    EXPECT_EQ(static_cast<float>(table.rows[0][i]), values[i]) << i;
 }
 
 }  // namespace
