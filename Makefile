@@ -20,7 +20,8 @@ build-asan:
 
 run: build
 	cd build && ./tesk31 ../$(EXAMPLE) example.prt example.dif
-	@echo "Print file: build/example.prt   DIF file: build/example.dif"
+	cd build && ./tesk31-plot example.dif -o example.svg
+	@echo "Print file: build/example.prt   DIF file: build/example.dif   Profile: build/example.svg"
 
 test: build build-asan
 	cd build && ctest --output-on-failure -j $(JOBS)
