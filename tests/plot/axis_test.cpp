@@ -64,12 +64,4 @@ TEST(Axis, ExtremeFloatValuesStayBounded) {
   EXPECT_LE(nice_axis(1.0, 1e30).ticks().size(), 61u);
 }
 
-TEST(Axis, FixedNeverShowsMinusZero) {
-  EXPECT_EQ(fixed(-0.0, 1), "0.0");
-  EXPECT_EQ(fixed(-0.04, 1), "0.0");
-  EXPECT_EQ(fixed(-0.05001, 1), "-0.1");
-  EXPECT_EQ(fixed(12.345, 2), "12.35");
-  EXPECT_EQ(fixed(NAN, 2), "NaN");
-}
-
 }  // namespace

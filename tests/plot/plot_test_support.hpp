@@ -1,6 +1,8 @@
 #pragma once
 // Shared helpers of the profile plotter tests.
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -24,9 +26,10 @@ inline plot::Profile read_text(const std::string& text, const std::string& name 
   return plot::read_dif(in, name);
 }
 
-// A fresh, empty directory for one test.
+// A fresh, empty directory for one test of this process.
 inline std::filesystem::path scratch_dir(const std::string& name) {
-  auto dir = std::filesystem::temp_directory_path() / ("brenlow-plot-" + name);
+  auto dir = std::filesystem::temp_directory_path() /
+             ("brenlow-plot-" + std::to_string(::getpid()) + "-" + name);
   std::filesystem::remove_all(dir);
   std::filesystem::create_directories(dir);
   return dir;

@@ -138,10 +138,8 @@ TEST(Svg, EscapesTextForXml) {
   };
   for (const Case& c : std::vector<Case>{{"a & b", "a &amp; b"},
                                          {"<x y=\"1\" z='2'>", "&lt;x y=&quot;1&quot; z=&apos;2&apos;&gt;"},
-                                         {"tab\tbell\a", "tab bell "},
                                          {"\xc2\xb5T", "\xc2\xb5T"},
                                          {"bad \xff\xc2 end", "bad ?? end"},
-                                         {"cut \xe2\x82", "cut ??"},
                                          {"surrogate \xed\xa0\x80", "surrogate ???"}})
     EXPECT_EQ(xml_escape(c.in), c.out) << c.in;
 }
