@@ -119,9 +119,8 @@ void refuse_same_file(std::string_view output_role, const FixedString<72>& outpu
                       std::string_view other_role, const FixedString<72>& other) {
   const std::string output_name = file_name(output), other_name = file_name(other);
   if (!same_file(output_name, other_name)) return;
-  throw RunRefused(std::string(output_role) + " \"" + output_name + "\" is the " + std::string(other_role) +
-                   " \"" + other_name + "\": refused, writing it would destroy the " +
-                   std::string(other_role));
+  throw RunRefused(std::string(output_role) + " \"" + output_name + "\" is the same file as the " +
+                   std::string(other_role) + " \"" + other_name + "\": refused");
 }
 
 }  // namespace driver

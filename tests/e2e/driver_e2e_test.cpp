@@ -1,0 +1,322 @@
+// tesk31 run as a program in a fresh directory: command line, console,
+// print file and DIF file bytes, exit status.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string slurp(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// Records of a file written by the program; each must end with CR LF.
+std::vector<std::string> records(const std::string& text) {
+  std::vector<std::string> out;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    const std::size_t end = text.find("\r\n", start);
+    if (end == std::string::npos) {
+      ADD_FAILURE() << "record without CR LF: " << text.substr(start);
+      break;
+    }
+    out.push_back(text.substr(start, end - start));
+    start = end + 2;
+  }
+  return out;
+}
+
+std::string blanks(std::size_t n) { return std::string(n, ' '); }
+std::string padded(const std::string& text, std::size_t width) { return text + blanks(width - text.size()); }
+
+// The example line with another option record.
+std::string example_with(const std::string& options, const std::string& file = "example.dat") {
+  std::istringstream in(slurp(fs::path(BRENLOW_EXAMPLES) / file));
+  std::string out, line;
+  for (int n = 1; std::getline(in, line); ++n) out += (n == 4 && !options.empty() ? options : line) + "\n";
+  return out;
+}
+
+struct Outcome {
+  int status = -1;
+  std::string out, err;
+};
+
+class Program : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("brenlow-e2e-driver-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  void write(const std::string& name, const std::string& text) const {
+    std::ofstream(dir_ / name, std::ios::binary) << text;
+  }
+  std::string read(const std::string& name) const { return slurp(dir_ / name); }
+  bool exists(const std::string& name) const { return fs::exists(dir_ / name); }
+
+  // Runs tesk31 in the test directory; `env` is put before the command.
+  Outcome run(const std::string& args, const std::string& answers = "", const std::string& env = "") const {
+    write(".answers", answers);
+    const std::string command = "cd '" + dir_.string() + "' && " + env + " '" + TESK31_PATH + "' " + args +
+                                " < .answers > .out 2> .err";
+    Outcome r;
+    const int raw = std::system(command.c_str());
+    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    r.out = read(".out");
+    r.err = read(".err");
+    return r;
+  }
+  // Files in the directory other than the harness's own.
+  std::vector<std::string> files() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir_)) {
+      const std::string name = entry.path().filename().string();
+      if (name[0] != '.') names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+  fs::path dir_;
+};
+
+const std::vector<std::string> banner = {
+    "     \xDB" + std::string(45, '\xDF') + "\xDB",
+    "     \xDB" + blanks(16) + "B R E N L O W" + blanks(16) + "\xDB",
+    "     \xDB P R O G R A M   V E R. 3.1" + blanks(18) + "\xDB",
+    "     \xDB   Source: Tarnwick" + blanks(26) + "\xDB",
+    "     \xDB" + std::string(45, '\xDC') + "\xDB",
+};
+
+// The input data list of the example line, from the listing layouts.
+const std::vector<std::string> example_listing = {
+    " " + padded(" 500 KV EXAMPLE LINE", 72),
+    " " + padded(" FLAT CONFIGURATION, TWO EARTH WIRES", 72),
+    " 0,0, 3, 5,0.0,   0.00,   1.00, 300.00",
+    "",
+    " (METRIC UNITS OPTION)",
+    "",
+    " (GRADIENTS ARE COMPUTED BY PROGRAM)",
+    "",
+    " PHYSICAL SYSTEM CONSISTS OF  5 CONDUCTORS, OF WHICH  3 ARE ENERGIZED PHASES",
+    "",
+    " OPTIONS: " + padded(" NONE", 45),
+    "   1.500,  2.000, 10.000,  1.000,  1.000, 75.000,  1.000, 10.000,  1.000",
+    " 'PHASE A ','A',  -12.00,   15.00, 3,  30.000,  45.000, 303.000,   0.000,   1.000,   0.000",
+    " 'PHASE B ','A',    0.00,   15.00, 3,  30.000,  45.000, 303.000, 120.000,   1.000,   0.000",
+    " 'PHASE C ','A',   12.00,   15.00, 3,  30.000,  45.000, 303.000, 240.000,   1.000,   0.000",
+    " 'EARTH 1 ','D',   -9.00,   25.00, 1,  11.000,   0.000,   0.000,   0.000,   0.000,   0.000",
+    " 'EARTH 2 ','D',    9.00,   25.00, 1,  11.000,   0.000,   0.000,   0.000,   0.000,   0.000",
+    "  21  -50.0    5.0",
+    "   0    0.0    0.0",
+};
+
+// The print file up to the date line: banner and heading.
+void expect_stamp(const std::vector<std::string>& print) {
+  ASSERT_GE(print.size(), 11u);
+  EXPECT_EQ(std::vector<std::string>(print.begin(), print.begin() + 5), banner);
+  EXPECT_EQ(std::vector<std::string>(print.begin() + 5, print.begin() + 10),
+            (std::vector<std::string>{"", "", blanks(32) + "INPUT DATA LIST", "", ""}));
+  EXPECT_TRUE(std::regex_match(print[10], std::regex(" {17}[ 1][0-9]/[ 123][0-9]/[0-9]{4} {10}[0-2][0-9]:[0-5][0-9]:[0-6][0-9]")))
+      << print[10];
+}
+
+std::vector<std::string> console_start(const std::vector<std::string>& echoes) {
+  std::vector<std::string> lines = {" Brenlow Program v3.1: Tarnwick"};
+  lines.insert(lines.end(), echoes.begin(), echoes.end());
+  lines.insert(lines.end(), banner.begin(), banner.end());
+  return lines;
+}
+
+TEST_F(Program, ExampleWithoutReportsGivesTheInputDataList) {
+  write("line.dat", example_with(" NONE"));
+  const Outcome r = run("line.dat line.prt");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "");
+  auto console = console_start({"      Using input file: line.dat", "      Using prt file: line.prt"});
+  console.insert(console.end(), {" OPTIONS: " + padded(" NONE", 45), " INPUT DATA PRINTED", " MATRIX MATH FINISHED"});
+  EXPECT_EQ(records(r.out), console);
+  const auto print = records(read("line.prt"));
+  expect_stamp(print);
+  auto rest = example_listing;
+  rest.push_back("1");
+  EXPECT_EQ(std::vector<std::string>(print.begin() + 11, print.end()), rest);
+  EXPECT_EQ(files(), (std::vector<std::string>{"line.dat", "line.prt"}));
+}
+
+TEST_F(Program, WrongArgumentCountShowsTheUsageAndCreatesNothing) {
+  write("line.dat", example_with(""));
+  for (const std::string args : {"line.dat", "line.dat a.prt a.dif extra"}) {
+    SCOPED_TRACE(args);
+    const Outcome r = run(args);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(records(r.out), (std::vector<std::string>{
+                                  " Brenlow Program v3.1: Tarnwick", " Proper syntax, with optional arguments, is:",
+                                  "     TESK31.EXE <<input filename> <output filename>> <dif filename>"}));
+    EXPECT_EQ(files(), std::vector<std::string>{"line.dat"});
+  }
+}
+
+TEST_F(Program, OrderlyExitsCloseTheRunWithTheListingSoFar) {
+  struct Case {
+    const char* name;
+    std::string from, to;  // a change to the example file
+    std::string message;
+    std::size_t listed;  // records of the example listing before the exit
+  };
+  const std::vector<Case> cases = {
+      {"earth wire without subconductors", "  -9.00,   25.00, 1,", "  -9.00,   25.00, 0,",
+       " ERROR-INVALID DATA IN INPUT FILE", 15},
+      {"too many points", "  21,  -50.0,    5.0\n   0,", "  90,  -50.0,    1.0\n  11,", " ERROR-TOO MANY DISTANCE POINTS",
+       17},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string deck = example_with(" NONE");
+    deck.replace(deck.find(c.from), c.from.size(), c.to);
+    write("line.dat", deck);
+    const Outcome r = run("line.dat line.prt line.dif");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    const auto console = records(r.out);
+    ASSERT_FALSE(console.empty());
+    EXPECT_EQ(console.back(), c.message);
+    EXPECT_EQ(r.out.find("INPUT DATA PRINTED"), std::string::npos);
+    const auto print = records(read("line.prt"));
+    expect_stamp(print);
+    std::vector<std::string> expected(example_listing.begin(), example_listing.begin() + static_cast<long>(c.listed));
+    if (c.listed == 17) expected.push_back("  90  -50.0    1.0");
+    expected.push_back("1");
+    EXPECT_EQ(std::vector<std::string>(print.begin() + 11, print.end()), expected);
+  }
+}
+
+TEST_F(Program, ReadFailureEndsTheRunWithStatusTwo) {
+  std::string deck = example_with(" NONE");
+  deck.replace(deck.find("  2.000, 10.000"), 7, "  2.O00");
+  write("line.dat", deck);
+  const Outcome r = run("line.dat line.prt");
+  EXPECT_EQ(r.status, 2);
+  const auto at = r.err.find('\n');
+  ASSERT_NE(at, std::string::npos) << r.err;
+  EXPECT_NE(r.err.substr(0, at).find("line.dat"), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.substr(at + 1), "Bad real number in item 2 of list input\n");
+  // The print file keeps the listing written so far and has no final record.
+  const auto print = records(read("line.prt"));
+  ASSERT_FALSE(print.empty());
+  EXPECT_EQ(print.back(), " OPTIONS: " + padded(" NONE", 45));
+}
+
+TEST_F(Program, FilesThatCannotBeUsedEndTheRunWithStatusTwo) {
+  write("line.dat", example_with(" ALL"));
+  struct Case {
+    const char* name;
+    std::string args;
+    std::vector<std::string> named;  // texts the error stream must hold
+    std::vector<std::string> files;  // what the directory holds afterwards
+  };
+  const std::vector<Case> cases = {
+      {"missing input file", "missing.dat line.prt", {"missing.dat", "No such file or directory"}, {"line.dat", "line.prt"}},
+      {"print file in a missing folder", "line.dat nowhere/line.prt", {"nowhere/line.prt"}, {"line.dat"}},
+      {"DIF file in a missing folder", "line.dat line.prt nowhere/line.dif", {"nowhere/line.dif"}, {"line.dat", "line.prt"}},
+      {"print file is the input", "line.dat ./line.dat", {"\"./line.dat\"", "\"line.dat\""}, {"line.dat"}},
+      {"DIF file is the input", "line.dat line.prt line.dat", {"DIF file"}, {"line.dat"}},
+      {"print file full", "line.dat /dev/full", {"/dev/full"}, {"line.dat"}},
+  };
+  const std::string data = read("line.dat");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs::remove(dir_ / "line.prt");
+    const Outcome r = run(c.args);
+    EXPECT_EQ(r.status, 2);
+    for (const auto& text : c.named) EXPECT_NE(r.err.find(text), std::string::npos) << r.err;
+    EXPECT_EQ(files(), c.files);
+    EXPECT_EQ(read("line.dat"), data);
+  }
+}
+
+TEST_F(Program, HardLinkedPrintFileIsRefused) {
+  write("line.dat", example_with(" NONE"));
+  fs::create_hard_link(dir_ / "line.dat", dir_ / "alias.prt");
+  const Outcome r = run("line.dat alias.prt");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(read("alias.prt"), example_with(" NONE"));
+}
+
+TEST_F(Program, DifFileOnlyWithTheCombinedReport) {
+  struct Case {
+    std::string options, args;
+    std::vector<std::string> files;
+  };
+  const std::vector<Case> cases = {
+      {" AN", "line.dat line.prt line.dif", {"line.dat", "line.prt"}},
+      {" COMB", "line.dat line.prt", {"line.dat", "line.prt"}},
+      {" COMB", "line.dat line.prt line.dif", {"line.dat", "line.dif", "line.prt"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.options + " / " + c.args);
+    for (const auto& name : files()) fs::remove(dir_ / name);
+    write("line.dat", example_with(c.options));
+    EXPECT_EQ(run(c.args).status, 0);
+    EXPECT_EQ(files(), c.files);
+  }
+}
+
+TEST_F(Program, PrnGoesToThePrintSpooler) {
+  write("line.dat", example_with(" NONE"));
+  fs::create_directories(dir_ / "bin");
+  // A stand-in spooler that keeps a copy of the file it is given.
+  write("bin/lp", "#!/bin/sh\nfor f; do :; done\nexec /bin/cp \"$f\" '" + (dir_ / "spooled.txt").string() + "'\n");
+  fs::permissions(dir_ / "bin/lp", fs::perms::owner_all);
+  const Outcome r = run("line.dat PRN", "", "PATH='" + (dir_ / "bin").string() + "':/usr/bin:/bin");
+  EXPECT_EQ(r.status, 0) << r.err;
+  const auto print = records(read("spooled.txt"));
+  expect_stamp(print);
+  EXPECT_EQ(print.back(), "1");
+  EXPECT_EQ(files(), (std::vector<std::string>{"bin", "line.dat", "spooled.txt"}));
+
+  // Without a spooler PRN fails like a file that cannot be created.
+  const Outcome none = run("line.dat PRN", "", "PATH='" + (dir_ / "empty").string() + "'");
+  EXPECT_EQ(none.status, 2);
+  EXPECT_NE(none.err.find("PRN"), std::string::npos) << none.err;
+}
+
+TEST_F(Program, EveryReportOnTheExamples) {
+  const std::vector<std::string> sections = {
+      " INPUT DATA PRINTED",    " MATRIX MATH FINISHED",       " AUDIBLE NOISE REPORT",
+      " RADIO INTERFERENCE REPORT", " TV INTERFERENCE REPORT", " OZONE REPORT",
+      " CORONA LOSS REPORT UNAVAILABLE - SEE OZONE", " ELECTRIC FIELD REPORT", " MAGNETIC FIELD REPORT",
+      " COMBINATION REPORT"};
+  for (const std::string example : {"example.dat", "500kv_flat.dat"}) {
+    SCOPED_TRACE(example);
+    write("line.dat", example_with(" ALL", example));
+    const Outcome r = run("line.dat line.prt line.dif");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    const auto console = records(r.out);
+    ASSERT_GE(console.size(), sections.size());
+    EXPECT_EQ(std::vector<std::string>(console.end() - static_cast<long>(sections.size()), console.end()), sections);
+    const auto print = records(read("line.prt"));
+    expect_stamp(print);
+    EXPECT_EQ(print.back(), "1");
+    EXPECT_FALSE(read("line.dif").empty());
+  }
+}
+
+}  // namespace
