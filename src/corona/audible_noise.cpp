@@ -4,7 +4,6 @@
 #include <cmath>
 #include <vector>
 
-#include "corona/counts.hpp"
 
 namespace {
 

@@ -7,16 +7,6 @@
 
 #include "corona/ozone_terms.hpp"
 
-namespace {
-
-// Energized groups that the group arrays hold: nphases, a negative count
-// taken as none and a count above the array bound cut to it.
-int energized_groups(const Inputs& inputs) {
-  return std::clamp(static_cast<int>(inputs.nphases), 0, max_groups);
-}
-
-}  // namespace
-
 namespace ozone_terms {
 
 real rain_term(real rainrate) {

@@ -3,7 +3,6 @@
 #include <array>
 #include <cmath>
 
-#include "corona/counts.hpp"
 
 namespace {
 

@@ -26,11 +26,11 @@ void convert_to_metric(Inputs& inputs, RunData& run) {
     *height *= metres_per_foot;
   inputs.wind *= mps_per_mph;
   inputs.rainrate *= mmhr_per_inhr;
-  for (int i = 0; i < run.ncond && i < max_groups; ++i) {
+  for (int i = 0; i < listed_groups(run); ++i) {
     inputs.xcond[i] *= metres_per_foot;
     inputs.ycond[i] *= metres_per_foot;
     inputs.spacing[i] *= cm_per_inch;
     inputs.subdiam[i] *= mm_per_inch;
   }
-  for (int j = 0; j < run.npoints && j < max_points; ++j) run.latpts[j] *= metres_per_foot;
+  for (int j = 0; j < lateral_points(run); ++j) run.latpts[j] *= metres_per_foot;
 }

@@ -155,6 +155,16 @@ bool is_ac_letter(const FixedString<1>& acdc);
 // English input converted to metric in place, when units is exactly 1.
 void convert_to_metric(Inputs& inputs, RunData& run);
 
+// How many entries of the group and point arrays a loop may visit: the
+// counts of the problem data held to the bounds of the arrays, a negative
+// count visiting nothing. The reading code refuses counts outside the data
+// model; these keep every routine safe whatever the records hold.
+inline int within_bounds(int count, int bound) { return count < 0 ? 0 : (count > bound ? bound : count); }
+inline int energized_groups(const Inputs& inputs) { return within_bounds(inputs.nphases, max_groups); }
+inline int all_groups(const Inputs& inputs) { return within_bounds(inputs.nphases + inputs.nearth, max_groups); }
+inline int listed_groups(const RunData& run) { return within_bounds(run.ncond, max_groups); }
+inline int lateral_points(const RunData& run) { return within_bounds(run.npoints, max_points); }
+
 // A lateral coordinate as a report line prints it: metres, or feet when
 // the report's English variant is printed.
 inline real report_distance(real xpoint, bool english) { return english ? xpoint / metres_per_foot : xpoint; }

@@ -14,7 +14,7 @@ constexpr real smallest_normal = 1.1754944e-38f;
 
 void ztelefld(const Inputs& inputs, Outputs& outputs) {
   using namespace fields;
-  const int n = group_count(inputs.nphases + inputs.nearth);
+  const int n = all_groups(inputs);
   const real x = inputs.xpoint;
   const real h = inputs.evalht;
 
@@ -76,7 +76,7 @@ void print_electric_field_report(Problem& problem, record::Writer& print, record
               "       '    ANGLE',/,17X,A4,8X,A4,3X,'(KV/CM)',4X,A4,15X,"
               "       '(DEGREES)',/)",
               {run.title[0], run.title[1], run.distunit, run.distunit, run.diamunit});
-  const int n = fields::group_count(inputs.nphases + inputs.nearth);
+  const int n = all_groups(inputs);
   for (int i = 0; i < n; ++i)
     print.write("(1X,A8,4X,F9.2,6X,F6.2,2F9.2,I10,5X,F6.1)",
                 {run.condname[i], feet(inputs.xcond[i]), feet(inputs.ycond[i]), inputs.gradient[i],
@@ -89,7 +89,7 @@ void print_electric_field_report(Problem& problem, record::Writer& print, record
               "      '(DEGREES)',4X,'(KV/METER)',6X,'(DEGREES)',5X,'(KV/METER)',"
               "      5X,'(DEGREES)',5X,'(VOLTS)',/)",
               {run.distunit});
-  const int npoints = run.npoints < 0 ? 0 : (run.npoints > max_points ? max_points : run.npoints);
+  const int npoints = lateral_points(run);
   const ElectricFieldResults& ef = problem.outputs.electric;
   for (int p = 0; p < npoints; ++p) {
     inputs.xpoint = run.latpts[p];

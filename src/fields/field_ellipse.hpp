@@ -1,6 +1,6 @@
 #pragma once
-// Pieces the electric and magnetic field routines share: the number of
-// groups a loop may visit, and the field ellipse of two phasor components.
+// Pieces the electric and magnetic field routines share: the field
+// ellipse of two phasor components.
 
 #include <cmath>
 
@@ -11,9 +11,6 @@ namespace fields {
 inline constexpr real half_pi = 1.5707964f;
 inline constexpr real pi = 3.1415927f;
 inline constexpr real degrees_to_radians = 0.017453292f;
-
-// A group count from the data, held to the room of the group arrays.
-inline int group_count(int count) { return count < 0 ? 0 : (count > max_groups ? max_groups : count); }
 
 struct Ellipse {
   real max;        // semi-major axis: the largest magnitude over a cycle

@@ -20,7 +20,7 @@ real component_phase(real re, real im) {
 void ztmagfld(const Inputs& inputs, Outputs& outputs) {
   using namespace fields;
   // Only the energized groups carry current; earth wires and images carry none.
-  const int n = group_count(inputs.nphases);
+  const int n = energized_groups(inputs);
   const real x = inputs.xpoint;
   const real h = inputs.evalht;
 
@@ -67,7 +67,7 @@ void print_magnetic_field_report(Problem& problem, record::Writer& print, record
               "      'THETA',4X,'BY-FIELD',5X,'THETAY',4X,'BX-FIELD',5X,"
               "      'THETAX',/,5X,A4,4X,'(GAUSS)',2(16X,'(GAUSS)'),/)",
               {run.distunit});
-  const int npoints = run.npoints < 0 ? 0 : (run.npoints > max_points ? max_points : run.npoints);
+  const int npoints = lateral_points(run);
   const MagneticFieldResults& mf = problem.outputs.magnetic;
   for (int p = 0; p < npoints; ++p) {
     inputs.xpoint = run.latpts[p];

@@ -10,9 +10,6 @@
 
 namespace {
 
-// A count from the data, kept within the arrays it indexes.
-int within(int count, int limit) { return count < 0 ? 0 : (count > limit ? limit : count); }
-
 void write_title(const RunData& run, record::Writer& print) {
   print.write("('1COMBINED OUTPUT OF AUDIBLE NOISE, RADIO NOISE,',       ' TVI, OZONE CONCENTRATION, GROUND GRADIENT AND'       ' MAGNETIC FIELD',/,2(1XA72,/),//)",
               {run.title[0].view(), run.title[1].view()});
@@ -54,7 +51,7 @@ void write_conductor_table(Problem& problem, record::Writer& print) {
   in.evalht = 0;
   ztozone(in, problem.outputs);
 
-  const int groups = within(run.ncond, max_groups);
+  const int groups = listed_groups(run);
   for (int i = 0; i < groups; ++i) {
     // Earth wires carry no corona loss.
     const real loss = i < in.nphases ? problem.outputs.ozone.clcond[i] : real{0};
@@ -153,7 +150,7 @@ void write_point(Problem& problem, int j, record::Writer& print, record::Writer&
 void print_combined_report(Problem& problem, record::Writer& print, record::Writer& dif,
                            record::Writer& console) {
   // The tuple count in the header is the number of tuples that follow.
-  const int points = within(problem.run.npoints, max_points);
+  const int points = lateral_points(problem.run);
 
   dif::write_header(dif, static_cast<integer>(points));
   write_title(problem.run, print);
