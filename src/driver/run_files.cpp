@@ -27,7 +27,7 @@ std::string spool_file_name() {
   fs::path dir = fs::temp_directory_path(ec);
   if (ec) dir = ".";
   for (;;) {
-    fs::path candidate = dir / ("tesk31-prn-" + std::to_string(random()) + ".txt");
+    fs::path candidate = fs::absolute(dir / ("tesk31-prn-" + std::to_string(random()) + ".txt"), ec);
     if (!fs::exists(candidate, ec)) return candidate.string();
   }
 }
@@ -96,7 +96,8 @@ void OutputFile::close() {
 
 void OutputFile::spool() {
   const std::string path = std::exchange(spool_path_, {});
-  const std::string command = "lp -s -- " + shell_quoted(path) + " >/dev/null 2>&1";
+  // The path is absolute, so lp cannot take it for an option.
+  const std::string command = "lp -s " + shell_quoted(path) + " >/dev/null 2>&1";
   const int status = std::system(command.c_str());
   std::error_code ec;
   fs::remove(path, ec);

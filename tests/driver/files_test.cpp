@@ -66,21 +66,4 @@ TEST_F(Files, RefusalNamesBothFiles) {
                                            FixedString<72>(at("line.dat"))));
 }
 
-TEST_F(Files, OutputThatCannotBeCreatedNamesTheFile) {
-  const std::string name = at("missing/run.prt");
-  try {
-    driver::OutputFile::open(name);
-    FAIL() << "opened";
-  } catch (const record::FileError& failure) {
-    EXPECT_NE(std::string(failure.what()).find(name), std::string::npos) << failure.what();
-  }
-  EXPECT_FALSE(fs::exists(name));
-}
-
-TEST_F(Files, ClosingAnUnopenedFileDoesNothing) {
-  driver::OutputFile never;
-  EXPECT_FALSE(never.is_open());
-  EXPECT_NO_THROW(never.close());
-}
-
 }  // namespace

@@ -51,24 +51,8 @@ class Startup : public ::testing::Test {
   }
   void TearDown() override { fs::remove_all(dir_); }
   std::string at(const std::string& name) const { return (dir_ / name).string(); }
-  bool empty_but_data() const {
-    return std::distance(fs::directory_iterator(dir_), fs::directory_iterator()) == 1;
-  }
   fs::path dir_;
 };
-
-TEST_F(Startup, WrongArgumentCountShowsTheUsage) {
-  for (const auto& args : std::vector<std::vector<std::string>>{{at("line.dat")},
-                                                                  {at("line.dat"), at("a.prt"), at("a.dif"), at("x")}}) {
-    SCOPED_TRACE(args.size());
-    const Console c = run(args);
-    EXPECT_EQ(c.status, 0);
-    EXPECT_EQ(records(c.out),
-              (std::vector<std::string>{" Brenlow Program v3.1: Tarnwick", " Proper syntax, with optional arguments, is:",
-                                        "     TESK31.EXE <<input filename> <output filename>> <dif filename>"}));
-    EXPECT_TRUE(empty_but_data());
-  }
-}
 
 TEST_F(Startup, BannerAndDateLine) {
   std::string text;
@@ -130,12 +114,9 @@ TEST_F(Startup, FailuresEndTheRunWithStatusTwo) {
       {"letter at the menu", {}, "\nY\n", "console\nBad value during integer read\n"},
       {"console ends at the print file prompt", {}, "", "console\nEnd of file\n"},
       {"console ends at the menu", {}, "\n", "console\nEnd of file\n"},
-      {"keyboard entry", {}, "\n2\n\n", "keyboard data entry is not available"},
+      {"console ends at the save prompt", {}, "\n2\n", "console\nEnd of file\n"},
       {"input file named at the prompt is the print file", {}, at("line.dat") + "\n1\n" + at("line.dat") + "\n",
        "print file \""},
-      {"input is the print file", {at("line.dat"), at("./line.dat")}, "", "print file \""},
-      {"input is the DIF file", {at("line.dat"), at("run.prt"), at("line.dat")}, "", "DIF file \""},
-      {"missing input file", {at("missing.dat"), at("run.prt")}, "", at("missing.dat") + ": No such file or directory\n"},
       {"name too long", {at("line.dat"), at(std::string(80, 'p'))}, "", "file name longer than 72 characters"},
   };
   for (const Case& c : cases) {
@@ -143,23 +124,6 @@ TEST_F(Startup, FailuresEndTheRunWithStatusTwo) {
     const Console result = run(c.args, c.answers);
     EXPECT_EQ(result.status, 2);
     EXPECT_EQ(result.errors.substr(0, c.errors.size()), c.errors) << result.errors;
-  }
-}
-
-TEST_F(Startup, RefusalComesBeforeAnythingIsWritten) {
-  const std::string data = deck_test::Deck{}.text();
-  for (const auto& args : std::vector<std::vector<std::string>>{{at("line.dat"), at("line.dat")},
-                                                                  {at("line.dat"), at("run.prt"), at("line.dat")},
-                                                                  {at("line.dat"), at("x/../line.dat"), at("a.dif")}}) {
-    fs::create_directories(dir_ / "x");
-    EXPECT_EQ(run(args).status, 2);
-    std::ifstream in(at("line.dat"), std::ios::binary);
-    std::ostringstream kept;
-    kept << in.rdbuf();
-    EXPECT_EQ(kept.str(), data);
-    EXPECT_FALSE(fs::exists(at("run.prt")));
-    EXPECT_FALSE(fs::exists(at("a.dif")));
-    fs::remove_all(dir_ / "x");
   }
 }
 

@@ -251,14 +251,6 @@ TEST_F(Program, FilesThatCannotBeUsedEndTheRunWithStatusTwo) {
   }
 }
 
-TEST_F(Program, HardLinkedPrintFileIsRefused) {
-  write("line.dat", example_with(" NONE"));
-  fs::create_hard_link(dir_ / "line.dat", dir_ / "alias.prt");
-  const Outcome r = run("line.dat alias.prt");
-  EXPECT_EQ(r.status, 2);
-  EXPECT_EQ(read("alias.prt"), example_with(" NONE"));
-}
-
 TEST_F(Program, DifFileOnlyWithTheCombinedReport) {
   struct Case {
     std::string options, args;
