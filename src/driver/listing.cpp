@@ -2,13 +2,23 @@
 
 namespace driver {
 
+void write_title_record(const RunData& run, int line, record::Writer& out) {
+  out.write("(1X,A72)", {run.title[line].view()});
+}
+
+void write_general_record(const Problem& problem, record::Writer& out) {
+  const Inputs& in = problem.inputs;
+  const RunData& run = problem.run;
+  out.write("(1X,2(I1.1,','),2(I2,','),'0.0',3(',',F7.2))",
+            {run.units, run.gradopt, in.nphases, run.ncond, in.wind, in.rainrate, in.altitude});
+}
+
 void list_general_data(Problem& problem, record::Writer& print) {
   const Inputs& in = problem.inputs;
   RunData& run = problem.run;
-  print.write("(1X,A72)", {run.title[0].view()});
-  print.write("(1X,A72)", {run.title[1].view()});
-  print.write("(1X,2(I1.1,','),2(I2,','),'0.0',3(',',F7.2))",
-              {run.units, run.gradopt, in.nphases, run.ncond, in.wind, in.rainrate, in.altitude});
+  write_title_record(run, 0, print);
+  write_title_record(run, 1, print);
+  write_general_record(problem, print);
   if (run.units == 0) {
     print.write("(/,' (METRIC UNITS OPTION)'/)");
     run.distunit = "MTRS";

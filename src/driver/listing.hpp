@@ -12,6 +12,12 @@
 
 namespace driver {
 
+// Title record `line` (0 or 1) and the general data record, values as
+// entered. The input data list and the save-data file share these records,
+// as they share the heights record and the group record below.
+void write_title_record(const RunData& run, int line, record::Writer& out);
+void write_general_record(const Problem& problem, record::Writer& out);
+
 // Titles, general data line, unit and gradient option lines and the
 // physical system line, values as entered. Sets distunit and diamunit.
 void list_general_data(Problem& problem, record::Writer& print);
@@ -26,11 +32,11 @@ std::array<bool, report_count> report_flags(std::string_view prtopts);
 // of the print file.
 void select_reports(Problem& problem, RunFiles& files);
 
-// Heights and frequencies line.
-void list_heights(const Problem& problem, record::Writer& print);
+// Heights and frequencies record.
+void list_heights(const Problem& problem, record::Writer& out);
 
-// The line of conductor group index i (0-based), values as entered.
-void list_group(const Problem& problem, int i, record::Writer& print);
+// The record of conductor group index i (0-based), values as entered.
+void list_group(const Problem& problem, int i, record::Writer& out);
 
 // The lateral point group record (segpoints, xstart, xinc) as read.
 void list_point_record(const RunData& run, record::Writer& print);
