@@ -99,6 +99,9 @@ void open_print_file(RunData& run, RunFiles& files) {
   refuse_same_file("DIF file", run.diffile, "input data file", run.infile);
   refuse_same_file("DIF file", run.diffile, "print file", run.prtfile);
   files.print = files.open_output(file_name(run.prtfile));
+  // A data file named on the command line is opened before the print file is
+  // stamped: a run that cannot read its data leaves an earlier printout whole.
+  if (!run.infile.blank()) files.data = record::Reader::file(file_name(run.infile));
 
   RunDate& date = run.date;
   gettim(date.hour, date.minute, date.second, date.hundredths);
@@ -183,7 +186,7 @@ int run_tesk31(const std::vector<std::string>& args, std::istream& console_in, r
   if (run.dataopt == 1) name_input_file(run, files);
 
   if (!run.infile.blank()) {
-    files.data = record::Reader::file(file_name(run.infile));
+    if (!files.data) files.data = record::Reader::file(file_name(run.infile));
     run_data_file(problem, files);
     return 0;
   }
