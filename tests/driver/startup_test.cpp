@@ -61,8 +61,9 @@ TEST_F(Startup, BannerAndDateLine) {
     driver::write_banner(out);
     driver::write_list_heading(RunDate{2026, 12, 6, 9, 5, 3, 42}, out);
   }
-  const std::string top = "\xDB" + std::string(45, '\xDF') + "\xDB";
-  const std::string bottom = "\xDB" + std::string(45, '\xDC') + "\xDB";
+  const std::string block = "\xDB";
+  const std::string top = block + std::string(45, '\xDF') + block;
+  const std::string bottom = block + std::string(45, '\xDC') + block;
   EXPECT_EQ(records(text),
             (std::vector<std::string>{"     " + top, "     \xDB" + blanks(16) + "B R E N L O W" + blanks(16) + "\xDB",
                                       "     \xDB P R O G R A M   V E R. 3.1" + blanks(18) + "\xDB",
