@@ -175,6 +175,13 @@ void enter_group(Problem& problem, int i, RunFiles& files) {
         {"PHASE ANGLE", in.phangle[i]},
         {"CURRENT", in.current[i]},
         {"GRADIENT", in.gradient[i]}});
+  // The name and the type letter are saved between apostrophes as they
+  // stand; an apostrophe of their own ends the quoted value early, and the
+  // data file reader then refuses the record.
+  if (files.save.is_open() && (run.condname[i].view().find('\'') != std::string_view::npos || run.acdc[0] == '\''))
+    files.console.write(
+        "(' WARNING-GROUP',I3,' NAME OR TYPE LETTER HOLDS AN APOSTROPHE: THE SAVE-DATA FILE WILL NOT READ BACK')",
+        {group});
   in.acflag[i] = is_ac_letter(run.acdc);
 }
 

@@ -106,6 +106,8 @@ TEST(Dialogue, ValueTooWideForItsSavedFieldIsWarnedOf) {
        " 'POLE +  ','D',   -5.00,   60.00, 2,********,  18.000, 400.000,   0.000,   2.000,  20.000"},
       {pole_name, "A*,B,***", {}, 5,
        " 'A*,B,***','D',   -5.00,   60.00, 2,   1.200,  18.000, 400.000,   0.000,   2.000,  20.000"},
+      {pole_name, "O'HARE", {" WARNING-GROUP  1 NAME OR TYPE LETTER HOLDS AN APOSTROPHE: THE SAVE-DATA FILE WILL NOT READ BACK"},
+       5, " 'O'HARE  ','D',   -5.00,   60.00, 2,   1.200,  18.000, 400.000,   0.000,   2.000,  20.000"},
       {point_start, "-100000", {" WARNING-HORIZONTAL STARTING POINT -1.000000E+05" + tail}, 8, "  11,*******,   20.0"},
   };
   for (const Case& c : cases) {
