@@ -219,12 +219,19 @@ Reader Reader::file(const std::string& name) {
     const int code = errno != 0 ? errno : ENOENT;
     throw FileError(name + ": " + std::strerror(code));
   }
+  // A data file is a few hundred records; a device or file that yields more
+  // than this (an endless one, say) is refused before it exhausts memory.
+  constexpr std::size_t largest_file = std::size_t{256} << 20;
   std::string data;
   char chunk[65536];
   for (;;) {
     const std::size_t got = std::fread(chunk, 1, sizeof chunk, f);
     data.append(chunk, got);
     if (got < sizeof chunk) break;
+    if (data.size() > largest_file) {
+      std::fclose(f);
+      throw FileError(name + ": larger than 256 MiB, too large for a data file");
+    }
   }
   const int code = std::ferror(f) ? (errno != 0 ? errno : EIO) : 0;
   std::fclose(f);
