@@ -11,6 +11,7 @@
 
 #include "driver/program.hpp"
 #include "gradients/gradients.hpp"
+#include "hybrid_line.hpp"
 #include "reports/combined_report.hpp"
 
 namespace {
@@ -38,33 +39,11 @@ Problem hybrid_line() {
   run.tvfreq = 75.0f;
   run.efheight = 1.0f;
   run.mfheight = 1.0f;
-  in.nphases = 48;
-  in.nearth = 2;
+  put_hybrid_groups(in);
   run.ncond = 50;
-  for (int i = 0; i < 48; ++i) {
-    run.condname[i] = i < 30 ? "AC PHASE" : "DC POLE";
-    in.xcond[i] = -60.0f + 2.5f * static_cast<real>(i);
-    in.ycond[i] = 15.0f + 5.0f * static_cast<real>(i % 3);
-    in.nsub[i] = static_cast<integer>(2 + i % 3);
-    in.subdiam[i] = 30.0f;
-    in.spacing[i] = 45.0f;
-    in.current[i] = 1.5f;
-    if (i < 30) {
-      in.acflag[i] = true;
-      in.volts[i] = 345.0f;
-      in.phangle[i] = 120.0f * static_cast<real>(i % 3);
-    } else {
-      in.acflag[i] = false;
-      in.volts[i] = i % 2 == 0 ? 400.0f : -400.0f;
-    }
-  }
-  for (int i = 48; i < 50; ++i) {
-    run.condname[i] = "EARTH";
-    in.xcond[i] = i == 48 ? -20.0f : 20.0f;
-    in.ycond[i] = 40.0f;
-    in.nsub[i] = 1;
-    in.subdiam[i] = 11.0f;
-    in.acflag[i] = false;
+  for (int i = 0; i < 50; ++i) {
+    run.condname[i] = i < 30 ? "AC PHASE" : i < 48 ? "DC POLE" : "EARTH";
+    if (i < 48) in.current[i] = 1.5f;
   }
   run.npoints = 100;
   for (int j = 0; j < 100; ++j) run.latpts[j] = -99.0f + 2.0f * static_cast<real>(j);

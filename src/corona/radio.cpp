@@ -3,6 +3,7 @@
 #include <array>
 #include <cmath>
 
+#include "corona/frequency_lines.hpp"
 
 namespace {
 
@@ -93,11 +94,8 @@ void ztradio(const Inputs& inputs, Outputs& outputs) {
 void print_radio_report(Problem& problem, record::Writer& print, record::Writer& console) {
   Inputs& inputs = problem.inputs;
   const RunData& run = problem.run;
-  const bool english = run.units != 0;
 
-  std::array<record::Item, freqtab.size() + 1> heading;
-  for (std::size_t k = 0; k < freqtab.size(); ++k) heading[k] = freqtab[k];
-  heading[freqtab.size()] = run.distunit.view();
+  const auto heading = frequency_heading(freqtab, run);
 
   inputs.evalht = run.riheight;
   for (const bool rain : {true, false}) {
@@ -107,17 +105,10 @@ void print_radio_report(Problem& problem, record::Writer& print, record::Writer&
     print.write("(48X,'* * * * * L50 * * * * *',/,           '  DIST FROM',           37X,'* * * * * FREQUENCY, MHZ * * * * *',/,           '  REFERENCE',/,9X,13F9.3,/,3X,'(',A4,')',           13(5X,'(DB)'),/)",
                 heading);
 
-    for (int j = 0; j < lateral_points(run); ++j) {
-      inputs.xpoint = run.latpts[j];
-      std::array<record::Item, freqtab.size() + 1> line;
-      line[0] = report_distance(inputs.xpoint, english);
-      for (std::size_t k = 0; k < freqtab.size(); ++k) {
-        inputs.evalfreq = freqtab[k];
-        ztradio(inputs, problem.outputs);
-        line[k + 1] = problem.outputs.radio.ril50;
-      }
-      print.write("(14F9.1)", line);
-    }
+    write_frequency_lines(problem, freqtab, print, "(14F9.1)", [](Inputs& in, Outputs& out) {
+      ztradio(in, out);
+      return out.radio.ril50;
+    });
   }
   console.write("(' RADIO INTERFERENCE REPORT')");
 }

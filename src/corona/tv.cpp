@@ -3,6 +3,7 @@
 #include <array>
 #include <cmath>
 
+#include "corona/frequency_lines.hpp"
 
 namespace {
 
@@ -53,29 +54,19 @@ void zttv(const Inputs& inputs, Outputs& outputs) {
 void print_tv_report(Problem& problem, record::Writer& print, record::Writer& console) {
   Inputs& inputs = problem.inputs;
   const RunData& run = problem.run;
-  const bool english = run.units != 0;
 
   inputs.evalht = run.tvheight;
   inputs.rainflag = true;
   print.write("('1TVI CALCULATIONS, QP DETECTOR,'      ' STODDART NM30A METER',/)");
   print.write("(' NOTE: A -999.9 APPEARS FOR DC BUNDLES.')");
 
-  std::array<record::Item, tvfreqtab.size() + 1> heading;
-  for (std::size_t k = 0; k < tvfreqtab.size(); ++k) heading[k] = tvfreqtab[k];
-  heading[tvfreqtab.size()] = run.distunit.view();
+  const auto heading = frequency_heading(tvfreqtab, run);
   print.write("(48X,'* * * * * L50 * * * * *',/,           '  DIST FROM',           37X,'* * * * * FREQUENCY, MHZ * * * * *',/,           '  REFERENCE',/,9X,8F9.3,/,3X,'(',A4,')',           'DBUV/M',/)",
               heading);
 
-  for (int j = 0; j < lateral_points(run); ++j) {
-    inputs.xpoint = run.latpts[j];
-    std::array<record::Item, tvfreqtab.size() + 1> line;
-    line[0] = report_distance(inputs.xpoint, english);
-    for (std::size_t k = 0; k < tvfreqtab.size(); ++k) {
-      inputs.evalfreq = tvfreqtab[k];
-      zttv(inputs, problem.outputs);
-      line[k + 1] = problem.outputs.tv.tvl50;
-    }
-    print.write("(9F9.1)", line);
-  }
+  write_frequency_lines(problem, tvfreqtab, print, "(9F9.1)", [](Inputs& in, Outputs& out) {
+    zttv(in, out);
+    return out.tv.tvl50;
+  });
   console.write("(' TV INTERFERENCE REPORT')");
 }

@@ -218,7 +218,7 @@ TEST_P(AudibleNoisePages, Layout) {
       expected.push_back(f_fields(values, 9, 1));
     }
   }
-  const std::vector<std::string> got = records_of(print_text);
+  const std::vector<std::string> got = support::records(print_text);
   ASSERT_EQ(got.size(), expected.size());
   for (std::size_t r = 0; r < got.size(); ++r) EXPECT_EQ(got[r], expected[r]) << "record " << r + 1;
 

@@ -10,22 +10,7 @@
 #include <vector>
 
 #include "driver/problem_data.hpp"
-
-// The records of `text`, each of which must end with CR LF.
-inline std::vector<std::string> records_of(const std::string& text) {
-  std::vector<std::string> records;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    const std::size_t end = text.find("\r\n", start);
-    if (end == std::string::npos) {
-      ADD_FAILURE() << "record without CR LF: " << text.substr(start);
-      break;
-    }
-    records.push_back(text.substr(start, end - start));
-    start = end + 2;
-  }
-  return records;
-}
+#include "support/records.hpp"
 
 // An Fw.d field of a finite value: right-justified in w columns.
 inline std::string f_field(real value, int w, int d) {

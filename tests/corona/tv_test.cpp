@@ -153,7 +153,7 @@ TEST(TvPage, Layout) {
       }
       expected.push_back(f_fields(values, 9, 1));
     }
-    const std::vector<std::string> got = records_of(print_text);
+    const std::vector<std::string> got = support::records(print_text);
     ASSERT_EQ(got.size(), expected.size()) << c.name;
     for (std::size_t r = 0; r < got.size(); ++r) EXPECT_EQ(got[r], expected[r]) << c.name << ", record " << r + 1;
     if (c.name == "all DC") {

@@ -1,6 +1,5 @@
 #pragma once
-// Data files built record by record for the driver tests, and the records
-// of captured output.
+// Data files built record by record for the driver tests.
 
 #include <gtest/gtest.h>
 
@@ -11,25 +10,9 @@
 #include "driver/data_file.hpp"
 #include "driver/problem_data.hpp"
 #include "driver/run_files.hpp"
+#include "support/records.hpp"
 
 namespace deck_test {
-
-// The records of captured output; every record must end with CR LF.
-inline std::vector<std::string> records(const std::string& text) {
-  std::vector<std::string> out;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    const std::size_t end = text.find("\r\n", start);
-    if (end == std::string::npos) {
-      ADD_FAILURE() << "record without CR LF: " << text.substr(start);
-      out.push_back(text.substr(start));
-      break;
-    }
-    out.push_back(text.substr(start, end - start));
-    start = end + 2;
-  }
-  return out;
-}
 
 inline std::string blanks(std::size_t n) { return std::string(n, ' '); }
 
@@ -80,8 +63,8 @@ struct Reading {
     problem.run.dataopt = dataopt;
     outcome = driver::read_data_file(problem, files);
   }
-  std::vector<std::string> console() const { return records(console_text); }
-  std::vector<std::string> print() const { return records(print_text); }
+  std::vector<std::string> console() const { return support::records(console_text); }
+  std::vector<std::string> print() const { return support::records(print_text); }
 };
 
 }  // namespace deck_test

@@ -12,7 +12,7 @@
 
 namespace {
 
-using deck_test::records;
+using support::records;
 
 // A line in English units with gradients given: a DC pole, an AC phase of
 // one conductor and an earth wire. The answers in the order asked.

@@ -13,7 +13,7 @@ namespace {
 
 using deck_test::Deck;
 using deck_test::Reading;
-using deck_test::records;
+using support::records;
 
 std::string example_file() {
   std::ifstream in(std::filesystem::path(BRENLOW_EXAMPLES) / "example.dat", std::ios::binary);

@@ -9,12 +9,13 @@
 
 #include "driver/deck.hpp"
 #include "driver/program.hpp"
+#include "support/files.hpp"
 
 namespace {
 
 namespace fs = std::filesystem;
 using deck_test::blanks;
-using deck_test::records;
+using support::records;
 
 struct Console {
   int status = -1;
@@ -43,10 +44,7 @@ std::size_t count(const std::string& text, const std::string& part) {
 class Startup : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("brenlow-startup-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
+    dir_ = support::fresh_directory("brenlow-startup-" + support::test_name());
     std::ofstream(dir_ / "line.dat", std::ios::binary) << deck_test::Deck{}.text();
   }
   void TearDown() override { fs::remove_all(dir_); }

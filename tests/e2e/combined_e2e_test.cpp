@@ -1,34 +1,27 @@
 // The whole program on the example line with every report selected.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "reports/format/record.hpp"
 #include "reports/report_text.hpp"
+#include "support/program.hpp"
+#include "support/records.hpp"
 
 namespace {
 
 namespace fs = std::filesystem;
-using report_test::records;
-
-std::string slurp(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using support::read_file;
+using support::records;
 
 // The example data file with its option record replaced by ALL.
 std::string example_with_all() {
-  std::istringstream in(slurp(fs::path(BRENLOW_EXAMPLES) / "example.dat"));
+  std::istringstream in(read_file(fs::path(BRENLOW_EXAMPLES) / "example.dat"));
   std::string out, line;
   int n = 0;
   while (std::getline(in, line)) {
@@ -39,21 +32,13 @@ std::string example_with_all() {
 
 struct Finished {
   int status = -1;
-  std::string console, print, dif;
+  std::string console, errors, print, dif;
 };
 
 Finished run_all(const fs::path& dir) {
-  fs::create_directories(dir);
-  std::ofstream(dir / "line.dat", std::ios::binary) << example_with_all();
-  const std::string command = "cd '" + dir.string() + "' && '" + TESK31_PATH +
-                              "' line.dat line.prt line.dif < /dev/null > console.txt 2> errors.txt";
-  Finished f;
-  const int raw = std::system(command.c_str());
-  f.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  f.console = slurp(dir / "console.txt");
-  f.print = slurp(dir / "line.prt");
-  f.dif = slurp(dir / "line.dif");
-  return f;
+  support::write_file(dir / "line.dat", example_with_all());
+  const support::Finished r = support::run_program(dir, TESK31_PATH, "line.dat line.prt line.dif");
+  return {r.status, r.out, r.err, read_file(dir / "line.prt"), read_file(dir / "line.dif")};
 }
 
 // Position of the first record equal to `text` at or after `from`.
@@ -64,9 +49,9 @@ std::size_t find_record(const std::vector<std::string>& recs, const std::string&
 }
 
 TEST(CombinedEndToEnd, AllReportsOnTheExampleLine) {
-  const fs::path dir = fs::temp_directory_path() / ("brenlow_comb_e2e_" + std::to_string(::getpid()));
+  const fs::path dir = support::fresh_directory("brenlow_comb_e2e_" + std::to_string(::getpid()));
   const Finished f = run_all(dir);
-  ASSERT_EQ(f.status, 0) << slurp(dir / "errors.txt");
+  ASSERT_EQ(f.status, 0) << f.errors;
 
   // Console: the run's progress messages in order, the combined report last.
   const std::vector<std::string> messages = {

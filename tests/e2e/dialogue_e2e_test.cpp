@@ -3,41 +3,23 @@
 // again from the command line.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
+
+#include "support/program.hpp"
+#include "support/records.hpp"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string slurp(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-std::vector<std::string> records(const std::string& text) {
-  std::vector<std::string> out;
-  for (std::size_t start = 0; start < text.size();) {
-    const std::size_t end = text.find("\r\n", start);
-    if (end == std::string::npos) {
-      ADD_FAILURE() << "record without CR LF: " << text.substr(start);
-      break;
-    }
-    out.push_back(text.substr(start, end - start));
-    start = end + 2;
-  }
-  return out;
-}
+using support::records;
+using Outcome = support::Finished;
 
 // Fields of the save-data layouts, rendered here independently of the
 // program: right-justified in w places, asterisks when too wide.
@@ -196,7 +178,7 @@ struct Line {
       const bool bundle = std::stoi(g.nsub) > 1, ac = g.type == "A", input = gradopt != "0";
       for (const std::string& v : {g.diam, bundle ? g.spacing : "", g.volts, ac ? g.angle : "", g.current,
                                    input ? g.gradient : ""})
-        r += "," + fixed(8, 3, v);
+        r.append(",").append(fixed(8, 3, v));  // not "," + ...: a false overlap warning when optimised
       out.push_back(r);
     }
     for (const Points& p : points) {
@@ -239,28 +221,16 @@ Line small_line() {
   return line;
 }
 
-struct Outcome {
-  int status = -1;
-  std::string out, err;
-};
-
 class Dialogue : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("brenlow-e2e-dialogue-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
+    dir_ = support::fresh_directory("brenlow-e2e-dialogue-" + support::test_name());
   }
   void TearDown() override { fs::remove_all(dir_); }
 
-  std::string read(const std::string& name) const { return slurp(dir_ / name); }
+  std::string read(const std::string& name) const { return support::read_file(dir_ / name); }
   Outcome run(const std::string& args, const std::string& answers) const {
-    std::ofstream(dir_ / ".answers", std::ios::binary) << answers;
-    const std::string command =
-        "cd '" + dir_.string() + "' && '" + TESK31_PATH + "' " + args + " < .answers > .out 2> .err";
-    const int raw = std::system(command.c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, read(".out"), read(".err")};
+    return support::run_program(dir_, TESK31_PATH, args, answers);
   }
   // Keyboard entry with the print file run.prt and the save-data file line.sav.
   Outcome keyboard(const std::string& answers) const { return run("", "run.prt\n2\nline.sav\n" + answers); }

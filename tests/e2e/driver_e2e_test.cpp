@@ -2,86 +2,48 @@
 // print file and DIF file bytes, exit status.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "support/program.hpp"
+#include "support/records.hpp"
+
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string slurp(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-// Records of a file written by the program; each must end with CR LF.
-std::vector<std::string> records(const std::string& text) {
-  std::vector<std::string> out;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    const std::size_t end = text.find("\r\n", start);
-    if (end == std::string::npos) {
-      ADD_FAILURE() << "record without CR LF: " << text.substr(start);
-      break;
-    }
-    out.push_back(text.substr(start, end - start));
-    start = end + 2;
-  }
-  return out;
-}
+using support::read_file;
+using support::records;
+using Outcome = support::Finished;
 
 std::string blanks(std::size_t n) { return std::string(n, ' '); }
 std::string padded(const std::string& text, std::size_t width) { return text + blanks(width - text.size()); }
 
 // The example line with another option record.
 std::string example_with(const std::string& options, const std::string& file = "example.dat") {
-  std::istringstream in(slurp(fs::path(BRENLOW_EXAMPLES) / file));
+  std::istringstream in(read_file(fs::path(BRENLOW_EXAMPLES) / file));
   std::string out, line;
   for (int n = 1; std::getline(in, line); ++n) out += (n == 4 && !options.empty() ? options : line) + "\n";
   return out;
 }
 
-struct Outcome {
-  int status = -1;
-  std::string out, err;
-};
-
 class Program : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("brenlow-e2e-driver-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
+    dir_ = support::fresh_directory("brenlow-e2e-driver-" + support::test_name());
   }
   void TearDown() override { fs::remove_all(dir_); }
 
-  void write(const std::string& name, const std::string& text) const {
-    std::ofstream(dir_ / name, std::ios::binary) << text;
-  }
-  std::string read(const std::string& name) const { return slurp(dir_ / name); }
+  void write(const std::string& name, const std::string& text) const { support::write_file(dir_ / name, text); }
+  std::string read(const std::string& name) const { return support::read_file(dir_ / name); }
   bool exists(const std::string& name) const { return fs::exists(dir_ / name); }
 
   // Runs tesk31 in the test directory; `env` is put before the command.
   Outcome run(const std::string& args, const std::string& answers = "", const std::string& env = "") const {
-    write(".answers", answers);
-    const std::string command = "cd '" + dir_.string() + "' && " + env + " '" + TESK31_PATH + "' " + args +
-                                " < .answers > .out 2> .err";
-    Outcome r;
-    const int raw = std::system(command.c_str());
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    r.out = read(".out");
-    r.err = read(".err");
-    return r;
+    return support::run_program(dir_, TESK31_PATH, args, answers, env);
   }
   // Files in the directory other than the harness's own.
   std::vector<std::string> files() const {

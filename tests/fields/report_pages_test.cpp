@@ -10,6 +10,7 @@
 
 #include "fields/electric_field.hpp"
 #include "fields/magnetic_field.hpp"
+#include "support/records.hpp"
 
 namespace {
 
@@ -40,15 +41,6 @@ class Rec {
  private:
   std::string text_;
 };
-
-std::vector<std::string> records_of(const std::string& text) {
-  std::vector<std::string> records;
-  std::size_t start = 0;
-  for (std::size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
-    records.push_back(text.substr(start, end - start));
-  EXPECT_EQ(start, text.size()) << "unterminated record";
-  return records;
-}
 
 // A DC bipole with an earth wire, entered in feet and inches when English
 // (held in metres and millimetres, as after the unit conversion).
@@ -146,7 +138,7 @@ TEST(ReportPages, ElectricFieldPage) {
         line.x(6).f(8, 3, field).x(6).f(9, 1, angle);
       expected.push_back(line.x(6).f(8, 1, ef.efpot));
     }
-    EXPECT_EQ(records_of(text), expected);
+    EXPECT_EQ(support::records(text), expected);
     EXPECT_EQ(console_text, " ELECTRIC FIELD REPORT\r\n");
     EXPECT_TRUE(problem.inputs.rainflag);
     EXPECT_EQ(problem.inputs.evalht, problem.run.efheight);
@@ -182,7 +174,7 @@ TEST(ReportPages, MagneticFieldPage) {
       expected.push_back(Rec().x(1).f(8, 1, entered_points[p]).x(1).f(12, 8, mf.mfmax).f(10, 1, mf.mftheta)
                              .f(13, 8, mf.mfy).f(9, 1, mf.mfthetay).f(13, 8, mf.mfx).f(9, 1, mf.mfthetax));
     }
-    EXPECT_EQ(records_of(text), expected);
+    EXPECT_EQ(support::records(text), expected);
     EXPECT_EQ(console_text, " MAGNETIC FIELD REPORT\r\n");
     EXPECT_EQ(problem.inputs.evalht, problem.run.mfheight);
   }

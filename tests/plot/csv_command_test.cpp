@@ -17,7 +17,7 @@
 using namespace plot;
 using plot_test::data_path;
 using plot_test::scratch_dir;
-using plot_test::slurp;
+using support::read_file;
 namespace fs = std::filesystem;
 
 namespace {
@@ -109,11 +109,11 @@ TEST(Command, WritesThePictureAndTheTable) {
 
   Result r = run({input, "--edge", "-25", "--edge=25", "--title", "Example"});
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(slurp((dir / "run.svg").string()).find("<title>Example</title>"), std::string::npos);
+  EXPECT_NE(read_file((dir / "run.svg").string()).find("<title>Example</title>"), std::string::npos);
 
   r = run({input, "--csv", (dir / "run.csv").string(), "--feet"});
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(slurp((dir / "run.csv").string()).substr(0, 14), "distance (ft),");
+  EXPECT_EQ(read_file((dir / "run.csv").string()).substr(0, 14), "distance (ft),");
 
   r = run({"-o", (dir / "other.svg").string(), "--csv", (dir / "other.csv").string(), "--", input});
   EXPECT_EQ(r.status, 0) << r.err;
@@ -131,7 +131,7 @@ TEST(Command, NeverOverwritesTheInput) {
   fs::create_directory(dir / "sub");
   fs::create_symlink(dir / "run.dif", dir / "link.svg");
   const std::string input = (dir / "run.dif").string();
-  const std::string before = slurp(input);
+  const std::string before = read_file(input);
   for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
            {input, "-o", input},
            {input, "--csv", input},
@@ -141,7 +141,7 @@ TEST(Command, NeverOverwritesTheInput) {
     EXPECT_EQ(r.status, 2) << ::testing::PrintToString(args);
     EXPECT_NE(r.err.find("will not overwrite the input file"), std::string::npos) << r.err;
   }
-  EXPECT_EQ(slurp(input), before);
+  EXPECT_EQ(read_file(input), before);
   fs::remove_all(dir);
 }
 
@@ -160,7 +160,7 @@ TEST(Command, ProgramExitStatus) {
   EXPECT_TRUE(fs::exists(dir / "dc.svg"));
   EXPECT_EQ(status("--nonsense"), 2);
   EXPECT_EQ(status(quoted(data_path("truncated.dif")).append(" -o ").append(quoted((dir / "t.svg").string()))), 2);
-  EXPECT_NE(slurp((dir / "log").string()).find("truncated.dif: truncated"), std::string::npos);
+  EXPECT_NE(read_file((dir / "log").string()).find("truncated.dif: truncated"), std::string::npos);
   EXPECT_FALSE(fs::exists(dir / "t.svg"));
   fs::remove_all(dir);
 }

@@ -10,7 +10,7 @@
 using namespace plot;
 using plot_test::data_path;
 using plot_test::read_text;
-using plot_test::slurp;
+using support::read_file;
 
 namespace {
 
@@ -52,7 +52,7 @@ TEST(DifReader, GapsAreTheMarkersAndNonNumbers) {
 
 // Variants of a sound table that read to the same rows.
 TEST(DifReader, AcceptsHarmlessVariants) {
-  const std::string good = slurp(data_path("profile_ac.dif"));
+  const std::string good = read_file(data_path("profile_ac.dif"));
   const Profile reference = read_text(good);
   auto replace = [&](std::string from, std::string to) {
     std::string s = good;
@@ -87,7 +87,7 @@ TEST(DifReader, ReadsATableWithoutPoints) {
 
 // Every damaged input names the file and the record where it went wrong.
 TEST(DifReader, RejectsDamagedInputWithItsPlace) {
-  const std::string good = slurp(data_path("profile_ac.dif"));
+  const std::string good = read_file(data_path("profile_ac.dif"));
   auto replace = [&](std::string from, std::string to) {
     std::string s = good;
     s.replace(s.find(from), from.size(), to);
@@ -134,7 +134,7 @@ TEST(DifReader, RejectsDamagedInputWithItsPlace) {
 // A file cut anywhere reads as an error, never as a shorter table; only a
 // cut within the line end after EOD still gives the whole table.
 TEST(DifReader, EveryCutOfAFileIsAnError) {
-  const std::string good = slurp(data_path("profile_dc.dif"));
+  const std::string good = read_file(data_path("profile_dc.dif"));
   for (std::size_t n = 0; n < good.size(); ++n) {
     bool whole = n >= good.size() - 2;
     try {

@@ -14,7 +14,7 @@
 
 using namespace plot;
 using plot_test::scratch_dir;
-using plot_test::slurp;
+using support::read_file;
 namespace fs = std::filesystem;
 
 namespace {
@@ -59,12 +59,12 @@ TEST(Tesk31Table, ReadsWhatTesk31Writes) {
     std::string command = std::string("cd '").append(dir.string()).append("' && '").append(TESK31_PATH);
     command.append("' '").append(deck.string()).append("' run.prt run.dif </dev/null >console.txt 2>&1");
     int status = std::system(command.c_str());
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << slurp((dir / "console.txt").string());
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << read_file((dir / "console.txt").string());
     if (!fs::exists(dir / "run.dif") || fs::file_size(dir / "run.dif") == 0) continue;  // no combined report
 
     Profile p = read_dif_file((dir / "run.dif").string());
     ++tables;
-    std::vector<std::string> lines = combined_lines(slurp((dir / "run.prt").string()), p.rows.size());
+    std::vector<std::string> lines = combined_lines(read_file((dir / "run.prt").string()), p.rows.size());
     ASSERT_EQ(lines.size(), p.rows.size());
     for (std::size_t i = 0; i < p.rows.size(); ++i) {
       ASSERT_GE(lines[i].size(), 118u) << lines[i];
@@ -86,7 +86,7 @@ TEST(Tesk31Table, ReadsWhatTesk31Writes) {
 
     std::ostringstream out, err;
     EXPECT_EQ(run_command({(dir / "run.dif").string(), "--edge", "30"}, out, err), 0) << err.str();
-    EXPECT_NE(slurp((dir / "run.svg").string()).find("</svg>"), std::string::npos);
+    EXPECT_NE(read_file((dir / "run.svg").string()).find("</svg>"), std::string::npos);
     fs::remove_all(dir);
   }
   EXPECT_GT(tables, 0u);

@@ -16,7 +16,7 @@
 
 namespace {
 
-using report_test::records;
+using support::records;
 using report_test::small_line;
 
 struct Outcome {

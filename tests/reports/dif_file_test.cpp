@@ -9,7 +9,7 @@
 
 namespace {
 
-using report_test::records;
+using support::records;
 
 std::vector<std::string> header_records(integer tuples) {
   return {"TABLE", "0,1", "\"\"", "VECTORS", "0,9", "\"\"", "TUPLES",

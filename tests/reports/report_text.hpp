@@ -1,6 +1,6 @@
 #pragma once
 // Helpers of the report tests: a small three-phase line with two earth
-// wires, the records of a captured channel, and a reader of DIF tables.
+// wires and a reader of DIF tables.
 
 #include <cmath>
 #include <cstdlib>
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "driver/problem_data.hpp"
+#include "support/records.hpp"
 
 namespace report_test {
 
@@ -67,19 +68,6 @@ inline Problem small_line(integer units = 0) {
   return p;
 }
 
-// The records of a captured channel, without their CR LF.
-inline std::vector<std::string> records(const std::string& text) {
-  std::vector<std::string> out;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    const auto end = text.find("\r\n", start);
-    if (end == std::string::npos) throw std::runtime_error("record without CR LF");
-    out.push_back(text.substr(start, end - start));
-    start = end + 2;
-  }
-  return out;
-}
-
 // A DIF table as a spreadsheet reads it: the header's vector and tuple
 // counts and the numeric values of every tuple. Throws on anything that
 // is not well-formed DIF.
@@ -90,7 +78,9 @@ struct DifTable {
 };
 
 inline DifTable read_dif(const std::string& text) {
-  const auto recs = records(text);
+  const auto split = support::split_records(text);
+  if (!split.unended.empty()) throw std::runtime_error("record without CR LF");
+  const auto& recs = split.records;
   std::size_t k = 0;
   auto next = [&]() -> const std::string& {
     if (k >= recs.size()) throw std::runtime_error("DIF ends early");

@@ -1,0 +1,36 @@
+#pragma once
+// Files of the tests: whole files read back, and fresh directories to run in.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace support {
+
+// The bytes of a file; empty when it cannot be read.
+inline std::string read_file(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+inline void write_file(const std::filesystem::path& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+// A fresh, empty directory `name` in the temporary directory.
+inline std::filesystem::path fresh_directory(const std::string& name) {
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() / name;
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  return dir;
+}
+
+// The name of the running test, to tell its directory from the others.
+inline std::string test_name() { return ::testing::UnitTest::GetInstance()->current_test_info()->name(); }
+
+}  // namespace support
