@@ -18,7 +18,7 @@ void compute_gradients(Problem& problem, record::Writer& console) {
     console.write("(' WARNING-CONDUCTOR POSITIONS GIVE A SINGULAR POTENTIAL COEFFICIENT MATRIX')");
   }
   if (!in.gradinput) {
-    for (int i = 0; i < problem.run.ncond && i < max_groups; ++i) in.gradient[i] = in.calcgrad[i];
+    for (int i = 0; i < listed_groups(problem.run); ++i) in.gradient[i] = in.calcgrad[i];
   }
   console.write("(' MATRIX MATH FINISHED')");
 }
