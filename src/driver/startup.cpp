@@ -88,7 +88,8 @@ bool take_arguments(const std::vector<std::string>& args, RunData& run, record::
   return true;
 }
 
-// Names and opens the print file, then stamps it and the console.
+// Names and opens the print file and shows the banner on the console. The
+// print file is stamped later, by stamp_print_file.
 void open_print_file(RunData& run, RunFiles& files) {
   if (run.prtfile.blank()) {
     files.console.prompt("(' Enter PRN, NUL or a print file name: ')");
@@ -99,16 +100,20 @@ void open_print_file(RunData& run, RunFiles& files) {
   refuse_same_file("DIF file", run.diffile, "input data file", run.infile);
   refuse_same_file("DIF file", run.diffile, "print file", run.prtfile);
   files.print = files.open_output(file_name(run.prtfile));
-  // A data file named on the command line is opened before the print file is
-  // stamped: a run that cannot read its data leaves an earlier printout whole.
-  if (!run.infile.blank()) files.data = record::Reader::file(file_name(run.infile));
 
   RunDate& date = run.date;
   gettim(date.hour, date.minute, date.second, date.hundredths);
   getdat(date.year, date.month, date.day);
   write_banner(files.console);
+}
+
+// Opening leaves an existing file whole; the banner replaces it. That waits
+// until the data file or the save-data file is named, checked and open, so
+// a data file named at the prompt that is the print file is refused while
+// it is still whole.
+void stamp_print_file(const RunData& run, RunFiles& files) {
   write_banner(files.print.writer());
-  write_list_heading(date, files.print.writer());
+  write_list_heading(run.date, files.print.writer());
 }
 
 // The data input menu, shown until the answer is 1 (data file) or 2
@@ -186,7 +191,8 @@ int run_tesk31(const std::vector<std::string>& args, std::istream& console_in, r
   if (run.dataopt == 1) name_input_file(run, files);
 
   if (!run.infile.blank()) {
-    if (!files.data) files.data = record::Reader::file(file_name(run.infile));
+    files.data = record::Reader::file(file_name(run.infile));
+    stamp_print_file(run, files);
     run_data_file(problem, files);
     return 0;
   }
@@ -197,6 +203,7 @@ int run_tesk31(const std::vector<std::string>& args, std::istream& console_in, r
     refuse_same_file("save-data file", run.savefile, "print file", run.prtfile);
     files.save = files.open_output(file_name(run.savefile));
   }
+  stamp_print_file(run, files);
   finish_run(read_keyboard_data(problem, files), problem, files);
   return 0;
 }

@@ -118,11 +118,14 @@ TEST_F(Startup, FailuresEndTheRunWithStatusTwo) {
        "print file \""},
       {"name too long", {at("line.dat"), at(std::string(80, 'p'))}, "", "file name longer than 72 characters"},
   };
+  const std::string data = support::read_file(dir_ / "line.dat");
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const Console result = run(c.args, c.answers);
     EXPECT_EQ(result.status, 2);
     EXPECT_EQ(result.errors.substr(0, c.errors.size()), c.errors) << result.errors;
+    // The data file is whole, even when the print file named first is it.
+    EXPECT_EQ(support::read_file(dir_ / "line.dat"), data);
   }
 }
 
