@@ -188,7 +188,9 @@ TEST_F(BadFiles, EachEndsWithStatusTwoAndAMessageNamingTheFile) {
     if (after.count("new.prt") != 0) {
       EXPECT_TRUE(c.read_failure || std::string(c.name).rfind("DIF", 0) == 0);
       const std::string print = after["new.prt"];
-      EXPECT_FALSE(print.size() >= 3 && print.substr(print.size() - 3) == "1\r\n") << "print file ends as if complete";
+      // The closing record is a record of its own: "1" after a line end (a
+      // date line may end in the digit 1).
+      EXPECT_FALSE(print.ends_with("\r\n1\r\n")) << "print file ends as if complete";
       after.erase("new.prt");
     }
     EXPECT_EQ(after, before);
