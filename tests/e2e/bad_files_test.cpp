@@ -220,7 +220,7 @@ TEST_F(BadFiles, BinaryBytesInATitleArePrintedAsTheyAre) {
   ASSERT_EQ(r.status, 0) << r.err;
   const std::string print = read("line.prt");
   EXPECT_NE(print.find(" " + title + std::string(72 - title.size(), ' ') + "\r\n"), std::string::npos);
-  EXPECT_EQ(print.substr(print.size() - 3), "1\r\n");
+  EXPECT_TRUE(print.ends_with("\r\n1\r\n"));
 }
 
 // Records far longer than their items: the rest of a record is skipped, and
