@@ -29,6 +29,8 @@ struct ReferenceCase {
   bool rain;
   real level;  // dB(A), to 0.01
 };
+// Test names show the case by its name.
+void PrintTo(const ReferenceCase& c, std::ostream* os) { *os << c.name; }
 
 class AudibleNoiseReference : public testing::TestWithParam<ReferenceCase> {};
 
@@ -173,6 +175,7 @@ struct NoisePage {
   bool with_dc;
   integer units;
 };
+void PrintTo(const NoisePage& c, std::ostream* os) { *os << c.name; }
 
 class AudibleNoisePages : public testing::TestWithParam<NoisePage> {};
 

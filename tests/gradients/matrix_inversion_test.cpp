@@ -33,6 +33,8 @@ struct ExactCase {
   const char* name;
   Rows rows;
 };
+// Test names show the case by its name.
+void PrintTo(const ExactCase& c, std::ostream* os) { *os << c.name; }
 
 class ExactInverse : public testing::TestWithParam<ExactCase> {};
 
