@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "reports/format/record.hpp"
+#include "format/record.hpp"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #pragma once
 // The groups of the largest benchmark case, shared by the benchmarks.
 
-#include "driver/problem_data.hpp"
+#include "model/problem_data.hpp"
 
 // Ten AC circuits, nine DC bipoles and two earth wires, every group at its
 // own place: 50 groups in all.

@@ -1,7 +1,7 @@
 #pragma once
 // The pieces of the ozone computation that the results do not show
 // directly, for the corona tests.
-#include "driver/problem_data.hpp"
+#include "model/problem_data.hpp"
 
 namespace ozone_terms {
 

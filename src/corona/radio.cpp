@@ -1,9 +1,6 @@
 #include "corona/radio.hpp"
 
-#include <array>
 #include <cmath>
-
-#include "corona/frequency_lines.hpp"
 
 namespace {
 
@@ -89,26 +86,4 @@ void ztradio(const Inputs& inputs, Outputs& outputs) {
     if (level > ri.ril50) ri.ril50 = level;
   }
   if (inputs.rainflag) ri.ril50 = ri.ril50 - 7.0f;
-}
-
-void print_radio_report(Problem& problem, record::Writer& print, record::Writer& console) {
-  Inputs& inputs = problem.inputs;
-  const RunData& run = problem.run;
-
-  const auto heading = frequency_heading(freqtab, run);
-
-  inputs.evalht = run.riheight;
-  for (const bool rain : {true, false}) {
-    inputs.rainflag = rain;
-    print.write(rain ? "('1RADIO NOISE CALCULATION - 5KHZ BAND WIDTH',               ' - RAIN',//)"
-                     : "('1RADIO NOISE CALCULATION - 5KHZ BAND WIDTH',               ' - FAIR',//)");
-    print.write("(48X,'* * * * * L50 * * * * *',/,           '  DIST FROM',           37X,'* * * * * FREQUENCY, MHZ * * * * *',/,           '  REFERENCE',/,9X,13F9.3,/,3X,'(',A4,')',           13(5X,'(DB)'),/)",
-                heading);
-
-    write_frequency_lines(problem, freqtab, print, "(14F9.1)", [](Inputs& in, Outputs& out) {
-      ztradio(in, out);
-      return out.radio.ril50;
-    });
-  }
-  console.write("(' RADIO INTERFERENCE REPORT')");
 }

@@ -3,7 +3,7 @@
 // frequencies, one record per conductor group, then the lateral point
 // groups. Each record is listed in the print file as soon as it is read.
 
-#include "driver/problem_data.hpp"
+#include "model/problem_data.hpp"
 #include "driver/run_files.hpp"
 
 namespace driver {

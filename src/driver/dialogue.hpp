@@ -3,7 +3,7 @@
 // in the print file and written to the save-data file when one is open.
 
 #include "driver/data_file.hpp"
-#include "driver/problem_data.hpp"
+#include "model/problem_data.hpp"
 #include "driver/run_files.hpp"
 
 namespace driver {

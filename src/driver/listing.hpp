@@ -6,9 +6,9 @@
 #include <array>
 #include <string_view>
 
-#include "driver/problem_data.hpp"
+#include "model/problem_data.hpp"
 #include "driver/run_files.hpp"
-#include "reports/format/record.hpp"
+#include "format/record.hpp"
 
 namespace driver {
 

@@ -8,9 +8,9 @@
 #include <string_view>
 #include <vector>
 
-#include "driver/problem_data.hpp"
+#include "model/problem_data.hpp"
 #include "driver/run_files.hpp"
-#include "reports/format/record.hpp"
+#include "format/record.hpp"
 
 namespace driver {
 

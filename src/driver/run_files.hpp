@@ -10,8 +10,8 @@
 #include <string>
 #include <string_view>
 
-#include "driver/fixed_string.hpp"
-#include "reports/format/record.hpp"
+#include "model/fixed_string.hpp"
+#include "format/record.hpp"
 
 namespace driver {
 

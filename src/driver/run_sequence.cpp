@@ -1,13 +1,8 @@
 #include "driver/run_sequence.hpp"
 
-#include "corona/audible_noise.hpp"
-#include "corona/ozone.hpp"
-#include "corona/radio.hpp"
-#include "corona/tv.hpp"
-#include "fields/electric_field.hpp"
-#include "fields/magnetic_field.hpp"
 #include "gradients/gradients.hpp"
 #include "reports/combined_report.hpp"
+#include "reports/pages.hpp"
 
 namespace driver {
 

@@ -2,9 +2,9 @@
 // The second half of a run: the gradients once, the selected report
 // sections in their fixed order, and the closing of the output files.
 
-#include "driver/problem_data.hpp"
+#include "model/problem_data.hpp"
 #include "driver/run_files.hpp"
-#include "reports/format/record.hpp"
+#include "format/record.hpp"
 
 namespace driver {
 

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "driver/problem_data.hpp"
+#include "model/problem_data.hpp"
 
 namespace fields {
 

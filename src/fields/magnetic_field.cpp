@@ -51,30 +51,3 @@ void ztmagfld(const Inputs& inputs, Outputs& outputs) {
   out.mfthetay = ty / degrees_to_radians;
   out.mftheta = ellipse.direction / degrees_to_radians;
 }
-
-void print_magnetic_field_report(Problem& problem, record::Writer& print, record::Writer& console) {
-  Inputs& inputs = problem.inputs;
-  const RunData& run = problem.run;
-  // English pages print lengths in feet; flux densities stay in gauss.
-  const bool english = run.units != 0;
-
-  inputs.rainflag = true;
-  inputs.evalht = run.mfheight;
-
-  print.write("('1MAGNETIC FIELD CALCULATIONS',//)");
-  print.write("(/,' SENSOR HT. =',F5.1,1X,A4,/)", {report_distance(inputs.evalht, english), run.distunit});
-  print.write("(' DIST FROM',/,' REFERENCE',3X,'B-FIELD',6X,"
-              "      'THETA',4X,'BY-FIELD',5X,'THETAY',4X,'BX-FIELD',5X,"
-              "      'THETAX',/,5X,A4,4X,'(GAUSS)',2(16X,'(GAUSS)'),/)",
-              {run.distunit});
-  const int npoints = lateral_points(run);
-  const MagneticFieldResults& mf = problem.outputs.magnetic;
-  for (int p = 0; p < npoints; ++p) {
-    inputs.xpoint = run.latpts[p];
-    ztmagfld(inputs, problem.outputs);
-    print.write("(1X,F8.1,1X,F12.8,F10.1,2(F13.8,F9.1))",
-                {report_distance(inputs.xpoint, english), mf.mfmax, mf.mftheta, mf.mfy, mf.mfthetay, mf.mfx,
-                 mf.mfthetax});
-  }
-  console.write("(' MAGNETIC FIELD REPORT')");
-}

@@ -4,7 +4,7 @@
 
 #include <array>
 
-#include "driver/problem_data.hpp"
+#include "model/problem_data.hpp"
 
 // 50 by 50 single-precision storage, column after column: element (r, c),
 // 1-based, at index (c - 1) * 50 + (r - 1).

@@ -1,6 +1,6 @@
 #pragma once
-#include "driver/problem_data.hpp"
-#include "reports/format/record.hpp"
+#include "model/problem_data.hpp"
+#include "format/record.hpp"
 
 // The combined page, one summary line per lateral point, written together
 // with the DIF table of the same values.

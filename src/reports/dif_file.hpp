@@ -4,8 +4,8 @@
 // point is computed, and the end-of-data trailer. Every string entry is
 // empty; the table carries numbers only.
 
-#include "driver/problem_data.hpp"
-#include "reports/format/record.hpp"
+#include "model/problem_data.hpp"
+#include "format/record.hpp"
 
 namespace dif {
 

@@ -1,4 +1,5 @@
 #include "corona/audible_noise.hpp"
+#include "reports/pages.hpp"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 
 #include <initializer_list>
 
-#include "driver/problem_data.hpp"
+#include "model/problem_data.hpp"
 
 struct Bundle {
   bool ac = true;

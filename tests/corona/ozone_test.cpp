@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "corona/ozone.hpp"
+#include "reports/pages.hpp"
 #include "corona/ozone_terms.hpp"
 
 namespace {

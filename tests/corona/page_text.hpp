@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/problem_data.hpp"
+#include "model/problem_data.hpp"
 #include "support/records.hpp"
 
 // An Fw.d field of a finite value: right-justified in w columns.

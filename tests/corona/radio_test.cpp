@@ -1,4 +1,5 @@
 #include "corona/radio.hpp"
+#include "reports/pages.hpp"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "driver/data_file.hpp"
-#include "driver/problem_data.hpp"
+#include "model/problem_data.hpp"
 #include "driver/run_files.hpp"
 #include "support/records.hpp"
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "reports/format/record.hpp"
+#include "format/record.hpp"
 #include "reports/report_text.hpp"
 #include "support/program.hpp"
 #include "support/records.hpp"

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "driver/problem_data.hpp"
-#include "reports/format/record.hpp"
+#include "model/problem_data.hpp"
+#include "format/record.hpp"
 #include "support/program.hpp"
 #include "support/records.hpp"
 

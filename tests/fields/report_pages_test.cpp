@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "fields/electric_field.hpp"
+#include "reports/pages.hpp"
 #include "fields/magnetic_field.hpp"
 #include "support/records.hpp"
 

@@ -6,7 +6,7 @@
 #include <limits>
 #include <string>
 
-#include "reports/format/record.hpp"
+#include "format/record.hpp"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <sstream>
 #include <string>
 
-#include "reports/format/record.hpp"
+#include "format/record.hpp"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "reports/format/record.hpp"
+#include "format/record.hpp"
 
 namespace {
 

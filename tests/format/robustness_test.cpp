@@ -8,7 +8,7 @@
 #include <random>
 #include <string>
 
-#include "reports/format/record.hpp"
+#include "format/record.hpp"
 
 namespace {
 

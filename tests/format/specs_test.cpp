@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "reports/format/record.hpp"
-#include "reports/format/spec.hpp"
+#include "format/record.hpp"
+#include "format/spec.hpp"
 
 namespace {
 

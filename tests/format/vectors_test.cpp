@@ -13,7 +13,7 @@
 #include <set>
 #include <string>
 
-#include "reports/format/record.hpp"
+#include "format/record.hpp"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <string_view>
 
 #include "fuzz/fuzz_support.hpp"
-#include "reports/format/record.hpp"
+#include "format/record.hpp"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "fuzz/fuzz_support.hpp"
-#include "reports/format/record.hpp"
+#include "format/record.hpp"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "driver/problem_data.hpp"
+#include "model/problem_data.hpp"
 #include "support/records.hpp"
 
 namespace report_test {

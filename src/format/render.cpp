@@ -1,6 +1,6 @@
 // Rendering of fields and of whole write statements.
 
-#include "reports/format/render.hpp"
+#include "format/render.hpp"
 
 #include <charconv>
 #include <cmath>

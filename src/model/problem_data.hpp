@@ -8,7 +8,7 @@
 #include <array>
 #include <cstdint>
 
-#include "driver/fixed_string.hpp"
+#include "model/fixed_string.hpp"
 
 using real = float;
 using integer = std::int16_t;

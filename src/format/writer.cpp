@@ -4,7 +4,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "reports/format/render.hpp"
+#include "format/render.hpp"
 
 namespace record {
 

@@ -7,8 +7,8 @@
 #include <cstddef>
 #include <string_view>
 
-#include "driver/problem_data.hpp"
-#include "reports/format/record.hpp"
+#include "model/problem_data.hpp"
+#include "format/record.hpp"
 
 // The frequencies of the table, then the distance unit.
 template <std::size_t N>

@@ -1,12 +1,12 @@
 // Parser and cache of format specifications.
 
-#include "reports/format/spec.hpp"
+#include "format/spec.hpp"
 
 #include <memory>
 #include <stdexcept>
 #include <unordered_map>
 
-#include "reports/format/record.hpp"
+#include "format/record.hpp"
 
 namespace record::detail {
 namespace {

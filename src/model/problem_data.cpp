@@ -1,4 +1,4 @@
-#include "driver/problem_data.hpp"
+#include "model/problem_data.hpp"
 
 void set_initial_values(Problem& problem) {
   problem = Problem{};
