@@ -1,0 +1,195 @@
+#pragma once
+// The Brenlow engine: one cross section of an overhead line, evaluated at
+// any lateral point and height. The numbers are those the tesk31 reports
+// print: the same routines run in the same order on the same values.
+//
+//   brenlow::CrossSection line = brenlow::read_data_file("examples/example.dat");
+//   line.groups[0].y += 2.0f;                       // raise phase A by 2 m
+//   brenlow::Evaluation run(line);                   // gradients, once
+//   brenlow::ElectricField e = run.electric_field(30.0f, 1.0f);
+//   brenlow::Point p = run.point(30.0f);             // a line of the combined report
+//
+// Units are metric throughout: metres, mm (subconductor diameter), cm
+// (bundle spacing), kV line to ground (rms for AC), kA, degrees, kV/cm,
+// MHz, m/s, mm/hr, mmhos/m. A section read from a data file in English
+// units is converted on reading, as tesk31 converts it.
+
+#include <array>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace brenlow {
+
+// Everything the engine refuses: a cross section that fails a check, a data
+// file that cannot be read, or one that cannot be written. The message says
+// what and where ("group 4 EARTH 2: subconductor diameter must be above 0").
+class Error : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// One conductor group: a bundle of subconductors (a phase or a pole), or an
+// earth wire.
+struct Group {
+  std::string name;        // a data file holds 8 characters
+  bool ac = true;          // an AC phase; false: a DC pole
+  float x = 0;             // horizontal position of the bundle centre, m
+  float y = 0;             // height of the bundle centre above ground, m
+  int subconductors = 1;   // at least 1
+  float diameter = 0;      // subconductor diameter, mm, above 0
+  float spacing = 0;       // spacing of adjacent subconductors, cm, above 0 for a bundle
+  float kv = 0;            // line-to-ground voltage, kV (rms for AC); sign: polarity of a DC pole
+  float phase = 0;         // phase angle, degrees
+  float ka = 0;            // current, kA
+  float gradient = 0;      // maximum surface gradient, kV/cm: used when the gradients are given
+};
+
+// The conditions of the evaluation and the heights and frequencies at
+// which the combined report (Evaluation::point) evaluates each quantity.
+struct Conditions {
+  float wind = 0;                 // m/s, carries the ozone plume
+  float rain = 0;                 // rain rate, mm/hr
+  float altitude = 0;             // m above sea level
+  float ground_conductivity = 0;  // mmhos/m
+  float an_height = 0;            // audible noise microphone, m
+  float ri_height = 0;            // radio antenna, m
+  float tv_height = 0;            // television antenna, m
+  float oz_height = 0;            // ozone sensor, m
+  float ef_height = 0;            // electric field sensor, m
+  float mf_height = 0;            // magnetic field sensor, m
+  float ri_frequency = 0;         // MHz
+  float tv_frequency = 0;         // MHz
+  bool given_gradients = false;   // use Group::gradient instead of computing the gradients
+};
+
+// A run of lateral points as a data file lists them: `count` points from
+// `start`, `step` apart (single precision: rounding accumulates).
+struct PointGroup {
+  int count = 0;
+  float start = 0;  // m
+  float step = 0;   // m
+};
+
+struct CrossSection {
+  std::array<std::string, 2> titles;  // a data file holds 72 characters each
+  std::vector<Group> groups;          // energized groups first, then earth wires; at most 50
+  int energized = 0;                  // how many of `groups` are energized phases or poles
+  Conditions conditions;
+
+  // What a data file holds beyond the line itself.
+  bool english = false;          // the file's units: feet, inches, mi/hr, in/hr (values here stay metric)
+  std::string options = "ALL";   // report options record, 45 characters
+  std::vector<PointGroup> points;  // the file's lateral points, at most 100 in all
+
+  // The lateral points the groups make, in order.
+  std::vector<float> lateral_points() const;
+};
+
+// Reads a data file through tesk31's reader: the same records, checks and
+// messages, English units converted. Throws Error naming the file and the
+// record (or the group and the check).
+CrossSection read_data_file(const std::string& path);
+// The same for data file text held in memory; `name` stands for the file in messages.
+CrossSection parse_data_file(const std::string& text, const std::string& name = "data file");
+
+// The cross section as a data file in the layout of tesk31's save-data
+// file (in English units when `english` is set), which tesk31 reads. Values
+// are rounded to the layout's decimals, names cut to 8 characters and
+// titles to 72. Throws Error for a section the checks refuse or that a data
+// file cannot hold (more than 100 lateral points).
+std::string data_file_text(const CrossSection& section);
+// Writes data_file_text to `path`; throws Error naming the file when it
+// cannot be written.
+void write_data_file(const CrossSection& section, const std::string& path);
+
+// Throws Error when tesk31 would refuse the cross section: more than 50
+// groups, energized not within 0..groups, a group with fewer than one
+// subconductor, a diameter not above 0, a bundle spacing not above 0.
+void check(const CrossSection& section);
+
+enum class Weather { rain, fair };
+
+// Results of one group after the gradient step.
+struct GroupResult {
+  float gradient = 0;          // maximum surface gradient the corona routines use, kV/cm
+  float computed_gradient = 0; // as computed, whether or not the gradients were given
+  float phase = 0;             // phase angle after the gradient step, degrees (on a line with
+                               // AC and DC groups advanced through one cycle)
+  float corona_loss = 0;       // kW/km; 0 for an earth wire
+  float ozone_production = 0;  // kg/m/s; 0 for an earth wire
+};
+
+struct NoiseLevels {
+  float l50 = 0;  // exceeded half the time
+  float l5 = 0;   // exceeded 5 % of the time
+};
+
+// A field as an ellipse of two phasor components.
+struct FieldEllipse {
+  float max = 0;               // semi-major axis: the largest magnitude over a cycle
+  float direction = 0;         // direction at that moment, degrees from the horizontal
+  float vertical = 0;          // magnitude of the vertical component
+  float vertical_phase = 0;    // degrees
+  float horizontal = 0;        // magnitude of the horizontal component
+  float horizontal_phase = 0;  // degrees
+};
+
+struct ElectricField : FieldEllipse {  // kV/m
+  float potential = 0;                 // space potential against the ground, V
+};
+
+using MagneticField = FieldEllipse;  // flux density, gauss (1 G = 100 uT)
+
+// One line of the combined report: each quantity at its height and
+// frequency from Conditions.
+struct Point {
+  float x = 0;        // m
+  float an_rain = 0;  // audible noise L50, dB(A)
+  float an_fair = 0;
+  float ri_rain = 0;  // radio interference L50, dB above 1 uV/m
+  float ri_fair = 0;
+  float tv = 0;       // television interference L50, dB above 1 uV/m
+  float ozone = 0;    // ppb
+  float e = 0;        // electric field ellipse maximum, kV/m
+  float b = 0;        // magnetic field ellipse maximum, gauss
+};
+
+// An evaluation of one cross section: the gradients are computed once, on
+// construction; then every quantity at any point, any number of points.
+// Const and free of shared mutable state: one evaluation may serve several
+// threads, and evaluations on different threads never meet.
+class Evaluation {
+ public:
+  // Checks the section (throws Error) and computes the gradients.
+  explicit Evaluation(const CrossSection& section);
+
+  const CrossSection& section() const { return section_; }
+  // One entry per group of the section, in its order.
+  const std::vector<GroupResult>& groups() const { return groups_; }
+  // True when the potential coefficient matrix proved singular (two
+  // bundles in one place); the values are then those tesk31 prints.
+  bool singular() const { return singular_; }
+
+  NoiseLevels audible_noise(float x, float height, Weather weather) const;
+  float radio(float x, float height, float mhz, Weather weather) const;  // L50
+  float tv(float x, float height, float mhz) const;                      // L50
+  float ozone(float x, float height) const;                              // ppb
+  ElectricField electric_field(float x, float height) const;
+  MagneticField magnetic_field(float x, float height) const;
+
+  // Every quantity of the combined report at lateral position x.
+  Point point(float x) const;
+  std::vector<Point> profile(const std::vector<float>& xs) const;
+
+  struct State;  // the problem records after the gradient step
+
+ private:
+  CrossSection section_;
+  std::vector<GroupResult> groups_;
+  bool singular_ = false;
+  std::shared_ptr<const State> state_;
+};
+
+}  // namespace brenlow
