@@ -184,16 +184,18 @@ CrossSection read_from(record::Reader& reader, const std::string& name) {
   return section;
 }
 
-// A value of the layout that a field cannot hold prints as asterisks.
-void refuse_asterisks(const std::string& record, std::string_view what) {
-  if (record.find('*') != std::string::npos) {
-    throw Error(std::string(what) + " does not fit its field of the data file: \"" + record + "\"");
-  }
-}
-
-std::string rendered(std::string_view spec, std::initializer_list<record::Item> items) {
+// The records one writer of the record layer writes. A value too wide for
+// its field prints as asterisks, which no reader takes back: refused.
+// `numbers_from` skips a leading quoted name.
+template <class Write>
+std::string records_of(Write write, const std::string& what, std::size_t numbers_from = 0) {
   std::string text;
-  for (const std::string& line : record::render(spec, items)) text += line + "\r\n";
+  record::Writer out = record::Writer::to_string(&text);
+  write(out);
+  out.close();
+  if (text.find('*', std::min(numbers_from, text.size())) != std::string::npos) {
+    throw Error(what + " does not fit its field of the data file: \"" + text.substr(0, text.size() - 2) + "\"");
+  }
   return text;
 }
 
@@ -231,7 +233,7 @@ std::string data_file_text(const CrossSection& section) {
 
   std::string text;
   for (const std::string& title : section.titles) {
-    text += rendered("(A72)", {FixedString<72>(title).view()});
+    text += records_of([&](record::Writer& out) { out.write("(A72)", {FixedString<72>(title).view()}); }, "a title");
   }
   Problem p;
   set_initial_values(p);
@@ -242,15 +244,10 @@ std::string data_file_text(const CrossSection& section) {
   p.inputs.wind = english ? c.wind / mps_per_mph : c.wind;
   p.inputs.rainrate = english ? c.rain / mmhr_per_inhr : c.rain;
   p.inputs.altitude = length(c.altitude);
-  {
-    std::string general;
-    record::Writer out = record::Writer::to_string(&general);
-    input::write_general_record(p, out);
-    out.close();
-    refuse_asterisks(general, "the wind, rain rate or altitude");
-    text += general;
-  }
-  text += rendered("(A45)", {FixedString<45>(section.options).view()});
+  text += records_of([&](record::Writer& out) { input::write_general_record(p, out); },
+                     "the wind, rain rate or altitude");
+  text += records_of([&](record::Writer& out) { out.write("(A45)", {FixedString<45>(section.options).view()}); },
+                     "the report options");
 
   p.run.anheight = length(c.an_height);
   p.run.riheight = length(c.ri_height);
@@ -261,14 +258,8 @@ std::string data_file_text(const CrossSection& section) {
   p.run.mfheight = length(c.mf_height);
   p.inputs.gndcond = c.ground_conductivity;
   p.run.efheight = length(c.ef_height);
-  {
-    std::string heights;
-    record::Writer out = record::Writer::to_string(&heights);
-    input::list_heights(p, out);
-    out.close();
-    refuse_asterisks(heights, "a height, frequency or the ground conductivity");
-    text += heights;
-  }
+  text += records_of([&](record::Writer& out) { input::list_heights(p, out); },
+                     "a height, frequency or the ground conductivity");
 
   for (std::size_t i = 0; i < section.groups.size(); ++i) {
     const Group& g = section.groups[i];
@@ -284,33 +275,20 @@ std::string data_file_text(const CrossSection& section) {
     p.inputs.phangle[0] = g.phase;
     p.inputs.current[0] = g.ka;
     p.inputs.gradient[0] = g.gradient;
-    std::string line;
-    record::Writer out = record::Writer::to_string(&line);
-    input::write_group_record(p, 0, FixedString<1>(g.ac ? "A" : "D"), out);
-    out.close();
     // The name stands between the first two apostrophes; every other field is a number.
-    refuse_asterisks(line.substr(std::min(line.size(), std::size_t{11})), label + ": a value");
-    text += line;
+    const FixedString<1> letter(g.ac ? "A" : "D");
+    text += records_of([&](record::Writer& out) { input::write_group_record(p, 0, letter, out); },
+                       label + ": a value", 11);
   }
 
-  for (const PointGroup& g : section.points) {
+  // Each point group, then the closing record of a count of 0.
+  std::vector<PointGroup> groups = section.points;
+  groups.push_back({});
+  for (const PointGroup& g : groups) {
     p.run.segpoints = static_cast<integer>(g.count);
     p.run.xstart = g.start;
     p.run.xinc = g.step;
-    std::string line;
-    record::Writer out = record::Writer::to_string(&line);
-    input::list_point_record(p.run, out);
-    out.close();
-    refuse_asterisks(line, "a lateral point group");
-    text += line;
-  }
-  p.run.segpoints = 0;
-  p.run.xstart = 0;
-  p.run.xinc = 0;
-  {
-    record::Writer out = record::Writer::to_string(&text);
-    input::list_point_record(p.run, out);
-    out.close();
+    text += records_of([&](record::Writer& out) { input::list_point_record(p.run, out); }, "a lateral point group");
   }
   return text;
 }

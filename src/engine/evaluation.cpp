@@ -31,25 +31,13 @@ struct AtPoint {
 
 ElectricField electric_of(const ElectricFieldResults& r) {
   ElectricField e;
-  e.max = r.efmax;
-  e.direction = r.eftheta;
-  e.vertical = r.efy;
-  e.vertical_phase = r.efthetay;
-  e.horizontal = r.efx;
-  e.horizontal_phase = r.efthetax;
+  static_cast<FieldEllipse&>(e) = {r.efmax, r.eftheta, r.efy, r.efthetay, r.efx, r.efthetax};
   e.potential = r.efpot;
   return e;
 }
 
 MagneticField magnetic_of(const MagneticFieldResults& r) {
-  MagneticField b;
-  b.max = r.mfmax;
-  b.direction = r.mftheta;
-  b.vertical = r.mfy;
-  b.vertical_phase = r.mfthetay;
-  b.horizontal = r.mfx;
-  b.horizontal_phase = r.mfthetax;
-  return b;
+  return {r.mfmax, r.mftheta, r.mfy, r.mfthetay, r.mfx, r.mfthetax};
 }
 
 }  // namespace
