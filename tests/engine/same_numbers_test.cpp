@@ -1,6 +1,6 @@
 // The engine's values against the pages tesk31 prints for the same data
 // file with every report: each line of the combined report, each tuple of
-// the DIF file and each gradient of the field page, rendered from the
+// the DIF file, each gradient and each line of the field pages, rendered from the
 // engine's values in the page's own format, must stand in the output as
 // printed.
 
@@ -96,6 +96,24 @@ TEST_P(SameNumbers, CombinedReportDifFileAndGradientsAsPrinted) {
                             .front());
   }
   expect_run(print, gradients, "field page gradients");
+
+  // The field pages: every component at the sensor heights.
+  std::vector<std::string> electric, magnetic;
+  const brenlow::Conditions& c = section.conditions;
+  for (const float x : section.lateral_points()) {
+    const brenlow::ElectricField e = evaluation.electric_field(x, c.ef_height);
+    electric.push_back(record::render("(1X,F8.1,3(6X,F8.3,6X,F9.1),6X,F8.1)",
+                                      {in_file_units(x, english), e.max, e.direction, e.vertical, e.vertical_phase,
+                                       e.horizontal, e.horizontal_phase, e.potential})
+                           .front());
+    const brenlow::MagneticField b = evaluation.magnetic_field(x, c.mf_height);
+    magnetic.push_back(record::render("(1X,F8.1,1X,F12.8,F10.1,2(F13.8,F9.1))",
+                                      {in_file_units(x, english), b.max, b.direction, b.vertical, b.vertical_phase,
+                                       b.horizontal, b.horizontal_phase})
+                           .front());
+  }
+  expect_run(print, electric, "electric field page");
+  expect_run(print, magnetic, "magnetic field page");
 }
 
 INSTANTIATE_TEST_SUITE_P(Lines, SameNumbers, ::testing::ValuesIn(cases()),
