@@ -1,6 +1,9 @@
 #include "table.hpp"
 
+#include <pybind11/stl.h>
+
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 namespace py = pybind11;
@@ -50,7 +53,8 @@ std::string table_repr(const Table& t) {
       const py::handle v = flat[c][r];
       if (py::isinstance<py::float_>(v)) {
         char number[32];
-        std::snprintf(number, sizeof number, "%.6g", v.cast<double>());
+        const double d = v.cast<double>();
+        std::snprintf(number, sizeof number, "%.6g", std::isnan(d) ? std::fabs(d) : d);
         cells[c].push_back(number);
       } else {
         cells[c].push_back(py::str(v));

@@ -1,0 +1,106 @@
+"""The module's numbers are the engine's and tesk31's, bit for bit: every
+bundled line's profile against tesk31's DIF file (its values written with
+16 significant digits, the exact float32), the fields at other heights,
+and sections changed and written from Python."""
+import numpy as np
+import pytest
+
+import brenlow
+from conftest import DIF_COLUMNS, EXAMPLES, TEST_LINES, read_dif, run_tesk31, same_bits
+
+LINES = EXAMPLES + TEST_LINES
+
+
+@pytest.mark.parametrize("path", LINES, ids=[p.name for p in LINES])
+def test_profile_equals_tesk31(path, tmp_path):
+    section = brenlow.read_data_file(path)
+    dif = run_tesk31(path, tmp_path)
+    profile = section.profile(section.lateral_points())
+    assert dif.shape == (len(section.lateral_points()), 1 + len(DIF_COLUMNS))
+    assert same_bits(profile.x, dif[:, 0])  # metric lines: the DIF distance is in metres
+    for i, name in enumerate(DIF_COLUMNS, start=1):
+        assert same_bits(profile[name], dif[:, i]), name
+
+
+@pytest.mark.parametrize("height", [0.0, 0.5, 2.5, 7.25, 14.0])
+def test_fields_at_any_height_equal_tesk31(height, tmp_path):
+    # tesk31 evaluates E and B at the heights of record 5 (7th: magnetic,
+    # 9th: electric): a copy of the example with both at `height`.
+    path = EXAMPLES[0].parent / "example.dat"
+    lines = path.read_text(encoding="latin-1").splitlines()
+    values = lines[4].split(",")
+    values[6] = values[8] = f"{height:.3f}"
+    lines[4] = ",".join(values)
+    changed = tmp_path / "heights.dat"
+    changed.write_text("\n".join(lines) + "\n", encoding="latin-1")
+    dif = run_tesk31(changed, tmp_path)
+    section = brenlow.read_data_file(path)
+    fields = section.at(section.lateral_points(), height)
+    assert same_bits(fields.e, dif[:, 7])
+    assert same_bits(fields.b, dif[:, 8])
+    # The profile's e and b are the fields at the conditions' heights.
+    section.conditions.ef_height = section.conditions.mf_height = height
+    profile = section.profile(section.lateral_points(), quantities=["e", "b"])
+    assert same_bits(profile.e, fields.e) and same_bits(profile.b, fields.b)
+
+
+@pytest.mark.parametrize("english", [False, True], ids=["metric", "english"])
+def test_section_changed_in_python_and_written_runs_the_same_in_tesk31(english, tmp_path):
+    section = brenlow.read_data_file(EXAMPLES[0].parent / "500kv_flat.dat")
+    for group in section.groups:
+        group.y += 2.0
+    section.groups[1].phase = 0.0  # a phasing of its own
+    section.conditions.wind = 3.0
+    section.english = english
+    section.write(tmp_path / "changed.dat")
+    dif = run_tesk31(tmp_path / "changed.dat", tmp_path)
+    again = brenlow.read_data_file(tmp_path / "changed.dat")
+    if not english:
+        # Every value fits the layout's decimals: the file holds the section exactly.
+        assert again == section
+    profile = again.profile(again.lateral_points())
+    for i, name in enumerate(DIF_COLUMNS, start=1):
+        assert same_bits(profile[name], dif[:, i]), name
+
+
+def test_any_number_of_points_in_any_shape():
+    section = brenlow.read_data_file(EXAMPLES[0])
+    xs = section.lateral_points()
+    small = section.profile(xs)
+    # Many thousands of points, evaluated on every core: the same values.
+    large = section.profile(np.tile(xs, 3000))
+    grid = section.profile(xs.reshape(-1, 1) + np.zeros((1, 4), dtype=np.float32))
+    for name in small:
+        assert same_bits(large[name], np.tile(small[name], 3000)), name
+        assert grid[name].shape == (len(xs), 4)
+        assert same_bits(grid[name][:, 3], small[name]), name
+    # A scalar gives scalars; x as a list or a float64 array the same numbers.
+    assert np.ndim(section.profile(30.0).e) == 0
+    assert section.profile(float(xs[3])).b == small.b[3]
+    assert same_bits(section.profile(xs.astype(np.float64).tolist()).e, small.e)
+
+
+def test_evaluation_keeps_the_section_it_was_given():
+    section = brenlow.read_data_file(EXAMPLES[0])
+    evaluation = section.evaluate()
+    before = evaluation.profile([0.0, 20.0])
+    section.groups[0].y += 5.0
+    section.groups.pop()
+    after = evaluation.profile([0.0, 20.0])
+    assert all(same_bits(before[name], after[name]) for name in before)
+    assert not same_bits(section.profile([0.0, 20.0]).e, before.e)
+    assert len(evaluation.section.groups) == len(section.groups) + 1
+
+
+def test_gradients_are_the_evaluations():
+    section = brenlow.read_data_file(EXAMPLES[0])
+    g = section.gradients()
+    assert list(g.name) == [group.name for group in section.groups]
+    assert g.gradient.dtype == np.float32 and len(g.gradient) == len(section.groups)
+    # Given gradients are used as given; the computed ones stay as computed.
+    section.conditions.given_gradients = True
+    for i, group in enumerate(section.groups):
+        group.gradient = 12.5 + i
+    given = section.gradients()
+    assert same_bits(given.gradient, 12.5 + np.arange(len(section.groups), dtype=np.float32))
+    assert same_bits(given.computed_gradient, g.computed_gradient)
