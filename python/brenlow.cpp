@@ -313,8 +313,9 @@ std::string section_repr(const Section& s) {
   if (c.points.empty()) text += " none";
   for (std::size_t i = 0; i < c.points.size(); ++i) {
     const auto& p = c.points[i];
-    text += (i == 0 ? " " : "; ") + std::to_string(p.count) + " from " + float_text(p.start) + " m step " +
-            float_text(p.step) + " m";
+    const std::string unit = c.english ? " ft" : " m";
+    text += (i == 0 ? " " : "; ") + std::to_string(p.count) + " from " + float_text(p.start) + unit + " step " +
+            float_text(p.step) + unit;
   }
   return text + ")";
 }
@@ -722,8 +723,9 @@ Metric units: m/s, mm/hr, m, mmhos/m, MHz.)");
   // ---- PointGroup ----
   py::class_<brenlow::PointGroup> point_group(m, "PointGroup", R"(A run of lateral points as a data file lists them.
 
-PointGroup(count, start, step): count points from start, step apart (m),
-added up in single precision as tesk31 does.)");
+PointGroup(count, start, step): count points from start, step apart, in
+the data file's units (m, or ft when the section is english), added up in
+single precision as tesk31 does.)");
   point_group.def(py::init([](int count, double start, double step) {
                     return brenlow::PointGroup{count, to_single(start, "start"), to_single(step, "step")};
                   }),
@@ -731,10 +733,11 @@ added up in single precision as tesk31 does.)");
   point_group.def_readwrite("count", &brenlow::PointGroup::count, "Number of points.");
   point_group.def_property(
       "start", [](const brenlow::PointGroup& p) { return p.start; },
-      [](brenlow::PointGroup& p, double v) { p.start = to_single(v, "start"); }, "First position, m.");
+      [](brenlow::PointGroup& p, double v) { p.start = to_single(v, "start"); }, "First position (m, or ft in an english section).");
   point_group.def_property(
       "step", [](const brenlow::PointGroup& p) { return p.step; },
-      [](brenlow::PointGroup& p, double v) { p.step = to_single(v, "step"); }, "Distance between points, m.");
+      [](brenlow::PointGroup& p, double v) { p.step = to_single(v, "step"); },
+      "Distance between points (m, or ft in an english section).");
   point_group.def("__repr__", [](const brenlow::PointGroup& p) {
     return "PointGroup(" + std::to_string(p.count) + ", " + float_text(p.start) + ", " + float_text(p.step) + ")";
   });
@@ -778,9 +781,9 @@ groups: Group objects, energized phases and poles first, then earth wires
 (at most 50); energized: how many lead the list (default: all of them);
 conditions: a Conditions, and/or its fields by keyword (wind=, rain=,
 an_height=, ...), keywords winning; points: the data file's lateral point
-groups (PointGroup or (count, start, step)); english: write the data file
-in English units (values here stay metric); options: the report options
-record.
+groups (PointGroup or (count, start, step), in the file's units);
+english: the data file is in English units (feet, inches, mi/hr, in/hr;
+every other value here stays metric); options: the report options record.
 
 groups and points are plain Python lists, changed in place as any list.)");
   section.def(py::init([](const py::iterable& groups, const py::object& energized, const py::object& titles,
@@ -829,7 +832,7 @@ groups and points are plain Python lists, changed in place as any list.)");
   section.def_property(
       "points", [](const Section& s) { return s.points; },
       [](Section& s, const py::iterable& points) { s.points = point_list(points); },
-      "The data file's lateral point groups, a list of PointGroup.");
+      "The data file's lateral point groups, a list of PointGroup, in the file's units (ft when english).");
   section.def(
       "lateral_points",
       [](const Section& s) {
@@ -837,7 +840,7 @@ groups and points are plain Python lists, changed in place as any list.)");
         const std::vector<py::ssize_t> shape{static_cast<py::ssize_t>(xs.size())};
         return column(std::move(xs), shape);
       },
-      "The lateral points the point groups make, in order (float32 array, m).");
+      "The lateral points the point groups make, in order, in metres (float32 array), built as tesk31 builds them.");
   section.def(
       "check", [](const Section& s) { brenlow::check(to_engine(s)); },
       "Raises brenlow.Error with the engine's message when tesk31 would refuse the section.");
