@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "engine/engine.hpp"
+#include "section.hpp"
 #include "studies.hpp"
 #include "table.hpp"
 
@@ -70,6 +71,26 @@ std::string float_text(float value) {
   std::string result(text, end);
   if (result.find_first_of(".en") == std::string::npos) result += ".0";
   return result;
+}
+
+std::string type_name(const py::handle& value) { return py::str(value.get_type().attr("__name__")); }
+
+// Numbers given by keyword or in tuples: a TypeError naming the argument
+// when they are not numbers.
+double number(const py::handle& value, const std::string& what) {
+  if (!PyNumber_Check(value.ptr()) || py::isinstance<py::str>(value)) {
+    throw py::type_error(what + " must be a number, not " + type_name(value));
+  }
+  return py::float_(py::reinterpret_borrow<py::object>(value));
+}
+
+int whole_number(const py::handle& value, const std::string& what) {
+  if (!PyIndex_Check(value.ptr())) throw py::type_error(what + " must be an int, not " + type_name(value));
+  const long long n = py::int_(py::reinterpret_borrow<py::object>(value));
+  if (n < std::numeric_limits<int>::min() || n > std::numeric_limits<int>::max()) {
+    throw py::value_error(what + "=" + std::to_string(n) + " is beyond the int range");
+  }
+  return static_cast<int>(n);
 }
 
 std::string path_from_python(const py::object& path) {
@@ -156,13 +177,13 @@ void apply_condition_keywords(brenlow::Conditions& c, const py::kwargs& keywords
   for (const auto& [key, value] : keywords) {
     const std::string name = py::str(key);
     if (name == "given_gradients") {
-      c.given_gradients = value.cast<bool>();
+      c.given_gradients = py::bool_(py::reinterpret_borrow<py::object>(value));
       continue;
     }
     bool known = false;
     for (const auto& f : condition_floats) {
       if (name == f.name) {
-        c.*f.member = to_single(value.cast<double>(), name);
+        c.*f.member = to_single(number(value, name), name);
         known = true;
       }
     }
@@ -185,6 +206,15 @@ struct Section {
   py::list points;
 };
 
+void set_titles(Section& s, const py::object& titles) {
+  if (!py::isinstance<py::sequence>(titles) || py::isinstance<py::str>(titles) || py::len(titles) != 2) {
+    throw py::type_error("titles must be a pair of str");
+  }
+  const py::sequence t = py::reinterpret_borrow<py::sequence>(titles);
+  s.titles[0] = text_from_python(t[0], "titles[0]");
+  s.titles[1] = text_from_python(t[1], "titles[1]");
+}
+
 py::object make_point_group(const py::handle& item, std::size_t index) {
   if (py::isinstance<brenlow::PointGroup>(item)) return py::reinterpret_borrow<py::object>(item);
   const std::string where = "points[" + std::to_string(index) + "]";
@@ -193,9 +223,9 @@ py::object make_point_group(const py::handle& item, std::size_t index) {
   }
   py::sequence s = py::reinterpret_borrow<py::sequence>(item);
   brenlow::PointGroup p;
-  p.count = s[0].cast<int>();
-  p.start = to_single(s[1].cast<double>(), where + ".start");
-  p.step = to_single(s[2].cast<double>(), where + ".step");
+  p.count = whole_number(s[0], where + ".count");
+  p.start = to_single(number(s[1], where + ".start"), where + ".start");
+  p.step = to_single(number(s[2], where + ".step"), where + ".step");
   return py::cast(p);
 }
 
@@ -261,6 +291,15 @@ Section copy_section(const Section& s) {
   // Copies of the groups and point groups, not the same objects.
   return from_engine(to_engine(s));
 }
+
+brenlow::CrossSection section_from_python(const py::object& section) {
+  if (!py::isinstance<Section>(section)) {
+    throw py::type_error("a section must be a CrossSection, not " + type_name(section));
+  }
+  return to_engine(section.cast<const Section&>());
+}
+
+py::object section_to_python(const brenlow::CrossSection& section) { return py::cast(from_engine(section)); }
 
 bool same(const Section& a, const Section& b) {
   const brenlow::CrossSection x = to_engine(a), y = to_engine(b);
@@ -687,6 +726,23 @@ the energized groups at the head of the list.)");
   group.def("copy", [](const brenlow::Group& g) { return g; }, "A copy of the group.");
   group.def("__copy__", [](const brenlow::Group& g) { return g; });
   group.def("__deepcopy__", [](const brenlow::Group& g, const py::object&) { return g; }, "memo"_a);
+  group.def(py::pickle(
+      [](const brenlow::Group& g) {
+        return py::make_tuple(text_to_python(g.name), g.ac, g.x, g.y, g.subconductors, g.diameter, g.spacing, g.kv,
+                              g.phase, g.ka, g.gradient);
+      },
+      [](const py::tuple& t) {
+        if (t.size() != 11) throw py::value_error("a pickled Group holds 11 values");
+        brenlow::Group g;
+        g.name = text_from_python(t[0], "name");
+        g.ac = t[1].cast<bool>();
+        g.subconductors = t[4].cast<int>();
+        const std::size_t at[] = {2, 3, 5, 6, 7, 8, 9, 10};
+        for (std::size_t i = 0; i < std::size(group_floats); ++i) {
+          g.*group_floats[i].member = to_single(t[at[i]].cast<double>(), group_floats[i].name);
+        }
+        return g;
+      }));
 
   // ---- Conditions ----
   py::class_<brenlow::Conditions> conditions(m, "Conditions", R"(The conditions of an evaluation and the heights and frequencies of each quantity.
@@ -719,6 +775,22 @@ Metric units: m/s, mm/hr, m, mmhos/m, MHz.)");
   conditions.def("copy", [](const brenlow::Conditions& c) { return c; }, "A copy of the conditions.");
   conditions.def("__copy__", [](const brenlow::Conditions& c) { return c; });
   conditions.def("__deepcopy__", [](const brenlow::Conditions& c, const py::object&) { return c; }, "memo"_a);
+  conditions.def(py::pickle(
+      [](const brenlow::Conditions& c) {
+        py::list values;
+        for (const auto& f : condition_floats) values.append(c.*f.member);
+        values.append(c.given_gradients);
+        return py::tuple(values);
+      },
+      [](const py::tuple& t) {
+        if (t.size() != std::size(condition_floats) + 1) throw py::value_error("a pickled Conditions holds 13 values");
+        brenlow::Conditions c;
+        for (std::size_t i = 0; i < std::size(condition_floats); ++i) {
+          c.*condition_floats[i].member = to_single(t[i].cast<double>(), condition_floats[i].name);
+        }
+        c.given_gradients = t[std::size(condition_floats)].cast<bool>();
+        return c;
+      }));
 
   // ---- PointGroup ----
   py::class_<brenlow::PointGroup> point_group(m, "PointGroup", R"(A run of lateral points as a data file lists them.
@@ -741,6 +813,13 @@ single precision as tesk31 does.)");
   point_group.def("__repr__", [](const brenlow::PointGroup& p) {
     return "PointGroup(" + std::to_string(p.count) + ", " + float_text(p.start) + ", " + float_text(p.step) + ")";
   });
+  point_group.def(py::pickle(
+      [](const brenlow::PointGroup& p) { return py::make_tuple(p.count, p.start, p.step); },
+      [](const py::tuple& t) {
+        if (t.size() != 3) throw py::value_error("a pickled PointGroup holds 3 values");
+        return brenlow::PointGroup{t[0].cast<int>(), to_single(t[1].cast<double>(), "start"),
+                                   to_single(t[2].cast<double>(), "step")};
+      }));
   point_group.def(
       "__eq__",
       [](const brenlow::PointGroup& a, const brenlow::PointGroup& b) {
@@ -791,14 +870,14 @@ groups and points are plain Python lists, changed in place as any list.)");
                           const py::object& options, const py::kwargs& keywords) {
                 Section s;
                 s.groups = group_list(groups);
-                s.energized = energized.is_none() ? static_cast<int>(py::len(s.groups)) : energized.cast<int>();
-                const py::sequence t = titles.cast<py::sequence>();
-                if (py::isinstance<py::str>(titles) || py::len(t) != 2) {
-                  throw py::type_error("titles must be a pair of str");
+                s.energized = energized.is_none() ? static_cast<int>(py::len(s.groups)) : whole_number(energized, "energized");
+                set_titles(s, titles);
+                if (!conds.is_none()) {
+                  if (!py::isinstance<brenlow::Conditions>(conds)) {
+                    throw py::type_error("conditions must be a Conditions, not " + type_name(conds));
+                  }
+                  s.conditions = conds.cast<brenlow::Conditions>();
                 }
-                s.titles[0] = text_from_python(t[0], "titles[0]");
-                s.titles[1] = text_from_python(t[1], "titles[1]");
-                if (!conds.is_none()) s.conditions = conds.cast<brenlow::Conditions>();
                 apply_condition_keywords(s.conditions, keywords, "CrossSection");
                 s.points = point_list(points);
                 s.english = english;
@@ -810,11 +889,7 @@ groups and points are plain Python lists, changed in place as any list.)");
               "english"_a = false, "options"_a = "ALL");
   section.def_property(
       "titles", [](const Section& s) { return py::make_tuple(text_to_python(s.titles[0]), text_to_python(s.titles[1])); },
-      [](Section& s, const py::sequence& t) {
-        if (py::isinstance<py::str>(t) || py::len(t) != 2) throw py::type_error("titles must be a pair of str");
-        s.titles[0] = text_from_python(t[0], "titles[0]");
-        s.titles[1] = text_from_python(t[1], "titles[1]");
-      },
+      [](Section& s, const py::object& titles) { set_titles(s, titles); },
       "The two title lines (a data file holds 72 characters each).");
   section.def_property(
       "groups", [](const Section& s) { return s.groups; },
@@ -873,6 +948,24 @@ when english is set): values rounded to the layout's decimals, names cut to
   section.def("copy", &copy_section, "A copy with copies of the groups, conditions and point groups.");
   section.def("__copy__", &copy_section);
   section.def("__deepcopy__", [](const Section& s, const py::object&) { return copy_section(s); }, "memo"_a);
+  section.def(py::pickle(
+      [](const Section& s) {
+        return py::make_tuple(text_to_python(s.titles[0]), text_to_python(s.titles[1]), py::list(s.groups),
+                              s.energized, s.conditions, s.english, text_to_python(s.options), py::list(s.points));
+      },
+      [](const py::tuple& t) {
+        if (t.size() != 8) throw py::value_error("a pickled CrossSection holds 8 values");
+        Section s;
+        s.titles[0] = text_from_python(t[0], "titles[0]");
+        s.titles[1] = text_from_python(t[1], "titles[1]");
+        s.groups = group_list(t[2]);
+        s.energized = t[3].cast<int>();
+        s.conditions = t[4].cast<brenlow::Conditions>();
+        s.english = t[5].cast<bool>();
+        s.options = text_from_python(t[6], "options");
+        s.points = point_list(t[7]);
+        return s;
+      }));
   section.def("__repr__", &section_repr);
   section.def("__eq__", [](const Section& a, const Section& b) { return same(a, b); }, py::is_operator());
 

@@ -205,3 +205,21 @@ def read_data_file(path: _Path) -> CrossSection:
     """Reads a data file as tesk31 reads it; Error naming the file and record when it cannot."""
 def parse_data_file(text: str, name: str = "data file") -> CrossSection:
     """Reads data file text held in memory; name stands for the file in messages."""
+
+
+# The design studies (in a module built with them). B in b_unit: 'uT', 'mG' or 'G'.
+StudyQuantity = Literal["E", "B", "AN", "AN-FAIR", "RI", "RI-RAIN", "TV", "OZ"]
+
+
+def phasing(section: CrossSection, circuits: Iterable[Iterable[int]],
+            minimize: Union[StudyQuantity, Sequence[StudyQuantity]], at: _Positions, *, top: int = 10,
+            b_unit: str = "uT", threads: int = 0) -> dict:
+    """The best phasings: every assignment of each circuit's phase angles to its
+    groups, counted once per relabelling. A dict: total, distinct, relabellings,
+    examined, front, original and listed (each angles, scores, values, section, number)."""
+def height(section: CrossSection, limits: dict[StudyQuantity, float], at: _Positions, *,
+           groups: Iterable[int] | None = None, b_unit: str = "uT") -> dict:
+    """The smallest common raise meeting every limit at every point. A dict:
+    found, raise (m, or None), section, before, after, evaluations."""
+def edges(sections: Union[CrossSection, Iterable[CrossSection]], at: _Positions, *, b_unit: str = "uT") -> Table:
+    """Every quantity of each section at each point and its largest surface gradient."""

@@ -113,6 +113,10 @@ def test_what_python_gets_wrong_is_named():
         (lambda: brenlow.CrossSection(points=[(1, 2.0)]), TypeError, "points\\[0\\] must be a PointGroup"),
         (lambda: brenlow.CrossSection([line.groups[0], "EARTH"]), TypeError, "groups\\[1\\] must be a Group, not str"),
         (lambda: brenlow.read_data_file(12), TypeError, "PathLike"),
+        (lambda: brenlow.CrossSection(rain="1.0"), TypeError, "rain must be a number, not str"),
+        (lambda: brenlow.CrossSection(points=[(1.5, 0.0, 1.0)]), TypeError, "points\\[0\\].count must be an int"),
+        (lambda: brenlow.CrossSection(energized=2**40), ValueError, "energized=1099511627776 is beyond"),
+        (lambda: brenlow.CrossSection(conditions={"rain": 1.0}), TypeError, "conditions must be a Conditions"),
     ]
     for call, kind, message in cases:
         with pytest.raises(kind, match=message):

@@ -1,6 +1,7 @@
 """Cross sections built in Python: the same as read from the data file,
 changed in place as Python objects are, shown by their reprs."""
 import copy
+import pickle
 import subprocess
 import sys
 
@@ -77,6 +78,17 @@ def test_changes_in_place_reach_the_evaluation_and_copies_stay_apart():
     assert line != original.copy()
     line.groups.append(earth.copy())
     assert line.groups[-1] == earth and line.groups[-1] is not earth
+
+
+def test_sections_pickle_for_other_processes():
+    line = brenlow.read_data_file(EXAMPLES[0])
+    line.groups[0].name = "PHASE \u00c5"  # a Latin-1 name, as a data file may hold
+    line.english = True
+    again = pickle.loads(pickle.dumps(line))
+    assert again == line and again.groups[0].name == "PHASE \u00c5" and again.english
+    assert all(same_bits(again.profile([0.0, 30.0])[q], line.profile([0.0, 30.0])[q]) for q in ("e", "b", "tv"))
+    for value in (line.groups[1], line.conditions, line.points[0]):
+        assert pickle.loads(pickle.dumps(value)) == value
 
 
 def test_values_are_held_in_single_precision():

@@ -26,6 +26,8 @@ def stub_names():
 def test_the_stub_matches_the_module():
     stub = stub_names()
     public = {name for name in dir(brenlow) if not name.startswith("_")}
+    if not hasattr(brenlow, "phasing"):  # built without the studies
+        stub = {name: members for name, members in stub.items() if name not in ("phasing", "height", "edges")}
     assert public == set(stub), public ^ set(stub)
     for name, members in stub.items():
         if members is None:
