@@ -2,6 +2,7 @@
 // their evaluation into numpy arrays. Every number comes from the engine
 // unchanged; this file only moves values between Python and the engine.
 #include <pybind11/numpy.h>
+#include <pybind11/eval.h>
 #include <pybind11/pybind11.h>
 
 #include <algorithm>
@@ -669,6 +670,18 @@ phase (degrees, after the gradient step), corona_loss (kW/km, 0 for an
 earth wire), ozone_production (kg/m/s).
 )";
 
+// pprint looks a type's __repr__ up in a dict, and pybind11's method
+// wrapper cannot be hashed: each class gets a plain Python __repr__ that
+// calls its own.
+void plain_repr(py::module_& m, const char* name) {
+  py::dict scope;
+  py::exec("def __repr__(self):\n    return type(self)._repr(self)\n", scope);
+  py::object cls = m.attr(name);
+  cls.attr("_repr") = cls.attr("__repr__");
+  scope["__repr__"].attr("__qualname__") = std::string(name) + ".__repr__";
+  cls.attr("__repr__") = scope["__repr__"];
+}
+
 }  // namespace brenlow_python
 
 using namespace brenlow_python;
@@ -993,4 +1006,7 @@ the file and the record when it cannot.)");
       "text"_a, "name"_a = "data file", "Reads data file text held in memory; name stands for the file in messages.");
 
   bind_studies(m);
+  for (const char* name : {"Group", "Conditions", "PointGroup", "Evaluation", "CrossSection", "Table"}) {
+    plain_repr(m, name);
+  }
 }

@@ -82,7 +82,8 @@ std::string table_repr(const Table& t) {
 void bind_table(py::module_& m) {
   py::class_<Table> table(m, "Table", R"(Named columns of results in order, each a numpy array, with their units.
 
-Read a column as t["e"] or t.e; iterate over the names; t.units gives the
+Read a column as t["e"] or t.e; iterate over the names (len() counts the
+columns, as for a dict); t.units gives the
 unit of each column; to_frame() gives a pandas DataFrame (when pandas is
 installed), to_dict() a plain dict of arrays.)");
   table.def("__getitem__", [](const Table& t, const std::string& name) { return column(t, name); }, "name"_a);

@@ -2,6 +2,7 @@
 changed in place as Python objects are, shown by their reprs."""
 import copy
 import pickle
+import pprint
 import subprocess
 import sys
 
@@ -110,6 +111,8 @@ def test_reprs_show_what_is_in_them():
     namespace = {name: getattr(brenlow, name) for name in ("Group", "Conditions", "PointGroup")}
     for value in [line.groups[0], line.groups[4], line.conditions, line.points[0], brenlow.Group("X'Y", kv=-0.1)]:
         assert eval(repr(value), namespace) == value, repr(value)
+    # pprint, as notebooks use it on results holding sections.
+    assert "PHASE A" in pprint.pformat({"line": line, "groups": line.groups, "conditions": line.conditions})
     profile = line.profile(np.linspace(-60, 60, 30))
     lines = repr(profile).splitlines()
     assert lines[0] == "Table(profile, 30 rows)" and "an_rain" in lines[1] and "(kV/m)" in lines[2]
