@@ -469,9 +469,8 @@ void parallel_for(std::size_t n, const std::function<void(std::size_t, std::size
 using FloatArray = py::array_t<float, py::array::c_style | py::array::forcecast>;
 
 // x as a float32 array of any shape (a scalar is shape ()).
-FloatArray float_array(const py::object& values, const char* what) {
+FloatArray float_array(const py::object& values) {
   py::object array = py::module_::import("numpy").attr("asarray")(values, "dtype"_a = "float32");
-  (void)what;
   return array.cast<FloatArray>();
 }
 
@@ -520,7 +519,7 @@ Table profile(const PyEvaluation& ev, const py::object& x, const py::object& qua
       chosen.push_back(found);
     }
   }
-  const FloatArray xs = float_array(x, "x");
+  const FloatArray xs = float_array(x);
   const std::vector<py::ssize_t> shape(xs.shape(), xs.shape() + xs.ndim());
   const std::size_t n = static_cast<std::size_t>(xs.size());
   std::vector<float> in(xs.data(), xs.data() + n);
@@ -544,7 +543,7 @@ Table profile(const PyEvaluation& ev, const py::object& x, const py::object& qua
 
 Table fields_at(const PyEvaluation& ev, const py::object& x, const py::object& y) {
   py::module_ np = py::module_::import("numpy");
-  py::tuple both = np.attr("broadcast_arrays")(float_array(x, "x"), float_array(y, "y"));
+  py::tuple both = np.attr("broadcast_arrays")(float_array(x), float_array(y));
   const FloatArray xs = both[0].cast<FloatArray>(), ys = both[1].cast<FloatArray>();
   const std::vector<py::ssize_t> shape(xs.shape(), xs.shape() + xs.ndim());
   const std::size_t n = static_cast<std::size_t>(xs.size());
@@ -569,28 +568,27 @@ Table fields_at(const PyEvaluation& ev, const py::object& x, const py::object& y
   Table table("fields");
   table.add("x", column(std::move(px), shape), "m");
   table.add("y", column(std::move(py_), shape), "m");
+  // Each ellipse: its maximum, direction, and both components with their phases.
   using FE = brenlow::FieldEllipse;
-  const std::pair<const char*, float FE::*> parts[] = {
-      {"", &FE::max},
-      {"_direction", &FE::direction},
-      {"_vertical", &FE::vertical},
-      {"_vertical_phase", &FE::vertical_phase},
-      {"_horizontal", &FE::horizontal},
-      {"_horizontal_phase", &FE::horizontal_phase},
+  struct Part {
+    const char* suffix;
+    float FE::*member;
+    bool angle;
   };
-  auto unit = [](const char* part, const char* field_unit) {
-    return std::string(part).find("direction") != std::string::npos || std::string(part).find("phase") != std::string::npos
-               ? "deg"
-               : field_unit;
+  const Part parts[] = {
+      {"", &FE::max, false},
+      {"_direction", &FE::direction, true},
+      {"_vertical", &FE::vertical, false},
+      {"_vertical_phase", &FE::vertical_phase, true},
+      {"_horizontal", &FE::horizontal, false},
+      {"_horizontal_phase", &FE::horizontal_phase, true},
   };
-  for (const auto& [suffix, member] : parts) {
-    std::vector<float> values(n);
-    for (std::size_t i = 0; i < n; ++i) values[i] = static_cast<const FE&>(e[i]).*member;
-    table.add(std::string("e") + suffix, column(std::move(values), shape), unit(suffix, "kV/m"));
+  for (const Part& p : parts) {
+    table.add(std::string("e") + p.suffix, column(pick(e, p.member), shape), p.angle ? "deg" : "kV/m");
   }
   table.add("potential", column(pick(e, &brenlow::ElectricField::potential), shape), "V");
-  for (const auto& [suffix, member] : parts) {
-    table.add(std::string("b") + suffix, column(pick(b, member), shape), unit(suffix, "G"));
+  for (const Part& p : parts) {
+    table.add(std::string("b") + p.suffix, column(pick(b, p.member), shape), p.angle ? "deg" : "G");
   }
   return table;
 }

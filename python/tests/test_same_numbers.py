@@ -44,6 +44,51 @@ def test_fields_at_any_height_equal_tesk31(height, tmp_path):
     assert same_bits(profile.e, fields.e) and same_bits(profile.b, fields.b)
 
 
+def page_rows(print_file, title, columns):
+    """The point lines of a field page: every line of `columns` numbers
+    between the page's title and the next page."""
+    lines = print_file.read_text(encoding="latin-1").splitlines()
+    start = next(i for i, line in enumerate(lines) if line.startswith("1" + title))
+    rows = []
+    for line in lines[start + 1:]:
+        if line.startswith("1"):
+            break
+        try:
+            values = [float(token) for token in line.split()]
+        except ValueError:
+            continue
+        if len(values) == columns:
+            rows.append(line.split())
+    return rows
+
+
+FIELD_PAGES = [
+    ("ELECTRIC FIELD CALCULATIONS",
+     ["x", "e", "e_direction", "e_vertical", "e_vertical_phase", "e_horizontal", "e_horizontal_phase", "potential"]),
+    ("MAGNETIC FIELD CALCULATIONS",
+     ["x", "b", "b_direction", "b_vertical", "b_vertical_phase", "b_horizontal", "b_horizontal_phase"]),
+]
+
+
+@pytest.mark.parametrize("path", LINES, ids=[p.name for p in LINES])
+def test_field_components_are_the_field_pages(path, tmp_path):
+    # Every component of the ellipses, to the digits the field pages print.
+    section = brenlow.read_data_file(path)
+    run_tesk31(path, tmp_path)
+    xs = section.lateral_points()
+    fields = {"ELECTRIC": section.at(xs, section.conditions.ef_height),
+              "MAGNETIC": section.at(xs, section.conditions.mf_height)}
+    for title, names in FIELD_PAGES:
+        rows = page_rows(tmp_path / "run.prt", title, len(names))
+        assert len(rows) == len(xs), title
+        table = fields[title.split()[0]]
+        for row, i in zip(rows, range(len(xs))):
+            for token, name in zip(row, names):
+                decimals = len(token.split(".")[1]) if "." in token else 0
+                assert f"{float(table[name][i]):.{decimals}f}" == token or (
+                    token == "NaN" and np.isnan(table[name][i])), (title, name, i, token)
+
+
 @pytest.mark.parametrize("english", [False, True], ids=["metric", "english"])
 def test_section_changed_in_python_and_written_runs_the_same_in_tesk31(english, tmp_path):
     section = brenlow.read_data_file(EXAMPLES[0].parent / "500kv_flat.dat")
