@@ -1,6 +1,8 @@
 """Cross sections built in Python: the same as read from the data file,
 changed in place as Python objects are, shown by their reprs."""
 import copy
+import os
+import pathlib
 import pickle
 import pprint
 import subprocess
@@ -144,7 +146,7 @@ def test_to_frame_without_pandas_says_so():
             "p = line.profile([0.0])\n"
             "try:\n    p.to_frame()\nexcept ImportError as e:\n    print(e)\n")
     result = subprocess.run([sys.executable, "-c", code, str(EXAMPLES[0])], capture_output=True, text=True,
-                            env={"PYTHONPATH": str(__import__("pathlib").Path(brenlow.__file__).parent)})
+                            env=dict(os.environ, PYTHONPATH=str(pathlib.Path(brenlow.__file__).parent)))
     assert result.returncode == 0, result.stderr
     assert "to_frame needs pandas" in result.stdout
 
