@@ -8,7 +8,7 @@
 
 #include "gradients/bundle_charges.hpp"
 #include "gradients/lines.hpp"
-#include "hybrid_line.hpp"
+#include "support/hybrid_line.hpp"
 
 namespace {
 
@@ -17,7 +17,7 @@ using lines::row_by_row_charges;
 // Ten AC circuits, nine DC bipoles and two earth wires.
 Inputs hybrid_line() {
   Inputs in;
-  put_hybrid_groups(in);
+  support::put_hybrid_groups(in);
   return in;
 }
 
