@@ -68,11 +68,11 @@ void ztradio(const Inputs& inputs, Outputs& outputs) {
   RadioGroupTerms groups;
   radio_generation_terms(inputs, groups);
   radio_distance_terms(inputs, groups);
-  ztradio(inputs, groups, radio_frequency_terms(inputs.evalfreq), outputs);
+  ztradio_with_terms(inputs, groups, radio_frequency_terms(inputs.evalfreq), outputs);
 }
 
-void ztradio(const Inputs& inputs, const RadioGroupTerms& groups_terms, const RadioFrequencyTerms& frequency,
-             Outputs& outputs) {
+void ztradio_with_terms(const Inputs& inputs, const RadioGroupTerms& groups_terms,
+                        const RadioFrequencyTerms& frequency, Outputs& outputs) {
   RadioResults& ri = outputs.radio;
   const real f = inputs.evalfreq;
   const real h = inputs.evalht;

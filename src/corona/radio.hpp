@@ -29,5 +29,5 @@ void radio_distance_terms(const Inputs& inputs, RadioGroupTerms& terms);
 
 // ztradio from prepared terms: `frequency` prepared at evalfreq, `groups`
 // from these inputs at xpoint and evalht.
-void ztradio(const Inputs& inputs, const RadioGroupTerms& groups, const RadioFrequencyTerms& frequency,
-             Outputs& outputs);
+void ztradio_with_terms(const Inputs& inputs, const RadioGroupTerms& groups, const RadioFrequencyTerms& frequency,
+                        Outputs& outputs);

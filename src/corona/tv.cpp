@@ -50,11 +50,11 @@ void zttv(const Inputs& inputs, Outputs& outputs) {
   TvGroupTerms groups;
   tv_generation_terms(inputs, groups);
   tv_distance_terms(inputs, groups);
-  zttv(inputs, groups, tv_frequency_terms(inputs.evalfreq), outputs);
+  zttv_with_terms(inputs, groups, tv_frequency_terms(inputs.evalfreq), outputs);
 }
 
-void zttv(const Inputs& inputs, const TvGroupTerms& groups_terms, const TvFrequencyTerms& frequency,
-          Outputs& outputs) {
+void zttv_with_terms(const Inputs& inputs, const TvGroupTerms& groups_terms, const TvFrequencyTerms& frequency,
+                     Outputs& outputs) {
   TvResults& tv = outputs.tv;
   const real f = inputs.evalfreq;
   const real h = inputs.evalht;

@@ -27,4 +27,5 @@ void tv_distance_terms(const Inputs& inputs, TvGroupTerms& terms);
 
 // zttv from prepared terms: `frequency` prepared at evalfreq, `groups` from
 // these inputs at xpoint and evalht.
-void zttv(const Inputs& inputs, const TvGroupTerms& groups, const TvFrequencyTerms& frequency, Outputs& outputs);
+void zttv_with_terms(const Inputs& inputs, const TvGroupTerms& groups, const TvFrequencyTerms& frequency,
+                     Outputs& outputs);

@@ -128,19 +128,19 @@ void write_point(Problem& problem, int j, FrequencyTerms& terms, record::Writer&
   in.evalfreq = run.rifreq;
   in.evalht = run.riheight;
   radio_distance_terms(in, terms.radio);
-  ztradio(in, terms.radio, terms.radio_frequency, out);
+  ztradio_with_terms(in, terms.radio, terms.radio_frequency, out);
   const real ri_rain = out.radio.ril50;
   dif::write_value(dif, ri_rain);
 
   in.rainflag = false;
-  ztradio(in, terms.radio, terms.radio_frequency, out);
+  ztradio_with_terms(in, terms.radio, terms.radio_frequency, out);
   const real ri_fair = out.radio.ril50;
   dif::write_value(dif, ri_fair);
 
   in.evalfreq = run.tvfreq;
   in.evalht = run.tvheight;
   tv_distance_terms(in, terms.tv);
-  zttv(in, terms.tv, terms.tv_frequency, out);
+  zttv_with_terms(in, terms.tv, terms.tv_frequency, out);
   const real tv = out.tv.tvl50;
   dif::write_value(dif, tv);
 

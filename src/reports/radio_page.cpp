@@ -25,7 +25,7 @@ void print_radio_report(Problem& problem, record::Writer& print, record::Writer&
     write_frequency_lines(
         problem, freqtab, print, "(14F9.1)", [&](const Inputs& in) { radio_distance_terms(in, groups); },
         [&](const Inputs& in, Outputs& out, std::size_t k) {
-          ztradio(in, groups, frequencies[k], out);
+          ztradio_with_terms(in, groups, frequencies[k], out);
           return out.radio.ril50;
         });
   }

@@ -23,7 +23,7 @@ void print_tv_report(Problem& problem, record::Writer& print, record::Writer& co
   write_frequency_lines(
       problem, tvfreqtab, print, "(9F9.1)", [&](const Inputs& in) { tv_distance_terms(in, groups); },
       [&](const Inputs& in, Outputs& out, std::size_t k) {
-        zttv(in, groups, frequencies[k], out);
+        zttv_with_terms(in, groups, frequencies[k], out);
         return out.tv.tvl50;
       });
   console.write("(' TV INTERFERENCE REPORT')");
