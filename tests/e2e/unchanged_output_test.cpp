@@ -1,5 +1,6 @@
 // The whole output of three runs, held by its hashes: the 50-group hybrid
-// line with every report and 100 points, and both bundled examples. Work
+// line with every report and 100 points (tests/data/e2e/hybrid_line.dat),
+// and both bundled examples. Work
 // that makes a run faster must leave every byte of the print file, the DIF
 // file and the console as it was.
 //
@@ -60,6 +61,7 @@ std::string without_date(const std::string& print) {
 }
 
 std::string example(const std::string& name) { return support::read_file(fs::path(BRENLOW_EXAMPLES) / name); }
+std::string hybrid_line_file() { return support::read_file(fs::path(BRENLOW_TEST_DATA) / "e2e" / "hybrid_line.dat"); }
 
 struct Expected {
   std::size_t bytes;
@@ -75,7 +77,7 @@ struct Case {
 void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
 
 const Case runs[] = {
-    {"HybridLineAll", [] { return support::hybrid_line_data("ALL"); },
+    {"HybridLineAll", hybrid_line_file,
      {114426, "010903c1e39c9781"}, {28179, "0a45c1bc0f66890c"}, {707, "5a776e42ad60e5e5"}},
     {"Example", [] { return example("example.dat"); },
      {24605, "394bee53c02498d1"}, {5980, "88b01b546ee44101"}, {707, "c88864a38f031fcf"}},
@@ -111,6 +113,12 @@ TEST_P(UnchangedOutput, EveryByteOfPrintDifAndConsole) {
   } else {
     ADD_FAILURE() << "the output of this run is kept in " << dir;
   }
+}
+
+// The data file of the hybrid line, kept for counting the instructions of
+// a whole run (see the README), is the line the benchmarks run.
+TEST(HybridLineDataFile, IsTheBenchmarkLine) {
+  EXPECT_EQ(hybrid_line_file(), support::hybrid_line_data("ALL"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Runs, UnchangedOutput, ::testing::ValuesIn(runs),
