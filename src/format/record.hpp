@@ -63,7 +63,8 @@ void check_spec(std::string_view spec);
 // (for tests).
 class Writer {
  public:
-  // Standard output.
+  // Standard output. Throws FileError when it is closed; a write to it
+  // that fails (a full device) makes close() throw, like a file's.
   static Writer console();
   // Opens a file for writing: created when missing; an existing file keeps
   // its content until the first record written replaces it. "NUL" is the
