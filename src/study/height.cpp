@@ -65,8 +65,8 @@ HeightResult search_height(const HeightRequest& request, Progress* progress) {
     ++result.evaluations;
     return holds(raised(request.section, request.groups, raise_of(steps)), request);
   };
-  // About half a metre per scan step; the last step tried reaches 1,000 m.
-  const long scan = unit.feet ? 30 : 50;
+  // About a metre per scan step; the last step tried reaches 1,000 m.
+  const long scan = unit.feet ? 60 : 100;
   const long last = static_cast<long>(std::ceil(largest_raise_metres / unit.to_metres(resolution) - 1e-3));
 
   long good = -1;

@@ -45,7 +45,7 @@ inline constexpr float largest_raise_metres = 1000.0f;
 // The section with the groups raised by `raise` (in the data file's unit).
 brenlow::CrossSection raised(const brenlow::CrossSection& section, const std::vector<int>& groups, float raise);
 
-// Scans upwards in steps of about half a metre until every limit holds,
+// Scans upwards in steps of about a metre until every limit holds,
 // then bisects the last step to the resolution (a field that first rises
 // with height is still met at its smallest raise); a limit met already
 // gives 0. The values reported are those of the section as written.
