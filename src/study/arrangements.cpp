@@ -75,10 +75,10 @@ Arrangements::Arrangements(const std::vector<std::vector<float>>& circuit_angles
       }
       if (known) continue;
       // Each circuit's angles onto themselves: a permutation of each circuit's assignments.
-      std::vector<std::vector<std::uint8_t>> map;
+      std::vector<std::vector<std::uint16_t>> map;
       bool valid = true;
       for (std::size_t c = 0; c < choices_.size() && valid; ++c) {
-        std::vector<std::uint8_t> to;
+        std::vector<std::uint16_t> to;
         for (const auto& assignment : choices_[c]) {
           std::size_t k = 0;
           for (; k < choices_[c].size(); ++k) {
@@ -91,7 +91,7 @@ Arrangements::Arrangements(const std::vector<std::vector<float>>& circuit_angles
             valid = false;
             break;
           }
-          to.push_back(static_cast<std::uint8_t>(k));
+          to.push_back(static_cast<std::uint16_t>(k));
         }
         map.push_back(std::move(to));
       }
@@ -111,7 +111,7 @@ std::uint64_t Arrangements::distinct() const {
 Arrangements::Choice Arrangements::choice(std::uint64_t i) const {
   Choice out(choices_.size());
   for (std::size_t c = choices_.size(); c-- > 0;) {
-    out[c] = static_cast<std::uint8_t>(i % choices_[c].size());
+    out[c] = static_cast<std::uint16_t>(i % choices_[c].size());
     i /= choices_[c].size();
   }
   return out;
@@ -126,7 +126,7 @@ std::uint64_t Arrangements::number(const Choice& choice) const {
 bool Arrangements::canonical(const Choice& choice) const {
   for (const auto& map : maps_)
     for (std::size_t c = 0; c < choice.size(); ++c) {
-      std::uint8_t image = map[c][choice[c]];
+      std::uint16_t image = map[c][choice[c]];
       if (image < choice[c]) return false;
       if (image > choice[c]) break;
     }

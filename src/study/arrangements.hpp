@@ -34,7 +34,7 @@ class Arrangements {
   std::uint64_t distinct() const;
 
   // A combination as its assignment index per circuit, circuit 0 first.
-  using Choice = std::vector<std::uint8_t>;
+  using Choice = std::vector<std::uint16_t>;
   // The combination numbered i (0 <= i < total), the last circuit varying fastest.
   Choice choice(std::uint64_t i) const;
   std::uint64_t number(const Choice& choice) const;
@@ -46,7 +46,7 @@ class Arrangements {
  private:
   std::vector<std::vector<std::vector<float>>> choices_;
   // maps_[m][c][k]: the assignment of circuit c that relabelling m makes of assignment k.
-  std::vector<std::vector<std::vector<std::uint8_t>>> maps_;
+  std::vector<std::vector<std::vector<std::uint16_t>>> maps_;
   std::uint64_t total_ = 1;
 };
 

@@ -339,7 +339,7 @@ void run_job(SearchState& s, std::uint64_t job, Keeper& keeper, std::vector<std:
   Arrangements::Choice choice(k, 0);
   std::uint64_t rest = job;
   for (std::size_t c = s.job_depth; c-- > 0;) {
-    choice[c] = static_cast<std::uint8_t>(rest % a.choices(c).size());
+    choice[c] = static_cast<std::uint16_t>(rest % a.choices(c).size());
     rest /= a.choices(c).size();
   }
   // partial[d]: the fixed part plus the contributions of circuits 0..d-1.
@@ -435,7 +435,7 @@ void check_circuits(const brenlow::CrossSection& section, const std::vector<std:
   for (std::size_t c = 0; c < circuits.size(); ++c) {
     const std::string which = "circuit " + std::to_string(c + 1);
     if (circuits[c].empty()) throw StudyError(which + " has no groups");
-    if (circuits[c].size() > 12) throw StudyError(which + " has more than 12 groups");
+    if (circuits[c].size() > 6) throw StudyError(which + " has more than 6 groups");
     for (int g : circuits[c]) {
       const std::string group = "group " + std::to_string(g + 1);
       if (g < 0 || static_cast<std::size_t>(g) >= section.groups.size())
@@ -479,6 +479,9 @@ PhasingResult search_phasings(const PhasingRequest& request, Progress* progress)
     angles.push_back(std::move(a));
   }
   const Arrangements arrangements(angles);
+  if (arrangements.total() > max_arrangements)
+    throw StudyError(std::to_string(arrangements.total()) + " arrangements are more than the " +
+                     std::to_string(max_arrangements) + " a search tries: fewer circuits, please");
 
   PhasingResult result;
   result.total = arrangements.total();

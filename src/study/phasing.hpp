@@ -47,6 +47,9 @@ struct PhasingResult {
   std::vector<Ranked> listed;      // best first, or the trade-off front by the first quantity
 };
 
+// The most arrangements a search tries (6^10).
+inline constexpr std::uint64_t max_arrangements = 60466176;
+
 // Checks the circuits against the section: energized AC groups, none twice.
 // Throws StudyError.
 void check_circuits(const brenlow::CrossSection& section, const std::vector<std::vector<int>>& circuits);
