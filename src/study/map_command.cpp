@@ -79,7 +79,7 @@ int map_command(const std::vector<std::string>& argv, std::ostream& out, std::os
   if (args.has("--x")) xr = range_option(args, "--x");
   if (args.has("--y")) yr = range_option(args, "--y");
   if (yr.from < 0) throw UsageError("--y: heights start at the ground (0) or above");
-  float step = round_step(std::max(xr.to - xr.from, yr.to - yr.from), 150);
+  float step = round_step(std::max(xr.to - xr.from, yr.to - yr.from), 200);
   if (auto s = args.one("--step")) {
     step = parse_number("--step", *s);
     if (!(step > 0)) throw UsageError("--step must be above 0");
