@@ -126,7 +126,10 @@ void draw_contour(std::ostream& out, const Chart& chart, const std::vector<Run>&
       const Point q{chart.px(p.first), chart.py(p.second)};
       if (!drawn.empty()) length += std::hypot(q.first - drawn.back().first, q.second - drawn.back().second);
       drawn.push_back(q);
-      points += (points.empty() ? "" : " ") + num(q.first) + "," + num(q.second);
+      if (!points.empty()) points += ' ';
+      points += num(q.first);
+      points += ',';
+      points += num(q.second);
     }
     out << Tag("polyline")
                .set("points", points)
