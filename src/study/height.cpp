@@ -105,7 +105,20 @@ HeightResult search_height(const HeightRequest& request, Progress* progress) {
   // The file the study writes rounds the heights to its decimals: the
   // raise is the one for which that file meets the limits.
   for (long s = good; s <= last && s <= good + 100; ++s) {
-    std::string text = brenlow::data_file_text(raised(request.section, request.groups, raise_of(s)));
+    const brenlow::CrossSection section = raised(request.section, request.groups, raise_of(s));
+    std::string text;
+    try {
+      text = brenlow::data_file_text(section);
+    } catch (const brenlow::Error& e) {
+      // Heights a data file cannot hold: the raise stands, evaluated as it is.
+      result.found = true;
+      result.steps = s;
+      result.raise = raise_of(s);
+      result.after = limit_values(section, request);
+      result.raised = section;
+      result.unwritable = e.what();
+      break;
+    }
     brenlow::CrossSection written = brenlow::parse_data_file(text, "written data file");
     ++result.evaluations;
     if (holds(written, request)) {

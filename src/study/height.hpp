@@ -32,6 +32,8 @@ struct HeightResult {
   float raise = 0;        // the raise in the data file's unit
   brenlow::CrossSection raised;               // as a data file written by the study holds it
   std::string file_text;                      // that data file
+  std::string unwritable;                     // why no data file can hold the raised section (then
+                                              // `raised` is the section as raised, unrounded)
   std::vector<std::vector<float>> before;     // [limit][point]
   std::vector<std::vector<float>> after;      // [limit][point], of `raised` (when found)
   long evaluations = 0;   // sections the search evaluated

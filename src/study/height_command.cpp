@@ -73,6 +73,9 @@ int height_command(const std::vector<std::string>& argv, std::ostream& out, std:
     out << file << ": raise " << which << " by " << fixed(result.raise, raise_decimals) << " " << unit.label()
         << " (to " << fixed(raise_resolution(unit), 2) << " " << unit.label() << ") to meet every limit at every point.\n";
   }
+  if (!result.unwritable.empty())
+    out << "The raised line cannot be written as a data file (" << result.unwritable
+        << "); the values are those of the line raised in memory.\n";
   out << '\n';
 
   std::vector<Column> columns = {{"limit", "", true}, {"x", std::string(unit.label())}, {"as given", ""}};
@@ -96,10 +99,12 @@ int height_command(const std::vector<std::string>& argv, std::ostream& out, std:
 
   std::vector<std::pair<std::string, std::string>> files;
   if (auto o = args.one("-o")) {
-    if (result.found) {
+    if (result.found && result.unwritable.empty()) {
       files.emplace_back(*o, result.file_text);
     } else {
-      out << "-o " << *o << " not written: no raise met the limits.\n";
+      out << "-o " << *o << " not written: " << (result.found ? "no data file holds the raised line" : "no raise met the limits")
+          << ".\n";
+      if (result.found) return 2;
     }
   }
   if (auto csv = args.one("--csv")) files.emplace_back(*csv, table.csv());
