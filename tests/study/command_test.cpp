@@ -9,6 +9,7 @@
 
 #include "engine/engine.hpp"
 #include "study/quantity.hpp"
+#include "study/test_lines.hpp"
 #include "support/files.hpp"
 #include "support/program.hpp"
 
@@ -66,7 +67,9 @@ INSTANTIATE_TEST_SUITE_P(
         Bad{"LimitNotANumber", "height line.dat --limit B=high --at 0", "--limit B needs a number"},
         Bad{"MapOfNoise", "map line.dat --quantity AN --svg m.svg", "a map shows E or B"},
         Bad{"MapRangeBackwards", "map line.dat --quantity E --x 50:-50 --svg m.svg", "TO must be above FROM"},
-        Bad{"CompareMixedUnits", "compare line.dat ../../nothing.dat", "nothing.dat"},
+        Bad{"CompareMissingFile", "compare line.dat ../../nothing.dat", "nothing.dat"},
+        Bad{"CompareMixedUnits", "compare line.dat " BRENLOW_EXAMPLES "/500kv_flat.dat", "profiles are compared in one unit"},
+        Bad{"CircuitTooLarge", "phasing line.dat --circuit 1-7 --minimize B --at 0", "circuit 1 has more than 6 groups"},
         Bad{"TopZero", "phasing line.dat --circuit 1,2,3 --minimize B --at 0 --top 0", "--top needs a whole number"}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -128,6 +131,53 @@ TEST(Study, HeightWritesTheRaisedFile) {
   EXPECT_NEAR(raised.groups[0].y / 0.3048f, given.groups[0].y / 0.3048f + 47.35f, 1e-3f);
   const brenlow::Evaluation run(raised);
   EXPECT_LE(study::value(run.point(-75 * 0.3048f), study::Quantity::b, study::BUnit::milligauss), 32.97f);
+}
+
+struct Picture {
+  const char* name;
+  const char* args;
+  const char* holds;  // something the picture must show
+};
+
+class Pictures : public ::testing::TestWithParam<Picture> {};
+
+TEST_P(Pictures, WholeSvgWritten) {
+  const fs::path dir = scratch();
+  fs::copy_file(std::string(BRENLOW_EXAMPLES) + "/345kv_double_circuit.dat", dir / "double.dat");
+  const support::Finished f = study(dir, GetParam().args);
+  ASSERT_EQ(f.status, 0) << f.err;
+  const std::string svg = support::read_file(dir / "out.svg");
+  EXPECT_EQ(svg.rfind("<?xml", 0), 0u);
+  EXPECT_EQ(svg.substr(svg.size() - 7), "</svg>\n");
+  EXPECT_NE(svg.find(GetParam().holds), std::string::npos);
+  EXPECT_NE(f.out.find("wrote out.svg"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Study, Pictures,
+    ::testing::Values(
+        Picture{"Edges", "edges double.dat line.dat --at -30 --at 30 --svg out.svg", ">RI-RAIN</text>"},
+        Picture{"Compare", "compare double.dat double.dat --quantity E,B --svg out.svg", "<polyline"},
+        Picture{"Phasing", "phasing double.dat --circuit 1-3 --circuit 4-6 --minimize B --at 30 --svg out.svg",
+                "best (rank 1)"},
+        Picture{"MapE", "map double.dat --quantity E --svg out.svg", "contours: round steps"},
+        Picture{"MapB", "map double.dat --quantity B --b-unit mG --x -30:30 --y 0:40 --step 1 --svg out.svg",
+                "contours: 1-2-5 steps"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Study, CtrlCStopsTheSearchWithTheBestSoFar) {
+  // Eight circuits ranked by the engine itself: minutes of work, stopped after a second.
+  const fs::path dir = scratch();
+  brenlow::write_data_file(study_test::tower_line(4), (dir / "eight.dat").string());
+  std::string args = "phasing eight.dat --minimize B --at 0 --engine-ranking --threads 1 --top 2";
+  for (int c = 0; c < 8; ++c) args += " --circuit " + std::to_string(3 * c + 1) + "-" + std::to_string(3 * c + 3);
+  const std::string command = "cd '" + dir.string() + "' && ('" + TESK31_STUDY_PATH + "' " + args +
+                              " > .out 2> .err & p=$!; sleep 1; kill -INT $p; wait $p; echo $? > .status)";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  EXPECT_EQ(support::read_file(dir / ".status"), "130\n");
+  const std::string out = support::read_file(dir / ".out");
+  EXPECT_NE(out.find("Stopped by Ctrl-C after"), std::string::npos) << out << support::read_file(dir / ".err");
+  EXPECT_NE(out.find("\n1 "), std::string::npos) << out;
 }
 
 }  // namespace

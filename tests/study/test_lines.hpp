@@ -56,15 +56,14 @@ inline brenlow::Conditions conditions() {
   return c;
 }
 
-// Three double-circuit 345 kV towers 40 m apart: six circuits, 18 phase
-// groups (circuit c is groups 3c+1..3c+3) and six earth wires; 46,656
-// arrangements.
-inline brenlow::CrossSection six_circuit_line() {
+// Double-circuit 345 kV towers 40 m apart: two circuits a tower (circuit c
+// is groups 3c+1..3c+3), then two earth wires a tower.
+inline brenlow::CrossSection tower_line(int towers) {
   brenlow::CrossSection s;
   s.titles = {"SIX CIRCUITS ON THREE DOUBLE-CIRCUIT TOWERS", "STUDY BENCHMARK"};
   s.conditions = conditions();
   const float angles[3] = {0, 240, 120};
-  for (int tower = 0; tower < 3; ++tower) {
+  for (int tower = 0; tower < towers; ++tower) {
     const float centre = 40.0f * static_cast<float>(tower - 1);
     for (int side = 0; side < 2; ++side) {
       const float sign = side == 0 ? -1.0f : 1.0f;
@@ -76,8 +75,8 @@ inline brenlow::CrossSection six_circuit_line() {
       }
     }
   }
-  s.energized = 18;
-  for (int tower = 0; tower < 3; ++tower) {
+  s.energized = 6 * towers;
+  for (int tower = 0; tower < towers; ++tower) {
     const float centre = 40.0f * static_cast<float>(tower - 1);
     s.groups.push_back(earth_wire(label(tower + 1, 'E', 1), centre - 5, 34));
     s.groups.push_back(earth_wire(label(tower + 1, 'E', 2), centre + 5, 34));
@@ -85,6 +84,9 @@ inline brenlow::CrossSection six_circuit_line() {
   s.points = {{21, -100, 10}};
   return s;
 }
+
+// Three towers: six circuits, 18 phase groups and six earth wires; 46,656 arrangements.
+inline brenlow::CrossSection six_circuit_line() { return tower_line(3); }
 
 inline std::vector<std::vector<int>> six_circuits() {
   std::vector<std::vector<int>> c;
