@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "driver/run_files.hpp"
 #include "study/section_tools.hpp"
 
 namespace study {
@@ -111,16 +112,18 @@ brenlow::CrossSection read_section(const std::string& path) {
   }
 }
 
+// An output is compared with the inputs as tesk31 compares its files: the
+// same file by identity when both exist, otherwise the same resolved path.
 void check_outputs(const std::vector<std::string>& inputs,
                    const std::vector<std::pair<std::string, std::string>>& outputs) {
   for (std::size_t i = 0; i < outputs.size(); ++i) {
     const auto& [option, file] = outputs[i];
     if (file.empty()) throw StudyError(option + " needs a file name");
     for (const std::string& input : inputs)
-      if (same_file(file, input))
+      if (driver::same_file(file, input))
         throw StudyError(option + " " + file + " is the input data file " + input + ": it will not be overwritten");
     for (std::size_t j = 0; j < i; ++j)
-      if (same_file(file, outputs[j].second))
+      if (driver::same_file(file, outputs[j].second))
         throw StudyError(option + " and " + outputs[j].first + " both name " + file);
   }
 }

@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <limits>
 
@@ -30,18 +29,6 @@ float worst(const std::vector<float>& values) {
     if (v > w) w = v;
   }
   return w;
-}
-
-bool same_file(const std::string& output, const std::string& input) {
-  namespace fs = std::filesystem;
-  std::error_code ec;
-  if (fs::exists(output, ec) && fs::exists(input, ec)) {
-    const bool same = fs::equivalent(output, input, ec);
-    return !ec && same;
-  }
-  fs::path a = fs::weakly_canonical(fs::absolute(output, ec), ec);
-  fs::path b = fs::weakly_canonical(fs::absolute(input, ec), ec);
-  return a == b;
 }
 
 void write_text_file(const std::string& path, const std::string& text) {

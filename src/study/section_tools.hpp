@@ -29,10 +29,6 @@ std::vector<std::vector<float>> values_at(const brenlow::Evaluation& run, const 
 // The largest value over the points; not-a-number counts as the worst.
 float worst(const std::vector<float>& values);
 
-// True when an output file named `output` would be the file `input`: the
-// same file by identity when both exist, otherwise the same resolved path.
-bool same_file(const std::string& output, const std::string& input);
-
 // Writes the whole text to `path`; throws StudyError naming the file.
 void write_text_file(const std::string& path, const std::string& text);
 
