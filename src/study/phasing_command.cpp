@@ -131,7 +131,11 @@ int phasing_command(const std::vector<std::string>& argv, std::ostream& out, std
 
   std::vector<std::pair<std::string, std::string>> files;
   if (auto o = args.one("-o")) {
-    if (!result.listed.empty()) files.emplace_back(*o, result.listed[0].file_text);
+    if (!result.listed.empty()) {
+      files.emplace_back(*o, result.listed[0].file_text);
+    } else {
+      out << "-o " << *o << " not written: stopped before any arrangement was scored.\n";
+    }
   }
   if (auto svg = args.one("--svg")) {
     ProfilesPicture picture;
