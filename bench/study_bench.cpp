@@ -47,6 +47,23 @@ BENCHMARK(BM_PhasingB)->Apply(threads);
 BENCHMARK(BM_PhasingE)->Apply(threads);
 BENCHMARK(BM_PhasingAN)->Apply(threads);
 
+// Eight circuits (1,679,616 arrangements): the enumeration outweighs the
+// fixed work, so this is where more threads show.
+void BM_PhasingB_EightCircuits(benchmark::State& state) {
+  study::PhasingRequest request;
+  request.section = study_test::tower_line(4);
+  for (int c = 0; c < 8; ++c) request.circuits.push_back({3 * c, 3 * c + 1, 3 * c + 2});
+  request.quantities = {study::Quantity::b};
+  request.at = {-90.0f, 90.0f};
+  request.threads = static_cast<unsigned>(state.range(0));
+  for (auto _ : state) {
+    study::PhasingResult r = study::search_phasings(request, nullptr);
+    benchmark::DoNotOptimize(r.listed.data());
+  }
+  state.SetLabel(std::to_string(request.threads) + " thread(s)");
+}
+BENCHMARK(BM_PhasingB_EightCircuits)->Apply(threads);
+
 void BM_HeightB(benchmark::State& state) {
   study::HeightRequest request;
   request.section = study_test::six_circuit_line();
