@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <sstream>
 
 #include "engine/engine.hpp"
 #include "study/quantity.hpp"
@@ -107,6 +108,42 @@ TEST(Study, PhasingWritesTheBestAndListsItsValues) {
   EXPECT_EQ(csv.substr(0, csv.find('\r')),
             "rank,1 345L-1 (deg),2 345L-2 (deg),3 345L-3 (deg),4 345R-1 (deg),5 345R-2 (deg),6 345R-3 (deg),"
             "B at -75.0 (mG)");
+}
+
+// The words of the combined report line of tesk31's print file for lateral
+// distance `x` (the line's first field): the last page's line of nine
+// numbers (the TV page's lines have nine too), or none.
+std::vector<std::string> combined_line(const std::string& print, const std::string& x) {
+  std::vector<std::string> found;
+  std::size_t at = 0;
+  while ((at = print.find('\n', at)) != std::string::npos) {
+    ++at;
+    std::istringstream line(print.substr(at, print.find('\n', at) - at));
+    std::vector<std::string> words;
+    for (std::string w; line >> w;) words.push_back(w);
+    if (words.size() == 9 && words[0] == x) found = words;
+  }
+  return found;
+}
+
+TEST(Study, PhasingPrintsWhatTesk31PrintsForTheFileWritten) {
+  const fs::path dir = scratch();
+  fs::copy_file(std::string(BRENLOW_EXAMPLES) + "/345kv_double_circuit.dat", dir / "double.dat");
+  const support::Finished f =
+      study(dir, "phasing double.dat --circuit 1-3 --circuit 4-6 --minimize B --at -30 --at 30 --top 1 "
+                 "--b-unit G -o best.dat --csv best.csv");
+  ASSERT_EQ(f.status, 0) << f.err;
+  const support::Finished run = support::run_program(dir, TESK31_PATH, "best.dat best.prt best.dif");
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::string print = support::read_file(dir / "best.prt");
+  // The rank-1 row of the table: its B at each point, in gauss to tesk31's decimals.
+  const std::string table = f.out.substr(f.out.find("\n1 "));
+  std::istringstream row(table);
+  std::vector<std::string> words;
+  for (std::string w; row >> w && words.size() < 10;) words.push_back(w);
+  ASSERT_EQ(words.size(), 10u);
+  EXPECT_EQ(combined_line(print, "-30.0").at(8), words[7]);
+  EXPECT_EQ(combined_line(print, "30.0").at(8), words[8]);
 }
 
 TEST(Study, EdgesTableAndCsv) {
