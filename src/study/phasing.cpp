@@ -346,7 +346,11 @@ void run_job(SearchState& s, std::uint64_t job, Keeper& keeper, std::vector<std:
   std::size_t d = 0;
   std::uint64_t visited = 0, examined = 0;
   while (true) {
-    ++visited;
+    // Counted in batches, for the progress shown while the search runs.
+    if (++visited % 1024 == 0 || !s.model) {
+      s.visited.fetch_add(visited, std::memory_order_relaxed);
+      visited = 0;
+    }
     if (a.canonical(choice)) {
       ++examined;
       if (s.model) {
@@ -526,8 +530,7 @@ PhasingResult search_phasings(const PhasingRequest& request, Progress* progress)
       s.done.wait_for(lock, std::chrono::milliseconds(100));
       if (progress && s.running > 0) {
         lock.unlock();
-        const std::uint64_t done_jobs = std::min(s.next_job.load(), s.jobs);
-        progress->update(done_jobs * (result.total / std::max<std::uint64_t>(s.jobs, 1)), result.total);
+        progress->update(std::min(s.visited.load(std::memory_order_relaxed), result.total), result.total);
         lock.lock();
       }
     }
