@@ -491,6 +491,7 @@ PhasingResult search_phasings(const PhasingRequest& request, Progress* progress)
   result.total = arrangements.total();
   result.distinct = arrangements.distinct();
   result.relabellings = arrangements.relabellings();
+  for (std::size_t c = 0; c < arrangements.circuits(); ++c) result.assignments.push_back(arrangements.choices(c).size());
   {
     Ranked original;
     original.choice = Arrangements::Choice(arrangements.circuits(), 0);

@@ -40,6 +40,7 @@ struct PhasingResult {
   std::uint64_t total = 0;         // every combination of assignments
   std::uint64_t distinct = 0;      // counted once per relabelling
   std::size_t relabellings = 1;
+  std::vector<std::size_t> assignments;  // distinct assignments of each circuit (6 for three distinct angles)
   std::uint64_t examined = 0;      // distinct combinations scored (fewer when stopped)
   bool stopped = false;            // Ctrl-C: the best of those examined
   bool fast_ranking = false;       // ranked by superposition, listed by the engine

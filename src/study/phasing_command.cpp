@@ -62,18 +62,8 @@ int phasing_command(const std::vector<std::string>& argv, std::ostream& out, std
   }
 
   // What was tried.
-  std::string sizes;
-  bool all_six = true;
-  {
-    std::vector<std::vector<float>> angles;
-    for (const auto& circuit : request.circuits) {
-      std::vector<float> a;
-      for (int g : circuit) a.push_back(request.section.groups[static_cast<std::size_t>(g)].phase);
-      angles.push_back(a);
-    }
-    const Arrangements arrangements(angles);
-    for (std::size_t c = 0; c < arrangements.circuits(); ++c) all_six = all_six && arrangements.choices(c).size() == 6;
-  }
+  const bool all_six =
+      std::all_of(result.assignments.begin(), result.assignments.end(), [](std::size_t n) { return n == 6; });
   out << file << ": " << request.circuits.size() << (request.circuits.size() == 1 ? " circuit, " : " circuits, ")
       << result.total << " arrangements";
   if (all_six) out << " (6^" << request.circuits.size() << ")";
