@@ -38,12 +38,14 @@ std::string shell_quoted(const std::string& text) {
   return quoted + "'";
 }
 
+// Made absolute first: a relative name whose first part does not exist
+// would otherwise stay relative and never meet "./name".
 fs::path resolved(const std::string& name) {
   std::error_code ec;
-  fs::path path = fs::weakly_canonical(name, ec);
-  if (!ec) return path;
-  path = fs::absolute(name, ec);
-  return ec ? fs::path(name).lexically_normal() : path.lexically_normal();
+  fs::path path = fs::absolute(name, ec);
+  if (ec) return fs::path(name).lexically_normal();
+  fs::path canonical = fs::weakly_canonical(path, ec);
+  return ec ? path.lexically_normal() : canonical;
 }
 
 }  // namespace

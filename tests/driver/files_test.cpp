@@ -42,6 +42,7 @@ TEST_F(Files, SameFileByIdentity) {
       {at("other.dat"), at("line.dat"), false},
       {at("new.prt"), at("line.dat"), false},
       {at("new.prt"), at("sub/../new.prt"), true},  // neither exists yet: same place
+      {"brenlow-not-made.prt", "./brenlow-not-made.prt", true},  // relative, neither exists
       {"NUL", "NUL", false},
       {"PRN", "PRN", false},
       {"", at("line.dat"), false},
