@@ -7,15 +7,14 @@
 #include <string>
 #include <string_view>
 
+#include "model/fixed_string.hpp"
+
 class FileName {
  public:
   FileName() = default;
   FileName(std::string_view text) { assign(text); }  // NOLINT: implicit on purpose
 
-  void assign(std::string_view text) {
-    const auto last = text.find_last_not_of(' ');
-    name_.assign(last == std::string_view::npos ? std::string_view{} : text.substr(0, last + 1));
-  }
+  void assign(std::string_view text) { name_.assign(without_trailing_blanks(text)); }
   FileName& operator=(std::string_view text) {
     assign(text);
     return *this;
