@@ -6,9 +6,8 @@ import subprocess
 import pytest
 
 import brenlow
-from conftest import EXAMPLES, ROOT, tesk31_path
+from conftest import EXAMPLE, FLAT, tesk31_path
 
-EXAMPLE = ROOT / "examples" / "example.dat"
 
 
 def change_record(record, old, new):
@@ -99,7 +98,7 @@ def test_a_file_that_cannot_be_read_or_written_is_named(tmp_path):
 
 
 def test_what_python_gets_wrong_is_named():
-    line = brenlow.read_data_file(EXAMPLES[0])
+    line = brenlow.read_data_file(FLAT)
     cases = [
         (lambda: line.profile([0.0], quantities=["e", "E"]), ValueError, "unknown quantity 'E'; the quantities are"),
         (lambda: line.profile([0.0], quantities=["b", "b"]), ValueError, "quantity 'b' is listed twice"),

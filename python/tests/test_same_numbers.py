@@ -6,7 +6,7 @@ import numpy as np
 import pytest
 
 import brenlow
-from conftest import DIF_COLUMNS, EXAMPLES, TEST_LINES, read_dif, run_tesk31, same_bits
+from conftest import DIF_COLUMNS, EXAMPLE, EXAMPLES, FLAT, TEST_LINES, run_tesk31, same_bits
 
 LINES = EXAMPLES + TEST_LINES
 
@@ -26,7 +26,7 @@ def test_profile_equals_tesk31(path, tmp_path):
 def test_fields_at_any_height_equal_tesk31(height, tmp_path):
     # tesk31 evaluates E and B at the heights of record 5 (7th: magnetic,
     # 9th: electric): a copy of the example with both at `height`.
-    path = EXAMPLES[0].parent / "example.dat"
+    path = EXAMPLE
     lines = path.read_text(encoding="latin-1").splitlines()
     values = lines[4].split(",")
     values[6] = values[8] = f"{height:.3f}"
@@ -91,7 +91,7 @@ def test_field_components_are_the_field_pages(path, tmp_path):
 
 @pytest.mark.parametrize("english", [False, True], ids=["metric", "english"])
 def test_section_changed_in_python_and_written_runs_the_same_in_tesk31(english, tmp_path):
-    section = brenlow.read_data_file(EXAMPLES[0].parent / "500kv_flat.dat")
+    section = brenlow.read_data_file(FLAT)
     for group in section.groups:
         group.y += 2.0
     section.groups[1].phase = 0.0  # a phasing of its own
@@ -109,7 +109,7 @@ def test_section_changed_in_python_and_written_runs_the_same_in_tesk31(english, 
 
 
 def test_any_number_of_points_in_any_shape():
-    section = brenlow.read_data_file(EXAMPLES[0])
+    section = brenlow.read_data_file(FLAT)
     xs = section.lateral_points()
     small = section.profile(xs)
     # Many thousands of points, evaluated on every core: the same values.
@@ -126,7 +126,7 @@ def test_any_number_of_points_in_any_shape():
 
 
 def test_evaluation_keeps_the_section_it_was_given():
-    section = brenlow.read_data_file(EXAMPLES[0])
+    section = brenlow.read_data_file(FLAT)
     evaluation = section.evaluate()
     before = evaluation.profile([0.0, 20.0])
     section.groups[0].y += 5.0
@@ -138,7 +138,7 @@ def test_evaluation_keeps_the_section_it_was_given():
 
 
 def test_gradients_are_the_evaluations():
-    section = brenlow.read_data_file(EXAMPLES[0])
+    section = brenlow.read_data_file(FLAT)
     g = section.gradients()
     assert list(g.name) == [group.name for group in section.groups]
     assert g.gradient.dtype == np.float32 and len(g.gradient) == len(section.groups)

@@ -12,7 +12,7 @@ import numpy as np
 import pytest
 
 import brenlow
-from conftest import EXAMPLES, ROOT, same_bits
+from conftest import EXAMPLE, FLAT, ROOT, same_bits
 
 
 def example_line():
@@ -64,7 +64,7 @@ def test_built_in_python_equals_read_from_the_data_file(build, name, tmp_path):
 
 
 def test_changes_in_place_reach_the_evaluation_and_copies_stay_apart():
-    line = brenlow.read_data_file(EXAMPLES[0])
+    line = brenlow.read_data_file(FLAT)
     original = line.copy()
     shallow, deep = copy.copy(line), copy.deepcopy(line)
     for group in line.groups:
@@ -84,7 +84,7 @@ def test_changes_in_place_reach_the_evaluation_and_copies_stay_apart():
 
 
 def test_sections_pickle_for_other_processes():
-    line = brenlow.read_data_file(EXAMPLES[0])
+    line = brenlow.read_data_file(FLAT)
     line.groups[0].name = "PHASE \u00c5"  # a Latin-1 name, as a data file may hold
     line.english = True
     again = pickle.loads(pickle.dumps(line))
@@ -104,7 +104,7 @@ def test_values_are_held_in_single_precision():
 
 
 def test_reprs_show_what_is_in_them():
-    line = brenlow.read_data_file(EXAMPLES[0])
+    line = brenlow.read_data_file(FLAT)
     text = repr(line)
     for part in ["500 KV SINGLE CIRCUIT FLAT LINE", "3 energized of 5 groups", "metric", "wind 2.0 m/s",
                  "PHASE A", "EARTH 2", "earth", "303.10", "25 from -60.0 m step 5.0 m"]:
@@ -122,7 +122,7 @@ def test_reprs_show_what_is_in_them():
 
 
 def test_table_is_read_by_name_and_as_a_data_frame():
-    line = brenlow.read_data_file(EXAMPLES[0])
+    line = brenlow.read_data_file(FLAT)
     profile = line.profile([0.0, 10.0], quantities=["b", "e"])
     assert list(profile) == ["x", "b", "e"] and "e" in profile and "tv" not in profile
     assert profile["e"] is profile.e and profile.units["b"] == "G"
@@ -145,14 +145,14 @@ def test_to_frame_without_pandas_says_so():
             "line = brenlow.read_data_file(sys.argv[1])\n"
             "p = line.profile([0.0])\n"
             "try:\n    p.to_frame()\nexcept ImportError as e:\n    print(e)\n")
-    result = subprocess.run([sys.executable, "-c", code, str(EXAMPLES[0])], capture_output=True, text=True,
+    result = subprocess.run([sys.executable, "-c", code, str(FLAT)], capture_output=True, text=True,
                             env=dict(os.environ, PYTHONPATH=str(pathlib.Path(brenlow.__file__).parent)))
     assert result.returncode == 0, result.stderr
     assert "to_frame needs pandas" in result.stdout
 
 
 def test_fields_at_points_broadcast_and_scalars_give_scalars():
-    line = brenlow.read_data_file(EXAMPLES[0])
+    line = brenlow.read_data_file(FLAT)
     one = line.at(20.0, 1.0)
     assert np.ndim(one.e) == 0 and isinstance(one.b, np.float32)
     x, y = np.meshgrid(np.linspace(-30, 30, 7), [0.5, 1.0, 3.0])

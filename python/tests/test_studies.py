@@ -5,7 +5,7 @@ import numpy as np
 import pytest
 
 import brenlow
-from conftest import EXAMPLES, same_bits
+from conftest import EXAMPLES, FLAT, same_bits
 
 if not hasattr(brenlow, "phasing"):
     pytest.skip("the module was built without the studies", allow_module_level=True)
@@ -26,7 +26,7 @@ def double_circuit():
 
 
 def test_arrangements_are_counted_once_per_relabelling():
-    one = brenlow.phasing(brenlow.read_data_file(EXAMPLES[0]), [[0, 1, 2]], "B", AT, top=100)
+    one = brenlow.phasing(brenlow.read_data_file(FLAT), [[0, 1, 2]], "B", AT, top=100)
     assert (one["total"], one["relabellings"], one["distinct"]) == (6, 6, 1)
     two = brenlow.phasing(double_circuit(), [[0, 1, 2], [3, 4, 5]], "B", AT, top=100)
     assert (two["total"], two["relabellings"], two["distinct"]) == (36, 6, 6)
@@ -57,7 +57,7 @@ def test_two_quantities_give_the_trade_off_front():
 
 
 def test_the_smallest_raise():
-    line = brenlow.read_data_file(EXAMPLES[0])
+    line = brenlow.read_data_file(FLAT)
     now = line.profile(AT, quantities="b").b.max() * 100  # uT
     met = brenlow.height(line, {"B": float(now) + 1.0}, AT)
     assert met["found"] and met["raise"] == 0.0
@@ -79,7 +79,8 @@ def test_the_smallest_raise():
 def test_edge_tables_are_the_profiles():
     sections = [brenlow.read_data_file(path) for path in EXAMPLES]
     table = brenlow.edges(sections, AT)
-    assert list(table.section) == [0, 0, 1, 1] and same_bits(table.x, np.tile(np.float32(AT), 2))
+    assert list(table.section) == [i for i in range(len(sections)) for _ in AT]
+    assert same_bits(table.x, np.tile(np.float32(AT), len(sections)))
     for i, section in enumerate(sections):
         rows = table.section == i
         profile = section.profile(AT)
@@ -92,7 +93,7 @@ def test_edge_tables_are_the_profiles():
 
 
 def test_refused_study_requests():
-    line = brenlow.read_data_file(EXAMPLES[0])
+    line = brenlow.read_data_file(FLAT)
     cases = [
         (lambda: brenlow.phasing(line, [[0, 1, 3]], "B", AT), brenlow.Error, ""),
         (lambda: brenlow.phasing(line, [[0, 1, 7]], "B", AT), ValueError, "group index 7 is not one of"),
