@@ -56,7 +56,7 @@ python-deps:
 
 python: python-deps
 	cmake -S . -B build $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DBRENLOW_PYTHON=$(PYTHON)
-	cmake --build build --target brenlow_python tesk31 -j $(JOBS)
+	cmake --build build --target brenlow_python tesk31 tesk31-study -j $(JOBS)
 
 python-test: python
 	@PYTHONPATH=build/python PYTHONDONTWRITEBYTECODE=1 $(PYTHON) -m pytest -q -p no:cacheprovider \

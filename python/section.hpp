@@ -3,6 +3,8 @@
 // beside the main binding.
 #include <pybind11/pybind11.h>
 
+#include <string>
+
 #include "engine/engine.hpp"
 
 namespace brenlow_python {
@@ -11,5 +13,7 @@ namespace brenlow_python {
 brenlow::CrossSection section_from_python(const pybind11::object& section);
 // A new brenlow.CrossSection holding the engine's section.
 pybind11::object section_to_python(const brenlow::CrossSection& section);
+// The shortest text that reads back as the same float.
+std::string float_text(float value);
 
 }  // namespace brenlow_python

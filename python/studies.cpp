@@ -258,7 +258,9 @@ void bind_studies(py::module_& m) {
         const study::HeightResult r =
             interruptible<study::HeightResult>([&] { return study::search_height(request, nullptr); });
         const study::LengthUnit unit{request.section.english};
-        py::object raise = r.found ? py::object(py::float_(unit.to_metres(r.raise))) : py::object(py::none());
+        // The raise in whole steps of the resolution, as the float's shortest text reads.
+        py::object raise = r.found ? py::module_::import("builtins").attr("float")(float_text(unit.to_metres(r.raise)))
+                                   : py::object(py::none());
         return py::dict("found"_a = r.found, "raise"_a = raise,
                         "section"_a = r.found ? section_to_python(r.raised) : py::object(py::none()),
                         "before"_a = values_by_quantity(qs, r.before),

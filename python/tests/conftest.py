@@ -20,12 +20,17 @@ TEST_LINES = sorted((ROOT / "tests" / "data" / "engine").glob("*.dat"))
 DIF_COLUMNS = ["an_rain", "an_fair", "ri_rain", "ri_fair", "tv", "ozone", "e", "b"]
 
 
-def tesk31_path():
-    """The tesk31 built beside the module (build/tesk31), or $TESK31."""
-    path = pathlib.Path(os.environ.get("TESK31", pathlib.Path(brenlow.__file__).parent.parent / "tesk31"))
+def program_path(name):
+    """A program built beside the module (build/NAME), or $NAME in capitals."""
+    variable = name.upper().replace("-", "_")
+    path = pathlib.Path(os.environ.get(variable, pathlib.Path(brenlow.__file__).parent.parent / name))
     if not path.is_file():
-        pytest.fail(f"tesk31 is not built at {path} (make python builds it)")
+        pytest.fail(f"{name} is not built at {path} (make python builds it)")
     return path
+
+
+def tesk31_path():
+    return program_path("tesk31")
 
 
 def read_dif(path):

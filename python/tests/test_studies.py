@@ -1,11 +1,14 @@
 """The design studies from Python: arrangements counted once per
 relabelling, the listed ones evaluated by the engine, the smallest raise,
 the edge tables; refused requests with the study's message."""
+import csv
+import subprocess
+
 import numpy as np
 import pytest
 
 import brenlow
-from conftest import EXAMPLES, FLAT, same_bits
+from conftest import EXAMPLES, FLAT, ROOT, program_path, same_bits
 
 if not hasattr(brenlow, "phasing"):
     pytest.skip("the module was built without the studies", allow_module_level=True)
@@ -106,3 +109,32 @@ def test_refused_study_requests():
     for call, kind, message in cases:
         with pytest.raises(kind, match=message):
             call()
+
+
+def study_csv(tmp_path, *args):
+    """tesk31-study's table as written with --csv: its numbers read back to the same floats."""
+    result = subprocess.run([str(program_path("tesk31-study")), *args, "--csv", str(tmp_path / "out.csv")],
+                            capture_output=True, text=True, cwd=tmp_path)
+    assert result.returncode == 0, result.stderr
+    with open(tmp_path / "out.csv", newline="") as f:
+        return list(csv.reader(f))[1:]
+
+
+def test_the_same_as_tesk31_study(tmp_path):
+    path = ROOT / "examples" / "345kv_double_circuit.dat"
+    line = brenlow.read_data_file(path)
+    rows = study_csv(tmp_path, "phasing", str(path), "--circuit", "1,2,3", "--circuit", "4,5,6",
+                     "--minimize", "B", "--at", "-30", "--at", "30", "--top", "4")
+    result = brenlow.phasing(line, [[0, 1, 2], [3, 4, 5]], "B", [-30.0, 30.0], top=4)
+    for row, entry in zip(rows, [result["original"]] + result["listed"]):
+        assert [float(a) for a in row[1:7]] == [a for circuit in entry["angles"] for a in circuit]
+        assert same_bits(np.float32([float(v) for v in row[7:9]]), entry["values"]["B"])
+    assert len(rows) == 1 + len(result["listed"])
+
+    lines = [line, brenlow.read_data_file(ROOT / "examples" / "example.dat")]
+    rows = study_csv(tmp_path, "edges", str(path), str(ROOT / "examples" / "example.dat"), "--at", "-30", "--at", "30")
+    table = brenlow.edges(lines, [-30.0, 30.0])
+    names = ["E", "B", "AN", "AN-FAIR", "RI", "RI-RAIN", "TV", "OZ", "max_gradient"]
+    for i, row in enumerate(rows):
+        assert same_bits(np.float32([float(v) for v in row[2:]]), np.float32([table[n][i] for n in names])), row
+
