@@ -199,6 +199,10 @@ the largest of the energized groups).)";
 }  // namespace
 
 void bind_studies(py::module_& m) {
+  m.doc() = std::string(py::str(m.doc())) +
+            "\nThe design studies of tesk31-study, returning plain data: phasing() (the best\n"
+            "phasings), height() (the smallest raise meeting limits), edges() (every quantity\n"
+            "of several sections at some points).\n";
   py::register_exception_translator([](std::exception_ptr p) {
     try {
       if (p) std::rethrow_exception(p);
