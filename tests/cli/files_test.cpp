@@ -2,26 +2,25 @@
 // resolved path when either is still to be made.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 
 #include "cli/files.hpp"
+#include "support/files.hpp"
 
 namespace {
 
 namespace fs = std::filesystem;
 
+// A directory with line.dat, other.dat and sub/.
 class SameFile : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("brenlow-cli-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                                        "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_ / "sub");
-    std::ofstream(dir_ / "line.dat") << "data\n";
-    std::ofstream(dir_ / "other.dat") << "data\n";
+    dir_ = support::fresh_directory("brenlow-cli-" + std::to_string(::getpid()) + "-" + support::test_name());
+    fs::create_directory(dir_ / "sub");
+    for (const char* name : {"line.dat", "other.dat"}) support::write_file(dir_ / name, "data\n");
   }
   void TearDown() override { fs::remove_all(dir_); }
   std::string at(const std::string& name) const { return (dir_ / name).string(); }
@@ -60,7 +59,7 @@ TEST_F(SameFile, ByIdentityForLongNames) {
   const std::string a(100, 'a'), b(100, 'b');
   const fs::path deep = dir_ / a / b;
   fs::create_directories(deep);
-  std::ofstream(deep / "line.dat") << "data\n";
+  support::write_file(deep / "line.dat", "data\n");
   fs::create_directory_symlink(deep, dir_ / (std::string(120, 'l')));
   const auto relative = [](const fs::path& path) { return fs::relative(path).string(); };
   struct Case {
