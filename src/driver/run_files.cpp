@@ -6,6 +6,8 @@
 #include <system_error>
 #include <utility>
 
+#include "cli/files.hpp"
+
 namespace driver {
 
 namespace fs = std::filesystem;
@@ -36,16 +38,6 @@ std::string shell_quoted(const std::string& text) {
   std::string quoted = "'";
   for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
   return quoted + "'";
-}
-
-// Made absolute first: a relative name whose first part does not exist
-// would otherwise stay relative and never meet "./name".
-fs::path resolved(const std::string& name) {
-  std::error_code ec;
-  fs::path path = fs::absolute(name, ec);
-  if (ec) return fs::path(name).lexically_normal();
-  fs::path canonical = fs::weakly_canonical(path, ec);
-  return ec ? path.lexically_normal() : canonical;
 }
 
 }  // namespace
@@ -125,22 +117,10 @@ void OutputFile::spool() {
   if (status != 0) throw record::FileError(std::string(printer_device) + ": the print spooler (lp) refused the print file");
 }
 
-bool same_file(const std::string& output, const std::string& other) {
-  if (output.empty() || other.empty() || is_device(output) || is_device(other)) return false;
-  std::error_code ec;
-  const bool output_exists = fs::exists(output, ec);
-  const bool other_exists = fs::exists(other, ec);
-  if (output_exists && other_exists) {
-    const bool same = fs::equivalent(output, other, ec);
-    return !ec && same;
-  }
-  return resolved(output) == resolved(other);
-}
-
 void refuse_same_file(std::string_view output_role, const FileName& output, std::string_view other_role,
                       const FileName& other) {
   const std::string &output_name = output.str(), &other_name = other.str();
-  if (!same_file(output_name, other_name)) return;
+  if (is_device(output_name) || is_device(other_name) || !cli::same_file(output_name, other_name)) return;
   throw RunRefused(std::string(output_role) + " \"" + output_name + "\" is the same file as the " +
                    std::string(other_role) + " \"" + other_name + "\": refused");
 }

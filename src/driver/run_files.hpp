@@ -58,12 +58,8 @@ class OutputFile {
   std::string spool_path_;  // temporary file of a PRN channel
 };
 
-// True when an output named `output` would be the file named `other`: the
-// same file by identity when both exist, otherwise the same resolved path.
-// Device names and blank names are never the same file.
-bool same_file(const std::string& output, const std::string& other);
-
-// Throws RunRefused naming both files when `output` would overwrite `other`.
+// Throws RunRefused naming both files when `output` would overwrite `other`
+// (cli::same_file). Device names and blank names are never the same file.
 void refuse_same_file(std::string_view output_role, const FileName& output, std::string_view other_role,
                       const FileName& other);
 

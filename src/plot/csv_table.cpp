@@ -1,18 +1,8 @@
 #include "plot/csv_table.hpp"
 
-#include <charconv>
-#include <cmath>
+#include "cli/numbers.hpp"
 
 namespace plot {
-
-std::string round_trip_text(float value) {
-  if (std::isnan(value)) return "NaN";
-  if (std::isinf(value)) return value > 0 ? "Infinity" : "-Infinity";
-  char buffer[64];
-  auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
-  if (ec != std::errc()) return "NaN";
-  return std::string(buffer, end);
-}
 
 std::string write_csv(const Profile& profile, bool feet) {
   std::string out;
@@ -25,7 +15,7 @@ std::string write_csv(const Profile& profile, bool feet) {
   for (const Row& row : profile.rows) {
     for (std::size_t c = 0; c < column_count; ++c) {
       if (c) out += ',';
-      out += round_trip_text(row[c]);
+      out += cli::round_trip_text(row[c]);
     }
     out += "\r\n";
   }

@@ -11,8 +11,4 @@ namespace plot {
 
 std::string write_csv(const Profile& profile, bool feet);
 
-// The shortest decimal text that reads back to exactly this float; "NaN",
-// "Infinity" and "-Infinity" for the values that are not numbers.
-std::string round_trip_text(float value);
-
 }  // namespace plot

@@ -2,14 +2,15 @@
 
 #include <cctype>
 #include <cerrno>
-#include <charconv>
-#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <optional>
 #include <sstream>
 
+#include "cli/files.hpp"
+#include "cli/numbers.hpp"
+#include "cli/options.hpp"
 #include "plot/csv_table.hpp"
 #include "plot/profile.hpp"
 #include "plot/svg_plot.hpp"
@@ -44,58 +45,33 @@ struct UsageError {
   std::string message;
 };
 
-std::optional<double> parse_distance(const std::string& text) {
-  std::string_view s = text;
-  if (!s.empty() && s.front() == '+') s.remove_prefix(1);
-  double v = 0;
-  auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
-  if (s.empty() || ec != std::errc() || end != s.data() + s.size() || !std::isfinite(v)) return std::nullopt;
-  return v;
-}
-
 Options parse(const std::vector<std::string>& args) {
   Options options;
   bool have_title = false;
-  bool only_names = false;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (only_names || arg.size() < 2 || arg[0] != '-') {
-      if (!options.input.empty()) throw UsageError{"more than one input file: " + options.input + ", " + arg};
-      options.input = arg;
-      continue;
+  cli::Scanner scanner(args, {"-o", "--output", "--csv", "--title", "--edge"}, {"--feet"});
+  try {
+    while (std::optional<cli::Item> item = scanner.next()) {
+      const std::string& name = item->name;
+      if (item->file) {
+        if (!options.input.empty()) throw UsageError{"more than one input file: " + options.input + ", " + name};
+        options.input = name;
+      } else if (name == "-o" || name == "--output") {
+        options.svg = item->value;
+      } else if (name == "--csv") {
+        options.csv = item->value;
+      } else if (name == "--title") {
+        options.plot.title = item->value;
+        have_title = true;
+      } else if (name == "--edge") {
+        std::optional<double> x = cli::parse_real(item->value);
+        if (!x) throw UsageError{"--edge needs a distance, not \"" + item->value + "\""};
+        options.plot.edges.push_back(*x);
+      } else {
+        options.plot.feet = true;  // --feet
+      }
     }
-    if (arg == "--") {
-      only_names = true;
-      continue;
-    }
-    std::string name = arg;
-    std::optional<std::string> value;
-    if (std::size_t eq = arg.find('='); arg.rfind("--", 0) == 0 && eq != std::string::npos) {
-      name = arg.substr(0, eq);
-      value = arg.substr(eq + 1);
-    }
-    auto take = [&]() -> std::string {
-      if (value) return *value;
-      if (i + 1 >= args.size()) throw UsageError{name + " needs a value"};
-      return args[++i];
-    };
-    if (name == "-o" || name == "--output") {
-      options.svg = take();
-    } else if (name == "--csv") {
-      options.csv = take();
-    } else if (name == "--title") {
-      options.plot.title = take();
-      have_title = true;
-    } else if (name == "--edge") {
-      std::string text = take();
-      std::optional<double> x = parse_distance(text);
-      if (!x) throw UsageError{"--edge needs a distance, not \"" + text + "\""};
-      options.plot.edges.push_back(*x);
-    } else if (name == "--feet" && !value) {
-      options.plot.feet = true;
-    } else {
-      throw UsageError{"unknown option " + arg};
-    }
+  } catch (const cli::UsageError& e) {
+    throw UsageError{e.kind == cli::UsageError::Kind::unknown_option ? "unknown option " + e.word : e.what()};
   }
   if (options.input.empty()) throw UsageError{"no DIF file named"};
   if (!options.svg && !options.csv) options.svg = default_output(options.input);
@@ -103,14 +79,6 @@ Options parse(const std::vector<std::string>& args) {
   if (options.csv && options.csv->empty()) throw UsageError{"--csv needs a file name"};
   if (!have_title) options.plot.title = "Lateral profile: " + fs::path(options.input).filename().string();
   return options;
-}
-
-bool same_file(const std::string& a, const std::string& b) {
-  std::error_code ec;
-  if (fs::exists(a, ec) && fs::exists(b, ec)) return fs::equivalent(a, b, ec);
-  fs::path pa = fs::weakly_canonical(fs::absolute(a, ec), ec);
-  fs::path pb = fs::weakly_canonical(fs::absolute(b, ec), ec);
-  return pa == pb;
 }
 
 // Writes the whole text, or returns why it could not.
@@ -187,14 +155,14 @@ int run_command(const std::vector<std::string>& args, std::ostream& out, std::os
   Options options;
   try {
     options = parse(args);
-    if (options.svg && options.csv && same_file(*options.svg, *options.csv))
+    if (options.svg && options.csv && cli::same_file(*options.svg, *options.csv))
       throw UsageError{"the picture and the CSV table cannot both go to " + *options.csv};
   } catch (const UsageError& e) {
     err << "tesk31-plot: " << e.message << '\n' << usage;
     return 2;
   }
   for (const std::optional<std::string>& target : {options.svg, options.csv})
-    if (target && same_file(*target, options.input)) {
+    if (target && cli::same_file(*target, options.input)) {
       err << "tesk31-plot: " << *target << ": will not overwrite the input file\n";
       return 2;
     }

@@ -3,7 +3,9 @@
 #include <charconv>
 #include <cmath>
 
-#include "driver/run_files.hpp"
+#include "cli/files.hpp"
+#include "cli/numbers.hpp"
+#include "cli/options.hpp"
 #include "study/section_tools.hpp"
 
 namespace study {
@@ -11,33 +13,15 @@ namespace study {
 Arguments Arguments::parse(const std::vector<std::string>& args, const std::set<std::string>& valued,
                            const std::set<std::string>& flags) {
   Arguments out;
-  bool only_files = false;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (only_files || arg.size() < 2 || arg[0] != '-') {
-      out.files.push_back(arg);
-      continue;
+  try {
+    for (cli::Item& item : cli::scan(args, valued, flags)) {
+      if (item.file)
+        out.files.push_back(std::move(item.name));
+      else
+        out.values[item.name].push_back(std::move(item.value));
     }
-    if (arg == "--") {
-      only_files = true;
-      continue;
-    }
-    std::string name = arg;
-    std::optional<std::string> value;
-    if (std::size_t eq = arg.find('='); arg.rfind("--", 0) == 0 && eq != std::string::npos) {
-      name = arg.substr(0, eq);
-      value = arg.substr(eq + 1);
-    }
-    if (flags.count(name) && !value) {
-      out.values[name].push_back("");
-      continue;
-    }
-    if (!valued.count(name)) throw StudyError("unknown option " + name);
-    if (!value) {
-      if (i + 1 >= args.size()) throw StudyError(name + " needs a value");
-      value = args[++i];
-    }
-    out.values[name].push_back(*value);
+  } catch (const cli::UsageError& e) {
+    throw StudyError(e.what());
   }
   return out;
 }
@@ -56,14 +40,9 @@ std::optional<std::string> Arguments::one(const std::string& option) const {
 }
 
 float parse_number(const std::string& option, const std::string& text) {
-  std::string_view s = text;
-  if (!s.empty() && s.front() == '+') s.remove_prefix(1);
-  double v = 0;
-  auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
-  if (s.empty() || ec != std::errc() || end != s.data() + s.size() || !std::isfinite(v) ||
-      std::fabs(v) > 3.0e38)
-    throw StudyError(option + " needs a number, not \"" + text + "\"");
-  return static_cast<float>(v);
+  const std::optional<double> v = cli::parse_real(text);
+  if (!v || std::fabs(*v) > 3.0e38) throw StudyError(option + " needs a number, not \"" + text + "\"");
+  return static_cast<float>(*v);
 }
 
 long parse_count(const std::string& option, const std::string& text, long low, long high) {
@@ -112,18 +91,18 @@ brenlow::CrossSection read_section(const std::string& path) {
   }
 }
 
-// An output is compared with the inputs as tesk31 compares its files: the
-// same file by identity when both exist, otherwise the same resolved path.
+// An output is compared with the inputs and the outputs before it: the same
+// file by identity when both exist, otherwise the same resolved path.
 void check_outputs(const std::vector<std::string>& inputs,
                    const std::vector<std::pair<std::string, std::string>>& outputs) {
   for (std::size_t i = 0; i < outputs.size(); ++i) {
     const auto& [option, file] = outputs[i];
     if (file.empty()) throw StudyError(option + " needs a file name");
     for (const std::string& input : inputs)
-      if (driver::same_file(file, input))
+      if (cli::same_file(file, input))
         throw StudyError(option + " " + file + " is the input data file " + input + ": it will not be overwritten");
     for (std::size_t j = 0; j < i; ++j)
-      if (driver::same_file(file, outputs[j].second))
+      if (cli::same_file(file, outputs[j].second))
         throw StudyError(option + " and " + outputs[j].first + " both name " + file);
   }
 }

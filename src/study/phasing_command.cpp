@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "cli/numbers.hpp"
 #include "study/commands.hpp"
 #include "study/phasing.hpp"
 #include "study/pictures.hpp"
@@ -107,7 +108,7 @@ int phasing_command(const std::vector<std::string>& argv, std::ostream& out, std
   auto add = [&](const std::string& label, const Ranked& r) {
     std::vector<Cell> row = {Table::text(label)};
     for (int g : groups) row.push_back({angle_text(r.section.groups[static_cast<std::size_t>(g)].phase),
-                                        round_trip_text(r.section.groups[static_cast<std::size_t>(g)].phase)});
+                                        cli::round_trip_text(r.section.groups[static_cast<std::size_t>(g)].phase)});
     for (std::size_t q = 0; q < request.quantities.size(); ++q) {
       const int d = decimals(request.quantities[q], b);
       for (float v : r.values[q]) row.push_back(Table::number(v, d));

@@ -1,24 +1,14 @@
 #include "study/table.hpp"
 
 #include <algorithm>
-#include <charconv>
-#include <cmath>
 #include <stdexcept>
 
+#include "cli/numbers.hpp"
 #include "study/quantity.hpp"
 
 namespace study {
 
-std::string round_trip_text(float value) {
-  if (std::isnan(value)) return "NaN";
-  if (std::isinf(value)) return value > 0 ? "Infinity" : "-Infinity";
-  char buffer[64];
-  auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
-  if (ec != std::errc()) return "NaN";
-  return std::string(buffer, end);
-}
-
-Cell Table::number(float v, int decimals) { return {fixed(v, decimals), round_trip_text(v)}; }
+Cell Table::number(float v, int decimals) { return {fixed(v, decimals), cli::round_trip_text(v)}; }
 
 Cell Table::count(long long n) { return {std::to_string(n), std::to_string(n)}; }
 

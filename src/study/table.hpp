@@ -41,7 +41,4 @@ class Table {
   std::vector<std::vector<Cell>> rows_;
 };
 
-// The shortest decimal text that reads back to exactly this float.
-std::string round_trip_text(float value);
-
 }  // namespace study

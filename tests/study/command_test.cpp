@@ -80,6 +80,20 @@ TEST(Study, HelpIsStatusZero) {
   EXPECT_NE(f.out.find("phasing LINE.dat --circuit"), std::string::npos);
 }
 
+// "NUL" is an ordinary file to the study, not tesk31's null device: an
+// output of that name is the input of that name.
+TEST(Study, OutputNamedNulIsTheInputNamedNul) {
+  const fs::path dir = scratch();
+  fs::copy_file(dir / "line.dat", dir / "NUL");
+  const std::string before = support::read_file(dir / "NUL");
+  for (const char* args : {"edges NUL --at 0 --csv NUL", "height NUL --limit B=2 --at 0 -o NUL"}) {
+    const support::Finished f = study(dir, args);
+    EXPECT_EQ(f.status, 2) << args << '\n' << f.out << f.err;
+    EXPECT_NE(f.err.find("it will not be overwritten"), std::string::npos) << args << '\n' << f.err;
+    EXPECT_EQ(support::read_file(dir / "NUL"), before) << args;
+  }
+}
+
 TEST(Study, UnreachableLimitIsStatusOne) {
   const fs::path dir = scratch();
   const support::Finished f = study(dir, "height line.dat --limit B=0 --at 0 -o raised.dat");

@@ -1,0 +1,36 @@
+#include "cli/files.hpp"
+
+#include <filesystem>
+#include <system_error>
+
+namespace cli {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Made absolute first: a relative name whose first part does not exist
+// would otherwise stay relative and never meet "./name".
+fs::path resolved(const std::string& name) {
+  std::error_code ec;
+  fs::path path = fs::absolute(name, ec);
+  if (ec) return fs::path(name).lexically_normal();
+  fs::path canonical = fs::weakly_canonical(path, ec);
+  return ec ? path.lexically_normal() : canonical;
+}
+
+}  // namespace
+
+bool same_file(const std::string& output, const std::string& other) {
+  if (output.empty() || other.empty()) return false;
+  std::error_code ec;
+  const bool output_exists = fs::exists(output, ec);
+  const bool other_exists = fs::exists(other, ec);
+  if (output_exists && other_exists) {
+    const bool same = fs::equivalent(output, other, ec);
+    return !ec && same;
+  }
+  return resolved(output) == resolved(other);
+}
+
+}  // namespace cli

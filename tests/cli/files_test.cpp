@@ -1,0 +1,85 @@
+// Whether two names are one file: by identity when both exist, by the
+// resolved path when either is still to be made.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "cli/files.hpp"
+#include "support/files.hpp"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A directory with line.dat, other.dat and sub/.
+class SameFile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = support::fresh_directory("brenlow-cli-" + std::to_string(::getpid()) + "-" + support::test_name());
+    fs::create_directory(dir_ / "sub");
+    for (const char* name : {"line.dat", "other.dat"}) support::write_file(dir_ / name, "data\n");
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+  std::string at(const std::string& name) const { return (dir_ / name).string(); }
+  fs::path dir_;
+};
+
+TEST_F(SameFile, ByIdentity) {
+  fs::create_hard_link(at("line.dat"), at("hard.dat"));
+  fs::create_symlink(at("line.dat"), at("soft.dat"));
+  struct Case {
+    std::string output, other;
+    bool same;
+  };
+  const std::vector<Case> cases = {
+      {at("line.dat"), at("line.dat"), true},
+      {at("sub/../line.dat"), at("line.dat"), true},
+      {at("hard.dat"), at("line.dat"), true},
+      {at("soft.dat"), at("line.dat"), true},
+      {at("other.dat"), at("line.dat"), false},
+      {at("new.prt"), at("line.dat"), false},
+      {at("new.prt"), at("sub/../new.prt"), true},  // neither exists yet: same place
+      {"brenlow-not-made.prt", "./brenlow-not-made.prt", true},  // relative, neither exists
+      {"NUL", "NUL", true},  // an ordinary name here; tesk31's devices are the driver's affair
+      {"", at("line.dat"), false},
+      {"", "", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.output + " / " + c.other);
+    EXPECT_EQ(cli::same_file(c.output, c.other), c.same);
+  }
+}
+
+// Names of 200 characters and more, absolute and relative, direct and
+// through a link to a folder, tell the same file as short ones do.
+TEST_F(SameFile, ByIdentityForLongNames) {
+  const std::string a(100, 'a'), b(100, 'b');
+  const fs::path deep = dir_ / a / b;
+  fs::create_directories(deep);
+  support::write_file(deep / "line.dat", "data\n");
+  fs::create_directory_symlink(deep, dir_ / (std::string(120, 'l')));
+  const auto relative = [](const fs::path& path) { return fs::relative(path).string(); };
+  struct Case {
+    std::string output, other;
+    bool same;
+  };
+  const std::vector<Case> cases = {
+      {(deep / "line.dat").string(), (deep / "line.dat").string(), true},
+      {(deep / ".." / b / "line.dat").string(), (deep / "line.dat").string(), true},
+      {relative(deep / "line.dat"), (deep / "line.dat").string(), true},
+      {(dir_ / std::string(120, 'l') / "line.dat").string(), relative(deep / "line.dat"), true},
+      {(deep / "new.prt").string(), (dir_ / std::string(120, 'l') / "new.prt").string(), true},
+      {(deep / "new.prt").string(), (deep / "line.dat").string(), false},
+      {(deep / "line.dat").string(), at("line.dat"), false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.output + " / " + c.other);
+    ASSERT_GT(std::max(c.output.size(), c.other.size()), 200u);
+    EXPECT_EQ(cli::same_file(c.output, c.other), c.same);
+  }
+}
+
+}  // namespace
