@@ -4,7 +4,6 @@
 #include "format/decimal.hpp"
 
 #include <algorithm>
-#include <bit>
 #include <charconv>
 #include <cstring>
 #include <string>
@@ -110,6 +109,18 @@ class Natural {
   std::vector<std::uint32_t> words_;
 };
 
+// libc++ 13 has no std::bit_cast.
+std::uint32_t bits_of(float value) {
+  std::uint32_t bits = 0;
+  std::memcpy(&bits, &value, sizeof bits);
+  return bits;
+}
+float float_of(std::uint32_t bits) {
+  float value = 0;
+  std::memcpy(&value, &bits, sizeof value);
+  return value;
+}
+
 // A finite float >= 0 as mantissa * 2^exponent; bit pattern 0x7f800000
 // stands for 2^128, the bound the largest float rounds up to.
 void split(std::uint32_t bits, std::uint32_t& mantissa, int& exponent) {
@@ -133,7 +144,7 @@ struct Exact {
 Exact exact_decimal(float magnitude) {
   std::uint32_t mantissa = 0;
   int exponent = 0;
-  split(std::bit_cast<std::uint32_t>(magnitude), mantissa, exponent);
+  split(bits_of(magnitude), mantissa, exponent);
   Natural n(mantissa);
   Exact exact;
   if (exponent >= 0) {
@@ -310,7 +321,7 @@ std::errc portable_decimal_to_float(std::string_view digits, std::int64_t scale,
   const int c = against(2 * mantissa + 1, exponent - 1);
   const std::uint32_t nearest = c > 0 || (c == 0 && low % 2 == 1) ? low + 1 : low;
   if (nearest == 0 || nearest == kInfinity) return std::errc::result_out_of_range;
-  value = std::bit_cast<float>(nearest);
+  value = float_of(nearest);
   return std::errc();
 }
 
