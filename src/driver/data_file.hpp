@@ -1,26 +1,14 @@
 #pragma once
-// The input data file: titles, general data, report options, heights and
-// frequencies, one record per conductor group, then the lateral point
-// groups. Each record is listed in the print file as soon as it is read.
+// tesk31's reading of the data file: each record listed in the print file
+// as soon as it is read, the report selection after the options record.
 
-#include "model/problem_data.hpp"
 #include "driver/run_files.hpp"
+#include "input/data_file.hpp"
+#include "model/problem_data.hpp"
 
 namespace driver {
 
-// How the reading of the problem ended.
-enum class InputOutcome {
-  complete,         // every record read; the run goes on to the reports
-  invalid_data,     // a group count or a conductor group failed its check
-  too_many_points,  // a lateral point group would pass 100 points
-};
-
-// Group counts the data model can hold: 0 <= nphases <= ncond <= 50.
-bool group_counts_fit(const Inputs& inputs, const RunData& run);
-
-// The checks on conductor group index i: subconductors and diameter above
-// zero, and a spacing above zero for a bundle of more than one.
-bool group_is_valid(const Inputs& inputs, int i);
+using input::InputOutcome;
 
 // Reads the data file files.data from its first record to the end of the
 // lateral points, with the listing and the report selection between the

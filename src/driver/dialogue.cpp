@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "driver/listing.hpp"
+#include "input/data_file.hpp"
 
 namespace driver {
 
@@ -85,7 +86,7 @@ void enter_general_data(Problem& problem, RunFiles& files) {
   for (;;) {
     ask(files, "(' ENTER NUMBER OF PHASES OR POLES')", "(I2)", &in.nphases);
     ask(files, "(' ENTER TOTAL CONDUCTORS..poles+earth wires')", "(I2)", &run.ncond);
-    if (group_counts_fit(in, run)) break;
+    if (input::group_counts_fit(in, run)) break;
     files.console.write("(' ERROR-NUMBER OF PHASES AND TOTAL CONDUCTORS MUST SATISFY 0 <= PHASES <= TOTAL <= 50')");
   }
   ask(files, "(' ENTER WIND VELOCITY IN  m/s or mi/hr')", "(F8.0)", &in.wind);

@@ -1,24 +1,15 @@
 #include "driver/listing.hpp"
 
+#include "input/records.hpp"
+
 namespace driver {
-
-void write_title_record(const RunData& run, int line, record::Writer& out) {
-  out.write("(1X,A72)", {run.title[line].view()});
-}
-
-void write_general_record(const Problem& problem, record::Writer& out) {
-  const Inputs& in = problem.inputs;
-  const RunData& run = problem.run;
-  out.write("(1X,2(I1.1,','),2(I2,','),'0.0',3(',',F7.2))",
-            {run.units, run.gradopt, in.nphases, run.ncond, in.wind, in.rainrate, in.altitude});
-}
 
 void list_general_data(Problem& problem, record::Writer& print) {
   const Inputs& in = problem.inputs;
   RunData& run = problem.run;
-  write_title_record(run, 0, print);
-  write_title_record(run, 1, print);
-  write_general_record(problem, print);
+  input::write_title_record(run, 0, print);
+  input::write_title_record(run, 1, print);
+  input::write_general_record(problem, print);
   if (run.units == 0) {
     print.write("(/,' (METRIC UNITS OPTION)'/)");
     run.distunit = "MTRS";
@@ -86,10 +77,9 @@ void open_dif_file(RunData& run, RunFiles& files) {
 
 void select_reports(Problem& problem, RunFiles& files) {
   RunData& run = problem.run;
-  reset_report_selection(run);
   const bool from_file = run.dataopt == 0 || run.dataopt == 1;
+  if (!from_file) reset_report_selection(run);
   if (from_file) {
-    files.data->read("(A45)", run.prtopts.span());
     files.console.write("(' OPTIONS: ',A45)", {run.prtopts.view()});
     if (run.dataopt == 1) {
       files.console.prompt("(' Do you wish to override[Y/N]? ')");
@@ -104,32 +94,6 @@ void select_reports(Problem& problem, RunFiles& files) {
   run.rptflags = report_flags(run.prtopts.view());
   if (run.rptflags[COMB]) open_dif_file(run, files);
   files.print.writer().write("(' OPTIONS: ',A45)", {run.prtopts.view()});
-}
-
-void list_heights(const Problem& problem, record::Writer& print) {
-  const RunData& run = problem.run;
-  print.write("(1X,8(F7.3,','),F7.3)", {run.anheight, run.riheight, run.tvheight, run.ozheight, run.rifreq,
-                                        run.tvfreq, run.mfheight, problem.inputs.gndcond, run.efheight});
-}
-
-void list_group(const Problem& problem, int i, record::Writer& print) {
-  const Inputs& in = problem.inputs;
-  const RunData& run = problem.run;
-  print.write("(2H ',A8,3H',',A1,1H',2(',',F8.2),',',I2.1,                6(',',F8.3))",
-              {run.condname[i].view(), run.acdc.view(), in.xcond[i], in.ycond[i], in.nsub[i], in.subdiam[i],
-               in.spacing[i], in.volts[i], in.phangle[i], in.current[i], in.gradient[i]});
-}
-
-void list_point_record(const RunData& run, record::Writer& print) {
-  print.write("(I4.1,2F7.1)", {run.segpoints, run.xstart, run.xinc});
-}
-
-void add_point_group(RunData& run) {
-  for (int k = 0; k < run.segpoints && run.npoints < max_points; ++k) {
-    run.latpts[run.npoints] = run.xstart;
-    run.npoints = static_cast<integer>(run.npoints + 1);
-    run.xstart = run.xstart + run.xinc;
-  }
 }
 
 }  // namespace driver

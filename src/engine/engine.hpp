@@ -68,8 +68,8 @@ struct Conditions {
 // `start`, `step` apart (single precision: rounding accumulates).
 struct PointGroup {
   int count = 0;
-  float start = 0;  // m
-  float step = 0;   // m
+  float start = 0;
+  float step = 0;
 };
 
 struct CrossSection {
@@ -81,9 +81,12 @@ struct CrossSection {
   // What a data file holds beyond the line itself.
   bool english = false;          // the file's units: feet, inches, mi/hr, in/hr (values here stay metric)
   std::string options = "ALL";   // report options record, 45 characters
-  std::vector<PointGroup> points;  // the file's lateral points, at most 100 in all
+  // The file's lateral point groups, at most 100 points in all, as the file
+  // lists them: in feet when `english` is set.
+  std::vector<PointGroup> points;
 
-  // The lateral points the groups make, in order.
+  // The lateral points the groups make, in order, in metres, built as
+  // tesk31 builds them.
   std::vector<float> lateral_points() const;
 };
 

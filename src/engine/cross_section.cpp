@@ -1,0 +1,305 @@
+// The cross section read from and written as a data file, and its checks.
+
+#include <cmath>
+#include <fstream>
+#include <limits>
+#include <string_view>
+
+#include "engine/problem_records.hpp"
+#include "format/record.hpp"
+#include "input/data_file.hpp"
+#include "input/records.hpp"
+
+namespace brenlow {
+
+std::vector<float> CrossSection::lateral_points() const {
+  // As tesk31 builds them: in the units of the file, each point the previous
+  // one plus the step, then converted.
+  std::vector<float> xs;
+  for (const PointGroup& g : points) {
+    real x = g.start;
+    for (int k = 0; k < g.count; ++k) {
+      xs.push_back(english ? x * metres_per_foot : x);
+      x = x + g.step;
+    }
+  }
+  return xs;
+}
+
+namespace {
+
+std::string group_label(const CrossSection& section, std::size_t i) {
+  std::string name(section.groups[i].name);
+  while (!name.empty() && name.back() == ' ') name.pop_back();
+  return "group " + std::to_string(i + 1) + (name.empty() ? "" : " " + name);
+}
+
+}  // namespace
+
+void check(const CrossSection& section) {
+  const std::size_t n = section.groups.size();
+  if (n > static_cast<std::size_t>(max_groups)) {
+    throw Error(std::to_string(n) + " conductor groups: at most " + std::to_string(max_groups) + " are allowed");
+  }
+  if (section.energized < 0 || static_cast<std::size_t>(section.energized) > n) {
+    throw Error(std::to_string(section.energized) + " energized groups of " + std::to_string(n) +
+                ": the energized groups must be between 0 and the number of groups");
+  }
+  for (std::size_t i = 0; i < n; ++i) {
+    const Group& g = section.groups[i];
+    std::string failure;
+    if (g.subconductors > std::numeric_limits<integer>::max()) {
+      failure = "number of subconductors must be at most " + std::to_string(std::numeric_limits<integer>::max());
+    } else {
+      Inputs one{};
+      one.nsub[0] = static_cast<integer>(g.subconductors < 0 ? 0 : g.subconductors);
+      one.subdiam[0] = g.diameter;
+      one.spacing[0] = g.spacing;
+      failure = input::group_check_failure(one, 0);
+    }
+    if (!failure.empty()) throw Error(group_label(section, i) + ": " + failure);
+  }
+}
+
+namespace records {
+
+CrossSection section_of(const Problem& problem) {
+  const Inputs& in = problem.inputs;
+  const RunData& run = problem.run;
+  CrossSection s;
+  s.titles = {std::string(run.title[0].trimmed()), std::string(run.title[1].trimmed())};
+  s.energized = in.nphases;
+  s.english = run.units == 1;
+  s.options = std::string(run.prtopts.trimmed());
+  Conditions& c = s.conditions;
+  c.wind = in.wind;
+  c.rain = in.rainrate;
+  c.altitude = in.altitude;
+  c.ground_conductivity = in.gndcond;
+  c.an_height = run.anheight;
+  c.ri_height = run.riheight;
+  c.tv_height = run.tvheight;
+  c.oz_height = run.ozheight;
+  c.ef_height = run.efheight;
+  c.mf_height = run.mfheight;
+  c.ri_frequency = run.rifreq;
+  c.tv_frequency = run.tvfreq;
+  c.given_gradients = in.gradinput;
+  for (int i = 0; i < listed_groups(run); ++i) {
+    Group g;
+    g.name = std::string(run.condname[i].trimmed());
+    g.ac = in.acflag[i];
+    g.x = in.xcond[i];
+    g.y = in.ycond[i];
+    g.subconductors = in.nsub[i];
+    g.diameter = in.subdiam[i];
+    g.spacing = in.spacing[i];
+    g.kv = in.volts[i];
+    g.phase = in.phangle[i];
+    g.ka = in.current[i];
+    g.gradient = in.gradient[i];
+    s.groups.push_back(std::move(g));
+  }
+  return s;
+}
+
+Inputs inputs_of(const CrossSection& s) {
+  Inputs in{};
+  const Conditions& c = s.conditions;
+  in.wind = c.wind;
+  in.rainrate = c.rain;
+  in.altitude = c.altitude;
+  in.gndcond = c.ground_conductivity;
+  in.gradinput = c.given_gradients;
+  in.nphases = static_cast<integer>(s.energized);
+  in.nearth = static_cast<integer>(s.groups.size() - static_cast<std::size_t>(s.energized));
+  for (std::size_t i = 0; i < s.groups.size(); ++i) {
+    const Group& g = s.groups[i];
+    in.acflag[i] = g.ac;
+    in.xcond[i] = g.x;
+    in.ycond[i] = g.y;
+    in.nsub[i] = static_cast<integer>(g.subconductors);
+    in.subdiam[i] = g.diameter;
+    in.spacing[i] = g.spacing;
+    in.volts[i] = g.kv;
+    in.phangle[i] = g.phase;
+    in.current[i] = g.ka;
+    in.gradient[i] = g.gradient;
+  }
+  return in;
+}
+
+}  // namespace records
+
+namespace {
+
+// tesk31 lists every record as it is read; the engine keeps only the
+// lateral point groups, as the file lists them.
+class PointSteps : public input::DataFileSteps {
+ public:
+  explicit PointSteps(std::vector<PointGroup>& groups) : groups_(groups) {}
+  void point_record_read(Problem& problem) override {
+    const RunData& run = problem.run;
+    if (run.segpoints > 0) groups_.push_back({run.segpoints, run.xstart, run.xinc});
+  }
+
+ private:
+  std::vector<PointGroup>& groups_;
+};
+
+std::string refusal(const Problem& p, input::InputOutcome outcome) {
+  if (outcome == input::InputOutcome::too_many_points) {
+    return "ERROR-TOO MANY DISTANCE POINTS: the lateral point groups pass " + std::to_string(max_points) + " points";
+  }
+  if (!input::group_counts_fit(p.inputs, p.run)) {
+    return "ERROR-INVALID DATA IN INPUT FILE: " + std::to_string(p.inputs.nphases) + " energized of " +
+           std::to_string(p.run.ncond) + " groups: 0 <= energized <= groups <= " + std::to_string(max_groups) +
+           " must hold";
+  }
+  for (int i = 0; i < listed_groups(p.run); ++i) {
+    const std::string failure = input::group_check_failure(p.inputs, i);
+    if (failure.empty()) continue;
+    const std::string name(p.run.condname[i].trimmed());
+    return "ERROR-INVALID DATA IN INPUT FILE: group " + std::to_string(i + 1) + (name.empty() ? "" : " " + name) +
+           ": " + failure;
+  }
+  return "ERROR-INVALID DATA IN INPUT FILE";
+}
+
+CrossSection read_from(record::Reader& reader, const std::string& name) {
+  Problem problem;
+  set_initial_values(problem);
+  std::vector<PointGroup> points;
+  PointSteps steps(points);
+  input::InputOutcome outcome;
+  try {
+    outcome = input::read_data_file(problem, reader, steps);
+  } catch (const record::ReadError& e) {
+    throw Error(e.where() + ": " + e.what());
+  }
+  if (outcome != input::InputOutcome::complete) throw Error(name + ": " + refusal(problem, outcome));
+  convert_to_metric(problem.inputs, problem.run);
+  CrossSection section = records::section_of(problem);
+  section.points = std::move(points);
+  return section;
+}
+
+// The records one writer of the record layer writes. A value too wide for
+// its field prints as asterisks, which no reader takes back: refused.
+// `numbers_from` skips a leading quoted name.
+template <class Write>
+std::string records_of(Write write, const std::string& what, std::size_t numbers_from = 0) {
+  std::string text;
+  record::Writer out = record::Writer::to_string(&text);
+  write(out);
+  out.close();
+  if (text.find('*', std::min(numbers_from, text.size())) != std::string::npos) {
+    throw Error(what + " does not fit its field of the data file: \"" + text.substr(0, text.size() - 2) + "\"");
+  }
+  return text;
+}
+
+}  // namespace
+
+CrossSection read_data_file(const std::string& path) {
+  record::Reader reader = [&] {
+    try {
+      return record::Reader::file(path);
+    } catch (const record::FileError& e) {
+      throw Error(e.what());
+    }
+  }();
+  return read_from(reader, "file " + path);
+}
+
+CrossSection parse_data_file(const std::string& text, const std::string& name) {
+  record::Reader reader = record::Reader::from_string(text, name);
+  return read_from(reader, "file " + name);
+}
+
+std::string data_file_text(const CrossSection& section) {
+  check(section);
+  std::size_t npoints = 0;
+  for (const PointGroup& g : section.points) {
+    if (g.count <= 0) throw Error("a lateral point group needs at least one point");
+    npoints += static_cast<std::size_t>(g.count);
+  }
+  if (npoints > static_cast<std::size_t>(max_points)) {
+    throw Error(std::to_string(npoints) + " lateral points: a data file holds at most " + std::to_string(max_points));
+  }
+  const bool english = section.english;
+  const Conditions& c = section.conditions;
+  const auto length = [english](real metres) { return english ? metres / metres_per_foot : metres; };
+
+  std::string text;
+  for (const std::string& title : section.titles) {
+    text += records_of([&](record::Writer& out) { out.write("(A72)", {FixedString<72>(title).view()}); }, "a title");
+  }
+  Problem p;
+  set_initial_values(p);
+  p.run.units = english ? 1 : 0;
+  p.run.gradopt = c.given_gradients ? 1 : 0;
+  p.inputs.nphases = static_cast<integer>(section.energized);
+  p.run.ncond = static_cast<integer>(section.groups.size());
+  p.inputs.wind = english ? c.wind / mps_per_mph : c.wind;
+  p.inputs.rainrate = english ? c.rain / mmhr_per_inhr : c.rain;
+  p.inputs.altitude = length(c.altitude);
+  text += records_of([&](record::Writer& out) { input::write_general_record(p, out); },
+                     "the wind, rain rate or altitude");
+  text += records_of([&](record::Writer& out) { out.write("(A45)", {FixedString<45>(section.options).view()}); },
+                     "the report options");
+
+  p.run.anheight = length(c.an_height);
+  p.run.riheight = length(c.ri_height);
+  p.run.tvheight = length(c.tv_height);
+  p.run.ozheight = length(c.oz_height);
+  p.run.rifreq = c.ri_frequency;
+  p.run.tvfreq = c.tv_frequency;
+  p.run.mfheight = length(c.mf_height);
+  p.inputs.gndcond = c.ground_conductivity;
+  p.run.efheight = length(c.ef_height);
+  text += records_of([&](record::Writer& out) { input::list_heights(p, out); },
+                     "a height, frequency or the ground conductivity");
+
+  for (std::size_t i = 0; i < section.groups.size(); ++i) {
+    const Group& g = section.groups[i];
+    const std::string label = "group " + std::to_string(i + 1) + " " + g.name;
+    if (g.name.find('\'') != std::string::npos) throw Error(label + ": a name in a data file cannot hold an apostrophe");
+    p.run.condname[0] = g.name;
+    p.inputs.xcond[0] = length(g.x);
+    p.inputs.ycond[0] = length(g.y);
+    p.inputs.nsub[0] = static_cast<integer>(g.subconductors);
+    p.inputs.subdiam[0] = english ? g.diameter / mm_per_inch : g.diameter;
+    p.inputs.spacing[0] = english ? g.spacing / cm_per_inch : g.spacing;
+    p.inputs.volts[0] = g.kv;
+    p.inputs.phangle[0] = g.phase;
+    p.inputs.current[0] = g.ka;
+    p.inputs.gradient[0] = g.gradient;
+    // The name stands between the first two apostrophes; every other field is a number.
+    const FixedString<1> letter(g.ac ? "A" : "D");
+    text += records_of([&](record::Writer& out) { input::write_group_record(p, 0, letter, out); },
+                       label + ": a value", 11);
+  }
+
+  // Each point group, then the closing record of a count of 0.
+  std::vector<PointGroup> groups = section.points;
+  groups.push_back({});
+  for (const PointGroup& g : groups) {
+    p.run.segpoints = static_cast<integer>(g.count);
+    p.run.xstart = g.start;
+    p.run.xinc = g.step;
+    text += records_of([&](record::Writer& out) { input::list_point_record(p.run, out); }, "a lateral point group");
+  }
+  return text;
+}
+
+void write_data_file(const CrossSection& section, const std::string& path) {
+  const std::string text = data_file_text(section);
+  std::ofstream file(path, std::ios::binary);
+  if (!file) throw Error("file " + path + ": cannot be created");
+  file.write(text.data(), static_cast<std::streamsize>(text.size()));
+  file.close();
+  if (!file) throw Error("file " + path + ": cannot be written");
+}
+
+}  // namespace brenlow

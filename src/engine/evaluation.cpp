@@ -1,0 +1,170 @@
+// The evaluation: the gradient step once, then each routine at any point,
+// with the inputs of the point set as the report pages set them.
+
+#include "corona/audible_noise.hpp"
+#include "corona/ozone.hpp"
+#include "corona/radio.hpp"
+#include "corona/tv.hpp"
+#include "engine/problem_records.hpp"
+#include "fields/electric_field.hpp"
+#include "fields/magnetic_field.hpp"
+#include "gradients/gradients.hpp"
+
+namespace brenlow {
+
+struct Evaluation::State {
+  Inputs inputs;  // after the gradient step: gradients, charges, phase angles
+};
+
+namespace {
+
+// The routine inputs at one point; every call works on its own copy, so an
+// evaluation is never written to after construction.
+struct AtPoint {
+  Inputs in;
+  Outputs out{};
+  AtPoint(const Inputs& inputs, real x, real height) : in(inputs) {
+    in.xpoint = x;
+    in.evalht = height;
+  }
+};
+
+ElectricField electric_of(const ElectricFieldResults& r) {
+  ElectricField e;
+  static_cast<FieldEllipse&>(e) = {r.efmax, r.eftheta, r.efy, r.efthetay, r.efx, r.efthetax};
+  e.potential = r.efpot;
+  return e;
+}
+
+MagneticField magnetic_of(const MagneticFieldResults& r) {
+  return {r.mfmax, r.mftheta, r.mfy, r.mfthetay, r.mfx, r.mfthetax};
+}
+
+}  // namespace
+
+Evaluation::Evaluation(const CrossSection& section) : section_(section) {
+  check(section_);
+  auto state = std::make_shared<State>();
+  Inputs& in = state->inputs;
+  in = records::inputs_of(section_);
+
+  // The gradient step of a run: computed gradients replace the given ones
+  // unless the gradients are given.
+  singular_ = !ztmxgrad(in);
+  const int n = all_groups(in);
+  if (!in.gradinput) {
+    for (int i = 0; i < n; ++i) in.gradient[i] = in.calcgrad[i];
+  }
+
+  // Losses and production rates do not depend on the point.
+  AtPoint origin(in, 0, 0);
+  ztozone(origin.in, origin.out);
+  for (int i = 0; i < n; ++i) {
+    GroupResult g;
+    g.gradient = in.gradient[i];
+    g.computed_gradient = in.calcgrad[i];
+    g.phase = in.phangle[i];
+    if (i < in.nphases) {
+      g.corona_loss = origin.out.ozone.clcond[i];
+      g.ozone_production = origin.out.ozone.ozprod[i];
+    }
+    groups_.push_back(g);
+  }
+  state_ = std::move(state);
+}
+
+NoiseLevels Evaluation::audible_noise(float x, float height, Weather weather) const {
+  AtPoint p(state_->inputs, x, height);
+  p.in.rainflag = weather == Weather::rain;
+  ztaudio(p.in, p.out);
+  return {p.out.audible.anl50, p.out.audible.anl5};
+}
+
+float Evaluation::radio(float x, float height, float mhz, Weather weather) const {
+  AtPoint p(state_->inputs, x, height);
+  p.in.rainflag = weather == Weather::rain;
+  p.in.evalfreq = mhz;
+  ztradio(p.in, p.out);
+  return p.out.radio.ril50;
+}
+
+float Evaluation::tv(float x, float height, float mhz) const {
+  AtPoint p(state_->inputs, x, height);
+  p.in.rainflag = true;
+  p.in.evalfreq = mhz;
+  zttv(p.in, p.out);
+  return p.out.tv.tvl50;
+}
+
+float Evaluation::ozone(float x, float height) const {
+  AtPoint p(state_->inputs, x, height);
+  p.in.rainflag = true;
+  ztozone(p.in, p.out);
+  return p.out.ozone.ozppb;
+}
+
+ElectricField Evaluation::electric_field(float x, float height) const {
+  AtPoint p(state_->inputs, x, height);
+  p.in.rainflag = true;
+  ztelefld(p.in, p.out);
+  return electric_of(p.out.electric);
+}
+
+MagneticField Evaluation::magnetic_field(float x, float height) const {
+  AtPoint p(state_->inputs, x, height);
+  p.in.rainflag = true;
+  ztmagfld(p.in, p.out);
+  return magnetic_of(p.out.magnetic);
+}
+
+Point Evaluation::point(float x) const {
+  // The routines in the order of a line of the combined report.
+  const Conditions& c = section_.conditions;
+  AtPoint p(state_->inputs, x, c.an_height);
+  Inputs& in = p.in;
+  Outputs& out = p.out;
+  Point r;
+  r.x = x;
+  in.rainflag = true;
+  ztaudio(in, out);
+  r.an_rain = out.audible.anl50;
+  in.rainflag = false;
+  ztaudio(in, out);
+  r.an_fair = out.audible.anl50;
+
+  in.rainflag = true;
+  in.evalfreq = c.ri_frequency;
+  in.evalht = c.ri_height;
+  ztradio(in, out);
+  r.ri_rain = out.radio.ril50;
+  in.rainflag = false;
+  ztradio(in, out);
+  r.ri_fair = out.radio.ril50;
+
+  in.evalfreq = c.tv_frequency;
+  in.evalht = c.tv_height;
+  zttv(in, out);
+  r.tv = out.tv.tvl50;
+
+  in.evalht = c.oz_height;
+  ztozone(in, out);
+  r.ozone = out.ozone.ozppb;
+
+  in.evalht = c.ef_height;
+  ztelefld(in, out);
+  r.e = out.electric.efmax;
+
+  in.evalht = c.mf_height;
+  ztmagfld(in, out);
+  r.b = out.magnetic.mfmax;
+  return r;
+}
+
+std::vector<Point> Evaluation::profile(const std::vector<float>& xs) const {
+  std::vector<Point> points;
+  points.reserve(xs.size());
+  for (const float x : xs) points.push_back(point(x));
+  return points;
+}
+
+}  // namespace brenlow

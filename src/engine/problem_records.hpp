@@ -1,0 +1,16 @@
+#pragma once
+// Between the engine's plain cross section and the problem records the
+// routines and the data-file reader work on.
+
+#include "engine/engine.hpp"
+#include "model/problem_data.hpp"
+
+namespace brenlow::records {
+
+// The cross section held in a run's records, metric (converted already).
+CrossSection section_of(const Problem& problem);
+
+// The routine inputs of a checked cross section, before the gradient step.
+Inputs inputs_of(const CrossSection& section);
+
+}  // namespace brenlow::records

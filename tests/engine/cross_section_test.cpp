@@ -1,0 +1,177 @@
+// The cross section as data: read, written, read back; the checks and
+// their messages; evaluations on several threads.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "engine/engine.hpp"
+
+namespace {
+
+using brenlow::CrossSection;
+
+std::string example(const char* name) { return std::string(BRENLOW_EXAMPLES) + "/" + name; }
+
+bool same_bits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+void expect_same(const CrossSection& a, const CrossSection& b) {
+  EXPECT_EQ(a.titles, b.titles);
+  EXPECT_EQ(a.energized, b.energized);
+  EXPECT_EQ(a.english, b.english);
+  EXPECT_EQ(a.options, b.options);
+  const brenlow::Conditions &c = a.conditions, &d = b.conditions;
+  for (auto [x, y] : {std::pair{c.wind, d.wind}, {c.rain, d.rain}, {c.altitude, d.altitude},
+                      {c.ground_conductivity, d.ground_conductivity}, {c.an_height, d.an_height},
+                      {c.ri_height, d.ri_height}, {c.tv_height, d.tv_height}, {c.oz_height, d.oz_height},
+                      {c.ef_height, d.ef_height}, {c.mf_height, d.mf_height}, {c.ri_frequency, d.ri_frequency},
+                      {c.tv_frequency, d.tv_frequency}})
+    EXPECT_TRUE(same_bits(x, y)) << x << " " << y;
+  EXPECT_EQ(c.given_gradients, d.given_gradients);
+  ASSERT_EQ(a.groups.size(), b.groups.size());
+  for (std::size_t i = 0; i < a.groups.size(); ++i) {
+    const brenlow::Group &g = a.groups[i], &h = b.groups[i];
+    EXPECT_EQ(g.name, h.name);
+    EXPECT_EQ(g.ac, h.ac);
+    EXPECT_EQ(g.subconductors, h.subconductors);
+    for (auto [x, y] : {std::pair{g.x, h.x}, {g.y, h.y}, {g.diameter, h.diameter}, {g.spacing, h.spacing},
+                        {g.kv, h.kv}, {g.phase, h.phase}, {g.ka, h.ka}, {g.gradient, h.gradient}})
+      EXPECT_TRUE(same_bits(x, y)) << "group " << i + 1 << ": " << x << " " << y;
+  }
+  ASSERT_EQ(a.points.size(), b.points.size());
+  EXPECT_EQ(a.lateral_points(), b.lateral_points());
+}
+
+TEST(CrossSection, WrittenFileReadsBackBitForBit) {
+  for (const std::string& path : {example("example.dat"), example("500kv_flat.dat"),
+                                  std::string(BRENLOW_TEST_DATA) + "/e2e/example_english.dat",
+                                  std::string(BRENLOW_TEST_DATA) + "/engine/hybrid.dat"}) {
+    SCOPED_TRACE(path);
+    const CrossSection read = brenlow::read_data_file(path);
+    const std::string text = brenlow::data_file_text(read);
+    expect_same(read, brenlow::parse_data_file(text, "written.dat"));
+    // A second round changes nothing at all.
+    EXPECT_EQ(brenlow::data_file_text(brenlow::parse_data_file(text)), text);
+  }
+}
+
+TEST(CrossSection, ExampleAsRead) {
+  const CrossSection s = brenlow::read_data_file(example("example.dat"));
+  ASSERT_EQ(s.groups.size(), 5u);
+  EXPECT_EQ(s.energized, 3);
+  EXPECT_EQ(s.groups[3].name, "EARTH 1");
+  EXPECT_FALSE(s.groups[3].ac);
+  EXPECT_EQ(s.lateral_points().size(), 21u);
+  EXPECT_EQ(s.lateral_points().front(), -50.0f);
+  // English lengths are converted as tesk31 converts them.
+  const CrossSection e = brenlow::read_data_file(std::string(BRENLOW_TEST_DATA) + "/e2e/example_english.dat");
+  EXPECT_TRUE(e.english);
+  EXPECT_EQ(e.groups[0].x, -40.0f * 0.3048f);
+  EXPECT_EQ(e.groups[0].diameter, 1.2f * 25.4f);
+  EXPECT_EQ(e.lateral_points().front(), -150.0f * 0.3048f);
+}
+
+// Each case spoils the example one way; the message says what and where.
+struct Refusal {
+  const char* what;
+  std::function<void(CrossSection&)> spoil;
+  const char* message;
+};
+
+TEST(CrossSection, RefusedWithGroupAndCheck) {
+  const std::vector<Refusal> refusals = {
+      {"diameter", [](CrossSection& s) { s.groups[4].diameter = 0; },
+       "group 5 EARTH 2: subconductor diameter must be above 0"},
+      {"subconductors", [](CrossSection& s) { s.groups[0].subconductors = 0; },
+       "group 1 PHASE A: number of subconductors must be at least 1"},
+      {"spacing", [](CrossSection& s) { s.groups[1].spacing = -1; },
+       "group 2 PHASE B: bundle spacing must be above 0"},
+      {"not a number", [](CrossSection& s) { s.groups[2].diameter = std::nanf(""); },
+       "group 3 PHASE C: subconductor diameter must be above 0"},
+      {"too many subconductors", [](CrossSection& s) { s.groups[0].subconductors = 40000; },
+       "group 1 PHASE A: number of subconductors must be at most 32767"},
+      {"energized", [](CrossSection& s) { s.energized = 6; },
+       "6 energized groups of 5: the energized groups must be between 0 and the number of groups"},
+      {"51 groups", [](CrossSection& s) { s.groups.resize(51, s.groups[4]); },
+       "51 conductor groups: at most 50 are allowed"},
+  };
+  const CrossSection good = brenlow::read_data_file(example("example.dat"));
+  for (const Refusal& r : refusals) {
+    SCOPED_TRACE(r.what);
+    CrossSection s = good;
+    r.spoil(s);
+    try {
+      brenlow::Evaluation evaluation(s);
+      ADD_FAILURE() << "not refused";
+    } catch (const brenlow::Error& e) {
+      EXPECT_STREQ(e.what(), r.message);
+    }
+    EXPECT_THROW(brenlow::data_file_text(s), brenlow::Error);
+  }
+}
+
+TEST(CrossSection, DataFileRefusalsNameTheFileAndTheRecord) {
+  const std::vector<std::pair<std::string, std::string>> files = {
+      {" T\n T\n 0,0,1,1,0,0,0,0\n ALL\n 1,2,10,1,1,75,1,10,1\n 'A','A',0,10,1,0,0,100,0,1,0\n",
+       "file bad.dat: ERROR-INVALID DATA IN INPUT FILE: group 1 A: subconductor diameter must be above 0"},
+      {" T\n T\n 0,0,2,1,0,0,0,0\n",
+       "file bad.dat: ERROR-INVALID DATA IN INPUT FILE: 2 energized of 1 groups: 0 <= energized <= groups <= 50 "
+       "must hold"},
+      {" T\n T\n 0,0,x,1,0,0,0,0\n", "file bad.dat, record 3: Bad integer for item 3 in list input"},
+      {" T\n T\n 0,0,0,0,0,0,0,0\n ALL\n 1,2,10,1,1,75,1,10,1\n 101,0,1\n",
+       "file bad.dat: ERROR-TOO MANY DISTANCE POINTS: the lateral point groups pass 100 points"},
+  };
+  for (const auto& [text, message] : files) {
+    try {
+      brenlow::parse_data_file(text, "bad.dat");
+      ADD_FAILURE() << "not refused: " << text;
+    } catch (const brenlow::Error& e) {
+      EXPECT_EQ(e.what(), message);
+    }
+  }
+  EXPECT_THROW(brenlow::read_data_file("no/such/file.dat"), brenlow::Error);
+}
+
+TEST(CrossSection, WhatADataFileCannotHoldIsRefused) {
+  CrossSection s = brenlow::read_data_file(example("example.dat"));
+  CrossSection tv = s;
+  tv.conditions.tv_frequency = 1000;  // F7.3
+  EXPECT_THROW(brenlow::data_file_text(tv), brenlow::Error);
+  CrossSection name = s;
+  name.groups[0].name = "IT'S";
+  EXPECT_THROW(brenlow::data_file_text(name), brenlow::Error);
+  CrossSection points = s;
+  points.points = {{60, 0, 1}, {41, 0, 1}};
+  EXPECT_THROW(brenlow::data_file_text(points), brenlow::Error);
+}
+
+TEST(Evaluation, ThreadsGiveTheSerialValues) {
+  const CrossSection line = brenlow::read_data_file(std::string(BRENLOW_TEST_DATA) + "/engine/hybrid.dat");
+  std::vector<float> xs;
+  for (int k = 0; k < 400; ++k) xs.push_back(-100.0f + 0.5f * static_cast<float>(k));
+  const brenlow::Evaluation shared(line);
+  const std::vector<brenlow::Point> serial = shared.profile(xs);
+
+  std::vector<std::vector<brenlow::Point>> results(4);
+  std::vector<std::thread> threads;
+  for (std::size_t t = 0; t < results.size(); ++t) {
+    threads.emplace_back([&, t] {
+      // Two threads share one evaluation, two build their own.
+      results[t] = t % 2 == 0 ? shared.profile(xs) : brenlow::Evaluation(line).profile(xs);
+    });
+  }
+  for (std::thread& t : threads) t.join();
+  for (const auto& r : results) {
+    ASSERT_EQ(r.size(), serial.size());
+    for (std::size_t k = 0; k < r.size(); ++k) {
+      EXPECT_EQ(std::memcmp(&r[k], &serial[k], sizeof(brenlow::Point)), 0) << "point " << k;
+    }
+  }
+}
+
+}  // namespace
