@@ -46,6 +46,13 @@ int explorer_set_group(int group, const char* field, const char* text) {
   });
 }
 
+int explorer_move_group(int group, const char* x, const char* y) {
+  return attempt([&] {
+    session.move_group(group, x, y);
+    return session.section_json();
+  });
+}
+
 int explorer_set_condition(const char* field, const char* text) {
   return attempt([&] {
     session.set_condition(field, text);

@@ -156,13 +156,15 @@ void Session::load(const std::string& bytes, const std::string& name) {
   replace(brenlow::parse_data_file(bytes, name));
 }
 
-void Session::set_group(int group, std::string_view field, const std::string& text) {
-  if (group < 0 || static_cast<std::size_t>(group) >= section_.groups.size()) {
+namespace {
+
+// One group value of `section` edited in place, as Session::set_group.
+void edit_group(brenlow::CrossSection& section, int group, std::string_view field, const std::string& text) {
+  if (group < 0 || static_cast<std::size_t>(group) >= section.groups.size()) {
     throw Error("there is no group " + std::to_string(group + 1));
   }
-  brenlow::CrossSection edited = section_;
-  brenlow::Group& g = edited.groups[static_cast<std::size_t>(group)];
-  const std::string what = group_label(section_, group) + " " + std::string(field);
+  brenlow::Group& g = section.groups[static_cast<std::size_t>(group)];
+  const std::string what = group_label(section, group) + " " + std::string(field);
   if (field == "name") {
     g.name = text.substr(0, 8);
   } else if (field == "type") {
@@ -179,8 +181,22 @@ void Session::set_group(int group, std::string_view field, const std::string& te
     if (known == nullptr) throw Error("no group value is called " + std::string(field));
     const float value = read_real(text, what);
     if (field == "y" && !(value > 0)) throw Error(what + ": the height must be above the ground");
-    g.*(known->member) = to_metric(value, known->unit, edited.english);
+    g.*(known->member) = to_metric(value, known->unit, section.english);
   }
+}
+
+}  // namespace
+
+void Session::set_group(int group, std::string_view field, const std::string& text) {
+  brenlow::CrossSection edited = section_;
+  edit_group(edited, group, field, text);
+  replace(edited);
+}
+
+void Session::move_group(int group, const std::string& x, const std::string& y) {
+  brenlow::CrossSection edited = section_;
+  edit_group(edited, group, "x", x);
+  edit_group(edited, group, "y", y);
   replace(edited);
 }
 

@@ -29,6 +29,8 @@ class Session {
   // section as it was.
   void set_group(int group, std::string_view field, const std::string& text);
   void set_condition(std::string_view field, const std::string& text);
+  // Both coordinates of a group at once (one gradient step for a drag).
+  void move_group(int group, const std::string& x, const std::string& y);
 
   // The section as JSON: titles, units, conditions and groups in file units.
   std::string section_json() const;

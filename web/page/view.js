@@ -1,0 +1,237 @@
+// The cross section drawn to scale: ground, the right-of-way between its
+// edges, every group as a labelled marker. Groups and edges are dragged with
+// the mouse or moved with the arrow keys once selected.
+
+import { svgElement, ticks, tickText, trimName, groupLook, plain } from './draw.js';
+
+const MARGIN = { left: 46, right: 14, top: 34, bottom: 28 };
+
+export class SectionView {
+  // handlers: select(target), moveGroup(index, x, y, eventTime), moveEdge(side, x, eventTime),
+  // nudgeGroup(index, dx, dy), nudgeEdge(side, dx), dragEnd()
+  constructor(svg, handlers) {
+    this.svg = svg;
+    this.handlers = handlers;
+    this.model = null;
+    this.drag = null;
+    this.frozen = null;
+    svg.addEventListener('pointerdown', (e) => this.#pointerDown(e));
+    svg.addEventListener('pointermove', (e) => this.#pointerMove(e));
+    svg.addEventListener('pointerup', (e) => this.#pointerUp(e));
+    svg.addEventListener('pointercancel', (e) => this.#pointerUp(e));
+    svg.addEventListener('keydown', (e) => this.#keyDown(e));
+    new ResizeObserver(() => this.model && this.render(this.model)).observe(svg);
+  }
+
+  // model: { section, left, right, selected } (selected: a group index, 'left', 'right' or null)
+  render(model) {
+    this.model = model;
+    const focusedKey = this.svg.contains(document.activeElement) ? document.activeElement.dataset.key : null;
+    const width = Math.max(this.svg.clientWidth, 200);
+    const extents = this.frozen ?? this.#extents(model);
+    if (!this.frozen) {
+      const wanted = width * (extents.yTop - extents.yBottom) / (extents.xMax - extents.xMin) + MARGIN.top + MARGIN.bottom;
+      const height = Math.round(Math.min(Math.max(wanted, 200), window.innerWidth < 600 ? 300 : 440));
+      this.svg.style.height = `${height}px`;
+    }
+    const height = Math.max(this.svg.clientHeight, 150);
+    const plotW = width - MARGIN.left - MARGIN.right;
+    const plotH = height - MARGIN.top - MARGIN.bottom;
+    const scale = Math.min(plotW / (extents.xMax - extents.xMin), plotH / (extents.yTop - extents.yBottom));
+    const x0 = MARGIN.left + (plotW - scale * (extents.xMax - extents.xMin)) / 2;
+    const yBase = height - MARGIN.bottom;  // pixel row of extents.yBottom
+    const map = {
+      scale,
+      px: (x) => x0 + (x - extents.xMin) * scale,
+      py: (y) => yBase - (y - extents.yBottom) * scale,
+      x: (px) => extents.xMin + (px - x0) / scale,
+      y: (py) => extents.yBottom + (yBase - py) / scale,
+    };
+    this.map = map;
+    this.svg.setAttribute('viewBox', `0 0 ${width} ${height}`);
+    this.svg.replaceChildren();
+    const { section, left, right, selected } = model;
+    const unit = section.units.length;
+    const xLow = map.x(MARGIN.left);
+    const xHigh = map.x(width - MARGIN.right);
+    const yHigh = map.y(MARGIN.top - 10);
+
+    // Grid and ticks
+    const g = svgElement('g', {}, this.svg);
+    const xt = ticks(xLow, xHigh, Math.max(3, Math.floor(plotW / 80)));
+    for (const v of xt.values) {
+      svgElement('line', { class: 'grid', x1: map.px(v), x2: map.px(v), y1: map.py(0), y2: MARGIN.top - 10 }, g);
+      svgElement('text', { class: 'tick', x: map.px(v), y: height - 8, 'text-anchor': 'middle' }, g, tickText(v, xt.step));
+    }
+    const yt = ticks(0, yHigh, Math.max(2, Math.floor((map.py(0) - MARGIN.top) / 40)));
+    for (const v of yt.values) {
+      if (v <= 0) continue;
+      svgElement('line', { class: 'grid', x1: MARGIN.left, x2: width - MARGIN.right, y1: map.py(v), y2: map.py(v) }, g);
+      svgElement('text', { class: 'tick', x: MARGIN.left - 6, y: map.py(v) + 4, 'text-anchor': 'end' }, g, tickText(v, yt.step));
+    }
+
+    // Right-of-way band, ground
+    svgElement('rect', {
+      class: 'row-band', x: map.px(left), y: MARGIN.top - 10, width: Math.max(0, map.px(right) - map.px(left)),
+      height: map.py(0) - MARGIN.top + 10,
+    }, this.svg);
+    svgElement('rect', { class: 'ground', x: 0, y: map.py(0), width, height: height - map.py(0) - 20 }, this.svg);
+    svgElement('line', { class: 'ground-line', x1: 0, x2: width, y1: map.py(0), y2: map.py(0) }, this.svg);
+    svgElement('text', { class: 'tick', x: MARGIN.left - 6, y: map.py(0) + 14, 'text-anchor': 'end' }, this.svg, unit);
+
+    // Edges
+    for (const side of ['left', 'right']) {
+      const x = side === 'left' ? left : right;
+      const edge = svgElement('g', {
+        class: `edge${selected === side ? ' selected' : ''}`, tabindex: 0, role: 'slider', 'data-key': `edge-${side}`,
+        'data-edge': side, 'aria-label': `${side} edge of the right-of-way`, 'aria-valuenow': plain(x),
+        'aria-valuetext': `${plain(x)} ${unit}`,
+      }, this.svg);
+      svgElement('line', { class: 'edge-line', x1: map.px(x), x2: map.px(x), y1: map.py(0), y2: MARGIN.top - 6 }, edge);
+      svgElement('line', { class: 'edge-hit', x1: map.px(x), x2: map.px(x), y1: map.py(0), y2: MARGIN.top - 6 }, edge);
+      const handle = svgElement('g', { class: 'edge-handle' }, edge);
+      const text = `${side === 'left' ? 'L' : 'R'} ${plain(Math.round(x * 100) / 100)} ${unit}`;
+      const w = 12 + text.length * 6.3;
+      const hx = Math.min(Math.max(map.px(x) - w / 2, 2), width - w - 2);
+      svgElement('rect', { x: hx, y: 4, width: w, height: 20, rx: 5 }, handle);
+      svgElement('text', { x: hx + w / 2, y: 18, 'text-anchor': 'middle' }, handle, text);
+    }
+
+    // Groups, each labelled with its name and phase where the label finds
+    // room (above, then below the marker; the name alone when crowded).
+    const placed = [];
+    const fits = (box) => box.x0 >= 0 && box.x1 <= width && !placed.some((b) => box.x0 < b.x1 && box.x1 > b.x0 && box.y0 < b.y1 && box.y1 > b.y0);
+    const order = section.groups.map((_, i) => i).sort((a, b) => (a === selected ? -1 : b === selected ? 1 : a - b));
+    const nodes = [];
+    for (const index of order) {
+      const group = section.groups[index];
+      const look = groupLook(group, index, section.energized);
+      const name = trimName(group.name) || `group ${index + 1}`;
+      const isSelected = selected === index;
+      const node = svgElement('g', {
+        class: `group${isSelected ? ' selected' : ''}`, tabindex: 0, role: 'button', 'data-key': `group-${index}`,
+        'data-group': index,
+        'aria-label': `${name}, ${look.detail}, at ${plain(group.x)} ${unit}, height ${plain(group.y)} ${unit}`,
+        'aria-pressed': isSelected ? 'true' : 'false',
+      });
+      nodes[index] = node;
+      const cx = map.px(group.x);
+      const cy = map.py(group.y);
+      const r = look.earth ? 4.5 : section.groups.length > 12 ? 5.5 : 7.5;
+      placed.push({ x0: cx - r, x1: cx + r, y0: cy - r, y1: cy + r });
+      svgElement('title', {}, node, `${name} · ${look.detail}`);
+      svgElement('circle', { class: 'halo', cx, cy, r: r + 4 }, node);
+      svgElement('circle', { class: 'marker', cx, cy, r, fill: look.colour }, node);
+      svgElement('circle', { cx, cy, r: r + 9, fill: 'transparent' }, node);  // easier to grab
+      node.labelAt = { cx, cy, r, name, detail: look.detail };
+    }
+    for (const index of order) {
+      const node = nodes[index];
+      const { cx, cy, r, name, detail } = node.labelAt;
+      delete node.labelAt;
+      const candidates = [];
+      for (const [text, size, both] of [[`${name} ${detail}`, 11, true], [name, 10, false]]) {
+        const w = text.length * size * 0.56;
+        candidates.push({ both, size, box: { x0: cx - w / 2, x1: cx + w / 2, y0: cy - r - 6 - size, y1: cy - r - 3 }, y: cy - r - 6 });
+        candidates.push({ both, size, box: { x0: cx - w / 2, x1: cx + w / 2, y0: cy + r + 3, y1: cy + r + 6 + size }, y: cy + r + 4 + size });
+      }
+      const chosen = candidates.find((c) => fits(c.box)) ?? (selected === index ? candidates[0] : null);
+      if (chosen) {
+        placed.push(chosen.box);
+        const label = svgElement('text', { class: 'label', x: cx, y: chosen.y, 'text-anchor': 'middle', 'font-size': chosen.size }, node);
+        svgElement('tspan', {}, label, name);
+        if (chosen.both) svgElement('tspan', { class: 'sub', dx: 4 }, label, detail);
+      }
+    }
+    for (let index = 0; index < nodes.length; ++index) this.svg.appendChild(nodes[index]);
+
+    if (focusedKey) {
+      const again = this.svg.querySelector(`[data-key="${focusedKey}"]`);
+      if (again) again.focus({ preventScroll: true });
+    }
+  }
+
+  #extents({ section, left, right }) {
+    const xs = [left, right, ...section.groups.map((g) => g.x)];
+    const ys = section.groups.map((g) => g.y);
+    let xMin = Math.min(...xs);
+    let xMax = Math.max(...xs);
+    const pad = Math.max((xMax - xMin) * 0.06, 2);
+    xMin -= pad;
+    xMax += pad;
+    const yTop = Math.max(...ys, 1) * 1.18 + 2;
+    return { xMin, xMax, yTop, yBottom: -yTop * 0.08 };
+  }
+
+  #worldPoint(event) {
+    const box = this.svg.getBoundingClientRect();
+    const vb = this.svg.viewBox.baseVal;
+    const px = (event.clientX - box.left) * (vb.width / box.width);
+    const py = (event.clientY - box.top) * (vb.height / box.height);
+    return { x: this.map.x(px), y: this.map.y(py) };
+  }
+
+  #pointerDown(event) {
+    if (!this.model || event.button !== 0) return;
+    const target = event.target.closest('[data-group], [data-edge]');
+    if (!target) return;
+    event.preventDefault();
+    const at = this.#worldPoint(event);
+    if (target.dataset.group !== undefined) {
+      const index = Number(target.dataset.group);
+      const group = this.model.section.groups[index];
+      this.drag = { kind: 'group', index, dx: group.x - at.x, dy: group.y - at.y };
+      this.handlers.select(index);
+    } else {
+      const side = target.dataset.edge;
+      const x = side === 'left' ? this.model.left : this.model.right;
+      this.drag = { kind: 'edge', side, dx: x - at.x };
+      this.handlers.select(side);
+    }
+    this.frozen = this.#extents(this.model);
+    this.svg.setPointerCapture(event.pointerId);
+    const focus = this.svg.querySelector(`[data-key="${target.dataset.key}"]`);
+    if (focus) focus.focus({ preventScroll: true });
+  }
+
+  #pointerMove(event) {
+    if (!this.drag) return;
+    const at = this.#worldPoint(event);
+    if (this.drag.kind === 'group') {
+      this.handlers.moveGroup(this.drag.index, at.x + this.drag.dx, at.y + this.drag.dy, event.timeStamp);
+    } else {
+      this.handlers.moveEdge(this.drag.side, at.x + this.drag.dx, event.timeStamp);
+    }
+  }
+
+  #pointerUp(event) {
+    if (!this.drag) return;
+    this.drag = null;
+    this.frozen = null;
+    if (this.svg.hasPointerCapture(event.pointerId)) this.svg.releasePointerCapture(event.pointerId);
+    this.handlers.dragEnd();
+  }
+
+  #keyDown(event) {
+    const target = event.target.closest('[data-group], [data-edge]');
+    if (!target) return;
+    const step = event.shiftKey ? 5 : 0.5;
+    const moves = { ArrowLeft: [-step, 0], ArrowRight: [step, 0], ArrowUp: [0, step], ArrowDown: [0, -step] };
+    if (event.key === 'Enter' || event.key === ' ') {
+      event.preventDefault();
+      this.handlers.select(target.dataset.group !== undefined ? Number(target.dataset.group) : target.dataset.edge);
+      return;
+    }
+    const move = moves[event.key];
+    if (!move) return;
+    event.preventDefault();
+    if (target.dataset.group !== undefined) {
+      const index = Number(target.dataset.group);
+      this.handlers.select(index);
+      this.handlers.nudgeGroup(index, move[0], move[1]);
+    } else if (move[0] !== 0) {
+      this.handlers.select(target.dataset.edge);
+      this.handlers.nudgeEdge(target.dataset.edge, move[0]);
+    }
+  }
+}
