@@ -210,13 +210,13 @@ function setEdge(side, x) {
   recompute();
 }
 
-function select(target, options = {}) {
+// Selecting never scrolls the page: a drag holds on to where it started.
+function select(target) {
   if (state.selected === target) return;
   state.selected = target;
   view.render({ section: state.section, left: state.left, right: state.right, selected: target });
   groupsTable.render(state.section, state.profiles.gradients, target);
   renderSelection();
-  if (typeof target === 'number' && !options.fromTable) groupsTable.scrollTo(target);
 }
 
 // Downloads ---------------------------------------------------------------

@@ -109,7 +109,7 @@ export class GroupsTable {
         }
         input.dataset.field = c.field;
         input.setAttribute('aria-label', `${c.head} of group ${index + 1}`);
-        input.addEventListener('focus', () => this.handlers.select(index, { fromTable: true }));
+        input.addEventListener('focus', () => this.handlers.select(index));
         cell.append(input);
         inputs[c.field] = input;
       }
@@ -151,11 +151,6 @@ export class GroupsTable {
       swatch.style.background = groupLook(group, index, section.energized).colour;
       row.classList.toggle('selected', selected === index);
     });
-  }
-
-  scrollTo(index) {
-    const entry = this.rows?.[index];
-    if (entry) entry.row.scrollIntoView({ block: 'nearest', inline: 'nearest' });
   }
 }
 

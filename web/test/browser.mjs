@@ -2,12 +2,10 @@
 // served on a free port of 127.0.0.1 by web/serve.mjs.
 import { mkdtempSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
-import { join, resolve } from 'node:path';
+import { join } from 'node:path';
 import puppeteer from 'puppeteer-core';
 import { serve } from '../serve.mjs';
-
-export const webBuild = resolve(process.env.BRENLOW_WEB ?? '../build-web');
-export const nativeBuild = resolve(process.env.BRENLOW_BUILD ?? '../build');
+import { webBuild } from './support.mjs';
 
 export function chromiumPath() {
   return process.env.CHROMIUM ?? '/usr/bin/chromium';
