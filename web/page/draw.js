@@ -49,8 +49,8 @@ export function groupLook(group, index, energized) {
   if (index >= energized) return { colour: 'var(--earth)', detail: 'earth wire', earth: true };
   if (group.type === 'D') {
     return group.kv >= 0
-      ? { colour: 'var(--dc-plus)', detail: `+ pole ${plain(group.kv)} kV` }
-      : { colour: 'var(--dc-minus)', detail: `− pole ${plain(-group.kv)} kV` };
+      ? { colour: 'var(--dc-plus)', detail: `+ pole ${plain(group.kv)} kV`, pole: 1 }
+      : { colour: 'var(--dc-minus)', detail: `− pole ${plain(-group.kv)} kV`, pole: -1 };
   }
   const angle = ((group.phase % 360) + 360) % 360;
   const nearest = [0, 120, 240, 360].reduce((a, b) => (Math.abs(b - angle) < Math.abs(a - angle) ? b : a));

@@ -19,6 +19,7 @@ const state = {
   right: 50,
   selected: null,
   fileName: '',
+  example: '',  // the bundled example open, or '' for a file of the user's
 };
 
 // Drag timings, for the browser tests: event time to redrawn profiles, ms.
@@ -80,6 +81,7 @@ function render() {
   groupsTable.render(section, profiles.gradients, state.selected);
   conditionsForm.render(section);
   renderEdges();
+  renderGradients();
   renderSelection();
   $('singular').hidden = !profiles.singular;
 }
@@ -110,6 +112,31 @@ function renderEdges() {
   const u = section.units.length;
   $('heights-note').textContent = `E at ${plain(c.ef_height)} ${u}, B at ${plain(c.mf_height)} ${u}, audible noise at ${plain(c.an_height)} ${u}, ` +
     `radio at ${plain(c.ri_height)} ${u} and ${plain(c.ri_frequency)} MHz above ground`;
+}
+
+function renderGradients() {
+  const { section, profiles, selected } = state;
+  const box = $('gradients');
+  const top = Math.max(...profiles.gradients, 1e-9);
+  if (box.children.length !== section.groups.length) {
+    box.replaceChildren(...section.groups.map((_, index) => {
+      const row = document.createElement('div');
+      row.className = 'gradient-bar';
+      row.innerHTML = '<span class="name"></span><span class="track"><span class="fill"></span></span><span class="value"></span>';
+      row.addEventListener('click', () => select(index));
+      return row;
+    }));
+  }
+  section.groups.forEach((group, index) => {
+    const row = box.children[index];
+    const value = profiles.gradients[index];
+    row.querySelector('.name').textContent = trimName(group.name) || `group ${index + 1}`;
+    const fill = row.querySelector('.fill');
+    fill.style.width = `${Math.max(0, (value / top) * 100).toFixed(1)}%`;
+    fill.style.background = groupLook(group, index, section.energized).colour;
+    row.querySelector('.value').textContent = Number.isFinite(value) ? value.toFixed(2) : '–';
+    row.classList.toggle('selected', selected === index);
+  });
 }
 
 function renderSelection() {
@@ -143,18 +170,29 @@ function openBytes(bytes, name) {
   return Boolean(section);
 }
 
+// The example list shows the example open, or nothing for a file of the user's.
+function showChoice(name) {
+  $('example').value = name;
+  if ($('example').value !== name) $('example').value = '';
+}
+
 async function openExample(name) {
   const response = await fetch(`examples/${encodeURIComponent(name)}`);
   if (!response.ok) {
     showMessage(`The example ${name} could not be fetched (${response.status}).`);
+    showChoice(state.example);
     return false;
   }
-  return openBytes(new Uint8Array(await response.arrayBuffer()), name);
+  const opened = openBytes(new Uint8Array(await response.arrayBuffer()), name);
+  if (opened) state.example = name;
+  showChoice(state.example);
+  return opened;
 }
 
 async function openFile(file) {
   if (!file) return;
-  openBytes(new Uint8Array(await file.arrayBuffer()), file.name);
+  if (openBytes(new Uint8Array(await file.arrayBuffer()), file.name)) state.example = '';
+  showChoice(state.example);
 }
 
 // Edits -------------------------------------------------------------------
@@ -216,6 +254,7 @@ function select(target) {
   state.selected = target;
   view.render({ section: state.section, left: state.left, right: state.right, selected: target });
   groupsTable.render(state.section, state.profiles.gradients, target);
+  renderGradients();
   renderSelection();
 }
 

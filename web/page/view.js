@@ -121,7 +121,12 @@ export class SectionView {
       placed.push({ x0: cx - r, x1: cx + r, y0: cy - r, y1: cy + r });
       svgElement('title', {}, node, `${name} · ${look.detail}`);
       svgElement('circle', { class: 'halo', cx, cy, r: r + 4 }, node);
-      svgElement('circle', { class: 'marker', cx, cy, r, fill: look.colour }, node);
+      if (look.pole) {  // a DC pole: a square with its sign
+        svgElement('rect', { class: 'marker', x: cx - r, y: cy - r, width: 2 * r, height: 2 * r, rx: 2, fill: look.colour }, node);
+        svgElement('path', { class: 'sign', d: look.pole > 0 ? `M${cx - r / 2},${cy}h${r}M${cx},${cy - r / 2}v${r}` : `M${cx - r / 2},${cy}h${r}` }, node);
+      } else {
+        svgElement('circle', { class: 'marker', cx, cy, r, fill: look.colour }, node);
+      }
       svgElement('circle', { cx, cy, r: r + 9, fill: 'transparent' }, node);  // easier to grab
       node.labelAt = { cx, cy, r, name, detail: look.detail };
     }
