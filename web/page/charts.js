@@ -58,25 +58,52 @@ export class Charts {
       container.append(box);
       return { q, box, edges, svg };
     });
-    new ResizeObserver(() => this.last && this.render(...this.last)).observe(container);
+    // Sizes kept from the observer, never read while drawing (see view.js).
+    const observer = new ResizeObserver((entries) => {
+      let changed = false;
+      for (const entry of entries) {
+        const chart = this.charts.find((c) => c.svg === entry.target);
+        const width = Math.round(entry.contentRect.width);
+        const height = Math.round(entry.contentRect.height);
+        if (chart && (chart.width !== width || chart.height !== height)) {
+          Object.assign(chart, { width, height });
+          changed = true;
+        }
+      }
+      if (changed && this.last) this.render(...this.last);
+    });
+    for (const chart of this.charts) observer.observe(chart.svg);
   }
 
   render(profiles, section) {
     this.last = [profiles, section];
     const n = profiles.x.length;
-    for (const { q, edges, svg } of this.charts) {
+    for (const chart of this.charts) {
+      if (!chart.width) Object.assign(chart, { width: chart.svg.clientWidth, height: chart.svg.clientHeight });
+    }
+    for (const chart of this.charts) {
+      const { q, edges } = chart;
       const left = q.series.map(([key]) => formatValue(key, profiles[key][0])).join(' / ');
       const right = q.series.map(([key]) => formatValue(key, profiles[key][n - 1])).join(' / ');
-      edges.innerHTML = `left <b data-edge-value="${q.key}-left">${left}</b> · right <b data-edge-value="${q.key}-right">${right}</b>`;
-      this.#plot(svg, q, profiles, section);
+      const text = `left <b data-edge-value="${q.key}-left">${left}</b> · right <b data-edge-value="${q.key}-right">${right}</b>`;
+      if (edges.innerHTML !== text) edges.innerHTML = text;
+      this.#plot(chart, profiles, section);
     }
   }
 
-  #plot(svg, q, profiles, section) {
-    const width = Math.max(svg.clientWidth, 200);
-    const height = Math.max(svg.clientHeight, 120);
+  // Three layers, each drawn again only when what it shows changed: the
+  // axes with their ticks, the conductor positions, the series.
+  #plot(chart, profiles, section) {
+    const { svg, q } = chart;
+    const width = Math.max(chart.width, 200);
+    const height = Math.max(chart.height, 120);
+    if (!chart.layers) {
+      svg.replaceChildren();
+      chart.layers = {
+        axes: svgElement('g', {}, svg), conductors: svgElement('g', {}, svg), series: svgElement('g', {}, svg),
+      };
+    }
     svg.setAttribute('viewBox', `0 0 ${width} ${height}`);
-    svg.replaceChildren();
     const xs = profiles.x;
     const x0 = xs[0];
     const x1 = xs[xs.length - 1];
@@ -99,18 +126,34 @@ export class Charts {
     const plotH = height - PAD.top - PAD.bottom;
     const px = (x) => PAD.left + ((x - x0) / (x1 - x0)) * plotW;
     const py = (y) => PAD.top + (1 - (y - low) / (high - low)) * plotH;
-    for (const v of yt.values) {
-      svgElement('line', { class: 'grid', x1: PAD.left, x2: width - PAD.right, y1: py(v), y2: py(v) }, svg);
-      svgElement('text', { class: 'tick', x: PAD.left - 5, y: py(v) + 3, 'text-anchor': 'end' }, svg, tickText(v, yt.step));
+
+    const axes = chart.layers.axes;
+    const axesKey = JSON.stringify([width, height, x0, x1, low, high]);
+    if (axes.dataset.drawn !== axesKey) {
+      axes.dataset.drawn = axesKey;
+      axes.replaceChildren();
+      for (const v of yt.values) {
+        svgElement('line', { class: 'grid', x1: PAD.left, x2: width - PAD.right, y1: py(v), y2: py(v) }, axes);
+        svgElement('text', { class: 'tick', x: PAD.left - 5, y: py(v) + 3, 'text-anchor': 'end' }, axes, tickText(v, yt.step));
+      }
+      const xt = ticks(x0, x1, Math.max(3, Math.floor(plotW / 70)));
+      for (const v of xt.values) {
+        svgElement('text', { class: 'tick', x: px(v), y: height - 6, 'text-anchor': 'middle' }, axes, tickText(v, xt.step));
+      }
+      svgElement('line', { class: 'axis', x1: PAD.left, x2: width - PAD.right, y1: PAD.top + plotH, y2: PAD.top + plotH }, axes);
     }
-    const xt = ticks(x0, x1, Math.max(3, Math.floor(plotW / 70)));
-    for (const v of xt.values) {
-      svgElement('text', { class: 'tick', x: px(v), y: height - 6, 'text-anchor': 'middle' }, svg, tickText(v, xt.step));
+
+    const conductors = chart.layers.conductors;
+    const inside = section.groups.map((g) => g.x).filter((x) => x > x0 && x < x1);
+    const conductorsKey = JSON.stringify([width, height, x0, x1, inside]);
+    if (conductors.dataset.drawn !== conductorsKey) {
+      conductors.dataset.drawn = conductorsKey;
+      conductors.replaceChildren();
+      for (const x of inside) svgElement('line', { class: 'conductor', x1: px(x), x2: px(x), y1: PAD.top, y2: PAD.top + plotH }, conductors);
     }
-    for (const g of section.groups) {
-      if (g.x > x0 && g.x < x1) svgElement('line', { class: 'conductor', x1: px(g.x), x2: px(g.x), y1: PAD.top, y2: PAD.top + plotH }, svg);
-    }
-    svgElement('line', { class: 'axis', x1: PAD.left, x2: width - PAD.right, y1: PAD.top + plotH, y2: PAD.top + plotH }, svg);
+
+    const series = chart.layers.series;
+    series.replaceChildren();
     for (const [key, style] of q.series) {
       let d = '';
       let pen = false;
@@ -119,9 +162,9 @@ export class Charts {
         d += `${pen ? 'L' : 'M'}${px(xs[i]).toFixed(1)},${py(v).toFixed(1)}`;
         pen = true;
       });
-      svgElement('path', { class: `series ${style}`, d }, svg);
+      svgElement('path', { class: `series ${style}`, d }, series);
       for (const i of [0, xs.length - 1]) {
-        if (profiles[key][i] !== null) svgElement('circle', { class: 'edge-dot', cx: px(xs[i]), cy: py(profiles[key][i]), r: 3 }, svg);
+        if (profiles[key][i] !== null) svgElement('circle', { class: 'edge-dot', cx: px(xs[i]), cy: py(profiles[key][i]), r: 3 }, series);
       }
     }
   }

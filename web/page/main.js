@@ -10,6 +10,9 @@ import { plain, trimName, groupLook } from './draw.js';
 
 const POINTS = 200;
 const $ = (id) => document.getElementById(id);
+// Writes only a changed text: fewer layout invalidations during a drag.
+const setText = (node, text) => { if (node.textContent !== text) node.textContent = text; };
+const setHtml = (node, html) => { if (node.innerHTML !== html) node.innerHTML = html; };
 
 const state = {
   engine: null,
@@ -22,8 +25,11 @@ const state = {
   example: '',  // the bundled example open, or '' for a file of the user's
 };
 
-// Drag timings, for the browser tests: event time to redrawn profiles, ms.
+// Drag timings, for the browser tests: event time to redrawn profiles, and
+// the part of it spent in the engine (new position and profiles), ms.
 const timings = [];
+const engineTimings = [];
+let profilesTime = 0;
 
 let view;
 let charts;
@@ -35,6 +41,7 @@ function showMessage(text) {
   $('message').hidden = false;
 }
 function clearMessage() {
+  if ($('message').hidden) return;  // no needless layout work during a drag
   $('message').hidden = true;
   $('message-text').textContent = '';
 }
@@ -68,9 +75,10 @@ function recompute() {
   const profiles = attempt(() => state.engine.profiles(state.left, state.right, POINTS));
   if (!profiles) return false;
   const computed = performance.now() - started;
+  profilesTime = computed;
   state.profiles = profiles;
   render();
-  $('status').textContent = `${state.section.groups.length} groups · ${POINTS} points · profiles in ${computed.toFixed(1)} ms`;
+  setText($('status'), `${state.section.groups.length} groups · ${POINTS} points · profiles in ${computed.toFixed(1)} ms`);
   return true;
 }
 
@@ -83,15 +91,15 @@ function render() {
   renderEdges();
   renderGradients();
   renderSelection();
-  $('singular').hidden = !profiles.singular;
+  if ($('singular').hidden !== !profiles.singular) $('singular').hidden = !profiles.singular;
 }
 
 function renderEdges() {
   const { profiles, section } = state;
   const unit = section.units.length;
   const n = profiles.x.length;
-  $('left-edge-head').innerHTML = `Left <span class="unit">${plain(Math.round(state.left * 100) / 100)} ${unit}</span>`;
-  $('right-edge-head').innerHTML = `Right <span class="unit">${plain(Math.round(state.right * 100) / 100)} ${unit}</span>`;
+  setHtml($('left-edge-head'), `Left <span class="unit">${plain(Math.round(state.left * 100) / 100)} ${unit}</span>`);
+  setHtml($('right-edge-head'), `Right <span class="unit">${plain(Math.round(state.right * 100) / 100)} ${unit}</span>`);
   const body = $('edge-table').tBodies[0];
   if (body.rows.length !== EDGE_ROWS.length) {
     body.replaceChildren();
@@ -103,15 +111,15 @@ function renderEdges() {
   }
   for (const row of EDGE_ROWS) {
     const values = profiles[row.key];
-    $(`edge-${row.key}-left`).textContent = formatValue(row.key, values[0]);
-    $(`edge-${row.key}-right`).textContent = formatValue(row.key, values[n - 1]);
+    setText($(`edge-${row.key}-left`), formatValue(row.key, values[0]));
+    setText($(`edge-${row.key}-right`), formatValue(row.key, values[n - 1]));
     const finite = values.filter((v) => v !== null);
-    $(`edge-${row.key}-max`).textContent = finite.length ? formatValue(row.key, Math.max(...finite)) : '–';
+    setText($(`edge-${row.key}-max`), finite.length ? formatValue(row.key, Math.max(...finite)) : '–');
   }
   const c = section.conditions;
   const u = section.units.length;
-  $('heights-note').textContent = `E at ${plain(c.ef_height)} ${u}, B at ${plain(c.mf_height)} ${u}, audible noise at ${plain(c.an_height)} ${u}, ` +
-    `radio at ${plain(c.ri_height)} ${u} and ${plain(c.ri_frequency)} MHz above ground`;
+  setText($('heights-note'), `E at ${plain(c.ef_height)} ${u}, B at ${plain(c.mf_height)} ${u}, audible noise at ${plain(c.an_height)} ${u}, ` +
+    `radio at ${plain(c.ri_height)} ${u} and ${plain(c.ri_frequency)} MHz above ground`);
 }
 
 function renderGradients() {
@@ -130,12 +138,17 @@ function renderGradients() {
   section.groups.forEach((group, index) => {
     const row = box.children[index];
     const value = profiles.gradients[index];
-    row.querySelector('.name').textContent = trimName(group.name) || `group ${index + 1}`;
-    const fill = row.querySelector('.fill');
-    fill.style.width = `${Math.max(0, (value / top) * 100).toFixed(1)}%`;
-    fill.style.background = groupLook(group, index, section.energized).colour;
-    row.querySelector('.value').textContent = Number.isFinite(value) ? value.toFixed(2) : '–';
-    row.classList.toggle('selected', selected === index);
+    setText(row.children[0], trimName(group.name) || `group ${index + 1}`);
+    const fill = row.children[1].firstChild;
+    const width = `${Math.max(0, (value / top) * 100).toFixed(1)}%`;
+    if (fill.style.width !== width) fill.style.width = width;
+    const colour = groupLook(group, index, section.energized).colour;
+    if (fill.dataset.colour !== colour) {
+      fill.style.background = colour;
+      fill.dataset.colour = colour;
+    }
+    setText(row.children[2], Number.isFinite(value) ? value.toFixed(2) : '–');
+    if (row.classList.contains('selected') !== (selected === index)) row.classList.toggle('selected', selected === index);
   });
 }
 
@@ -151,7 +164,7 @@ function renderSelection() {
   } else if (selected === 'left' || selected === 'right') {
     text = `${selected === 'left' ? 'Left' : 'Right'} edge at ${plain(selected === 'left' ? state.left : state.right)} ${unit}`;
   }
-  $('selection').textContent = text;
+  setText($('selection'), text);
 }
 
 function showSection(section, fileName) {
@@ -220,8 +233,11 @@ function applyPending() {
   const move = pending;
   pending = null;
   if (!move) return;
+  let engineTime = 0;
   if (move.kind === 'group') {
+    const started = performance.now();
     const section = attempt(() => state.engine.moveGroup(move.index, move.x.toFixed(2), move.y.toFixed(2)));
+    engineTime = performance.now() - started;
     if (section) {
       state.section = section;
       recompute();
@@ -230,6 +246,7 @@ function applyPending() {
     setEdge(move.side, move.x);
   }
   timings.push(performance.now() - move.time);
+  engineTimings.push(engineTime + profilesTime);
 }
 
 function schedule(move) {
@@ -350,6 +367,7 @@ async function start() {
 window.explorer = {
   state,
   timings,
+  engineTimings,
   ready: start().catch((error) => {
     showMessage(error.message);
     throw error;

@@ -50,10 +50,14 @@ function onCommit(input, commit) {
   });
 }
 
+// Shows a value unless the user is typing in the field; writes only what
+// changed (a drag updates two fields of fifty rows).
 function show(input, text) {
+  const committed = input.dataset.committed === '1';
+  if (input.dataset.shown === text && !committed) return;
   input.dataset.shown = text;
-  if (document.activeElement !== input || input.dataset.committed === '1') input.value = text;
-  input.dataset.committed = '';
+  if (committed || document.activeElement !== input) input.value = text;
+  if (committed) input.dataset.committed = '';
 }
 
 export class GroupsTable {
@@ -141,15 +145,20 @@ export class GroupsTable {
         const value = group[c.field];
         const text = c.kind === 'name' ? value.replace(/\s+$/, '') : c.kind === 'type' ? value : plain(value);
         if (c.kind === 'type') {
-          inputs.type.value = text;
+          if (inputs.type.dataset.shown !== text) inputs.type.value = text;
           inputs.type.dataset.shown = text;
         } else {
           show(inputs[c.field], text);
         }
       }
-      computed.textContent = gradients ? plain(Number.parseFloat(gradients[index].toFixed(3))) : '';
-      swatch.style.background = groupLook(group, index, section.energized).colour;
-      row.classList.toggle('selected', selected === index);
+      const gradient = gradients ? plain(Number.parseFloat(gradients[index].toFixed(3))) : '';
+      if (computed.textContent !== gradient) computed.textContent = gradient;
+      const colour = groupLook(group, index, section.energized).colour;
+      if (swatch.dataset.colour !== colour) {
+        swatch.style.background = colour;
+        swatch.dataset.colour = colour;
+      }
+      if (row.classList.contains('selected') !== (selected === index)) row.classList.toggle('selected', selected === index);
     });
   }
 }

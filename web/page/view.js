@@ -20,21 +20,37 @@ export class SectionView {
     svg.addEventListener('pointerup', (e) => this.#pointerUp(e));
     svg.addEventListener('pointercancel', (e) => this.#pointerUp(e));
     svg.addEventListener('keydown', (e) => this.#keyDown(e));
-    new ResizeObserver(() => this.model && this.render(this.model)).observe(svg);
+    // The size is kept from the observer: reading it while drawing would
+    // force a layout of the whole page on every frame of a drag.
+    this.width = 0;
+    this.height = 0;
+    new ResizeObserver((entries) => {
+      const box = entries[entries.length - 1].contentRect;
+      if (Math.round(box.width) === this.width && Math.round(box.height) === this.height) return;
+      this.width = Math.round(box.width);
+      this.height = Math.round(box.height);
+      if (this.model) this.render(this.model);
+    }).observe(svg);
   }
 
   // model: { section, left, right, selected } (selected: a group index, 'left', 'right' or null)
   render(model) {
     this.model = model;
-    const focusedKey = this.svg.contains(document.activeElement) ? document.activeElement.dataset.key : null;
-    const width = Math.max(this.svg.clientWidth, 200);
+    if (!this.width) {
+      this.width = this.svg.clientWidth;
+      this.height = this.svg.clientHeight;
+    }
+    const width = Math.max(this.width, 200);
     const extents = this.frozen ?? this.#extents(model);
     if (!this.frozen) {
       const wanted = width * (extents.yTop - extents.yBottom) / (extents.xMax - extents.xMin) + MARGIN.top + MARGIN.bottom;
-      const height = Math.round(Math.min(Math.max(wanted, 200), window.innerWidth < 600 ? 300 : 440));
-      this.svg.style.height = `${height}px`;
+      const fitted = Math.round(Math.min(Math.max(wanted, 200), window.innerWidth < 600 ? 300 : 440));
+      if (fitted !== this.height) {
+        this.svg.style.height = `${fitted}px`;
+        this.height = fitted;
+      }
     }
-    const height = Math.max(this.svg.clientHeight, 150);
+    const height = Math.max(this.height, 150);
     const plotW = width - MARGIN.left - MARGIN.right;
     const plotH = height - MARGIN.top - MARGIN.bottom;
     const scale = Math.min(plotW / (extents.xMax - extents.xMin), plotH / (extents.yTop - extents.yBottom));
@@ -49,15 +65,28 @@ export class SectionView {
     };
     this.map = map;
     this.svg.setAttribute('viewBox', `0 0 ${width} ${height}`);
-    this.svg.replaceChildren();
+    // Three layers; the edge and group nodes persist between drawings so
+    // that the one focused keeps the focus (and no layout is forced).
+    if (!this.layers) {
+      this.svg.replaceChildren();
+      this.layers = { back: svgElement('g', {}, this.svg), edges: svgElement('g', {}, this.svg), groups: svgElement('g', {}, this.svg) };
+      this.edgeNodes = {};
+      this.groupNodes = [];
+    }
     const { section, left, right, selected } = model;
     const unit = section.units.length;
     const xLow = map.x(MARGIN.left);
     const xHigh = map.x(width - MARGIN.right);
     const yHigh = map.y(MARGIN.top - 10);
 
-    // Grid and ticks
-    const g = svgElement('g', {}, this.svg);
+    // Grid, ticks, right-of-way band, ground
+    // Each layer and node is drawn again only when what it shows changed:
+    // a drag changes one group and the labels near it.
+    const g = this.layers.back;
+    const backKey = JSON.stringify([width, height, extents, left, right, unit]);
+    if (g.dataset.key !== backKey) {
+    g.dataset.key = backKey;
+    g.replaceChildren();
     const xt = ticks(xLow, xHigh, Math.max(3, Math.floor(plotW / 80)));
     for (const v of xt.values) {
       svgElement('line', { class: 'grid', x1: map.px(v), x2: map.px(v), y1: map.py(0), y2: MARGIN.top - 10 }, g);
@@ -69,24 +98,29 @@ export class SectionView {
       svgElement('line', { class: 'grid', x1: MARGIN.left, x2: width - MARGIN.right, y1: map.py(v), y2: map.py(v) }, g);
       svgElement('text', { class: 'tick', x: MARGIN.left - 6, y: map.py(v) + 4, 'text-anchor': 'end' }, g, tickText(v, yt.step));
     }
-
-    // Right-of-way band, ground
     svgElement('rect', {
       class: 'row-band', x: map.px(left), y: MARGIN.top - 10, width: Math.max(0, map.px(right) - map.px(left)),
       height: map.py(0) - MARGIN.top + 10,
-    }, this.svg);
-    svgElement('rect', { class: 'ground', x: 0, y: map.py(0), width, height: height - map.py(0) - 20 }, this.svg);
-    svgElement('line', { class: 'ground-line', x1: 0, x2: width, y1: map.py(0), y2: map.py(0) }, this.svg);
-    svgElement('text', { class: 'tick', x: MARGIN.left - 6, y: map.py(0) + 14, 'text-anchor': 'end' }, this.svg, unit);
+    }, g);
+    svgElement('rect', { class: 'ground', x: 0, y: map.py(0), width, height: Math.max(0, height - map.py(0) - 20) }, g);
+    svgElement('line', { class: 'ground-line', x1: 0, x2: width, y1: map.py(0), y2: map.py(0) }, g);
+    svgElement('text', { class: 'tick', x: MARGIN.left - 6, y: map.py(0) + 14, 'text-anchor': 'end' }, g, unit);
+    }
 
     // Edges
     for (const side of ['left', 'right']) {
       const x = side === 'left' ? left : right;
-      const edge = svgElement('g', {
-        class: `edge${selected === side ? ' selected' : ''}`, tabindex: 0, role: 'slider', 'data-key': `edge-${side}`,
-        'data-edge': side, 'aria-label': `${side} edge of the right-of-way`, 'aria-valuenow': plain(x),
-        'aria-valuetext': `${plain(x)} ${unit}`,
-      }, this.svg);
+      const edge = this.edgeNodes[side] ??= svgElement('g', {
+        tabindex: 0, role: 'slider', 'data-key': `edge-${side}`, 'data-edge': side,
+        'aria-label': `${side} edge of the right-of-way`,
+      }, this.layers.edges);
+      const edgeKey = JSON.stringify([backKey, selected === side]);
+      if (edge.dataset.drawn === edgeKey) continue;
+      edge.dataset.drawn = edgeKey;
+      edge.setAttribute('class', `edge${selected === side ? ' selected' : ''}`);
+      edge.setAttribute('aria-valuenow', plain(x));
+      edge.setAttribute('aria-valuetext', `${plain(x)} ${unit}`);
+      edge.replaceChildren();
       svgElement('line', { class: 'edge-line', x1: map.px(x), x2: map.px(x), y1: map.py(0), y2: MARGIN.top - 6 }, edge);
       svgElement('line', { class: 'edge-hit', x1: map.px(x), x2: map.px(x), y1: map.py(0), y2: MARGIN.top - 6 }, edge);
       const handle = svgElement('g', { class: 'edge-handle' }, edge);
@@ -99,26 +133,44 @@ export class SectionView {
 
     // Groups, each labelled with its name and phase where the label finds
     // room (above, then below the marker; the name alone when crowded).
+    const nodes = this.groupNodes;
+    while (nodes.length > section.groups.length) nodes.pop().remove();
+    for (let index = nodes.length; index < section.groups.length; ++index) {
+      nodes.push(svgElement('g', { tabindex: 0, role: 'button', 'data-key': `group-${index}`, 'data-group': index }, this.layers.groups));
+    }
     const placed = [];
     const fits = (box) => box.x0 >= 0 && box.x1 <= width && !placed.some((b) => box.x0 < b.x1 && box.x1 > b.x0 && box.y0 < b.y1 && box.y1 > b.y0);
     const order = section.groups.map((_, i) => i).sort((a, b) => (a === selected ? -1 : b === selected ? 1 : a - b));
-    const nodes = [];
-    for (const index of order) {
+    const shapes = order.map((index) => {
       const group = section.groups[index];
       const look = groupLook(group, index, section.energized);
-      const name = trimName(group.name) || `group ${index + 1}`;
-      const isSelected = selected === index;
-      const node = svgElement('g', {
-        class: `group${isSelected ? ' selected' : ''}`, tabindex: 0, role: 'button', 'data-key': `group-${index}`,
-        'data-group': index,
-        'aria-label': `${name}, ${look.detail}, at ${plain(group.x)} ${unit}, height ${plain(group.y)} ${unit}`,
-        'aria-pressed': isSelected ? 'true' : 'false',
-      });
-      nodes[index] = node;
       const cx = map.px(group.x);
       const cy = map.py(group.y);
       const r = look.earth ? 4.5 : section.groups.length > 12 ? 5.5 : 7.5;
       placed.push({ x0: cx - r, x1: cx + r, y0: cy - r, y1: cy + r });
+      return { index, group, look, name: trimName(group.name) || `group ${index + 1}`, cx, cy, r };
+    });
+    for (const shape of shapes) {
+      const { index, cx, cy, r, name, look } = shape;
+      const candidates = [];
+      for (const [text, size, both] of [[`${name} ${look.detail}`, 11, true], [name, 10, false]]) {
+        const w = text.length * size * 0.56;
+        candidates.push({ both, size, box: { x0: cx - w / 2, x1: cx + w / 2, y0: cy - r - 6 - size, y1: cy - r - 3 }, y: cy - r - 6 });
+        candidates.push({ both, size, box: { x0: cx - w / 2, x1: cx + w / 2, y0: cy + r + 3, y1: cy + r + 6 + size }, y: cy + r + 4 + size });
+      }
+      shape.label = candidates.find((c) => fits(c.box)) ?? (selected === index ? candidates[0] : null);
+      if (shape.label) placed.push(shape.label.box);
+    }
+    for (const { index, group, look, name, cx, cy, r, label } of shapes) {
+      const node = nodes[index];
+      const isSelected = selected === index;
+      const key = JSON.stringify([cx, cy, r, look, name, isSelected, label && [label.y, label.size, label.both], group.x, group.y, unit]);
+      if (node.dataset.drawn === key) continue;
+      node.dataset.drawn = key;
+      node.setAttribute('class', `group${isSelected ? ' selected' : ''}`);
+      node.setAttribute('aria-label', `${name}, ${look.detail}, at ${plain(group.x)} ${unit}, height ${plain(group.y)} ${unit}`);
+      node.setAttribute('aria-pressed', isSelected ? 'true' : 'false');
+      node.replaceChildren();
       svgElement('title', {}, node, `${name} · ${look.detail}`);
       svgElement('circle', { class: 'halo', cx, cy, r: r + 4 }, node);
       if (look.pole) {  // a DC pole: a square with its sign
@@ -128,31 +180,11 @@ export class SectionView {
         svgElement('circle', { class: 'marker', cx, cy, r, fill: look.colour }, node);
       }
       svgElement('circle', { cx, cy, r: r + 9, fill: 'transparent' }, node);  // easier to grab
-      node.labelAt = { cx, cy, r, name, detail: look.detail };
-    }
-    for (const index of order) {
-      const node = nodes[index];
-      const { cx, cy, r, name, detail } = node.labelAt;
-      delete node.labelAt;
-      const candidates = [];
-      for (const [text, size, both] of [[`${name} ${detail}`, 11, true], [name, 10, false]]) {
-        const w = text.length * size * 0.56;
-        candidates.push({ both, size, box: { x0: cx - w / 2, x1: cx + w / 2, y0: cy - r - 6 - size, y1: cy - r - 3 }, y: cy - r - 6 });
-        candidates.push({ both, size, box: { x0: cx - w / 2, x1: cx + w / 2, y0: cy + r + 3, y1: cy + r + 6 + size }, y: cy + r + 4 + size });
+      if (label) {
+        const text = svgElement('text', { class: 'label', x: cx, y: label.y, 'text-anchor': 'middle', 'font-size': label.size }, node);
+        svgElement('tspan', {}, text, name);
+        if (label.both) svgElement('tspan', { class: 'sub', dx: 4 }, text, look.detail);
       }
-      const chosen = candidates.find((c) => fits(c.box)) ?? (selected === index ? candidates[0] : null);
-      if (chosen) {
-        placed.push(chosen.box);
-        const label = svgElement('text', { class: 'label', x: cx, y: chosen.y, 'text-anchor': 'middle', 'font-size': chosen.size }, node);
-        svgElement('tspan', {}, label, name);
-        if (chosen.both) svgElement('tspan', { class: 'sub', dx: 4 }, label, detail);
-      }
-    }
-    for (let index = 0; index < nodes.length; ++index) this.svg.appendChild(nodes[index]);
-
-    if (focusedKey) {
-      const again = this.svg.querySelector(`[data-key="${focusedKey}"]`);
-      if (again) again.focus({ preventScroll: true });
     }
   }
 
