@@ -146,14 +146,17 @@ std::string group_label(const brenlow::CrossSection& section, int group) {
 
 }  // namespace
 
-void Session::replace(const brenlow::CrossSection& section) {
+void Session::replace(const brenlow::CrossSection& section, bool edited) {
   brenlow::Evaluation evaluation(section);  // checks; throws before anything changes
+  // An edit the data file cannot hold (a value too wide for its field) is
+  // refused now, not when the file is downloaded.
+  if (edited) brenlow::data_file_text(section);
   section_ = section;
   evaluation_.emplace(std::move(evaluation));
 }
 
 void Session::load(const std::string& bytes, const std::string& name) {
-  replace(brenlow::parse_data_file(bytes, name));
+  replace(brenlow::parse_data_file(bytes, name), false);
 }
 
 namespace {
@@ -190,14 +193,14 @@ void edit_group(brenlow::CrossSection& section, int group, std::string_view fiel
 void Session::set_group(int group, std::string_view field, const std::string& text) {
   brenlow::CrossSection edited = section_;
   edit_group(edited, group, field, text);
-  replace(edited);
+  replace(edited, true);
 }
 
 void Session::move_group(int group, const std::string& x, const std::string& y) {
   brenlow::CrossSection edited = section_;
   edit_group(edited, group, "x", x);
   edit_group(edited, group, "y", y);
-  replace(edited);
+  replace(edited, true);
 }
 
 void Session::set_condition(std::string_view field, const std::string& text) {
@@ -217,7 +220,7 @@ void Session::set_condition(std::string_view field, const std::string& text) {
     if (known == nullptr) throw Error("no condition is called " + what);
     edited.conditions.*(known->member) = to_metric(read_real(text, what), known->unit, edited.english);
   }
-  replace(edited);
+  replace(edited, true);
 }
 
 std::string Session::section_json() const {
@@ -283,6 +286,8 @@ std::string Session::section_json() const {
 std::string Session::profiles_json(double left, double right, int count) const {
   if (!evaluation_) throw Error("no cross section is open");
   if (count < 2 || count > 5000) throw Error("between 2 and 5000 points");
+  // Within 100 km of the centre: any float the page may send stays finite.
+  if (!(std::fabs(left) <= 1e5 && std::fabs(right) <= 1e5)) throw Error("the edges must lie within 100000 of the centre");
   const bool english = section_.english;
   const float from = to_metric(static_cast<float>(left), Unit::length, english);
   const float to = to_metric(static_cast<float>(right), Unit::length, english);

@@ -26,7 +26,8 @@ class Session {
   // conductivity, an_height, ri_height, tv_height, oz_height, ef_height,
   // mf_height, ri_frequency, tv_frequency, given_gradients (0 or 1), title1,
   // title2. Throws brenlow::Error saying what and where, and keeps the
-  // section as it was.
+  // section as it was, for a value refused by the checks or one the data
+  // file cannot hold.
   void set_group(int group, std::string_view field, const std::string& text);
   void set_condition(std::string_view field, const std::string& text);
   // Both coordinates of a group at once (one gradient step for a drag).
@@ -49,7 +50,7 @@ class Session {
   const brenlow::CrossSection& section() const { return section_; }
 
  private:
-  void replace(const brenlow::CrossSection& section);
+  void replace(const brenlow::CrossSection& section, bool edited);
 
   brenlow::CrossSection section_;
   std::optional<brenlow::Evaluation> evaluation_;
