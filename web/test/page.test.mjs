@@ -65,6 +65,13 @@ test('the example opens at first with the engine\'s values at the edges', async 
   assert.match(await page.$eval('#titles', (el) => el.textContent), /500 KV EXAMPLE LINE/);
   assert.equal(await page.$$eval('#cross-section [data-group]', (els) => els.length), 5);
   assert.match(await page.$eval('[data-group="0"]', (el) => el.textContent), /PHASE A.*0°/);
+  // To scale: as many pixels per metre across as up
+  const a = await markerCentre(page, 0);  // x -12, height 15
+  const c = await markerCentre(page, 2);  // x 12, height 15
+  const earth = await markerCentre(page, 3);  // x -9, height 25
+  const across = (c.x - a.x) / 24;
+  const up = (a.y - earth.y) / 10;
+  assert.ok(Math.abs(across - up) < 0.01 * across, `${across} px/m across, ${up} px/m up`);
   const native = nativeValues(join(repo, 'examples', 'example.dat'), state.left, state.right, 200);
   assert.equal(profileDifference(state.profiles, native.profiles), null);
   expectEdgeTexts(await edgeTexts(page), native.profiles);
@@ -143,7 +150,7 @@ test('an invalid value shows the message and keeps what was on screen', async ()
   await page.close();
 });
 
-test('a refused file shows its message and keeps the section', async () => {
+test('a refused file shows its message and keeps the section; a dropped file opens', async () => {
   const page = await openExplorer(session);
   const before = await pageState(page);
   const picker = await page.$('#file');
@@ -152,6 +159,17 @@ test('a refused file shows its message and keeps the section', async () => {
   assert.match((await message(page)).text, /refused\.dat.*energized/);
   assert.deepEqual(await pageState(page), before);
   assert.match(await page.$eval('#titles', (el) => el.textContent), /500 KV EXAMPLE LINE/);
+  // A file dropped on the page opens
+  const dropped = readFileSync(join(repo, 'examples', '500kv_flat.dat'), 'latin1');
+  await page.evaluate((text) => {
+    const transfer = new DataTransfer();
+    transfer.items.add(new File([text], 'dropped.dat'));
+    window.dispatchEvent(new DragEvent('drop', { dataTransfer: transfer, bubbles: true, cancelable: true }));
+  }, dropped);
+  await page.waitForFunction(() => window.explorer.state.fileName === 'dropped.dat');
+  assert.equal((await message(page)).shown, false);
+  assert.match(await page.$eval('#titles', (el) => el.textContent), /500 KV SINGLE CIRCUIT/);
+  assert.equal(await page.$eval('#example', (el) => el.value), '');
   // Another example opens and clears it
   await page.select('#example', '500kv_english.dat');
   await page.waitForFunction(() => window.explorer.state.section.english);
