@@ -79,7 +79,7 @@ TEST(ExplorerSession, AnyTypedTextLeavesAReadableSection) {
   std::mt19937 random(5);
   explorer::Session session = example();
   int accepted = 0;
-  for (int i = 0; i < 1000; ++i) {
+  for (int i = 0; i < 400; ++i) {
     std::string text;
     for (int k = static_cast<int>(random() % 8); k > 0; --k) text += alphabet[random() % alphabet.size()];
     try {
@@ -96,7 +96,7 @@ TEST(ExplorerSession, AnyTypedTextLeavesAReadableSection) {
     // Every accepted edit can be downloaded, and the download reads back.
     ASSERT_NO_THROW(session.load(session.data_file(), "again.dat"));
   }
-  EXPECT_GT(accepted, 50);
+  EXPECT_GT(accepted, 20);
 }
 
 TEST(ExplorerSession, EdgeRangesOutsideTheFloatsAreRefused) {
