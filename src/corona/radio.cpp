@@ -21,43 +21,82 @@ ReferenceTerms reference_terms(real a, real height, real p_factor, real lambda) 
   return {height / (a * a), (1.0f / a) * height, attenuation(p) * (1.0f / a) * height};
 }
 
+// The level of the reference geometry.
+real reference_level(const ReferenceTerms& ref) {
+  return 10.0f * std::log10(ref.b * ref.b + (ref.d * ref.d + ref.f * ref.f));
+}
+
 }  // namespace
 
-void ztradio(const Inputs& inputs, Outputs& outputs) {
-  RadioResults& ri = outputs.radio;
-  const real f = inputs.evalfreq;
-  const real h = inputs.evalht;
-  ri.ril50 = no_level;
+RadioFrequencyTerms radio_frequency_terms(real f) {
+  RadioFrequencyTerms terms;
   const real lambda = 300.0f / f;
+  terms.lambda = lambda;
+  const real log_10f = std::log10(10.0f * f);
+  terms.spectrum = 10.0f * (1.0f - log_10f * log_10f);
+  terms.ac_reference = reference_level(reference_terms(0.44068f * f, 13.7f, 276.16f, lambda));
+  terms.dc_reference = reference_level(reference_terms(0.37757f * f, 11.9f, 236.6f, lambda));
+  return terms;
+}
 
-  const ReferenceTerms ac_ref = reference_terms(0.44068f * f, 13.7f, 276.16f, lambda);
-  const ReferenceTerms dc_ref = reference_terms(0.37757f * f, 11.9f, 236.6f, lambda);
+void radio_generation_terms(const Inputs& inputs, RadioGroupTerms& terms) {
+  const int groups = energized_groups(inputs);
+  for (int i = 0; i < groups; ++i) {
+    const real g = inputs.gradient[i];
+    const real d = inputs.subdiam[i];
+    if (inputs.acflag[i]) {
+      terms.generation[i] = (120.0f * std::log10(g / 17.56f) + 48.0f) + 40.0f * std::log10(d / 35.1f);
+    } else {
+      const real g_abs = g < 0.0f ? -g : g;
+      terms.generation[i] = (86.0f * std::log10(g_abs / 27.25f) + 60.5f) + 40.0f * std::log10(d / 46.2f);
+    }
+  }
+}
 
+void radio_distance_terms(const Inputs& inputs, RadioGroupTerms& terms) {
+  const real h = inputs.evalht;
   const int groups = energized_groups(inputs);
   for (int i = 0; i < groups; ++i) {
     const real y = inputs.ycond[i];
     const real dy = y - h;
     const real dx = inputs.xpoint - inputs.xcond[i];
-    const real r = std::sqrt(dy * dy + dx * dx);
+    terms.distance[i] = std::sqrt(dy * dy + dx * dx);
+  }
+}
 
-    const real log_10f = std::log10(10.0f * f);
-    const real spectrum = 10.0f * (1.0f - log_10f * log_10f);
+void ztradio(const Inputs& inputs, Outputs& outputs) {
+  RadioGroupTerms groups;
+  radio_generation_terms(inputs, groups);
+  radio_distance_terms(inputs, groups);
+  ztradio_with_terms(inputs, groups, radio_frequency_terms(inputs.evalfreq), outputs);
+}
+
+void ztradio_with_terms(const Inputs& inputs, const RadioGroupTerms& groups_terms,
+                        const RadioFrequencyTerms& frequency, Outputs& outputs) {
+  RadioResults& ri = outputs.radio;
+  const real f = inputs.evalfreq;
+  const real h = inputs.evalht;
+  ri.ril50 = no_level;
+  const real lambda = frequency.lambda;
+
+  const int groups = energized_groups(inputs);
+  for (int i = 0; i < groups; ++i) {
+    const real y = inputs.ycond[i];
+    const real r = groups_terms.distance[i];
+
+    const real spectrum = frequency.spectrum;
     const real g = inputs.gradient[i];
-    const real d = inputs.subdiam[i];
     const bool ac = inputs.acflag[i];
 
     // Generation level of the bundle.
-    real gen;
+    real gen = groups_terms.generation[i];
     if (ac) {
-      gen = (120.0f * std::log10(g / 17.56f) + 48.0f) + 40.0f * std::log10(d / 35.1f);
       gen = gen + spectrum;
       gen = gen + 24.0f;
       gen = gen + inputs.altitude / 300.0f;
     } else {
       // A negative pole is 4 dB quieter than a positive one.
-      const real g_abs = g < 0.0f ? -g : g;
       const real offset = g < 0.0f ? -4.0f : 0.0f;
-      gen = (86.0f * std::log10(g_abs / 27.25f) + 60.5f) + 40.0f * std::log10(d / 46.2f);
       gen = gen + spectrum;
       gen = gen + offset;
       gen = gen + inputs.altitude / 300.0f;
@@ -75,9 +114,8 @@ void ztradio(const Inputs& inputs, Outputs& outputs) {
     const real t2 = attenuation(p) * u * y;
     const real t3 = (u * u) * y;
 
-    const ReferenceTerms& ref = ac ? ac_ref : dc_ref;
-    real level = (gen - 10.0f * std::log10(ref.b * ref.b + (ref.d * ref.d + ref.f * ref.f))) +
-                 10.0f * std::log10(t3 * t3 + (t1 * t1 + t2 * t2));
+    const real reference = ac ? frequency.ac_reference : frequency.dc_reference;
+    real level = (gen - reference) + 10.0f * std::log10(t3 * t3 + (t1 * t1 + t2 * t2));
     if (ac && !inputs.rainflag) level = level - 24.0f;
 
     ri.ricond[i] = level;

@@ -10,10 +10,22 @@
 using ChargeLoop = void (*)(const Matrix& c, int n, const GroupReals& vre, const GroupReals& vim,
                             GroupReals& qreal, GroupReals& qimag);
 
+// On x86-64 the charge loop has a second build for 256-bit vectors, taken
+// when the processor has them; elsewhere only the portable one.
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define BRENLOW_WIDE_CHARGES 1
+#else
+#define BRENLOW_WIDE_CHARGES 0
+#endif
+
 // The charge loop of the program: sweeps the coefficients column by column,
-// all rows of a column together.
+// a block of rows together; the wide build where the processor has one.
 void bundle_charges(const Matrix& c, int n, const GroupReals& vre, const GroupReals& vim,
                     GroupReals& qreal, GroupReals& qimag);
+// The same loop in the build for the baseline processor, which every
+// other build must match bit for bit.
+void portable_bundle_charges(const Matrix& c, int n, const GroupReals& vre, const GroupReals& vim,
+                             GroupReals& qreal, GroupReals& qimag);
 
 // ztmxgrad with the given charge loop.
 bool ztmxgrad_with(Inputs& inputs, ChargeLoop charges);

@@ -2,14 +2,20 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numeric>
 #include <sstream>
 
-#include "plot/axis.hpp"
+#include "svg/axis.hpp"
+#include "svg/element.hpp"
+#include "svg/number.hpp"
 
 namespace plot {
 
 namespace {
+
+using svg::Axis;
+using svg::Marker;
+using svg::num;
+using svg::Tag;
 
 // Points in order of distance (ties keep their table order), without the
 // points whose distance is not a finite number.
@@ -23,17 +29,13 @@ std::vector<std::size_t> distance_order(const Profile& profile) {
   return order;
 }
 
-enum class Marker { circle, square, diamond };
-
 struct SeriesSpec {
   Column column;
   const char* legend;
-  const char* unit;     // as shown next to a value
-  double scale;         // from the column's unit to the shown unit
-  int side;             // 0 left axis, 1 right axis
-  const char* colour;
-  Marker marker;
-  bool dashed;
+  const char* unit;  // as shown next to a value
+  double scale;      // from the column's unit to the shown unit
+  int side;          // 0 left axis, 1 right axis
+  svg::LineStyle style;
 };
 
 struct PanelSpec {
@@ -44,38 +46,37 @@ struct PanelSpec {
   std::vector<SeriesSpec> series;
 };
 
-const char* const blue = "#1f5fa8";
-const char* const orange = "#d9730d";
-const char* const green = "#2a8a3e";
-const char* const purple = "#8a3ea8";
-const char* const red = "#c0392b";
+// Rain and the left axis solid, fair weather and the right axis dashed.
+svg::LineStyle solid(std::string_view colour, Marker marker) { return {colour, "1.8", false, marker}; }
+svg::LineStyle dashed(std::string_view colour, Marker marker) { return {colour, "1.8", true, marker}; }
 
 const std::vector<PanelSpec>& panels() {
+  using namespace svg;
   static const std::vector<PanelSpec> list = {
       {"Audible noise",
        "dB(A)",
        "",
        "",
-       {{an_rain, "Rain, L50", "dB(A)", 1, 0, blue, Marker::circle, false},
-        {an_fair, "Fair, L50", "dB(A)", 1, 0, orange, Marker::square, true}}},
+       {{an_rain, "Rain, L50", "dB(A)", 1, 0, solid(blue, Marker::circle)},
+        {an_fair, "Fair, L50", "dB(A)", 1, 0, dashed(orange, Marker::square)}}},
       {"Radio interference",
        "dB(&#181;V/m)",
        "",
        "",
-       {{ri_rain, "Rain, L50", "dB(&#181;V/m)", 1, 0, blue, Marker::circle, false},
-        {ri_fair, "Fair, L50", "dB(&#181;V/m)", 1, 0, orange, Marker::square, true}}},
+       {{ri_rain, "Rain, L50", "dB(&#181;V/m)", 1, 0, solid(blue, Marker::circle)},
+        {ri_fair, "Fair, L50", "dB(&#181;V/m)", 1, 0, dashed(orange, Marker::square)}}},
       {"TV interference and ozone",
        "TV, dB(&#181;V/m)",
        "Ozone, ppb",
        "",
-       {{tv, "TV interference (left axis)", "dB(&#181;V/m)", 1, 0, green, Marker::circle, false},
-        {ozone, "Ozone (right axis)", "ppb", 1, 1, purple, Marker::diamond, true}}},
+       {{tv, "TV interference (left axis)", "dB(&#181;V/m)", 1, 0, solid(green, Marker::circle)},
+        {ozone, "Ozone (right axis)", "ppb", 1, 1, dashed(purple, Marker::diamond)}}},
       {"Electric and magnetic field",
        "Electric field, kV/m",
        "Magnetic field, &#181;T",
        "(1 G = 100 &#181;T)",
-       {{electric_field, "Electric field (left axis)", "kV/m", 1, 0, blue, Marker::circle, false},
-        {magnetic_field, "Magnetic field (right axis)", "&#181;T", 100, 1, red, Marker::square, true}}},
+       {{electric_field, "Electric field (left axis)", "kV/m", 1, 0, solid(blue, Marker::circle)},
+        {magnetic_field, "Magnetic field (right axis)", "&#181;T", 100, 1, dashed(red, Marker::square)}}},
   };
   return list;
 }
@@ -92,8 +93,6 @@ constexpr double panel_gap = 20;
 constexpr double panel_step = header + panel_height + panel_gap;
 constexpr double label_spacing = 13;
 
-std::string num(double v) { return fixed(v, 1); }
-
 struct Frame {
   Axis x;
   double top;
@@ -101,25 +100,10 @@ struct Frame {
   double py(const Axis& y, double value) const { return top + (y.hi - value) / (y.hi - y.lo) * panel_height; }
 };
 
-void marker(std::ostringstream& svg, Marker shape, double x, double y, const char* colour) {
-  switch (shape) {
-    case Marker::circle:
-      svg << "<circle cx=\"" << num(x) << "\" cy=\"" << num(y) << "\" r=\"3.2\" fill=\"" << colour << "\"/>";
-      break;
-    case Marker::square:
-      svg << "<rect x=\"" << num(x - 3) << "\" y=\"" << num(y - 3) << "\" width=\"6\" height=\"6\" fill=\"" << colour
-          << "\"/>";
-      break;
-    case Marker::diamond:
-      svg << "<path d=\"M" << num(x) << ' ' << num(y - 4) << "l4 4l-4 4l-4 -4z\" fill=\"" << colour << "\"/>";
-      break;
-  }
-}
-
 struct EdgeLabel {
   double y;
   std::string text;
-  const char* colour;
+  std::string_view colour;
 };
 
 // Spreads labels that would overlap, keeping them inside [top, bottom].
@@ -136,11 +120,23 @@ void spread(std::vector<EdgeLabel>& labels, double top, double bottom) {
 
 std::string edge_text(const SeriesSpec& s, const Axis& axis, double value) {
   std::string text = axis.label(value * s.scale, 1) + " " + s.unit;
-  if (s.column == magnetic_field) text += " (" + fixed(value, axis.decimals + 3) + " G)";
+  if (s.column == magnetic_field) text += " (" + svg::fixed(value, axis.decimals + 3) + " G)";
   return text;
 }
 
-void draw_panel(std::ostringstream& svg, const Profile& profile, const PanelSpec& panel, const Frame& frame,
+Tag line(double x1, double y1, double x2, double y2) {
+  Tag tag("line");
+  tag.set("x1", x1).set("y1", y1).set("x2", x2).set("y2", y2);
+  return tag;
+}
+
+Tag text_at(double x, double y) {
+  Tag tag("text");
+  tag.set("x", x).set("y", y);
+  return tag;
+}
+
+void draw_panel(std::ostream& svg, const Profile& profile, const PanelSpec& panel, const Frame& frame,
                 const PlotOptions& options, bool last) {
   const double top = frame.top;
   const double bottom = top + panel_height;
@@ -159,14 +155,14 @@ void draw_panel(std::ostringstream& svg, const Profile& profile, const PanelSpec
         hi = std::max(hi, v);
       }
     }
-    axes[side] = lo <= hi ? nice_axis(lo, hi) : empty_axis();
+    axes[side] = lo <= hi ? svg::nice_axis(lo, hi) : svg::empty_axis();
   }
   const bool two_axes = panel.right_label[0] != '\0';
 
   // Title and legend above the frame.
   double header_base = top - 10;
-  svg << "<text x=\"" << num(left) << "\" y=\"" << num(header_base)
-      << "\" font-size=\"14\" font-weight=\"bold\" fill=\"#222\">" << panel.title << "</text>\n";
+  svg << text_at(left, header_base).set("font-size", "14").set("font-weight", "bold").set("fill", "#222").text(panel.title)
+      << '\n';
   // The legend ends at the frame's right edge (widths estimated from the
   // text length: about 6 units a character at this size).
   std::vector<std::string> texts;
@@ -185,76 +181,84 @@ void draw_panel(std::ostringstream& svg, const Profile& profile, const PanelSpec
   double lx = std::max(left + 8.0 * static_cast<double>(std::string_view(panel.title).size()) + 20,
                        right_end - legend_width + 20);
   for (std::size_t k = 0; k < panel.series.size(); ++k) {
-    const SeriesSpec& s = panel.series[k];
-    svg << "<line x1=\"" << num(lx) << "\" y1=\"" << num(header_base - 4) << "\" x2=\"" << num(lx + 28) << "\" y2=\""
-        << num(header_base - 4) << "\" stroke=\"" << s.colour << "\" stroke-width=\"2\""
-        << (s.dashed ? " stroke-dasharray=\"6 3\"" : "") << "/>";
-    marker(svg, s.marker, lx + 14, header_base - 4, s.colour);
-    svg << "<text x=\"" << num(lx + 34) << "\" y=\"" << num(header_base) << "\" font-size=\"12\" fill=\"#222\">"
-        << texts[k] << "</text>\n";
+    svg::LineStyle sample = panel.series[k].style;
+    sample.width = "2";
+    svg << svg::legend_sample(lx, lx + 28, header_base - 4, sample)
+        << text_at(lx + 34, header_base).set("font-size", "12").set("fill", "#222").text(texts[k]) << '\n';
     lx += 34 + 6.0 * static_cast<double>(texts[k].size()) + 20;
   }
 
   // Grid and frame.
-  svg << "<g stroke=\"#d8d8d8\" stroke-width=\"1\">";
-  for (double t : frame.x.ticks())
-    svg << "<line x1=\"" << num(frame.px(t)) << "\" y1=\"" << num(top) << "\" x2=\"" << num(frame.px(t)) << "\" y2=\""
-        << num(bottom) << "\"/>";
+  svg << Tag("g").set("stroke", "#d8d8d8").set("stroke-width", "1").open();
+  for (double t : frame.x.ticks()) svg << line(frame.px(t), top, frame.px(t), bottom);
   const Axis& grid_axis = axes[0].has_data || !axes[1].has_data ? axes[0] : axes[1];
   for (double t : grid_axis.ticks())
-    svg << "<line x1=\"" << num(left) << "\" y1=\"" << num(frame.py(grid_axis, t)) << "\" x2=\"" << num(right_end)
-        << "\" y2=\"" << num(frame.py(grid_axis, t)) << "\"/>";
+    svg << line(left, frame.py(grid_axis, t), right_end, frame.py(grid_axis, t));
   svg << "</g>\n";
-  svg << "<rect x=\"" << num(left) << "\" y=\"" << num(top) << "\" width=\"" << num(plot_width) << "\" height=\""
-      << num(panel_height) << "\" fill=\"none\" stroke=\"#444\" stroke-width=\"1\"/>\n";
+  svg << Tag("rect")
+             .set("x", left)
+             .set("y", top)
+             .set("width", plot_width)
+             .set("height", panel_height)
+             .set("fill", "none")
+             .set("stroke", "#444")
+             .set("stroke-width", "1")
+      << '\n';
 
   // Tick labels and axis titles of each side.
   for (int side = 0; side < (two_axes ? 2 : 1); ++side) {
     const Axis& axis = axes[side];
-    const char* colour = "#222";
+    std::string_view colour = "#222";
     if (two_axes)
       for (const SeriesSpec& s : panel.series)
-        if (s.side == side) colour = s.colour;
+        if (s.side == side) colour = s.style.colour;
     double x = side == 0 ? left : right_end;
     if (axis.has_data) {
-      svg << "<g font-size=\"11\" fill=\"" << colour << "\" text-anchor=\"" << (side == 0 ? "end" : "start") << "\">";
+      svg << Tag("g").set("font-size", "11").set("fill", colour).set("text-anchor", side == 0 ? "end" : "start").open();
       for (double t : axis.ticks()) {
         double y = frame.py(axis, t);
-        svg << "<line x1=\"" << num(x) << "\" y1=\"" << num(y) << "\" x2=\"" << num(side == 0 ? x - 4 : x + 4)
-            << "\" y2=\"" << num(y) << "\" stroke=\"#444\"/>";
-        svg << "<text x=\"" << num(side == 0 ? x - 6 : x + 6) << "\" y=\"" << num(y + 4) << "\">" << axis.label(t)
-            << "</text>";
+        svg << line(x, y, side == 0 ? x - 4 : x + 4, y).set("stroke", "#444")
+            << text_at(side == 0 ? x - 6 : x + 6, y + 4).text(axis.label(t));
       }
       svg << "</g>\n";
     }
     double tx = side == 0 ? 22 : width - 22;
     double ty = top + panel_height / 2;
-    svg << "<text transform=\"translate(" << num(tx) << ' ' << num(ty) << ") rotate(" << (side == 0 ? -90 : 90)
-        << ")\" text-anchor=\"middle\" font-size=\"12\" fill=\"" << colour << "\">"
-        << (side == 0 ? panel.left_label : panel.right_label) << "</text>\n";
+    svg << Tag("text")
+               .set("transform", svg::turned_at(tx, ty, side == 0 ? -90 : 90))
+               .set("text-anchor", "middle")
+               .set("font-size", "12")
+               .set("fill", colour)
+               .text(side == 0 ? panel.left_label : panel.right_label)
+        << '\n';
     if (side == 1 && panel.right_secondary[0] != '\0')
-      svg << "<text transform=\"translate(" << num(tx - 15) << ' ' << num(ty) << ") rotate(90)\" text-anchor=\"middle\""
-          << " font-size=\"10\" fill=\"" << colour << "\">" << panel.right_secondary << "</text>\n";
+      svg << Tag("text")
+                 .set("transform", svg::turned_at(tx - 15, ty, 90))
+                 .set("text-anchor", "middle")
+                 .set("font-size", "10")
+                 .set("fill", colour)
+                 .text(panel.right_secondary)
+          << '\n';
   }
   if (!axes[0].has_data && !axes[1].has_data)
-    svg << "<text x=\"" << num(left + plot_width / 2) << "\" y=\"" << num(top + panel_height / 2)
-        << "\" text-anchor=\"middle\" font-size=\"13\" fill=\"#888\">no computed values</text>\n";
+    svg << text_at(left + plot_width / 2, top + panel_height / 2)
+               .set("text-anchor", "middle")
+               .set("font-size", "13")
+               .set("fill", "#888")
+               .text("no computed values")
+        << '\n';
 
   // The lines, broken at gaps, and a marker at every point.
   for (const SeriesSpec& s : panel.series) {
     const Axis& axis = axes[s.side];
     if (!axis.has_data) continue;
-    svg << "<g class=\"series\" data-column=\"" << columns[s.column].name << "\">";
-    for (const LineRun& run : line_runs(profile, s.column)) {
-      if (run.size() > 1) {
-        svg << "<polyline fill=\"none\" stroke=\"" << s.colour << "\" stroke-width=\"1.8\""
-            << (s.dashed ? " stroke-dasharray=\"6 3\"" : "") << " points=\"";
-        for (std::size_t i = 0; i < run.size(); ++i)
-          svg << (i ? " " : "") << num(frame.px(run[i].first)) << ','
-              << num(frame.py(axis, run[i].second * s.scale));
-        svg << "\"/>";
+    svg << Tag("g").set("class", "series").set("data-column", columns[s.column].name).open();
+    for (LineRun run : line_runs(profile, s.column)) {
+      for (auto& [x, v] : run) {
+        x = frame.px(x);
+        v = frame.py(axis, v * s.scale);
       }
-      for (const auto& [x, v] : run) marker(svg, s.marker, frame.px(x), frame.py(axis, v * s.scale), s.colour);
+      svg::write_run(svg, run, s.style);
     }
     svg << "</g>\n";
   }
@@ -262,63 +266,74 @@ void draw_panel(std::ostringstream& svg, const Profile& profile, const PanelSpec
   // Right-of-way edges: a vertical line, and each quantity's value there.
   for (double edge : options.edges) {
     double x = frame.px(edge);
-    svg << "<line x1=\"" << num(x) << "\" y1=\"" << num(top) << "\" x2=\"" << num(x) << "\" y2=\"" << num(bottom)
-        << "\" stroke=\"#555\" stroke-width=\"1.4\" stroke-dasharray=\"2 3\"/>\n";
+    svg << line(x, top, x, bottom).set("stroke", "#555").set("stroke-width", "1.4").set("stroke-dasharray", "2 3")
+        << '\n';
     std::vector<EdgeLabel> labels;
     for (const SeriesSpec& s : panel.series) {
       const Axis& axis = axes[s.side];
       std::optional<double> v = value_at(profile, s.column, edge);
       if (!v || !axis.has_data) continue;
       double y = frame.py(axis, *v * s.scale);
-      svg << "<circle cx=\"" << num(x) << "\" cy=\"" << num(y) << "\" r=\"4.5\" fill=\"none\" stroke=\"" << s.colour
-          << "\" stroke-width=\"1.5\"/>";
-      labels.push_back({y - 6, edge_text(s, axis, *v), s.colour});
+      svg << Tag("circle")
+                 .set("cx", x)
+                 .set("cy", y)
+                 .set("r", "4.5")
+                 .set("fill", "none")
+                 .set("stroke", s.style.colour)
+                 .set("stroke-width", "1.5");
+      labels.push_back({y - 6, edge_text(s, axis, *v), s.style.colour});
     }
     spread(labels, top + 11, bottom - 3);
     bool to_left = x > left + plot_width * 0.75;
     for (const EdgeLabel& label : labels)
-      svg << "<text class=\"edge-value\" x=\"" << num(to_left ? x - 7 : x + 7) << "\" y=\"" << num(label.y)
-          << "\" text-anchor=\"" << (to_left ? "end" : "start") << "\" font-size=\"11\" font-weight=\"bold\" fill=\""
-          << label.colour << "\" stroke=\"#fff\" stroke-width=\"3\" paint-order=\"stroke\">" << label.text
-          << "</text>";
+      svg << Tag("text")
+                 .set("class", "edge-value")
+                 .set("x", to_left ? x - 7 : x + 7)
+                 .set("y", label.y)
+                 .set("text-anchor", to_left ? "end" : "start")
+                 .set("font-size", "11")
+                 .set("font-weight", "bold")
+                 .set("fill", label.colour)
+                 .set("stroke", "#fff")
+                 .set("stroke-width", "3")
+                 .set("paint-order", "stroke")
+                 .text(label.text);
     svg << '\n';
   }
 
   // The shared distance axis is labelled under the last panel.
   if (last) {
-    svg << "<g font-size=\"11\" fill=\"#222\" text-anchor=\"middle\">";
+    svg << Tag("g").set("font-size", "11").set("fill", "#222").set("text-anchor", "middle").open();
     for (double t : frame.x.ticks())
-      svg << "<line x1=\"" << num(frame.px(t)) << "\" y1=\"" << num(bottom) << "\" x2=\"" << num(frame.px(t))
-          << "\" y2=\"" << num(bottom + 4) << "\" stroke=\"#444\"/><text x=\"" << num(frame.px(t)) << "\" y=\""
-          << num(bottom + 16) << "\">" << frame.x.label(t) << "</text>";
+      svg << line(frame.px(t), bottom, frame.px(t), bottom + 4).set("stroke", "#444")
+          << text_at(frame.px(t), bottom + 16).text(frame.x.label(t));
     svg << "</g>\n";
     const char* unit = options.feet ? "ft" : "m";
     for (double edge : options.edges)
-      svg << "<text x=\"" << num(frame.px(edge)) << "\" y=\"" << num(bottom + 32)
-          << "\" text-anchor=\"middle\" font-size=\"11\" fill=\"#555\">edge " << frame.x.label(edge, 1) << ' ' << unit
-          << "</text>";
-    svg << "\n<text x=\"" << num(left + plot_width / 2) << "\" y=\"" << num(bottom + 52)
-        << "\" text-anchor=\"middle\" font-size=\"13\" fill=\"#222\">Lateral distance from the reference ("
-        << (options.feet ? "ft" : "m") << ")</text>\n";
+      svg << text_at(frame.px(edge), bottom + 32)
+                 .set("text-anchor", "middle")
+                 .set("font-size", "11")
+                 .set("fill", "#555")
+                 .text("edge " + frame.x.label(edge, 1) + ' ' + unit);
+    svg << '\n'
+        << text_at(left + plot_width / 2, bottom + 52)
+               .set("text-anchor", "middle")
+               .set("font-size", "13")
+               .set("fill", "#222")
+               .text(std::string("Lateral distance from the reference (") + unit + ")")
+        << '\n';
   }
 }
 
 }  // namespace
 
 std::vector<LineRun> line_runs(const Profile& profile, Column column) {
-  std::vector<LineRun> runs;
-  LineRun current;
+  std::vector<svg::Point> points;
   for (std::size_t i : distance_order(profile)) {
     float v = profile.rows[i][column];
-    if (is_gap(v)) {
-      if (!current.empty()) runs.push_back(std::move(current));
-      current.clear();
-      continue;
-    }
-    current.emplace_back(profile.rows[i][distance], v);
+    points.emplace_back(profile.rows[i][distance], is_gap(v) ? NAN : static_cast<double>(v));
   }
-  if (!current.empty()) runs.push_back(std::move(current));
-  return runs;
+  return svg::split_at_gaps(points);
 }
 
 std::optional<double> value_at(const Profile& profile, Column column, double x) {
@@ -339,44 +354,6 @@ std::optional<double> value_at(const Profile& profile, Column column, double x) 
   return std::nullopt;
 }
 
-std::string xml_escape(std::string_view text) {
-  std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    unsigned char c = static_cast<unsigned char>(text[i]);
-    if (c < 0x80) {
-      switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        case '\'': out += "&apos;"; break;
-        default: out += c < 0x20 || c == 0x7f ? ' ' : static_cast<char>(c);
-      }
-      continue;
-    }
-    // Keep a well-formed UTF-8 sequence; anything else becomes '?'.
-    std::size_t n = c >= 0xf0 && c < 0xf5 ? 4 : c >= 0xe0 ? 3 : c >= 0xc2 && c < 0xe0 ? 2 : 0;
-    if (c >= 0xf5) n = 0;
-    bool ok = n > 0 && i + n <= text.size();
-    for (std::size_t k = 1; ok && k < n; ++k) ok = (static_cast<unsigned char>(text[i + k]) & 0xc0) == 0x80;
-    if (ok && n == 3) {
-      unsigned char d = static_cast<unsigned char>(text[i + 1]);
-      ok = !(c == 0xe0 && d < 0xa0) && !(c == 0xed && d >= 0xa0);  // overlong, surrogates
-    }
-    if (ok && n == 4) {
-      unsigned char d = static_cast<unsigned char>(text[i + 1]);
-      ok = !(c == 0xf0 && d < 0x90) && !(c == 0xf4 && d >= 0x90);
-    }
-    if (ok) {
-      out.append(text.substr(i, n));
-      i += n - 1;
-    } else {
-      out += '?';
-    }
-  }
-  return out;
-}
-
 std::string render_svg(const Profile& profile, const PlotOptions& options) {
   // The shared distance axis covers every point and every edge.
   double lo = INFINITY, hi = -INFINITY;
@@ -389,29 +366,37 @@ std::string render_svg(const Profile& profile, const PlotOptions& options) {
     lo = std::min(lo, edge);
     hi = std::max(hi, edge);
   }
-  Axis x = lo <= hi ? nice_axis(lo, hi, 10) : empty_axis();
+  Axis x = lo <= hi ? svg::nice_axis(lo, hi, 10) : svg::empty_axis();
 
   const std::vector<PanelSpec>& list = panels();
   double height = first_panel + header + panel_step * static_cast<double>(list.size()) + 50;
-  std::string title = xml_escape(options.title);
 
-  std::ostringstream svg;
-  svg << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-      << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << num(width) << "\" height=\"" << num(height)
-      << "\" viewBox=\"0 0 " << num(width) << ' ' << num(height) << "\" font-family=\"DejaVu Sans, Arial, sans-serif\">\n"
-      << "<title>" << title << "</title>\n"
-      << "<rect width=\"100%\" height=\"100%\" fill=\"#fff\"/>\n"
-      << "<text x=\"" << num(width / 2) << "\" y=\"30\" text-anchor=\"middle\" font-size=\"18\" font-weight=\"bold\""
-      << " fill=\"#111\">" << title << "</text>\n"
-      << "<text x=\"" << num(width / 2) << "\" y=\"50\" text-anchor=\"middle\" font-size=\"12\" fill=\"#555\">"
-      << profile.rows.size() << (profile.rows.size() == 1 ? " lateral point" : " lateral points")
-      << "; lines break where a value was not computed</text>\n";
+  svg::Document picture(width, height, options.title);
+  std::ostream& out = picture.out();
+  out << Tag("text")
+             .set("x", width / 2)
+             .set("y", "30")
+             .set("text-anchor", "middle")
+             .set("font-size", "18")
+             .set("font-weight", "bold")
+             .set("fill", "#111")
+             .text(svg::xml_escape(options.title))
+      << '\n'
+      << Tag("text")
+             .set("x", width / 2)
+             .set("y", "50")
+             .set("text-anchor", "middle")
+             .set("font-size", "12")
+             .set("fill", "#555")
+             .text(std::to_string(profile.rows.size()) +
+                   (profile.rows.size() == 1 ? " lateral point" : " lateral points") +
+                   "; lines break where a value was not computed")
+      << '\n';
   for (std::size_t p = 0; p < list.size(); ++p) {
     Frame frame{x, first_panel + header + panel_step * static_cast<double>(p)};
-    draw_panel(svg, profile, list[p], frame, options, p + 1 == list.size());
+    draw_panel(out, profile, list[p], frame, options, p + 1 == list.size());
   }
-  svg << "</svg>\n";
-  return svg.str();
+  return picture.finish();
 }
 
 }  // namespace plot

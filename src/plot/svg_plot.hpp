@@ -5,10 +5,10 @@
 
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "plot/profile.hpp"
+#include "svg/lines.hpp"
 
 namespace plot {
 
@@ -20,17 +20,14 @@ struct PlotOptions {
 
 std::string render_svg(const Profile& profile, const PlotOptions& options);
 
-// The points of one column in order of distance, split into runs at gaps
-// (a marker value or a point without a usable distance). Each pair is
-// (distance, value).
-using LineRun = std::vector<std::pair<double, double>>;
+// The points of one column in order of distance, split into runs at the
+// values that were not computed; a point without a usable distance is left
+// out. Each pair is (distance, value).
+using LineRun = svg::Run;
 std::vector<LineRun> line_runs(const Profile& profile, Column column);
 
 // The column's value at distance x, linear between the neighbouring points;
 // none outside the points or where a neighbour is a gap.
 std::optional<double> value_at(const Profile& profile, Column column, double x);
-
-// Text made safe for XML character data and attribute values.
-std::string xml_escape(std::string_view text);
 
 }  // namespace plot

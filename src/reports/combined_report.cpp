@@ -86,9 +86,25 @@ void write_column_headings(const Inputs& in, const RunData& run, record::Writer&
               {run.distunit.view()});
 }
 
+// The radio and TV terms of each group and of the report's frequencies,
+// worked out once for all points.
+struct FrequencyTerms {
+  RadioFrequencyTerms radio_frequency;
+  RadioGroupTerms radio;
+  TvFrequencyTerms tv_frequency;
+  TvGroupTerms tv;
+};
+
+void prepare_terms(const Inputs& in, const RunData& run, FrequencyTerms& terms) {
+  terms.radio_frequency = radio_frequency_terms(run.rifreq);
+  radio_generation_terms(in, terms.radio);
+  terms.tv_frequency = tv_frequency_terms(run.tvfreq);
+  tv_generation_terms(in, terms.tv);
+}
+
 // One lateral point: every routine in turn, each value into the DIF tuple
 // as soon as it is known, then the summary line.
-void write_point(Problem& problem, int j, record::Writer& print, record::Writer& dif) {
+void write_point(Problem& problem, int j, FrequencyTerms& terms, record::Writer& print, record::Writer& dif) {
   Inputs& in = problem.inputs;
   Outputs& out = problem.outputs;
   const RunData& run = problem.run;
@@ -111,18 +127,20 @@ void write_point(Problem& problem, int j, record::Writer& print, record::Writer&
   in.rainflag = true;
   in.evalfreq = run.rifreq;
   in.evalht = run.riheight;
-  ztradio(in, out);
+  radio_distance_terms(in, terms.radio);
+  ztradio_with_terms(in, terms.radio, terms.radio_frequency, out);
   const real ri_rain = out.radio.ril50;
   dif::write_value(dif, ri_rain);
 
   in.rainflag = false;
-  ztradio(in, out);
+  ztradio_with_terms(in, terms.radio, terms.radio_frequency, out);
   const real ri_fair = out.radio.ril50;
   dif::write_value(dif, ri_fair);
 
   in.evalfreq = run.tvfreq;
   in.evalht = run.tvheight;
-  zttv(in, out);
+  tv_distance_terms(in, terms.tv);
+  zttv_with_terms(in, terms.tv, terms.tv_frequency, out);
   const real tv = out.tv.tvl50;
   dif::write_value(dif, tv);
 
@@ -157,7 +175,9 @@ void print_combined_report(Problem& problem, record::Writer& print, record::Writ
   write_conductor_table(problem, print);
   write_parameters(problem.inputs, problem.run, print);
   write_column_headings(problem.inputs, problem.run, print);
-  for (int j = 0; j < points; ++j) write_point(problem, j, print, dif);
+  FrequencyTerms terms;
+  prepare_terms(problem.inputs, problem.run, terms);
+  for (int j = 0; j < points; ++j) write_point(problem, j, terms, print, dif);
   dif::write_trailer(dif);
   console.write("(' COMBINATION REPORT')");
 }

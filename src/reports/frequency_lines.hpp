@@ -19,22 +19,33 @@ std::array<record::Item, N + 1> frequency_heading(const std::array<real, N>& fre
   return heading;
 }
 
-// `level(inputs, outputs)` computes the level at inputs.xpoint and
-// inputs.evalfreq; each line is written in `format`.
-template <std::size_t N, class Level>
+// For each point, `at_point(inputs)` is called once inputs.xpoint is set,
+// then `level(inputs, outputs, k)` computes the level at inputs.xpoint and
+// inputs.evalfreq, frequency k of the table; each line is written in
+// `format`.
+template <std::size_t N, class AtPoint, class Level>
 void write_frequency_lines(Problem& problem, const std::array<real, N>& frequencies, record::Writer& print,
-                           std::string_view format, Level level) {
+                           std::string_view format, AtPoint at_point, Level level) {
   Inputs& inputs = problem.inputs;
   const RunData& run = problem.run;
   const bool english = run.units != 0;
   for (int j = 0; j < lateral_points(run); ++j) {
     inputs.xpoint = run.latpts[j];
+    at_point(inputs);
     std::array<record::Item, N + 1> line;
     line[0] = report_distance(inputs.xpoint, english);
     for (std::size_t k = 0; k < N; ++k) {
       inputs.evalfreq = frequencies[k];
-      line[k + 1] = level(inputs, problem.outputs);
+      line[k + 1] = level(inputs, problem.outputs, k);
     }
     print.write(format, line);
   }
+}
+
+// The terms of each frequency of the table, prepared once for a page.
+template <std::size_t N, class Prepare>
+auto frequency_terms(const std::array<real, N>& frequencies, Prepare prepare) {
+  std::array<decltype(prepare(real{})), N> terms;
+  for (std::size_t k = 0; k < N; ++k) terms[k] = prepare(frequencies[k]);
+  return terms;
 }

@@ -8,6 +8,12 @@ void print_radio_report(Problem& problem, record::Writer& print, record::Writer&
 
   const auto heading = frequency_heading(freqtab, run);
 
+  // The levels of every point and frequency, in each weather, from the
+  // terms of each group, point and frequency worked out once.
+  const auto frequencies = frequency_terms(freqtab, radio_frequency_terms);
+  RadioGroupTerms groups;
+  radio_generation_terms(inputs, groups);
+
   inputs.evalht = run.riheight;
   for (const bool rain : {true, false}) {
     inputs.rainflag = rain;
@@ -16,10 +22,12 @@ void print_radio_report(Problem& problem, record::Writer& print, record::Writer&
     print.write("(48X,'* * * * * L50 * * * * *',/,           '  DIST FROM',           37X,'* * * * * FREQUENCY, MHZ * * * * *',/,           '  REFERENCE',/,9X,13F9.3,/,3X,'(',A4,')',           13(5X,'(DB)'),/)",
                 heading);
 
-    write_frequency_lines(problem, freqtab, print, "(14F9.1)", [](Inputs& in, Outputs& out) {
-      ztradio(in, out);
-      return out.radio.ril50;
-    });
+    write_frequency_lines(
+        problem, freqtab, print, "(14F9.1)", [&](const Inputs& in) { radio_distance_terms(in, groups); },
+        [&](const Inputs& in, Outputs& out, std::size_t k) {
+          ztradio_with_terms(in, groups, frequencies[k], out);
+          return out.radio.ril50;
+        });
   }
   console.write("(' RADIO INTERFERENCE REPORT')");
 }

@@ -203,15 +203,22 @@ TEST(SurfaceGradients, ExampleDataFile) {
     EXPECT_LT(relative(in.calcgrad[i], expected[i]), 1e-4) << "group " << i + 1 << ": " << in.calcgrad[i];
 }
 
-// The column-sweep charge loop of the program gives the row-by-row sums
-// bit for bit: every field of the record, after the whole cycle.
-TEST(SurfaceGradients, ColumnSweepMatchesRowByRowBitForBit) {
-  for (const int n : {1, 2, 5, 7, 13, 33, 50}) {
+// The charge loop of the program (its wide build where this processor has
+// one) and its portable build give the row-by-row sums bit for bit: every
+// field of the record, after the whole cycle. The group counts take every
+// path through the blocks of rows: 16, 8 and 4 at a time, and single rows.
+TEST(SurfaceGradients, ChargeLoopsMatchRowByRowBitForBit) {
+  for (const int n : {1, 2, 3, 4, 5, 7, 8, 12, 13, 15, 16, 17, 24, 28, 31, 33, 47, 48, 50}) {
     for (const bool hybrid : {false, true}) {
-      Inputs fast = lines::tiered_line(n, hybrid);
-      Inputs reference = fast;
-      EXPECT_EQ(ztmxgrad(fast), ztmxgrad_with(reference, lines::row_by_row_charges));
-      EXPECT_EQ(std::memcmp(&fast, &reference, sizeof(Inputs)), 0) << n << " groups, hybrid " << hybrid;
+      const Inputs line = lines::tiered_line(n, hybrid);
+      Inputs reference = line;
+      const bool regular = ztmxgrad_with(reference, lines::row_by_row_charges);
+      Inputs program = line;
+      Inputs portable = line;
+      EXPECT_EQ(ztmxgrad(program), regular);
+      EXPECT_EQ(ztmxgrad_with(portable, portable_bundle_charges), regular);
+      EXPECT_EQ(std::memcmp(&program, &reference, sizeof(Inputs)), 0) << n << " groups, hybrid " << hybrid;
+      EXPECT_EQ(std::memcmp(&portable, &reference, sizeof(Inputs)), 0) << n << " groups, hybrid " << hybrid;
     }
   }
 }

@@ -132,16 +132,4 @@ TEST(Svg, EmptyTableStillDraws) {
   EXPECT_NE(svg.find("</svg>"), std::string::npos);
 }
 
-TEST(Svg, EscapesTextForXml) {
-  struct Case {
-    std::string in, out;
-  };
-  for (const Case& c : std::vector<Case>{{"a & b", "a &amp; b"},
-                                         {"<x y=\"1\" z='2'>", "&lt;x y=&quot;1&quot; z=&apos;2&apos;&gt;"},
-                                         {"\xc2\xb5T", "\xc2\xb5T"},
-                                         {"bad \xff\xc2 end", "bad ?? end"},
-                                         {"surrogate \xed\xa0\x80", "surrogate ???"}})
-    EXPECT_EQ(xml_escape(c.in), c.out) << c.in;
-}
-
 }  // namespace

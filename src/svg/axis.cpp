@@ -1,10 +1,11 @@
-#include "plot/axis.hpp"
+#include "svg/axis.hpp"
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
-namespace plot {
+#include "svg/number.hpp"
+
+namespace svg {
 
 namespace {
 
@@ -19,21 +20,6 @@ double nice_step(double raw) {
 }
 
 }  // namespace
-
-std::string fixed(double value, int decimals) {
-  if (!std::isfinite(value)) return value != value ? "NaN" : value > 0 ? "Infinity" : "-Infinity";
-  char buffer[400];
-  double magnitude = std::fabs(value);
-  if (decimals > 9 || (magnitude >= 1e9 && magnitude == magnitude)) {
-    // Far from ordinary magnitudes: E-form with enough digits.
-    std::snprintf(buffer, sizeof buffer, "%.4g", value);
-  } else {
-    std::snprintf(buffer, sizeof buffer, "%.*f", std::max(decimals, 0), value);
-  }
-  std::string text = buffer;
-  if (text.front() == '-' && text.find_first_not_of("-0.") == std::string::npos) text.erase(0, 1);
-  return text;
-}
 
 Axis empty_axis() { return Axis{}; }
 
@@ -81,4 +67,4 @@ std::vector<double> Axis::ticks() const {
 
 std::string Axis::label(double value, int extra) const { return fixed(value, decimals + extra); }
 
-}  // namespace plot
+}  // namespace svg

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace plot {
+namespace svg {
 
 struct Axis {
   double lo = 0;
@@ -25,7 +25,4 @@ struct Axis {
 Axis nice_axis(double min, double max, int target = 5);
 Axis empty_axis();
 
-// Round value to a fixed number of decimals, never "-0".
-std::string fixed(double value, int decimals);
-
-}  // namespace plot
+}  // namespace svg

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "plot/axis.hpp"
+#include "svg/axis.hpp"
 
-using namespace plot;
+using namespace svg;
 
 namespace {
 
