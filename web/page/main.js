@@ -224,12 +224,15 @@ function editCondition(field, text) {
   return recompute();
 }
 
-// Drags are applied once a frame, the latest position winning.
+// A drag is applied at once when nothing was applied in the last few
+// milliseconds, otherwise at the next frame, the latest position winning.
 let pending = null;
 let frameRequested = false;
+let lastApplied = -Infinity;
 
 function applyPending() {
   frameRequested = false;
+  lastApplied = performance.now();
   const move = pending;
   pending = null;
   if (!move) return;
@@ -251,7 +254,10 @@ function applyPending() {
 
 function schedule(move) {
   pending = move;
-  if (!frameRequested) {
+  if (frameRequested) return;
+  if (performance.now() - lastApplied > 12) {
+    applyPending();
+  } else {
     frameRequested = true;
     requestAnimationFrame(applyPending);
   }
