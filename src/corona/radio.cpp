@@ -6,8 +6,10 @@ namespace {
 
 constexpr real no_level = -9999.0f;  // start value of the line level
 
-// Ground-wave attenuation at numerical distance p.
-real attenuation(real p) { return (0.3f * p + 2.0f) / (0.6f * (p * p) + (p + 2.0f)); }
+// Ground-wave attenuation at numerical distance p. Over ground of no
+// conductivity p is infinite and the quotient infinity over infinity: the
+// attenuation's limit there, 0, stands instead.
+real attenuation(real p) { return std::isinf(p) ? 0.0f : (0.3f * p + 2.0f) / (0.6f * (p * p) + (p + 2.0f)); }
 
 // The three field terms of the reference geometry whose generation level a
 // bundle's formula gives: a bundle `height` metres up seen from a point at

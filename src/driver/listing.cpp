@@ -64,13 +64,13 @@ void show_options_menu(record::Writer& console) {
 void open_dif_file(RunData& run, RunFiles& files) {
   if (run.dataopt != 0) {
     files.console.prompt("(' Enter NUL or a DIF file name: ')");
-    files.keyboard.read("(A72)", run.diffile.span());
+    read_file_name(files.keyboard, run.diffile);
   }
   if (run.diffile.blank()) run.diffile = "NUL";
   refuse_same_file("DIF file", run.diffile, "input data file", run.infile);
   refuse_same_file("DIF file", run.diffile, "print file", run.prtfile);
   refuse_same_file("DIF file", run.diffile, "save-data file", run.savefile);
-  files.dif = files.open_output(file_name(run.diffile));
+  files.dif = files.open_output(run.diffile.str());
 }
 
 }  // namespace

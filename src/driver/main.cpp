@@ -1,5 +1,6 @@
 // tesk31: corona effects and power-frequency fields of an overhead line.
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -7,11 +8,15 @@
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
-  record::Writer console = record::Writer::console();
+  std::optional<record::Writer> console;
   try {
-    return driver::run_tesk31(args, std::cin, console);
+    console.emplace(record::Writer::console());
+    const int status = driver::run_tesk31(args, std::cin, *console);
+    // A console line that could not be written is a lost report: a failure.
+    console->close();
+    return status;
   } catch (...) {
-    console.flush();
+    if (console) console->flush();
     return driver::failure_status(std::cerr);
   }
 }

@@ -38,17 +38,38 @@ std::string shell_quoted(const std::string& text) {
   return quoted + "'";
 }
 
+// Made absolute first: a relative name whose first part does not exist
+// would otherwise stay relative and never meet "./name".
 fs::path resolved(const std::string& name) {
   std::error_code ec;
-  fs::path path = fs::weakly_canonical(name, ec);
-  if (!ec) return path;
-  path = fs::absolute(name, ec);
-  return ec ? fs::path(name).lexically_normal() : path.lexically_normal();
+  fs::path path = fs::absolute(name, ec);
+  if (ec) return fs::path(name).lexically_normal();
+  fs::path canonical = fs::weakly_canonical(path, ec);
+  return ec ? path.lexically_normal() : canonical;
 }
 
 }  // namespace
 
-std::string file_name(const FixedString<72>& field) { return std::string(field.trimmed()); }
+void refuse_unusable_name(const FileName& name) {
+  const std::string& text = name.str();
+  if (text.find('\0') != std::string::npos) {
+    std::string shown;
+    for (char c : text) shown += c == '\0' ? std::string("\\0") : std::string(1, c);
+    throw record::FileError(shown + ": a file name cannot hold a NUL byte");
+  }
+  // Looking the name up tells whether the system takes it; only its
+  // refusal for length matters here, a missing file is the opening's affair.
+  std::error_code ec;
+  static_cast<void>(fs::status(text, ec));
+  if (ec == std::errc::filename_too_long) throw record::FileError(text + ": " + ec.message());
+}
+
+void read_file_name(record::Reader& keyboard, FileName& name) {
+  std::string answer;
+  keyboard.read("(A)", &answer);
+  name = answer;
+  refuse_unusable_name(name);
+}
 
 OutputFile::OutputFile(record::Writer writer) : writer_(std::move(writer)) {}
 
@@ -116,9 +137,9 @@ bool same_file(const std::string& output, const std::string& other) {
   return resolved(output) == resolved(other);
 }
 
-void refuse_same_file(std::string_view output_role, const FixedString<72>& output,
-                      std::string_view other_role, const FixedString<72>& other) {
-  const std::string output_name = file_name(output), other_name = file_name(other);
+void refuse_same_file(std::string_view output_role, const FileName& output, std::string_view other_role,
+                      const FileName& other) {
+  const std::string &output_name = output.str(), &other_name = other.str();
   if (!same_file(output_name, other_name)) return;
   throw RunRefused(std::string(output_role) + " \"" + output_name + "\" is the same file as the " +
                    std::string(other_role) + " \"" + other_name + "\": refused");

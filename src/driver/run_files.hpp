@@ -10,21 +10,27 @@
 #include <string>
 #include <string_view>
 
-#include "model/fixed_string.hpp"
+#include "model/file_name.hpp"
 #include "format/record.hpp"
 
 namespace driver {
 
 // A run refused before it could do harm (an output file that is the data
-// file, a file name that would be cut). Ends the run with status 2.
+// file). Ends the run with status 2.
 class RunRefused : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
 
-// A file name as the run holds it: the 72-character field without its
-// trailing blanks.
-std::string file_name(const FixedString<72>& field);
+// Throws record::FileError naming the file and the reason when the system
+// cannot take `name` as a file name at all (longer than its path limits,
+// or holding a NUL byte, which would make it name another file). Asks the
+// system without opening or creating anything.
+void refuse_unusable_name(const FileName& name);
+
+// A file name typed at a prompt: the whole answer line, never cut, checked
+// by refuse_unusable_name.
+void read_file_name(record::Reader& keyboard, FileName& name);
 
 // An output channel of the run. "PRN" writes a temporary file that close()
 // hands to the print spooler (lp); every other name goes to the record
@@ -58,8 +64,8 @@ class OutputFile {
 bool same_file(const std::string& output, const std::string& other);
 
 // Throws RunRefused naming both files when `output` would overwrite `other`.
-void refuse_same_file(std::string_view output_role, const FixedString<72>& output,
-                      std::string_view other_role, const FixedString<72>& other);
+void refuse_same_file(std::string_view output_role, const FileName& output, std::string_view other_role,
+                      const FileName& other);
 
 // The channels of a run. The console channels belong to the caller; the
 // files are opened as the run goes and closed at its end.

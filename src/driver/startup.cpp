@@ -53,15 +53,9 @@ constexpr std::string_view keyboard_box_spec =
     "\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xD9',/,"
     "'      Enter file name to save data, else just return: ')";
 
-// A file name longer than its 72-character field would be cut and name
-// another file: refused before anything is opened.
-void refuse_long_names(const std::vector<std::string>& args) {
-  for (const std::string& name : args) {
-    if (name.size() > FixedString<72>::size()) {
-      throw RunRefused("file name longer than 72 characters: \"" + name + "\": refused, it would be cut");
-    }
-  }
-}
+// The line under "INFILE is:" shows the name in this many columns, or
+// whole when it is longer.
+constexpr std::size_t infile_columns = 72;
 
 // Takes the file names from the command line and echoes them. False when
 // the argument count is wrong (the usage lines have been written).
@@ -76,14 +70,16 @@ bool take_arguments(const std::vector<std::string>& args, RunData& run, record::
     console.write_list({"    TESK31.EXE <<input filename> <output filename>> <dif filename>"});
     return false;
   }
-  refuse_long_names(args);
+  // Every name is checked before the first is opened, so a name the
+  // system refuses leaves every file as it was.
+  for (const std::string& name : args) refuse_unusable_name(FileName(name));
   run.infile = args[0];
   run.prtfile = args[1];
-  console.write_list({"     Using input file: ", run.infile.trimmed()});
-  console.write_list({"     Using prt file: ", run.prtfile.trimmed()});
+  console.write_list({"     Using input file: ", run.infile.str()});
+  console.write_list({"     Using prt file: ", run.prtfile.str()});
   if (n == 3) {
     run.diffile = args[2];
-    console.write_list({"     Using dif file: ", run.diffile.trimmed()});
+    console.write_list({"     Using dif file: ", run.diffile.str()});
   }
   return true;
 }
@@ -93,13 +89,13 @@ bool take_arguments(const std::vector<std::string>& args, RunData& run, record::
 void open_print_file(RunData& run, RunFiles& files) {
   if (run.prtfile.blank()) {
     files.console.prompt("(' Enter PRN, NUL or a print file name: ')");
-    files.keyboard.read("(A72)", run.prtfile.span());
+    read_file_name(files.keyboard, run.prtfile);
   }
   if (run.prtfile.blank()) run.prtfile = "NUL";
   refuse_same_file("print file", run.prtfile, "input data file", run.infile);
   refuse_same_file("DIF file", run.diffile, "input data file", run.infile);
   refuse_same_file("DIF file", run.diffile, "print file", run.prtfile);
-  files.print = files.open_output(file_name(run.prtfile));
+  files.print = files.open_output(run.prtfile.str());
 
   RunDate& date = run.date;
   gettim(date.hour, date.minute, date.second, date.hundredths);
@@ -128,9 +124,9 @@ void choose_data_input(RunData& run, RunFiles& files) {
 void name_input_file(RunData& run, RunFiles& files) {
   while (run.infile.blank()) {
     files.console.prompt(input_file_box_spec);
-    files.keyboard.read("(A72)", run.infile.span());
+    read_file_name(files.keyboard, run.infile);
     files.console.write_list({"INFILE is: "});
-    files.console.write_list({run.infile.view()});
+    files.console.write_list({run.infile.padded(infile_columns)});
   }
   refuse_same_file("print file", run.prtfile, "input data file", run.infile);
 }
@@ -187,21 +183,21 @@ int run_tesk31(const std::vector<std::string>& args, std::istream& console_in, r
   open_print_file(run, files);
 
   if (run.infile.blank()) choose_data_input(run, files);
-  run.savefile = FixedString<72>();
+  run.savefile = FileName();
   if (run.dataopt == 1) name_input_file(run, files);
 
   if (!run.infile.blank()) {
-    files.data = record::Reader::file(file_name(run.infile));
+    files.data = record::Reader::file(run.infile.str());
     stamp_print_file(run, files);
     run_data_file(problem, files);
     return 0;
   }
 
   files.console.prompt(keyboard_box_spec);
-  files.keyboard.read("(A72)", run.savefile.span());
+  read_file_name(files.keyboard, run.savefile);
   if (!run.savefile.blank()) {
     refuse_same_file("save-data file", run.savefile, "print file", run.prtfile);
-    files.save = files.open_output(file_name(run.savefile));
+    files.save = files.open_output(run.savefile.str());
   }
   stamp_print_file(run, files);
   finish_run(read_keyboard_data(problem, files), problem, files);

@@ -171,6 +171,10 @@ struct Reader::State {
       store_chars(*chars, token);
       return;
     }
+    if (auto* text = std::get_if<std::string*>(&target)) {
+      (*text)->assign(token);
+      return;
+    }
     if (auto* real = std::get_if<float*>(&target)) {
       float value = 0.0f;
       if (quoted || !parse_real(token, 0, value)) fail_item("Bad real number in item %d of list input", item);
@@ -266,7 +270,12 @@ void Reader::read(std::string_view spec_text, Target item) {
   std::size_t width = element->w;
   if (width == 0) {
     auto* chars = std::get_if<std::span<char>>(&item);
-    width = chars != nullptr ? chars->size() : 0;
+    const bool whole_record = element->op == detail::Op::Chars && std::holds_alternative<std::string*>(item);
+    if (chars != nullptr) {
+      width = chars->size();
+    } else if (whole_record) {
+      width = s.record.size() > position ? s.record.size() - position : 0;
+    }
   }
   // The field, padded with blanks past the end of a short record.
   std::string field(width, ' ');
@@ -277,6 +286,10 @@ void Reader::read(std::string_view spec_text, Target item) {
 
   switch (element->op) {
     case detail::Op::Chars: {
+      if (auto* text = std::get_if<std::string*>(&item)) {
+        **text = std::move(field);
+        return;
+      }
       auto* chars = std::get_if<std::span<char>>(&item);
       if (chars == nullptr) throw std::invalid_argument("A element needs a character item");
       // A field wider than the item gives its rightmost characters.

@@ -23,9 +23,10 @@ namespace record {
 // A value handed to a formatted write.
 using Item = std::variant<std::int16_t, std::int32_t, float, std::string_view>;
 
-// Where a read stores its value: an integer, a real, or the bytes of a
-// fixed-length character field (filled and blank-padded in place).
-using Target = std::variant<std::int16_t*, std::int32_t*, float*, std::span<char>>;
+// Where a read stores its value: an integer, a real, the bytes of a
+// fixed-length character field (filled and blank-padded in place), or a
+// string of any length ("(A)" gives it the rest of the record, never cut).
+using Target = std::variant<std::int16_t*, std::int32_t*, float*, std::span<char>, std::string*>;
 
 // A read that failed. what() is the exact message ("End of file",
 // "Bad real number in item 3 of list input", ...); where() locates the
@@ -63,7 +64,8 @@ void check_spec(std::string_view spec);
 // (for tests).
 class Writer {
  public:
-  // Standard output.
+  // Standard output. Throws FileError when it is closed; a write to it
+  // that fails (a full device) makes close() throw, like a file's.
   static Writer console();
   // Opens a file for writing: created when missing; an existing file keeps
   // its content until the first record written replaces it. "NUL" is the
@@ -119,7 +121,9 @@ class Reader {
   ~Reader();
 
   // Formatted read of one item from the next record, under a specification
-  // with one data element ("(A72)", "(I1)", "(F8.0)"). Throws ReadError.
+  // with one data element ("(A72)", "(I1)", "(F8.0)"). An A element without
+  // a width takes as many characters as its item holds; into a string, the
+  // whole rest of the record. Throws ReadError.
   void read(std::string_view spec, Target item);
 
   // Free-form read of the items from the next record onward. Returns true

@@ -10,6 +10,7 @@ namespace record {
 
 namespace {
 enum class Channel { Console, File, Null, String };
+const char* const console_name = "standard output";
 }
 
 struct Writer::State {
@@ -80,9 +81,14 @@ Writer::~Writer() {
 }
 
 Writer Writer::console() {
+  // A closed standard output would hand its descriptor to the next file
+  // opened, and the console lines would land in that file. Asking for the
+  // position fails with EBADF only when the descriptor is closed.
+  errno = 0;
+  if (std::ftell(stdout) < 0 && errno == EBADF) throw FileError(std::string(console_name) + ": " + std::strerror(EBADF));
   auto s = std::make_unique<State>();
   s->channel = Channel::Console;
-  s->name = "console";
+  s->name = console_name;
   s->file = stdout;
   return Writer(std::move(s));
 }

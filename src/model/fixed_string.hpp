@@ -8,6 +8,12 @@
 #include <string>
 #include <string_view>
 
+// The text without its trailing blanks.
+inline std::string_view without_trailing_blanks(std::string_view text) {
+  const auto last = text.find_last_not_of(' ');
+  return last == std::string_view::npos ? std::string_view{} : text.substr(0, last + 1);
+}
+
 template <std::size_t N>
 class FixedString {
  public:
@@ -32,11 +38,7 @@ class FixedString {
   std::span<char> span() { return {chars_.data(), N}; }
 
   // The text without trailing blanks.
-  std::string_view trimmed() const {
-    std::string_view v = view();
-    const auto last = v.find_last_not_of(' ');
-    return last == std::string_view::npos ? std::string_view{} : v.substr(0, last + 1);
-  }
+  std::string_view trimmed() const { return without_trailing_blanks(view()); }
   bool blank() const { return trimmed().empty(); }
   std::string str() const { return std::string(view()); }
 

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 
+#include "model/file_name.hpp"
 #include "model/fixed_string.hpp"
 
 using real = float;
@@ -121,7 +122,7 @@ struct RunData {
   FixedString<1> overans;
   std::array<bool, report_count> rptflags{};
   integer dataopt = 0;  // 0 file named on the command line, 1 at the prompt, 2 keyboard
-  FixedString<72> infile, prtfile, savefile, diffile;
+  FileName infile, prtfile, savefile, diffile;  // whole, never cut
   FixedString<4> distunit, diamunit;
   RunDate date;
 };

@@ -8,10 +8,12 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <sstream>
 
 #include "plot/csv_table.hpp"
 #include "plot/profile.hpp"
 #include "plot/svg_plot.hpp"
+#include "svg/number.hpp"
 
 namespace plot {
 
@@ -131,6 +133,51 @@ std::string default_output(const std::string& input) {
   return input + ".svg";
 }
 
+namespace {
+
+// The picture and the table the options ask for, from a profile already
+// read; a message and status 2 when they cannot be drawn.
+int render(const Options& options, const Profile& profile, Drawing& drawing) {
+  // The points' distances are floats and always fit; only edges far out
+  // can make the span overflow.
+  if (!distance_axis_fits(profile, options.plot)) {
+    auto [lo, hi] = distance_extent(profile, options.plot);
+    drawing.errors = "tesk31-plot: --edge: the distance axis from " + svg::fixed(lo, 1) + " to " +
+                     svg::fixed(hi, 1) + " is too wide to draw\n";
+    return drawing.status = 2;
+  }
+  if (options.svg) drawing.svg = render_svg(profile, options.plot);
+  if (options.csv) drawing.csv = write_csv(profile, options.plot.feet);
+  return drawing.status = 0;
+}
+
+}  // namespace
+
+Drawing draw_in_memory(const std::vector<std::string>& args, const std::string& dif_text) {
+  Drawing drawing;
+  for (const std::string& arg : args)
+    if (arg == "-h" || arg == "--help") return drawing;
+  Options options;
+  try {
+    options = parse(args);
+  } catch (const UsageError& e) {
+    drawing.errors = "tesk31-plot: " + e.message + '\n' + usage;
+    drawing.status = 2;
+    return drawing;
+  }
+  Profile profile;
+  try {
+    std::istringstream in(dif_text);
+    profile = read_dif(in, options.input);
+  } catch (const InputError& e) {
+    drawing.errors = std::string("tesk31-plot: ") + e.what() + '\n';
+    drawing.status = 2;
+    return drawing;
+  }
+  render(options, profile, drawing);
+  return drawing;
+}
+
 int run_command(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   for (const std::string& arg : args)
     if (arg == "-h" || arg == "--help") {
@@ -159,17 +206,20 @@ int run_command(const std::vector<std::string>& args, std::ostream& out, std::os
     err << "tesk31-plot: " << e.what() << '\n';
     return 2;
   }
+  Drawing drawing;
+  if (render(options, profile, drawing) != 0) {
+    err << drawing.errors;
+    return drawing.status;
+  }
 
   struct Output {
     const std::optional<std::string>& path;
-    std::string text;
+    const std::optional<std::string>& text;
   };
-  std::vector<Output> outputs;
-  if (options.svg) outputs.push_back({options.svg, render_svg(profile, options.plot)});
-  if (options.csv) outputs.push_back({options.csv, write_csv(profile, options.plot.feet)});
-  for (const Output& o : outputs) {
+  for (const Output& o : {Output{options.svg, drawing.svg}, Output{options.csv, drawing.csv}}) {
+    if (!o.path) continue;
     errno = 0;
-    if (std::optional<std::string> why = write_file(*o.path, o.text)) {
+    if (std::optional<std::string> why = write_file(*o.path, *o.text)) {
       err << "tesk31-plot: " << *o.path << ": cannot write (" << *why << ")\n";
       return 2;
     }

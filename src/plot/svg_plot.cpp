@@ -354,8 +354,7 @@ std::optional<double> value_at(const Profile& profile, Column column, double x) 
   return std::nullopt;
 }
 
-std::string render_svg(const Profile& profile, const PlotOptions& options) {
-  // The shared distance axis covers every point and every edge.
+std::pair<double, double> distance_extent(const Profile& profile, const PlotOptions& options) {
   double lo = INFINITY, hi = -INFINITY;
   for (const Row& row : profile.rows)
     if (std::isfinite(row[distance])) {
@@ -366,7 +365,26 @@ std::string render_svg(const Profile& profile, const PlotOptions& options) {
     lo = std::min(lo, edge);
     hi = std::max(hi, edge);
   }
-  Axis x = lo <= hi ? svg::nice_axis(lo, hi, 10) : svg::empty_axis();
+  return {lo, hi};
+}
+
+namespace {
+
+// The shared distance axis covers every point and every edge.
+Axis distance_axis(const Profile& profile, const PlotOptions& options) {
+  auto [lo, hi] = distance_extent(profile, options);
+  return lo <= hi ? svg::nice_axis(lo, hi, 10) : svg::empty_axis();
+}
+
+}  // namespace
+
+bool distance_axis_fits(const Profile& profile, const PlotOptions& options) {
+  auto [lo, hi] = distance_extent(profile, options);
+  return !(lo <= hi) || distance_axis(profile, options).has_data;
+}
+
+std::string render_svg(const Profile& profile, const PlotOptions& options) {
+  Axis x = distance_axis(profile, options);
 
   const std::vector<PanelSpec>& list = panels();
   double height = first_panel + header + panel_step * static_cast<double>(list.size()) + 50;

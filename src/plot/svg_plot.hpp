@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "plot/profile.hpp"
@@ -19,6 +20,14 @@ struct PlotOptions {
 };
 
 std::string render_svg(const Profile& profile, const PlotOptions& options);
+
+// The distances the picture's axis must cover: every point's and every
+// edge's (lo > hi when there are none).
+std::pair<double, double> distance_extent(const Profile& profile, const PlotOptions& options);
+
+// False when there are distances to show but no axis can hold them (edges
+// so far out that the span overflows): such a picture cannot be drawn.
+bool distance_axis_fits(const Profile& profile, const PlotOptions& options);
 
 // The points of one column in order of distance, split into runs at the
 // values that were not computed; a point without a usable distance is left

@@ -12,6 +12,10 @@ namespace {
 // Largest step count kept; guards against a degenerate range.
 constexpr int most_ticks = 60;
 
+// Below this magnitude a step would lose its precision (or be no step at
+// all, 0 or a denormal), and its digits would not fit a label.
+constexpr double smallest_magnitude = 1e-200;
+
 double nice_step(double raw) {
   double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
   double norm = raw / magnitude;
@@ -23,15 +27,21 @@ double nice_step(double raw) {
 
 Axis empty_axis() { return Axis{}; }
 
+bool drawable(double min, double max) {
+  return std::isfinite(min) && std::isfinite(max) && min <= max && std::isfinite(max - min);
+}
+
 Axis nice_axis(double min, double max, int target) {
-  if (!(std::isfinite(min) && std::isfinite(max)) || min > max) return empty_axis();
+  if (!drawable(min, max)) return empty_axis();
   target = std::max(target, 1);
   double magnitude = std::max(std::fabs(min), std::fabs(max));
-  if (max - min <= magnitude * 1e-6) {
+  if (max - min <= magnitude * 1e-6 || magnitude < smallest_magnitude) {
     // One value, or values equal to float precision: a band around them.
-    double pad = magnitude == 0 ? 1 : magnitude * 0.1;
+    // Values all next to nothing are shown as nothing.
+    double pad = magnitude < smallest_magnitude ? 1 : magnitude * 0.1;
     min -= pad;
     max += pad;
+    if (!drawable(min, max)) return empty_axis();
   }
   Axis axis;
   axis.has_data = true;

@@ -22,7 +22,11 @@ struct Axis {
 // The axis for values from `min` to `max` with about `target` intervals.
 // A single value (or an almost flat set) gets a range around it; no values
 // at all (has_data false) a placeholder range of 0 to 1.
+// A range of values too wide for a picture (its span is not a finite
+// double), or not finite at all, gets the placeholder; callers that must
+// not show a placeholder check drawable() first.
 Axis nice_axis(double min, double max, int target = 5);
+bool drawable(double min, double max);
 Axis empty_axis();
 
 }  // namespace svg

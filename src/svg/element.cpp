@@ -4,6 +4,12 @@
 
 namespace svg {
 
+namespace {
+
+const char* const replacement = "\xef\xbf\xbd";  // U+FFFD
+
+}  // namespace
+
 std::string xml_escape(std::string_view text) {
   std::string out;
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -15,7 +21,12 @@ std::string xml_escape(std::string_view text) {
         case '>': out += "&gt;"; break;
         case '"': out += "&quot;"; break;
         case '\'': out += "&apos;"; break;
-        default: out += c < 0x20 || c == 0x7f ? ' ' : static_cast<char>(c);
+        case '\t': case '\n': case '\r': case 0x7f: out += ' '; break;
+        default:
+          if (c < 0x20)
+            out += replacement;  // a control character XML cannot carry
+          else
+            out += static_cast<char>(c);
       }
       continue;
     }
@@ -27,6 +38,11 @@ std::string xml_escape(std::string_view text) {
     if (ok && n == 3) {
       unsigned char d = static_cast<unsigned char>(text[i + 1]);
       ok = !(c == 0xe0 && d < 0xa0) && !(c == 0xed && d >= 0xa0);  // overlong, surrogates
+      if (ok && c == 0xef && d == 0xbf && static_cast<unsigned char>(text[i + 2]) >= 0xbe) {
+        out += replacement;  // U+FFFE and U+FFFF: characters XML cannot carry
+        i += 2;
+        continue;
+      }
     }
     if (ok && n == 4) {
       unsigned char d = static_cast<unsigned char>(text[i + 1]);

@@ -10,7 +10,10 @@
 
 namespace svg {
 
-// Text made safe for XML character data and attribute values.
+// Text made safe for XML character data and attribute values: the five
+// markup characters as entities, tab and line ends as spaces, a character
+// XML cannot carry (a control character, U+FFFE, U+FFFF) as U+FFFD, and a
+// byte that is not part of well-formed UTF-8 as '?'.
 std::string xml_escape(std::string_view text);
 
 // One element: its name and attributes in the order they are set.

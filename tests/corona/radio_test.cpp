@@ -101,6 +101,32 @@ TEST(Radio, FarFieldFallsFortyDecibelsPerDecade) {
   EXPECT_NEAR(run(far, false, 20.0f).ricond[0] - run(near, false, 20.0f).ricond[0], -40.0f, 1.0f);
 }
 
+// Ground of no conductivity is the limit of ever poorer ground: the ground
+// wave dies out and the levels are those of a conductivity so small that
+// the attenuation is already 0, not -9999 markers.
+TEST(Radio, GroundOfNoConductivityIsTheLimitOfPoorGround) {
+  for (const real frequency : freqtab) {
+    for (const bool rain : {true, false}) {
+      for (const real x : {0.0f, 30.0f, -50.0f}) {
+        Inputs poor = line_of({{true, 3, 30, 17}, {false, 2, 40, -20}}, antenna, x);
+        poor.gndcond = 1e-30f;
+        const RadioResults limit = run(poor, rain, frequency);
+        for (const real none : {0.0f, -0.0f}) {
+          Inputs line = poor;
+          line.gndcond = none;
+          const RadioResults r = run(line, rain, frequency);
+          EXPECT_TRUE(std::isfinite(r.ril50)) << frequency << " MHz at " << x;
+          EXPECT_EQ(r.ril50, limit.ril50) << frequency << " MHz at " << x;
+          EXPECT_EQ(r.ricond[0], limit.ricond[0]);
+          EXPECT_EQ(r.ricond[1], limit.ricond[1]);
+        }
+        // Poor ground carries less than good ground.
+        EXPECT_LT(limit.ril50, run(line_of({{true, 3, 30, 17}, {false, 2, 40, -20}}, antenna, x), rain, frequency).ril50);
+      }
+    }
+  }
+}
+
 // ---- The radio interference pages ----
 
 TEST(RadioPages, Layout) {

@@ -99,12 +99,14 @@ TEST(ReportSelection, DifFileOnlyForTheCombinedReport) {
     std::vector<std::string> opened;
     bool prompted;
   };
+  const std::string long_name = std::string(150, 'd') + "/" + std::string(150, 'e') + ".dif";
   const std::vector<Case> cases = {
       {"two arguments", " COMB", 0, "", "", {"NUL"}, false},
       {"three arguments", " ALL", 0, "line.dif", "", {"line.dif"}, false},
       {"third argument without COMB", " AN", 0, "line.dif", "", {}, false},
       {"named at the prompt", " COMB", 1, "", "N\nrun.dif\n", {"run.dif"}, true},
       {"blank answer", " COMB", 1, "", "N\n\n", {"NUL"}, true},
+      {"long name at the prompt, taken whole", " COMB", 1, "", "N\n" + long_name + "  \n", {long_name}, true},
       {"no COMB at the prompt", " AN", 1, "", "N\nrun.dif\n", {}, false},
   };
   for (const Case& c : cases) {
@@ -115,7 +117,7 @@ TEST(ReportSelection, DifFileOnlyForTheCombinedReport) {
     EXPECT_EQ(r.opened, c.opened);
     EXPECT_EQ(r.console_text.find(" Enter NUL or a DIF file name: ") != std::string::npos, c.prompted);
     if (!c.opened.empty()) {
-      EXPECT_EQ(r.problem.run.diffile.trimmed(), c.opened[0]);
+      EXPECT_EQ(r.problem.run.diffile.str(), c.opened[0]);
     }
   }
 }

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -85,7 +86,7 @@ TEST_F(Startup, MenuAndInputFileBoxRepeatUntilAnswered) {
                           std::string(33, '\xC4') + "\xD9\r\n             Enter input file name: ";
   EXPECT_EQ(count(c.out, box), 2u);
   EXPECT_EQ(count(c.out, " INFILE is: \r\n"), 2u);
-  EXPECT_EQ(count(c.out, "\r\n " + FixedString<72>(at("line.dat")).str() + "\r\n"), 1u);
+  EXPECT_EQ(count(c.out, "\r\n " + FileName(at("line.dat")).padded(72) + "\r\n"), 1u);
   EXPECT_NE(c.out.find(" Do you wish to override[Y/N]? "), std::string::npos);
   EXPECT_NE(c.out.find(" MATRIX MATH FINISHED\r\n"), std::string::npos);
 }
@@ -116,7 +117,14 @@ TEST_F(Startup, FailuresEndTheRunWithStatusTwo) {
       {"console ends at the save prompt", {}, "\n2\n", "console\nEnd of file\n"},
       {"input file named at the prompt is the print file", {}, at("line.dat") + "\n1\n" + at("line.dat") + "\n",
        "print file \""},
-      {"name too long", {at("line.dat"), at(std::string(80, 'p'))}, "", "file name longer than 72 characters"},
+      {"print file name past the system's limit", {at("line.dat"), at(std::string(300, 'p'))}, "",
+       at(std::string(300, 'p')) + ": File name too long\n"},
+      {"DIF file name past the system's limit", {at("line.dat"), at("run.prt"), at(std::string(300, 'f'))}, "",
+       at(std::string(300, 'f')) + ": File name too long\n"},
+      {"print file name past the system's limit at the prompt", {}, at(std::string(300, 'p')) + "\n",
+       at(std::string(300, 'p')) + ": File name too long\n"},
+      {"data file name past the system's limit at the prompt", {}, "\n1\n" + at(std::string(300, 'd')) + "\n",
+       at(std::string(300, 'd')) + ": File name too long\n"},
   };
   const std::string data = support::read_file(dir_ / "line.dat");
   for (const Case& c : cases) {
@@ -126,7 +134,45 @@ TEST_F(Startup, FailuresEndTheRunWithStatusTwo) {
     EXPECT_EQ(result.errors.substr(0, c.errors.size()), c.errors) << result.errors;
     // The data file is whole, even when the print file named first is it.
     EXPECT_EQ(support::read_file(dir_ / "line.dat"), data);
+    EXPECT_FALSE(fs::exists(dir_ / "run.prt"));
   }
+}
+
+// Names typed at the prompts are the whole answer line, never cut; the line
+// under "INFILE is:" shows a name in 72 columns, or whole when longer.
+TEST_F(Startup, NamesTypedAtThePromptsAreTakenWhole) {
+  fs::create_directories(dir_ / std::string(100, 'a') / std::string(100, 'b'));
+  const std::string deep = at(std::string(100, 'a') + "/" + std::string(100, 'b') + "/");
+  fs::copy_file(at("line.dat"), deep + "line.dat");
+  struct Case {
+    const char* name;
+    std::string answers;
+    int status;
+    std::vector<std::string> files;  // written under exactly these names
+    std::string infile_line;         // the record after " INFILE is: "
+  };
+  const std::vector<Case> cases = {
+      {"print and data file", deep + "run.prt\n1\n" + deep + "line.dat\nN\n", 0, {deep + "run.prt"}, deep + "line.dat"},
+      {"short names keep the 72 columns", "NUL\n1\n" + at("line.dat") + "   \nN\n", 0, {},
+       FileName(at("line.dat")).padded(72)},
+      {"save-data file", "NUL\n2\n" + deep + "line.sav\n", 2, {deep + "line.sav"}, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Console r = run({}, c.answers);
+    EXPECT_EQ(r.status, c.status) << r.errors;
+    for (const std::string& file : c.files) EXPECT_TRUE(fs::exists(file)) << file;
+    if (!c.infile_line.empty()) {
+      EXPECT_EQ(count(r.out, " INFILE is: \r\n " + c.infile_line + "\r\n"), 1u) << r.out;
+    }
+  }
+  // Nothing was written under a cut name.
+  std::vector<std::string> written;
+  for (const auto& entry : fs::recursive_directory_iterator(dir_)) {
+    if (entry.is_regular_file()) written.push_back(entry.path().string());
+  }
+  std::sort(written.begin(), written.end());
+  EXPECT_EQ(written, (std::vector<std::string>{deep + "line.dat", deep + "line.sav", deep + "run.prt", at("line.dat")}));
 }
 
 }  // namespace

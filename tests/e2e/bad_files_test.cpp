@@ -87,14 +87,15 @@ class BadFiles : public ::testing::Test {
 
   // Runs tesk31 in the test directory with no console answers, its memory
   // capped (except under the address sanitizer, which reserves far more).
-  Outcome run(const std::string& args) const {
+  // `console` redirects standard output.
+  Outcome run(const std::string& args, const std::string& console = "> .out") const {
 #if defined(__SANITIZE_ADDRESS__)
     const std::string cap;
 #else
     const std::string cap = "ulimit -v 4000000 && ";
 #endif
     const std::string command =
-        "cd '" + dir_.string() + "' && " + cap + "'" + TESK31_PATH + "' " + args + " < /dev/null > .out 2> .err";
+        "cd '" + dir_.string() + "' && " + cap + "'" + TESK31_PATH + "' " + args + " < /dev/null " + console + " 2> .err";
     Outcome r;
     const int raw = std::system(command.c_str());
     r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -276,6 +277,43 @@ TEST_F(BadFiles, FullDeviceIsAFailureNotASuccess) {
   const Outcome r = run("line.dat line.prt /dev/full");
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.err, "");
+}
+
+// The console is one of the run's outputs: lines that cannot be written
+// there (a full device) end the run with status 2, even when the run itself
+// ended in order and the console held its only report of an error. A
+// closed standard output is refused before any file is opened, so no file
+// takes its place and receives the console lines.
+TEST_F(BadFiles, ConsoleThatCannotBeWrittenIsAFailure) {
+  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
+  std::string invalid = example_with(" NONE");
+  invalid.replace(invalid.find("  -9.00,   25.00, 1,"), 20, "  -9.00,   25.00, 0,");
+  struct Case {
+    const char* name;
+    std::string data, console, message;
+  };
+  const std::vector<Case> cases = {
+      {"invalid data, full device", invalid, "> /dev/full", "standard output: No space left on device"},
+      {"every report, full device", example_with(" ALL"), "> /dev/full", "standard output: No space left on device"},
+      {"invalid data, closed", invalid, ">&-", "standard output: Bad file descriptor"},
+      {"every report, closed", example_with(" ALL"), ">&-", "standard output: Bad file descriptor"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    write("line.dat", c.data);
+    write("line.prt", earlier);
+    fs::remove(dir_ / "line.dif");
+    const Outcome r = run("line.dat line.prt line.dif", c.console);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    if (c.console == ">&-") {
+      EXPECT_EQ(read("line.prt"), earlier);  // refused before the print file was opened
+      EXPECT_FALSE(fs::exists(dir_ / "line.dif"));
+    }
+  }
+  // The same runs with a console that takes the lines end as before.
+  write("line.dat", invalid);
+  EXPECT_EQ(run("line.dat line.prt line.dif").status, 0);
 }
 
 }  // namespace

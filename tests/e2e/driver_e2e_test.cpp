@@ -2,7 +2,9 @@
 // print file and DIF file bytes, exit status.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <regex>
 #include <sstream>
@@ -210,6 +212,129 @@ TEST_F(Program, FilesThatCannotBeUsedEndTheRunWithStatusTwo) {
     for (const auto& text : c.named) EXPECT_NE(r.err.find(text), std::string::npos) << r.err;
     EXPECT_EQ(files(), c.files);
     EXPECT_EQ(read("line.dat"), data);
+  }
+}
+
+// Regular files under `dir` but for the harness's own, sorted by path.
+std::vector<std::string> files_under(const fs::path& dir) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::recursive_directory_iterator(dir)) {
+    if (entry.is_regular_file() && entry.path().filename().string()[0] != '.') names.push_back(entry.path().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// Run from a working folder deeper than 150 characters with names of more
+// than 200: every name is used whole, on the command line and at the
+// prompts, the output is that of a run with short names, nothing is written
+// under a cut name, and an output that is the data file is still refused.
+TEST_F(Program, LongNamesFromADeepFolderAreUsedWhole) {
+  const fs::path work = dir_ / std::string(60, 'w') / std::string(60, 'x') / std::string(40, 'y');
+  const fs::path sub = work / std::string(110, 's');
+  fs::create_directories(sub);
+  ASSERT_GT(work.string().size(), 150u);
+  const std::string stem(120, 'n');
+  const std::string data = (work / (stem + ".dat")).string(), print = (work / (stem + ".prt")).string(),
+                    dif = (work / (stem + ".dif")).string();
+  for (const std::string& name : {data, print, dif}) ASSERT_GT(name.size(), 200u);
+  support::write_file(data, example_with(" ALL"));
+  write("line.dat", example_with(" ALL"));
+  const Outcome short_names = run("line.dat line.prt line.dif");
+  ASSERT_EQ(short_names.status, 0) << short_names.err;
+  const auto same_output = [&](const std::string& print_name, const std::string& dif_name) {
+    auto long_print = records(read_file(print_name)), short_print = records(read("line.prt"));
+    ASSERT_EQ(long_print.size(), short_print.size());
+    ASSERT_GT(long_print.size(), 10u);
+    long_print[10] = short_print[10];  // date line
+    EXPECT_EQ(long_print, short_print);
+    EXPECT_EQ(read_file(dif_name), read("line.dif"));
+  };
+
+  const Outcome named = support::run_program(work, TESK31_PATH, data + " " + print + " " + dif);
+  ASSERT_EQ(named.status, 0) << named.err;
+  EXPECT_EQ(named.err, "");
+  const auto console = records(named.out);
+  ASSERT_GE(console.size(), 4u);
+  EXPECT_EQ(std::vector<std::string>(console.begin() + 1, console.begin() + 4),
+            (std::vector<std::string>{"      Using input file: " + data, "      Using prt file: " + print,
+                                      "      Using dif file: " + dif}));
+  same_output(print, dif);
+
+  // Typed at the prompts, relative to the working folder.
+  const std::string typed_print = sub.filename().string() + "/" + stem + ".prt",
+                    typed_dif = sub.filename().string() + "/" + stem + ".dif";
+  ASSERT_GT(typed_print.size(), 200u);
+  const Outcome typed = support::run_program(work, TESK31_PATH, "", typed_print + "\n1\n" + data + "\nN\n" + typed_dif + "\n");
+  ASSERT_EQ(typed.status, 0) << typed.err;
+  EXPECT_NE(typed.out.find(" INFILE is: \r\n " + data + "\r\n"), std::string::npos) << typed.out;
+  same_output((sub / (stem + ".prt")).string(), (sub / (stem + ".dif")).string());
+
+  std::vector<std::string> written = {dir_ / "line.dat", dir_ / "line.dif", dir_ / "line.prt", dif, data, print,
+                                      sub / (stem + ".dif"), sub / (stem + ".prt")};
+  std::sort(written.begin(), written.end());
+  EXPECT_EQ(files_under(dir_), written);
+
+  // An output that is the data file, named relative, through a link, or with
+  // a detour, is refused however long its name.
+  const std::string link(150, 'l');
+  fs::create_directory_symlink(work, work / link);
+  struct Case {
+    const char* name;
+    std::string args;
+  };
+  const std::vector<Case> cases = {
+      {"print file through a link", data + " " + link + "/" + stem + ".dat"},
+      {"print file relative", data + " ./" + stem + ".dat"},
+      {"DIF file with a detour", data + " run.prt ../" + work.filename().string() + "/" + stem + ".dat"},
+  };
+  const std::string deck = read_file(data);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Outcome r = support::run_program(work, TESK31_PATH, c.args);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("is the same file as the input data file \"" + data + "\": refused"), std::string::npos) << r.err;
+    EXPECT_EQ(read_file(data), deck);
+    EXPECT_EQ(files_under(dir_), written);
+  }
+}
+
+// A name past the system's limits (a part longer than a file name may be, a
+// path longer than a path may be) ends the run with status 2 and a message
+// naming the file, before any file is touched. A DIF file is named at the
+// prompt only after the listing has gone to the print file.
+TEST_F(Program, NamesPastTheSystemsLimitsEndTheRunWithStatusTwo) {
+  write("line.dat", example_with(" ALL"));
+  write("old.prt", "kept\n");
+  const long name_max = ::pathconf(dir_.c_str(), _PC_NAME_MAX);
+  const long path_max = ::pathconf(dir_.c_str(), _PC_PATH_MAX);
+  const std::string long_part((name_max > 0 ? static_cast<std::size_t>(name_max) : 255) + 1, 'p');
+  std::string long_path = (dir_ / "").string();
+  while (long_path.size() <= static_cast<std::size_t>(path_max > 0 ? path_max : 4096)) long_path += "d/";
+  struct Case {
+    const char* name;
+    std::string args, answers, refused;
+    bool print_kept = true;
+  };
+  const std::vector<Case> cases = {
+      {"data file path", long_path + "line.dat old.prt", "", long_path + "line.dat"},
+      {"print file name", "line.dat " + long_part + ".prt", "", long_part + ".prt"},
+      {"print file path", "line.dat " + long_path + "line.prt", "", long_path + "line.prt"},
+      {"DIF file path", "line.dat old.prt " + long_path + "line.dif", "", long_path + "line.dif"},
+      {"print file typed", "", long_path + "line.prt\n", long_path + "line.prt"},
+      {"data file typed", "", "old.prt\n1\n" + long_part + ".dat\n", long_part + ".dat"},
+      {"DIF file typed", "", "old.prt\n1\nline.dat\nN\n" + long_path + "line.dif\n", long_path + "line.dif", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    write("old.prt", "kept\n");
+    const Outcome r = run(c.args, c.answers);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find(c.refused + ": File name too long\n"), std::string::npos) << r.err.substr(0, 200);
+    EXPECT_EQ(files(), (std::vector<std::string>{"line.dat", "old.prt"}));
+    if (c.print_kept) {
+      EXPECT_EQ(read("old.prt"), "kept\n");
+    }
   }
 }
 

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "format/record.hpp"
 
@@ -102,6 +103,49 @@ TEST(FormattedRead, CharactersAndRecords) {
   EXPECT_EQ(one[0], 'X');
   EXPECT_EQ(read_error(in, [&](Reader& r) { r.read("(A1)", std::span<char>(one)); }),
             "End of file @ file T.DAT, record 4");
+}
+
+// A string item takes a field of any length: "(A)" the whole rest of the
+// record, never cut; a width gives exactly that many characters.
+TEST(FormattedRead, StringsOfAnyLength) {
+  const std::string long_name = "/" + std::string(300, 'n') + "/line.dat";
+  struct Case {
+    const char* spec;
+    std::string record, expected;
+  };
+  const std::vector<Case> cases = {
+      {"(A)", "", ""},
+      {"(A)", "line.dat", "line.dat"},
+      {"(A)", "  two  blanks  ", "  two  blanks  "},  // kept as typed; callers trim
+      {"(A)", long_name, long_name},
+      {"(A)", "dos.dat\r", "dos.dat"},
+      {"(A)", "tab\tand \xC4\xB3 bytes", "tab\tand \xC4\xB3 bytes"},
+      {"(1X,A)", " skipped", "skipped"},
+      {"(3X,A)", "ab", ""},
+      {"(A5)", "abc", "abc  "},
+      {"(A5)", "abcdefgh", "abcde"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.spec) + " <" + c.record.substr(0, 40) + ">");
+    Reader in = Reader::from_string(c.record + "\nnext\n", "T.DAT");
+    std::string value = "old";
+    in.read(c.spec, &value);
+    EXPECT_EQ(value, c.expected);
+    in.read("(A)", &value);
+    EXPECT_EQ(value, "next");  // one record per read
+  }
+  std::string value;
+  const std::string long_word(300, 'w');  // a slash would end the list
+  Reader in = Reader::from_string("x 'quoted, with comma' " + long_word + "\n", "T.DAT");
+  std::string quoted, whole;
+  ASSERT_TRUE(in.read_list({&value, &quoted, &whole}));
+  EXPECT_EQ(value, "x");
+  EXPECT_EQ(quoted, "quoted, with comma");
+  EXPECT_EQ(whole, long_word);
+  EXPECT_EQ(read_error(in, [&](Reader& r) { r.read("(A)", &value); }), "End of file @ file T.DAT, record 2");
+  std::int16_t number = 0;
+  Reader numbers = Reader::from_string("12\n", "T.DAT");
+  EXPECT_THROW(numbers.read("(A)", &number), std::invalid_argument);
 }
 
 TEST(FormattedRead, ConsoleFlushesPromptsAndLocatesItself) {

@@ -1,8 +1,9 @@
 // Fuzz target: the formatted reads of the program, one record each: titles
-// and file names (A72), the option line (A45), the short character fields
-// (A8, A1), menu and count answers (I1, I2, I3) and real answers (F8.0).
-// A character field must hold the record's first bytes, blank-padded; an
-// integer must fit its field's digits; a real must be finite.
+// (A72), the option line (A45), the short character fields (A8, A1), menu
+// and count answers (I1, I2, I3), real answers (F8.0) and file names (A,
+// the whole record). A character field must hold the record's first bytes,
+// blank-padded; a file name the whole record; an integer must fit its
+// field's digits; a real must be finite.
 
 #include <algorithm>
 #include <cmath>
@@ -19,12 +20,13 @@ namespace {
 struct Read {
   std::string_view spec;
   int width;
-  char kind;  // 'A', 'I' or 'F'
+  char kind;  // 'A', 'I', 'F', or 'S' (a string of any length)
 };
 
 constexpr Read reads[] = {
     {"(A72)", 72, 'A'}, {"(A45)", 45, 'A'}, {"(A8)", 8, 'A'}, {"(A1)", 1, 'A'},
     {"(I1)", 1, 'I'},   {"(I2)", 2, 'I'},   {"(I3)", 3, 'I'}, {"(F8.0)", 8, 'F'},
+    {"(A)", 0, 'S'},
 };
 constexpr int read_count = sizeof reads / sizeof reads[0];
 
@@ -61,6 +63,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         expected.resize(static_cast<std::size_t>(r.width), ' ');
         fuzz::check(std::string_view(field, static_cast<std::size_t>(r.width)) == expected,
                     "character field is not the record's first bytes:", record);
+      } else if (r.kind == 'S') {
+        std::string name = "old";
+        in.read(r.spec, &name);
+        fuzz::check(more, "a record read past the end of the text");
+        fuzz::check(name == record, "file name is not the whole record:", record);
       } else if (r.kind == 'I') {
         std::int16_t value = 0x5a5a;
         in.read(r.spec, &value);
@@ -80,7 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fuzz::check(message == "End of file", "the end of the text gave:", message);
       } else {
         fuzz::check(message == (r.kind == 'I' ? "Bad value during integer read" : "Bad value during floating point read")
-                        && r.kind != 'A',
+                        && r.kind != 'A' && r.kind != 'S',
                     "unexpected failure of a formatted read:", message);
       }
       fuzz::check(e.where().find("ANSWERS.TXT") != std::string::npos, "read error does not name the file:", e.where());

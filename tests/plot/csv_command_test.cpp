@@ -13,6 +13,7 @@
 #include "plot/csv_table.hpp"
 #include "plot/plot_command.hpp"
 #include "plot_test_support.hpp"
+#include "support/xml_check.hpp"
 
 using namespace plot;
 using plot_test::data_path;
@@ -100,6 +101,84 @@ TEST(Command, BadUsagePrintsUsageAndExits2) {
   Result help = run({"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("usage:"), std::string::npos);
+}
+
+// Option values a hostile user might give: each run either writes a
+// picture that is well-formed XML with finite coordinates, or writes
+// nothing and ends with status 2 and a message.
+TEST(Command, HostileOptionValuesDrawSoundPicturesOrAreRefused) {
+  fs::path dir = scratch_dir("hostile");
+  const std::string ac = (dir / "run.dif").string();
+  fs::copy_file(data_path("profile_ac.dif"), ac);
+  const std::string empty = (dir / "empty.dif").string();
+  support::write_file(empty, "TABLE\r\n0,1\r\n\"\"\r\nVECTORS\r\n0,9\r\n\"\"\r\nTUPLES\r\n0,  0\r\n\"\"\r\n"
+                             "DATA\r\n0,0\r\n\"\"\r\n-1,0\r\nEOD\r\n");
+  const std::string odd_name = (dir / "odd \xef\xbf\xbe\xef\xbf\xbf\x01 name.dif").string();
+  fs::copy_file(data_path("profile_ac.dif"), odd_name);
+  std::vector<std::string> many_edges;
+  for (int k = -200; k <= 200; ++k) many_edges.push_back("--edge=" + std::to_string(k * 0.25));
+
+  struct Case {
+    const char* what;
+    std::string input;
+    std::vector<std::string> options;
+    int status;
+    std::string expect;  // in the picture (status 0) or in the message (status 2)
+  };
+  const std::string too_wide = "the distance axis from";
+  for (const Case& c : std::vector<Case>{
+           {"edges at +-1e308", ac, {"--edge=-1e308", "--edge=1e308"}, 2, too_wide},
+           {"edges at +-9e307", ac, {"--edge=-9e307", "--edge", "9e307"}, 2, too_wide},
+           {"edges at the largest double", ac, {"--edge=-1.7976931348623157e308", "--edge=1.7976931348623157e308"},
+            2, "--edge"},
+           {"largest double alone, no points", empty, {"--edge=1.7976931348623157e308"}, 2, too_wide},
+           {"one edge far out", ac, {"--edge=1.7976931348623157e308"}, 0, "edge 1.798e+308"},
+           {"one edge far out below", ac, {"--edge=-1e308"}, 0, "<polyline"},
+           {"edge 1e308 alone, no points", empty, {"--edge=1e308"}, 0, "edge 1e+308"},
+           {"denormal edges, no points", empty, {"--edge=0", "--edge=4.9e-324"}, 0, ">edge 0.00 m<"},
+           {"tiny edges", empty, {"--edge=1e-300", "--edge=2e-300"}, 0, "edge"},
+           {"tiny edge beside the points", ac, {"--edge=1e-300"}, 0, ">edge 0.0 m<"},
+           {"negative zero edge", ac, {"--edge=-0"}, 0, ">edge 0.0 m<"},
+           {"edge beyond the double range", ac, {"--edge=1e309"}, 2, "--edge needs a distance"},
+           {"edge below the smallest denormal", ac, {"--edge=1e-400"}, 2, "--edge needs a distance"},
+           {"hexadecimal edge", ac, {"--edge=0x10"}, 2, "--edge needs a distance"},
+           {"not-a-number edge", ac, {"--edge", "nan"}, 2, "--edge needs a distance"},
+           {"400 edges", ac, many_edges, 0, ">edge 50.0 m<"},
+           {"title with U+FFFE and U+FFFF", ac, {"--title", "a\xef\xbf\xbe b\xef\xbf\xbf"}, 0,
+            "<title>a\xef\xbf\xbd b\xef\xbf\xbd</title>"},
+           {"title with control characters", ac, {"--title", std::string("x\x01\x1b\t\x7f" "y")}, 0,
+            "<title>x\xef\xbf\xbd\xef\xbf\xbd  y</title>"},
+           {"title with markup", ac, {"--title=]]><!--&amp;<![CDATA["}, 0, "]]&gt;&lt;!--&amp;amp;&lt;![CDATA["},
+           {"title with broken UTF-8", ac, {"--title", "\xc3\x28 \xed\xa0\x80 \xf4\x90\x80\x80"}, 0, "<title>?( ??? ????"},
+           {"a 100000-character title", ac, {"--title", std::string(100000, 'W')}, 0, std::string(100000, 'W')},
+           {"file name with U+FFFE as the title", odd_name, {}, 0, "odd \xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd name.dif"},
+       }) {
+    SCOPED_TRACE(c.what);
+    const fs::path picture = dir / "out.svg";
+    fs::remove(picture);
+    std::vector<std::string> args = {c.input, "-o", picture.string()};
+    args.insert(args.end(), c.options.begin(), c.options.end());
+    Result r = run(args);
+    EXPECT_EQ(r.status, c.status) << r.err;
+    if (c.status != 0) {
+      EXPECT_NE(r.err.find(c.expect), std::string::npos) << r.err;
+      EXPECT_FALSE(fs::exists(picture));
+      continue;
+    }
+    const std::string svg = read_file(picture.string());
+    EXPECT_EQ(support::xml_problem(svg), "");
+    EXPECT_NE(svg.find(c.expect), std::string::npos);
+  }
+  fs::remove_all(dir);
+}
+
+// The check the pictures are held to catches what a broken picture shows.
+TEST(Command, TheXmlCheckFindsBrokenPictures) {
+  for (const char* bad : {"<svg><g></svg>", "<svg x=\"1\" x=\"2\"/>", "<svg>&nbsp;</svg>", "<svg/><svg/>",
+                          "<svg cx=\"NaN\"/>", "<svg points=\"1.0,-inf\"/>", "<svg>\xef\xbf\xbe</svg>",
+                          "<svg>\x01</svg>", "<svg a=\"<\"/>", "<svg>\xc3</svg>", "text<svg/>"})
+    EXPECT_NE(support::xml_problem(bad), "") << bad;
+  EXPECT_EQ(support::xml_problem("<?xml version=\"1.0\"?>\n<svg a='1e5'><t>&#181; &amp;</t><!-- c --></svg>\n"), "");
 }
 
 TEST(Command, WritesThePictureAndTheTable) {

@@ -57,6 +57,32 @@ TEST(Axis, NoValuesGiveAPlaceholder) {
   }
 }
 
+// Ranges at the ends of the double range: a span that overflows gets the
+// placeholder (the caller refuses it), anything else a finite axis with a
+// bounded label precision and tick count.
+TEST(Axis, ExtremeDoubleRanges) {
+  struct Case {
+    double min, max;
+    bool has_data;
+  };
+  for (const Case& c : std::vector<Case>{{-1e308, 1e308, false},
+                                         {-9e307, 9e307, false},
+                                         {1.7976931348623157e308, 1.7976931348623157e308, false},  // its band overflows
+                                         {1e308, 1e308, true},
+                                         {-30, 1.7976931348623157e308, true},
+                                         {0, 4.9e-324, true},
+                                         {1e-300, 2e-300, true},
+                                         {-1e-199, 1e-199, true}}) {
+    Axis a = nice_axis(c.min, c.max, 10);
+    EXPECT_EQ(a.has_data, c.has_data) << c.min << " " << c.max;
+    EXPECT_TRUE(std::isfinite(a.lo) && std::isfinite(a.hi) && std::isfinite(a.hi - a.lo) && a.hi > a.lo);
+    EXPECT_TRUE(a.step > 0 && std::isfinite(a.step));
+    EXPECT_LE(a.decimals, 400);
+    EXPECT_LE(a.ticks().size(), 61u);
+    for (double t : a.ticks()) EXPECT_EQ(a.label(t).find_first_of("nN"), std::string::npos) << a.label(t);
+  }
+}
+
 TEST(Axis, ExtremeFloatValuesStayBounded) {
   Axis a = nice_axis(-3.4e38, 3.4e38);
   EXPECT_TRUE(std::isfinite(a.lo) && std::isfinite(a.hi));

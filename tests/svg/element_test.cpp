@@ -21,7 +21,12 @@ TEST(Text, EscapedForXml) {
                                          {"<x y=\"1\" z='2'>", "&lt;x y=&quot;1&quot; z=&apos;2&apos;&gt;"},
                                          {"\xc2\xb5T", "\xc2\xb5T"},
                                          {"bad \xff\xc2 end", "bad ?? end"},
-                                         {"surrogate \xed\xa0\x80", "surrogate ???"}})
+                                         {"surrogate \xed\xa0\x80", "surrogate ???"},
+                                         // Characters XML cannot carry become U+FFFD; U+FFFD itself stays.
+                                         {"\xef\xbf\xbe\xef\xbf\xbf\xef\xbf\xbd", "\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd"},
+                                         {std::string("a\0b\x1f", 4), "a\xef\xbf\xbd" "b\xef\xbf\xbd"},
+                                         {"t\tl\nr\r\x7f", "t l r  "},
+                                         {"\xef\xbf", "??"}})
     EXPECT_EQ(xml_escape(c.in), c.out) << c.in;
 }
 

@@ -1,0 +1,138 @@
+#include "study/arguments.hpp"
+
+#include <charconv>
+#include <cmath>
+
+#include "driver/run_files.hpp"
+#include "study/section_tools.hpp"
+
+namespace study {
+
+Arguments Arguments::parse(const std::vector<std::string>& args, const std::set<std::string>& valued,
+                           const std::set<std::string>& flags) {
+  Arguments out;
+  bool only_files = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (only_files || arg.size() < 2 || arg[0] != '-') {
+      out.files.push_back(arg);
+      continue;
+    }
+    if (arg == "--") {
+      only_files = true;
+      continue;
+    }
+    std::string name = arg;
+    std::optional<std::string> value;
+    if (std::size_t eq = arg.find('='); arg.rfind("--", 0) == 0 && eq != std::string::npos) {
+      name = arg.substr(0, eq);
+      value = arg.substr(eq + 1);
+    }
+    if (flags.count(name) && !value) {
+      out.values[name].push_back("");
+      continue;
+    }
+    if (!valued.count(name)) throw StudyError("unknown option " + name);
+    if (!value) {
+      if (i + 1 >= args.size()) throw StudyError(name + " needs a value");
+      value = args[++i];
+    }
+    out.values[name].push_back(*value);
+  }
+  return out;
+}
+
+const std::vector<std::string>& Arguments::all(const std::string& option) const {
+  static const std::vector<std::string> none;
+  auto it = values.find(option);
+  return it == values.end() ? none : it->second;
+}
+
+std::optional<std::string> Arguments::one(const std::string& option) const {
+  const auto& v = all(option);
+  if (v.empty()) return std::nullopt;
+  if (v.size() > 1) throw StudyError(option + " given more than once");
+  return v.front();
+}
+
+float parse_number(const std::string& option, const std::string& text) {
+  std::string_view s = text;
+  if (!s.empty() && s.front() == '+') s.remove_prefix(1);
+  double v = 0;
+  auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+  if (s.empty() || ec != std::errc() || end != s.data() + s.size() || !std::isfinite(v) ||
+      std::fabs(v) > 3.0e38)
+    throw StudyError(option + " needs a number, not \"" + text + "\"");
+  return static_cast<float>(v);
+}
+
+long parse_count(const std::string& option, const std::string& text, long low, long high) {
+  long v = 0;
+  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+  if (text.empty() || ec != std::errc() || end != text.data() + text.size() || v < low || v > high)
+    throw StudyError(option + " needs a whole number from " + std::to_string(low) + " to " + std::to_string(high) +
+                     ", not \"" + text + "\"");
+  return v;
+}
+
+std::vector<int> parse_groups(const std::string& option, const std::string& text) {
+  std::vector<int> out;
+  std::size_t start = 0;
+  while (true) {
+    const std::size_t comma = text.find(',', start);
+    const std::string item = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+    const std::size_t dash = item.find('-', 1);
+    if (dash != std::string::npos) {
+      const long from = parse_count(option, item.substr(0, dash), 1, 50);
+      const long to = parse_count(option, item.substr(dash + 1), 1, 50);
+      if (to < from) throw StudyError(option + ": the range \"" + item + "\" runs backwards");
+      for (long g = from; g <= to; ++g) out.push_back(static_cast<int>(g - 1));
+    } else {
+      out.push_back(static_cast<int>(parse_count(option, item, 1, 50) - 1));
+    }
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+  return out;
+}
+
+BUnit b_unit_option(const Arguments& args) {
+  const std::optional<std::string> text = args.one("--b-unit");
+  if (!text) return BUnit::microtesla;
+  const std::optional<BUnit> b = parse_b_unit(*text);
+  if (!b) throw StudyError("--b-unit needs uT, mG or G, not \"" + *text + "\"");
+  return *b;
+}
+
+brenlow::CrossSection read_section(const std::string& path) {
+  try {
+    return brenlow::read_data_file(path);
+  } catch (const brenlow::Error& e) {
+    throw StudyError(e.what());
+  }
+}
+
+// An output is compared with the inputs as tesk31 compares its files: the
+// same file by identity when both exist, otherwise the same resolved path.
+void check_outputs(const std::vector<std::string>& inputs,
+                   const std::vector<std::pair<std::string, std::string>>& outputs) {
+  for (std::size_t i = 0; i < outputs.size(); ++i) {
+    const auto& [option, file] = outputs[i];
+    if (file.empty()) throw StudyError(option + " needs a file name");
+    for (const std::string& input : inputs)
+      if (driver::same_file(file, input))
+        throw StudyError(option + " " + file + " is the input data file " + input + ": it will not be overwritten");
+    for (std::size_t j = 0; j < i; ++j)
+      if (driver::same_file(file, outputs[j].second))
+        throw StudyError(option + " and " + outputs[j].first + " both name " + file);
+  }
+}
+
+std::vector<float> at_points(const Arguments& args, const LengthUnit& unit) {
+  std::vector<float> out;
+  for (const std::string& text : args.all("--at")) out.push_back(unit.to_metres(parse_number("--at", text)));
+  if (out.empty()) throw StudyError("no point given (--at X, in the data file's unit)");
+  return out;
+}
+
+}  // namespace study

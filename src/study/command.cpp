@@ -1,0 +1,260 @@
+#include "study/command.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <set>
+
+#include "study/arguments.hpp"
+#include "study/commands.hpp"
+#include "study/pictures.hpp"
+#include "study/section_tools.hpp"
+#include "study/table.hpp"
+
+namespace study {
+
+namespace {
+
+const char* const usage =
+    "usage: tesk31-study SUBCOMMAND DATA-FILE... [options]\n"
+    "  edges A.dat [B.dat ...] --at X [--at X ...] [--svg FILE]\n"
+    "      every quantity and the largest surface gradient of each file at each point\n"
+    "  compare A.dat B.dat ... [--quantity Q ...] [--from X --to X --step S] [--svg FILE]\n"
+    "      the profiles of several cross sections over one another\n"
+    "  phasing LINE.dat --circuit i,j,k [--circuit ...] --minimize Q[,Q...] --at X [--at X ...]\n"
+    "          [--top N] [--threads N] [-o BEST.dat] [--svg FILE]\n"
+    "      every assignment of each circuit's phase angles to its groups, best first\n"
+    "      (with two or more quantities, those no other beats on every quantity)\n"
+    "  height LINE.dat [--groups LIST] --limit Q=VALUE [--limit ...] --at X [--at X ...] [-o RAISED.dat]\n"
+    "      the smallest common raise of the groups (default: all) meeting every limit\n"
+    "  map LINE.dat --quantity E|B [--x FROM:TO] [--y FROM:TO] [--step S] --svg FILE\n"
+    "      the field over the cross section, with contour lines\n"
+    "Every subcommand: --csv FILE writes the table as CSV; --b-unit uT|mG|G (default uT).\n"
+    "Quantities: E (kV/m), B, AN (rain L50, dB(A)), AN-FAIR, RI (fair L50 at the file's radio\n"
+    "frequency, dB(uV/m)), RI-RAIN, TV, OZ (ppb), each at the file's height for it.\n"
+    "Distances, heights and limits are in the data file's unit (m, or ft for an English file).\n";
+
+}  // namespace
+
+int run_command(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  for (const std::string& arg : args)
+    if (arg == "-h" || arg == "--help") {
+      out << usage;
+      return 0;
+    }
+  if (args.empty()) {
+    err << "tesk31-study: no subcommand\n" << usage;
+    return 2;
+  }
+  const std::string& sub = args[0];
+  const std::vector<std::string> rest(args.begin() + 1, args.end());
+  try {
+    if (sub == "edges") return edges_command(rest, out, err);
+    if (sub == "compare") return compare_command(rest, out, err);
+    if (sub == "phasing") return phasing_command(rest, out, err);
+    if (sub == "height") return height_command(rest, out, err);
+    if (sub == "map") return map_command(rest, out, err);
+    err << "tesk31-study: unknown subcommand \"" << sub << "\"\n" << usage;
+    return 2;
+  } catch (const UsageError& e) {
+    err << "tesk31-study " << sub << ": " << e.what() << "\n(tesk31-study --help shows the usage)\n";
+    return 2;
+  } catch (const StudyError& e) {
+    err << "tesk31-study " << sub << ": " << e.what() << '\n';
+    return 2;
+  } catch (const brenlow::Error& e) {
+    err << "tesk31-study " << sub << ": " << e.what() << '\n';
+    return 2;
+  }
+}
+
+// ---------------------------------------------------------------------------
+
+void write_outputs(const std::vector<std::pair<std::string, std::string>>& files, std::ostream& out) {
+  for (const auto& [path, text] : files) {
+    write_text_file(path, text);
+    out << "wrote " << path << '\n';
+  }
+}
+
+std::string distance_text(float metres, const LengthUnit& unit) { return fixed(unit.from_metres(metres), 1); }
+
+namespace {
+
+std::vector<Quantity> quantity_list(const Arguments& args, const std::string& option) {
+  std::vector<Quantity> out;
+  for (const std::string& text : args.all(option)) {
+    std::size_t start = 0;
+    while (true) {
+      const std::size_t comma = text.find(',', start);
+      const std::string item = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+      const std::optional<Quantity> q = parse_quantity(item);
+      if (!q)
+        throw UsageError(option + ": unknown quantity \"" + item + "\" (E, B, AN, AN-FAIR, RI, RI-RAIN, TV, OZ)");
+      if (std::find(out.begin(), out.end(), *q) != out.end())
+        throw UsageError(option + ": " + std::string(name(*q)) + " given twice");
+      out.push_back(*q);
+      if (comma == std::string::npos) break;
+      start = comma + 1;
+    }
+  }
+  return out;
+}
+
+std::string base_name(const std::string& path) {
+  const std::size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The largest surface gradient of the energized groups (all groups when there are none).
+float largest_gradient(const brenlow::Evaluation& run) {
+  const auto& groups = run.groups();
+  const std::size_t n = run.section().energized > 0 ? static_cast<std::size_t>(run.section().energized) : groups.size();
+  float g = 0;
+  for (std::size_t i = 0; i < n && i < groups.size(); ++i) g = std::max(g, std::fabs(groups[i].gradient));
+  return g;
+}
+
+}  // namespace
+
+std::vector<Quantity> quantities_option(const Arguments& args, const std::string& option) {
+  return quantity_list(args, option);
+}
+
+std::string short_name(const std::string& path) { return base_name(path); }
+
+// ---------------------------------------------------------------------------
+// edges
+
+int edges_command(const std::vector<std::string>& argv, std::ostream& out, std::ostream&) {
+  const Arguments args = Arguments::parse(argv, {"--at", "--svg", "--csv", "--b-unit"});
+  const BUnit b = b_unit_option(args);
+  if (args.files.empty()) throw UsageError("no data file named");
+  if (args.all("--at").empty()) throw UsageError("no point given (--at X, in the data file's unit)");
+  std::vector<std::pair<std::string, std::string>> outputs;
+  if (auto svg = args.one("--svg")) outputs.emplace_back("--svg", *svg);
+  if (auto csv = args.one("--csv")) outputs.emplace_back("--csv", *csv);
+  check_outputs(args.files, outputs);
+
+  std::vector<brenlow::CrossSection> sections;
+  for (const std::string& file : args.files) sections.push_back(read_section(file));
+  bool mixed = false;
+  for (const auto& s : sections) mixed = mixed || s.english != sections[0].english;
+
+  std::vector<Column> columns = {{"file", "", true},
+                                 {"x", mixed ? "" : std::string(LengthUnit{sections[0].english}.label()), mixed}};
+  for (Quantity q : all_quantities) columns.push_back({std::string(name(q)), std::string(unit_label(q, b))});
+  columns.push_back({"max gradient", "kV/cm"});
+  Table table(columns);
+
+  EdgesPicture picture;
+  picture.title = "Values at the points";
+  picture.quantities.assign(all_quantities.begin(), all_quantities.end());
+  picture.b = b;
+  picture.values.assign(all_quantities.size(), {});
+  for (std::size_t f = 0; f < sections.size(); ++f) {
+    const LengthUnit unit{sections[f].english};
+    const std::vector<float> xs = at_points(args, unit);
+    const brenlow::Evaluation run(sections[f]);
+    const float gradient = largest_gradient(run);
+    picture.files.push_back(base_name(args.files[f]));
+    for (std::size_t p = 0; p < xs.size(); ++p) {
+      const brenlow::Point point = run.point(xs[p]);
+      std::string x = distance_text(xs[p], unit);
+      if (mixed) x += " " + std::string(unit.label());
+      std::vector<Cell> row = {Table::text(args.files[f]), mixed ? Table::text(x) : Table::number(unit.from_metres(xs[p]), 1)};
+      for (std::size_t q = 0; q < all_quantities.size(); ++q) {
+        const float v = value(point, all_quantities[q], b);
+        row.push_back(Table::number(v, decimals(all_quantities[q], b)));
+        if (picture.values[q].size() <= p) picture.values[q].resize(p + 1);
+        picture.values[q][p].push_back(v);
+      }
+      row.push_back(Table::number(gradient, 2));
+      table.add_row(std::move(row));
+      if (f == 0) picture.points.push_back(distance_text(xs[p], unit) + " " + std::string(unit.label()));
+    }
+  }
+  out << table.aligned();
+  std::vector<std::pair<std::string, std::string>> files;
+  if (auto svg = args.one("--svg")) files.emplace_back(*svg, edges_svg(picture));
+  if (auto csv = args.one("--csv")) files.emplace_back(*csv, table.csv());
+  write_outputs(files, out);
+  return 0;
+}
+
+// ---------------------------------------------------------------------------
+// compare
+
+int compare_command(const std::vector<std::string>& argv, std::ostream& out, std::ostream&) {
+  const Arguments args =
+      Arguments::parse(argv, {"--quantity", "--from", "--to", "--step", "--svg", "--csv", "--b-unit"});
+  const BUnit b = b_unit_option(args);
+  if (args.files.empty()) throw UsageError("no data file named");
+  std::vector<Quantity> quantities = quantity_list(args, "--quantity");
+  if (quantities.empty()) quantities.assign(all_quantities.begin(), all_quantities.end());
+  std::vector<std::pair<std::string, std::string>> outputs;
+  if (auto svg = args.one("--svg")) outputs.emplace_back("--svg", *svg);
+  if (auto csv = args.one("--csv")) outputs.emplace_back("--csv", *csv);
+  check_outputs(args.files, outputs);
+  const bool ranged = args.has("--from") || args.has("--to") || args.has("--step");
+  float from = 0, to = 0, step = 0;
+  if (ranged) {
+    if (!args.has("--from") || !args.has("--to") || !args.has("--step"))
+      throw UsageError("--from, --to and --step go together");
+    from = parse_number("--from", *args.one("--from"));
+    to = parse_number("--to", *args.one("--to"));
+    step = parse_number("--step", *args.one("--step"));
+    if (!(step > 0)) throw UsageError("--step must be above 0");
+    if (to < from) throw UsageError("--to must not be below --from");
+    if ((to - from) / step > 10000) throw UsageError("more than 10000 points from --from to --to");
+  }
+
+  std::vector<brenlow::CrossSection> sections;
+  for (const std::string& file : args.files) sections.push_back(read_section(file));
+  const LengthUnit unit{sections[0].english};
+  for (std::size_t f = 1; f < sections.size(); ++f)
+    if (sections[f].english != sections[0].english)
+      throw StudyError(args.files[f] + " is in " + (sections[f].english ? "feet" : "metres") + ", " +
+                       args.files[0] + " in " + (sections[0].english ? "feet" : "metres") +
+                       ": profiles are compared in one unit");
+
+  // The points: the range given, else the first file's own lateral points.
+  std::vector<float> xs;  // metres
+  if (ranged) {
+    const long n = static_cast<long>(std::floor((to - from) / step + 1e-4f));
+    for (long i = 0; i <= n; ++i) xs.push_back(unit.to_metres(from + static_cast<float>(i) * step));
+  } else {
+    xs = sections[0].lateral_points();
+    if (xs.empty()) throw StudyError(args.files[0] + " lists no lateral points: give --from, --to and --step");
+  }
+
+  std::vector<Column> columns = {{"file", "", true}, {"x", std::string(unit.label())}};
+  for (Quantity q : quantities) columns.push_back({std::string(name(q)), std::string(unit_label(q, b))});
+  Table table(columns);
+  ProfilesPicture picture;
+  picture.title = "Profiles compared";
+  picture.quantities = quantities;
+  picture.distance_unit = unit.label();
+  picture.b = b;
+  for (float x : xs) picture.xs.push_back(unit.from_metres(x));
+  picture.values.assign(quantities.size(), {});
+  for (std::size_t f = 0; f < sections.size(); ++f) {
+    const brenlow::Evaluation run(sections[f]);
+    picture.sections.push_back(base_name(args.files[f]));
+    const auto values = values_at(run, quantities, xs, b);
+    for (std::size_t q = 0; q < quantities.size(); ++q) picture.values[q].push_back(values[q]);
+    for (std::size_t p = 0; p < xs.size(); ++p) {
+      std::vector<Cell> row = {Table::text(args.files[f]), Table::number(unit.from_metres(xs[p]), 1)};
+      for (std::size_t q = 0; q < quantities.size(); ++q)
+        row.push_back(Table::number(values[q][p], decimals(quantities[q], b)));
+      table.add_row(std::move(row));
+    }
+  }
+  out << table.aligned();
+  std::vector<std::pair<std::string, std::string>> files;
+  if (auto svg = args.one("--svg")) files.emplace_back(*svg, profiles_svg(picture));
+  if (auto csv = args.one("--csv")) files.emplace_back(*csv, table.csv());
+  write_outputs(files, out);
+  return 0;
+}
+
+}  // namespace study

@@ -1,0 +1,16 @@
+#pragma once
+// The command line of tesk31-study.
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace study {
+
+// Runs the command with its arguments (without the program name) and
+// returns the exit status: 0 done; 1 a height limit no raise meets; 2 bad
+// arguments, an unreadable data file or an unwritable output; 130 a search
+// stopped by Ctrl-C (the best found so far is reported).
+int run_command(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+}  // namespace study

@@ -1,0 +1,116 @@
+// tesk31-study height: the smallest common raise that meets every limit.
+#include <cmath>
+
+#include "study/commands.hpp"
+#include "study/height.hpp"
+#include "study/progress.hpp"
+#include "study/table.hpp"
+
+namespace study {
+
+namespace {
+
+std::vector<Limit> limits_option(const Arguments& args) {
+  std::vector<Limit> out;
+  for (const std::string& text : args.all("--limit")) {
+    const std::size_t eq = text.find('=');
+    if (eq == std::string::npos) throw UsageError("--limit needs Q=VALUE, not \"" + text + "\"");
+    const std::optional<Quantity> q = parse_quantity(text.substr(0, eq));
+    if (!q)
+      throw UsageError("--limit: unknown quantity \"" + text.substr(0, eq) +
+                       "\" (E, B, AN, AN-FAIR, RI, RI-RAIN, TV, OZ)");
+    out.push_back({*q, parse_number("--limit " + std::string(name(*q)), text.substr(eq + 1))});
+  }
+  if (out.empty()) throw UsageError("no limit given (--limit Q=VALUE)");
+  return out;
+}
+
+}  // namespace
+
+int height_command(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err) {
+  const Arguments args = Arguments::parse(argv, {"--groups", "--limit", "--at", "-o", "--csv", "--b-unit"});
+  const BUnit b = b_unit_option(args);
+  if (args.files.size() != 1)
+    throw UsageError(args.files.empty() ? "no data file named" : "one data file only, not " + std::to_string(args.files.size()));
+  HeightRequest request;
+  request.b = b;
+  request.limits = limits_option(args);
+  if (args.all("--at").empty()) throw UsageError("no point given (--at X, in the data file's unit)");
+  if (auto groups = args.one("--groups")) request.groups = parse_groups("--groups", *groups);
+  std::vector<std::pair<std::string, std::string>> outputs;
+  if (auto o = args.one("-o")) outputs.emplace_back("-o", *o);
+  if (auto csv = args.one("--csv")) outputs.emplace_back("--csv", *csv);
+  check_outputs(args.files, outputs);
+
+  const std::string& file = args.files[0];
+  request.section = read_section(file);
+  const LengthUnit unit{request.section.english};
+  request.at = at_points(args, unit);
+
+  clear_stop_request();
+  HeightResult result;
+  {
+    StopOnInterrupt interrupt;
+    Progress progress(err, stderr_is_terminal(), "height");
+    result = search_height(request, &progress);
+  }
+
+  std::string which = "every group";
+  if (!request.groups.empty()) {
+    which = "groups ";
+    for (std::size_t i = 0; i < request.groups.size(); ++i) which += (i ? "," : "") + std::to_string(request.groups[i] + 1);
+  }
+  const int raise_decimals = 2;
+  if (result.stopped) {
+    out << file << ": stopped by Ctrl-C before a raise of " << which << " met every limit.\n";
+  } else if (!result.found) {
+    out << file << ": no raise of " << which << " up to 1000 m ("
+        << fixed(unit.from_metres(largest_raise_metres), raise_decimals) << " " << unit.label()
+        << ") meets every limit at every point.\n";
+  } else if (result.steps == 0) {
+    out << file << ": every limit is met already at every point: raise 0 " << unit.label() << ".\n";
+  } else {
+    out << file << ": raise " << which << " by " << fixed(result.raise, raise_decimals) << " " << unit.label()
+        << " (to " << fixed(raise_resolution(unit), 2) << " " << unit.label() << ") to meet every limit at every point.\n";
+  }
+  if (!result.unwritable.empty())
+    out << "The raised line cannot be written as a data file (" << result.unwritable
+        << "); the values are those of the line raised in memory.\n";
+  out << '\n';
+
+  std::vector<Column> columns = {{"limit", "", true}, {"x", std::string(unit.label())}, {"as given", ""}};
+  if (result.found) columns.push_back({"raised", ""});
+  columns.push_back({"raise", std::string(unit.label())});
+  Table table(columns);
+  for (std::size_t l = 0; l < request.limits.size(); ++l) {
+    const Limit& limit = request.limits[l];
+    const int d = decimals(limit.quantity, b);
+    const std::string label = std::string(name(limit.quantity)) + " <= " + fixed(limit.value, d) + " " +
+                              std::string(unit_label(limit.quantity, b));
+    for (std::size_t p = 0; p < request.at.size(); ++p) {
+      std::vector<Cell> row = {Table::text(label), Table::number(unit.from_metres(request.at[p]), 1),
+                               Table::number(result.before[l][p], d)};
+      if (result.found) row.push_back(Table::number(result.after[l][p], d));
+      row.push_back(result.found ? Table::number(result.raise, raise_decimals) : Table::text("none"));
+      table.add_row(std::move(row));
+    }
+  }
+  out << table.aligned();
+
+  std::vector<std::pair<std::string, std::string>> files;
+  if (auto o = args.one("-o")) {
+    if (result.found && result.unwritable.empty()) {
+      files.emplace_back(*o, result.file_text);
+    } else {
+      out << "-o " << *o << " not written: " << (result.found ? "no data file holds the raised line" : "no raise met the limits")
+          << ".\n";
+      if (result.found) return 2;
+    }
+  }
+  if (auto csv = args.one("--csv")) files.emplace_back(*csv, table.csv());
+  write_outputs(files, out);
+  if (result.stopped) return interrupted_status;
+  return result.found ? 0 : 1;
+}
+
+}  // namespace study

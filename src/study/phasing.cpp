@@ -1,0 +1,578 @@
+#include "study/phasing.hpp"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <complex>
+#include <condition_variable>
+#include <limits>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+#include "study/progress.hpp"
+#include "study/section_tools.hpp"
+
+namespace study {
+
+namespace {
+
+using Complex = std::complex<double>;
+constexpr double degree = 3.14159265358979323846 / 180.0;
+
+Complex phasor(float magnitude, float degrees) { return std::polar(static_cast<double>(magnitude), degrees * degree); }
+
+// ---------------------------------------------------------------------------
+// Ranking by superposition. The potential coefficients and their inverse do
+// not depend on the phase angles, nor do the current paths: every field
+// phasor and every bundle charge of an arrangement is a fixed part plus the
+// sum of each circuit group's contribution at unit angle, turned by the
+// group's angle. The contributions are taken from the engine itself, one
+// evaluation per group with only that group energized.
+//
+// The state of an arrangement is a vector of phasors: per point the
+// horizontal and vertical E (and B), and the charge of every energized
+// bundle as its gradient. A score is kept in a form that orders like the
+// value: for a field the squared ellipse axis times two, for noise the
+// sound or noise power over the points' largest.
+class FastModel {
+ public:
+  static std::optional<FastModel> make(const PhasingRequest& request, const Arrangements& arrangements);
+
+  std::size_t size() const { return base_.size(); }
+  const std::vector<Complex>& base() const { return base_; }
+  const std::vector<Complex>& block(std::size_t c, std::size_t k) const { return blocks_[c][k]; }
+
+  // The twelfth power of each energized bundle's gradient (noise power goes with it).
+  void gradient_powers(const Complex* state, double* g12) const;
+  // The raw score of the quantity at one point, and the largest over the points.
+  double raw_at(const Complex* state, const double* g12, std::size_t q, std::size_t p) const;
+  void scores(const Complex* state, double* raw, double* g12) const;
+  float value(std::size_t q, double raw) const;
+
+ private:
+  const PhasingRequest* request_ = nullptr;
+  std::vector<Complex> base_;
+  std::vector<std::vector<std::vector<Complex>>> blocks_;
+  std::size_t points_ = 0;
+  std::size_t e_offset_ = 0, b_offset_ = 0, charge_offset_ = 0, energized_ = 0;
+  // weights_[q][p][i]: the power of group i's noise at point p for a gradient of 1 kV/cm.
+  std::vector<std::vector<std::vector<double>>> weights_;
+  bool any_noise_ = false;
+};
+
+double ellipse_raw(Complex x, Complex y) { return std::norm(x) + std::norm(y) + std::abs(x * x + y * y); }
+
+void FastModel::gradient_powers(const Complex* state, double* g12) const {
+  for (std::size_t i = 0; i < energized_; ++i) {
+    const double g2 = std::norm(state[charge_offset_ + i]);
+    const double g6 = g2 * g2 * g2;
+    g12[i] = g6 * g6;
+  }
+}
+
+double FastModel::raw_at(const Complex* state, const double* g12, std::size_t q, std::size_t p) const {
+  switch (request_->quantities[q]) {
+    case Quantity::e: return ellipse_raw(state[e_offset_ + 2 * p], state[e_offset_ + 2 * p + 1]);
+    case Quantity::b: return ellipse_raw(state[b_offset_ + 2 * p], state[b_offset_ + 2 * p + 1]);
+    case Quantity::an:
+    case Quantity::an_fair: {
+      // Levels add as powers.
+      const double* w = weights_[q][p].data();
+      double r = 0;
+      for (std::size_t i = 0; i < energized_; ++i) r += w[i] * g12[i];
+      return r;
+    }
+    default: {
+      // The loudest group is the line's level.
+      const double* w = weights_[q][p].data();
+      double r = 0;
+      for (std::size_t i = 0; i < energized_; ++i) r = std::max(r, w[i] * g12[i]);
+      return r;
+    }
+  }
+}
+
+void FastModel::scores(const Complex* state, double* raw, double* g12) const {
+  if (any_noise_) gradient_powers(state, g12);
+  for (std::size_t q = 0; q < request_->quantities.size(); ++q) {
+    double best = 0;
+    for (std::size_t p = 0; p < points_; ++p) best = std::max(best, raw_at(state, g12, q, p));
+    raw[q] = best;
+  }
+}
+
+float FastModel::value(std::size_t q, double raw) const {
+  switch (request_->quantities[q]) {
+    case Quantity::e: return static_cast<float>(std::sqrt(raw / 2));
+    case Quantity::b: return from_gauss(static_cast<float>(std::sqrt(raw / 2)), request_->b);
+    default: return static_cast<float>(10 * std::log10(raw));
+  }
+}
+
+std::optional<FastModel> FastModel::make(const PhasingRequest& request, const Arrangements& arrangements) {
+  const brenlow::CrossSection& section = request.section;
+  if (!request.fast_ranking) return std::nullopt;
+  // A line with DC groups turns its AC phasors through a cycle against the
+  // DC charges; given gradients do not follow the phasing; ozone is not a
+  // sum of powers. The engine ranks those itself.
+  if (section.conditions.given_gradients) return std::nullopt;
+  for (const brenlow::Group& g : section.groups)
+    if (!g.ac) return std::nullopt;
+  bool noise = false;
+  for (Quantity q : request.quantities) {
+    if (q == Quantity::oz) return std::nullopt;
+    noise = noise || from_gradients(q);
+  }
+
+  FastModel model;
+  model.request_ = &request;
+  model.points_ = request.at.size();
+  model.energized_ = static_cast<std::size_t>(section.energized);
+  model.any_noise_ = noise;
+  model.e_offset_ = 0;
+  model.b_offset_ = 2 * model.points_;
+  model.charge_offset_ = 4 * model.points_;
+  const std::size_t m = model.charge_offset_ + (noise ? model.energized_ : 0);
+  const brenlow::Conditions& c = section.conditions;
+
+  std::vector<bool> in_circuit(section.groups.size(), false);
+  for (const auto& circuit : request.circuits)
+    for (int g : circuit) in_circuit[static_cast<std::size_t>(g)] = true;
+
+  auto fields = [&](const brenlow::Evaluation& run) {
+    std::vector<Complex> state(m);
+    for (std::size_t p = 0; p < model.points_; ++p) {
+      const brenlow::ElectricField e = run.electric_field(request.at[p], c.ef_height);
+      const brenlow::MagneticField b = run.magnetic_field(request.at[p], c.mf_height);
+      state[model.e_offset_ + 2 * p] = phasor(e.horizontal, e.horizontal_phase);
+      state[model.e_offset_ + 2 * p + 1] = phasor(e.vertical, e.vertical_phase);
+      state[model.b_offset_ + 2 * p] = phasor(b.horizontal, b.horizontal_phase);
+      state[model.b_offset_ + 2 * p + 1] = phasor(b.vertical, b.vertical_phase);
+    }
+    return state;
+  };
+
+  // The fixed part: every circuit group without voltage or current.
+  brenlow::CrossSection fixed_part = section;
+  for (std::size_t g = 0; g < fixed_part.groups.size(); ++g)
+    if (in_circuit[g]) fixed_part.groups[g].kv = fixed_part.groups[g].ka = 0;
+  const brenlow::Evaluation fixed_run(fixed_part);
+  if (fixed_run.singular()) return std::nullopt;
+  model.base_ = fields(fixed_run);
+  if (noise)
+    for (std::size_t i = 0; i < model.energized_; ++i)
+      if (fixed_run.groups()[i].computed_gradient != 0) return std::nullopt;  // charges not from the circuits alone
+
+  // Each circuit group alone, at angle 0.
+  std::vector<std::vector<Complex>> unit(section.groups.size());
+  for (const auto& circuit : request.circuits)
+    for (int gi : circuit) {
+      const auto g = static_cast<std::size_t>(gi);
+      brenlow::CrossSection alone = fixed_part;
+      alone.groups[g].kv = section.groups[g].kv;
+      alone.groups[g].ka = section.groups[g].ka;
+      alone.groups[g].phase = 0;
+      const brenlow::Evaluation run(alone);
+      std::vector<Complex> u = fields(run);
+      for (std::size_t k = 0; k < model.charge_offset_; ++k) u[k] -= model.base_[k];
+      if (noise) {
+        // The bundle charges from this group's voltage: its own has the sign
+        // of the voltage, the charges it induces on the others the opposite.
+        const double sign = section.groups[g].kv < 0 ? -1.0 : 1.0;
+        for (std::size_t i = 0; i < model.energized_; ++i) {
+          const double gradient = std::fabs(run.groups()[i].computed_gradient);
+          u[model.charge_offset_ + i] = (i == g ? sign : -sign) * gradient;
+        }
+      }
+      unit[g] = std::move(u);
+    }
+
+  // Each circuit's contribution for each of its assignments.
+  model.blocks_.resize(request.circuits.size());
+  for (std::size_t ci = 0; ci < request.circuits.size(); ++ci) {
+    const auto& circuit = request.circuits[ci];
+    for (const std::vector<float>& angles : arrangements.choices(ci)) {
+      std::vector<Complex> block(m);
+      for (std::size_t j = 0; j < circuit.size(); ++j) {
+        const Complex turn = std::polar(1.0, angles[j] * degree);
+        const std::vector<Complex>& u = unit[static_cast<std::size_t>(circuit[j])];
+        for (std::size_t k = 0; k < m; ++k) block[k] += u[k] * turn;
+      }
+      model.blocks_[ci].push_back(std::move(block));
+    }
+  }
+
+  // Noise power per group at unit gradient, from the engine with the
+  // gradients given: 1 kV/cm on one group, none on the others.
+  if (noise) {
+    model.weights_.assign(request.quantities.size(),
+                          std::vector<std::vector<double>>(model.points_, std::vector<double>(model.energized_)));
+    for (std::size_t i = 0; i < model.energized_; ++i) {
+      brenlow::CrossSection one = section;
+      one.conditions.given_gradients = true;
+      for (std::size_t g = 0; g < one.groups.size(); ++g) one.groups[g].gradient = g == i ? 1.0f : 0.0f;
+      const brenlow::Evaluation run(one);
+      for (std::size_t q = 0; q < request.quantities.size(); ++q) {
+        for (std::size_t p = 0; p < model.points_; ++p) {
+          const float x = request.at[p];
+          float level = 0;
+          switch (request.quantities[q]) {
+            case Quantity::an: level = run.audible_noise(x, c.an_height, brenlow::Weather::rain).l50; break;
+            case Quantity::an_fair: level = run.audible_noise(x, c.an_height, brenlow::Weather::fair).l50; break;
+            case Quantity::ri: level = run.radio(x, c.ri_height, c.ri_frequency, brenlow::Weather::fair); break;
+            case Quantity::ri_rain: level = run.radio(x, c.ri_height, c.ri_frequency, brenlow::Weather::rain); break;
+            case Quantity::tv: level = run.tv(x, c.tv_height, c.tv_frequency); break;
+            default: continue;
+          }
+          model.weights_[q][p][i] = std::isfinite(level) ? std::pow(10.0, level / 10.0) : 0.0;
+        }
+      }
+    }
+  }
+
+  // The engine's values of the arrangement as given are the check: a line
+  // the superposition does not describe is ranked by the engine instead.
+  std::vector<Complex> state = model.base_;
+  for (std::size_t ci = 0; ci < model.blocks_.size(); ++ci)
+    for (std::size_t k = 0; k < m; ++k) state[k] += model.blocks_[ci][0][k];
+  const brenlow::Evaluation given(section);
+  const std::vector<std::vector<float>> engine = values_at(given, request.quantities, request.at, request.b);
+  std::vector<double> g12(model.energized_ + 1);
+  if (noise) model.gradient_powers(state.data(), g12.data());
+  for (std::size_t q = 0; q < request.quantities.size(); ++q)
+    for (std::size_t p = 0; p < model.points_; ++p) {
+      const float fast = model.value(q, model.raw_at(state.data(), g12.data(), q, p));
+      const float exact = engine[q][p];
+      const bool field = !from_gradients(request.quantities[q]);
+      const double tolerance = field ? 1e-3 * std::fabs(exact) + 1e-9 : 0.01;
+      if (!std::isfinite(exact) || !(std::fabs(fast - exact) <= tolerance)) return std::nullopt;
+    }
+  return model;
+}
+
+// ---------------------------------------------------------------------------
+// The search: jobs of arrangements shared among worker threads, each worker
+// keeping its own best ones, merged at the end.
+
+struct Candidate {
+  std::vector<double> raw;  // per quantity, ordered like the value (lower is better)
+  std::uint64_t number = 0;
+};
+
+bool before(const Candidate& a, const Candidate& b) {
+  return a.raw[0] != b.raw[0] ? a.raw[0] < b.raw[0] : a.number < b.number;
+}
+
+// The best `keep` by the first score, or the running trade-off front.
+class Keeper {
+ public:
+  Keeper(std::size_t keep, bool front) : keep_(keep), front_(front) {}
+
+  void offer(const double* raw, std::size_t nq, std::uint64_t number) {
+    if (!front_) {
+      if (kept_.size() >= keep_ && !(raw[0] < kept_.front().raw[0] ||
+                                     (raw[0] == kept_.front().raw[0] && number < kept_.front().number)))
+        return;
+      kept_.push_back({std::vector<double>(raw, raw + nq), number});
+      std::push_heap(kept_.begin(), kept_.end(), before);
+      if (kept_.size() > keep_) {
+        std::pop_heap(kept_.begin(), kept_.end(), before);
+        kept_.pop_back();
+      }
+      return;
+    }
+    for (const Candidate& f : kept_) {
+      bool no_worse = true, better = false;
+      for (std::size_t q = 0; q < nq; ++q) {
+        if (f.raw[q] > raw[q]) no_worse = false;
+        if (f.raw[q] < raw[q]) better = true;
+      }
+      if (no_worse && better) return;
+    }
+    std::erase_if(kept_, [&](const Candidate& f) {
+      bool no_worse = true, better = false;
+      for (std::size_t q = 0; q < nq; ++q) {
+        if (raw[q] > f.raw[q]) no_worse = false;
+        if (raw[q] < f.raw[q]) better = true;
+      }
+      return no_worse && better;
+    });
+    kept_.push_back({std::vector<double>(raw, raw + nq), number});
+  }
+
+  std::vector<Candidate>& kept() { return kept_; }
+
+ private:
+  std::size_t keep_;
+  bool front_;
+  std::vector<Candidate> kept_;
+};
+
+struct SearchState {
+  SearchState(const PhasingRequest& r, const Arrangements& a, const FastModel* m, std::size_t k, bool f)
+      : request(r), arrangements(a), model(m), keep(k), front(f) {}
+
+  const PhasingRequest& request;
+  const Arrangements& arrangements;
+  const FastModel* model;  // null: the engine scores every arrangement
+  std::size_t keep;
+  bool front;
+  std::size_t job_depth = 0;  // circuits fixed by a job
+  std::uint64_t jobs = 1;
+  std::atomic<std::uint64_t> next_job{0};
+  std::atomic<std::uint64_t> visited{0};
+  std::atomic<std::uint64_t> examined{0};
+  std::mutex mutex;
+  std::condition_variable done;
+  unsigned running = 0;
+  std::vector<Candidate> kept;
+};
+
+// Scores every arrangement whose first circuits are those of the job.
+void run_job(SearchState& s, std::uint64_t job, Keeper& keeper, std::vector<std::vector<Complex>>& partial,
+             std::vector<double>& raw, std::vector<double>& scratch) {
+  const Arrangements& a = s.arrangements;
+  const std::size_t k = a.circuits();
+  const std::size_t nq = s.request.quantities.size();
+  const std::size_t m = s.model ? s.model->size() : 0;
+  Arrangements::Choice choice(k, 0);
+  std::uint64_t rest = job;
+  for (std::size_t c = s.job_depth; c-- > 0;) {
+    choice[c] = static_cast<std::uint16_t>(rest % a.choices(c).size());
+    rest /= a.choices(c).size();
+  }
+  // partial[d]: the fixed part plus the contributions of circuits 0..d-1.
+  std::size_t d = 0;
+  std::uint64_t visited = 0, examined = 0;
+  while (true) {
+    // Counted in batches, for the progress shown while the search runs.
+    if (++visited % 1024 == 0 || !s.model) {
+      s.visited.fetch_add(visited, std::memory_order_relaxed);
+      visited = 0;
+    }
+    if (a.canonical(choice)) {
+      ++examined;
+      if (s.model) {
+        for (std::size_t c = d; c < k; ++c) {
+          const Complex* block = s.model->block(c, choice[c]).data();
+          const Complex* from = partial[c].data();
+          Complex* to = partial[c + 1].data();
+          for (std::size_t i = 0; i < m; ++i) to[i] = from[i] + block[i];
+        }
+        d = k;
+        s.model->scores(partial[k].data(), raw.data(), scratch.data());
+      } else {
+        const brenlow::Evaluation run(arranged(s.request.section, s.request.circuits, a, choice));
+        const auto values = values_at(run, s.request.quantities, s.request.at, s.request.b);
+        for (std::size_t q = 0; q < nq; ++q) {
+          const float w = worst(values[q]);
+          raw[q] = std::isnan(w) ? std::numeric_limits<double>::infinity() : w;
+        }
+        if (stop_requested()) break;
+      }
+      keeper.offer(raw.data(), nq, a.number(choice));
+    }
+    // Next: the deepest circuit after the job's that can still move.
+    std::size_t c = k;
+    bool moved = false;
+    while (c > s.job_depth) {
+      --c;
+      if (++choice[c] < a.choices(c).size()) {
+        moved = true;
+        break;
+      }
+      choice[c] = 0;
+    }
+    if (!moved) break;
+    d = std::min(d, c);
+  }
+  s.visited.fetch_add(visited, std::memory_order_relaxed);
+  s.examined.fetch_add(examined, std::memory_order_relaxed);
+}
+
+void worker(SearchState& s) {
+  Keeper keeper(s.keep, s.front);
+  const std::size_t m = s.model ? s.model->size() : 0;
+  std::vector<std::vector<Complex>> partial(s.arrangements.circuits() + 1, std::vector<Complex>(m));
+  if (s.model) partial[0] = s.model->base();
+  std::vector<double> raw(s.request.quantities.size());
+  std::vector<double> scratch(static_cast<std::size_t>(s.request.section.energized) + 1);
+  while (!stop_requested()) {
+    const std::uint64_t job = s.next_job.fetch_add(1, std::memory_order_relaxed);
+    if (job >= s.jobs) break;
+    run_job(s, job, keeper, partial, raw, scratch);
+  }
+  std::lock_guard<std::mutex> lock(s.mutex);
+  for (Candidate& c : keeper.kept()) s.kept.push_back(std::move(c));
+  --s.running;
+  s.done.notify_all();
+}
+
+Ranked evaluate(const PhasingRequest& request, const Arrangements& a, const Arrangements::Choice& choice) {
+  Ranked r;
+  r.choice = choice;
+  r.number = a.number(choice);
+  r.file_text = brenlow::data_file_text(arranged(request.section, request.circuits, a, choice));
+  r.section = brenlow::parse_data_file(r.file_text, "written data file");
+  const brenlow::Evaluation run(r.section);
+  r.values = values_at(run, request.quantities, request.at, request.b);
+  for (const auto& v : r.values) r.scores.push_back(worst(v));
+  return r;
+}
+
+bool ranked_before(const Ranked& a, const Ranked& b) {
+  for (std::size_t q = 0; q < a.scores.size(); ++q) {
+    if (a.scores[q] < b.scores[q]) return true;
+    if (b.scores[q] < a.scores[q]) return false;
+    if (std::isnan(a.scores[q]) != std::isnan(b.scores[q])) return std::isnan(b.scores[q]);
+    if (q == 0 && a.scores.size() == 1) break;
+  }
+  return a.number < b.number;
+}
+
+}  // namespace
+
+void check_circuits(const brenlow::CrossSection& section, const std::vector<std::vector<int>>& circuits) {
+  if (circuits.empty()) throw StudyError("no circuit given (--circuit i,j,k)");
+  std::vector<int> seen(section.groups.size(), 0);
+  for (std::size_t c = 0; c < circuits.size(); ++c) {
+    const std::string which = "circuit " + std::to_string(c + 1);
+    if (circuits[c].empty()) throw StudyError(which + " has no groups");
+    if (circuits[c].size() > 6) throw StudyError(which + " has more than 6 groups");
+    for (int g : circuits[c]) {
+      const std::string group = "group " + std::to_string(g + 1);
+      if (g < 0 || static_cast<std::size_t>(g) >= section.groups.size())
+        throw StudyError(which + ": " + group + " is not in the data file, which has " +
+                         std::to_string(section.groups.size()) + " groups");
+      const brenlow::Group& gr = section.groups[static_cast<std::size_t>(g)];
+      const std::string named = group + " (" + gr.name + ")";
+      if (g >= section.energized) throw StudyError(which + ": " + named + " is an earth wire, not a phase");
+      if (!gr.ac) throw StudyError(which + ": " + named + " is a DC pole; only AC phases can be rearranged");
+      if (seen[static_cast<std::size_t>(g)])
+        throw StudyError(which + ": " + named + (seen[static_cast<std::size_t>(g)] == static_cast<int>(c + 1)
+                                                      ? " is listed twice"
+                                                      : " is already in circuit " +
+                                                            std::to_string(seen[static_cast<std::size_t>(g)])));
+      seen[static_cast<std::size_t>(g)] = static_cast<int>(c + 1);
+    }
+  }
+}
+
+brenlow::CrossSection arranged(const brenlow::CrossSection& section, const std::vector<std::vector<int>>& circuits,
+                               const Arrangements& arrangements, const Arrangements::Choice& choice) {
+  brenlow::CrossSection out = section;
+  for (std::size_t c = 0; c < circuits.size(); ++c) {
+    const std::vector<float>& angles = arrangements.choices(c)[choice[c]];
+    for (std::size_t j = 0; j < circuits[c].size(); ++j)
+      out.groups[static_cast<std::size_t>(circuits[c][j])].phase = angles[j];
+  }
+  return out;
+}
+
+PhasingResult search_phasings(const PhasingRequest& request, Progress* progress) {
+  check_circuits(request.section, request.circuits);
+  if (request.quantities.empty()) throw StudyError("no quantity to minimise");
+  if (request.at.empty()) throw StudyError("no point given (--at X)");
+  brenlow::check(request.section);
+
+  std::vector<std::vector<float>> angles;
+  for (const auto& circuit : request.circuits) {
+    std::vector<float> a;
+    for (int g : circuit) a.push_back(request.section.groups[static_cast<std::size_t>(g)].phase);
+    angles.push_back(std::move(a));
+  }
+  const Arrangements arrangements(angles);
+  if (arrangements.total() > max_arrangements)
+    throw StudyError(std::to_string(arrangements.total()) + " arrangements are more than the " +
+                     std::to_string(max_arrangements) + " a search tries: fewer circuits, please");
+
+  PhasingResult result;
+  result.total = arrangements.total();
+  result.distinct = arrangements.distinct();
+  result.relabellings = arrangements.relabellings();
+  for (std::size_t c = 0; c < arrangements.circuits(); ++c) result.assignments.push_back(arrangements.choices(c).size());
+  {
+    Ranked original;
+    original.choice = Arrangements::Choice(arrangements.circuits(), 0);
+    original.number = 0;
+    original.section = request.section;
+    const brenlow::Evaluation run(request.section);
+    original.values = values_at(run, request.quantities, request.at, request.b);
+    for (const auto& v : original.values) original.scores.push_back(worst(v));
+    result.original = std::move(original);
+  }
+
+  const std::optional<FastModel> model = FastModel::make(request, arrangements);
+  result.fast_ranking = model.has_value();
+
+  const bool front = request.quantities.size() > 1;
+  const std::size_t top = std::max<std::size_t>(request.top, 1);
+  SearchState s(request, arrangements, model ? &*model : nullptr, top + 16, front);
+  // Jobs: the first circuits' assignments, enough to share among the workers.
+  const std::size_t k = arrangements.circuits();
+  while (s.job_depth < k && (s.job_depth == 0 || (s.jobs < 64 && s.job_depth + 1 < k))) {
+    s.jobs *= arrangements.choices(s.job_depth).size();
+    ++s.job_depth;
+  }
+
+  unsigned threads = request.threads ? request.threads : std::max(1u, std::thread::hardware_concurrency());
+  threads = static_cast<unsigned>(std::min<std::uint64_t>(threads, s.jobs));
+  std::vector<std::thread> pool;
+  s.running = threads;
+  for (unsigned t = 1; t < threads; ++t) pool.emplace_back(worker, std::ref(s));
+  if (threads == 1 && !progress) {
+    worker(s);
+  } else {
+    // This thread works too, and between jobs shows the progress.
+    std::thread last(worker, std::ref(s));
+    std::unique_lock<std::mutex> lock(s.mutex);
+    while (s.running > 0) {
+      s.done.wait_for(lock, std::chrono::milliseconds(100));
+      if (progress && s.running > 0) {
+        lock.unlock();
+        progress->update(std::min(s.visited.load(std::memory_order_relaxed), result.total), result.total);
+        lock.lock();
+      }
+    }
+    lock.unlock();
+    last.join();
+  }
+  for (std::thread& t : pool) t.join();
+  if (progress) progress->finish();
+  result.examined = s.examined.load();
+  result.stopped = stop_requested() && s.visited.load() < result.total;
+
+  // The candidates, evaluated by the engine on the section as written.
+  std::vector<Candidate> candidates = std::move(s.kept);
+  std::sort(candidates.begin(), candidates.end(), before);
+  if (!front) {
+    if (candidates.size() > top) {
+      // Scores within a hair of the last listed may swap places in the
+      // engine's own rounding: evaluate those too.
+      const double limit = candidates[top - 1].raw[0];
+      const double margin = std::fabs(limit) * 1e-5 + 1e-300;
+      std::size_t n = top;
+      while (n < candidates.size() && candidates[n].raw[0] <= limit + margin) ++n;
+      candidates.resize(n);
+    }
+    for (const Candidate& c : candidates)
+      result.listed.push_back(evaluate(request, arrangements, arrangements.choice(c.number)));
+    std::sort(result.listed.begin(), result.listed.end(), ranked_before);
+    if (result.listed.size() > top) result.listed.resize(top);
+  } else {
+    std::vector<Ranked> all;
+    std::vector<std::vector<double>> scores;
+    for (const Candidate& c : candidates) {
+      all.push_back(evaluate(request, arrangements, arrangements.choice(c.number)));
+      std::vector<double> v;
+      for (float x : all.back().scores) v.push_back(std::isnan(x) ? std::numeric_limits<double>::infinity() : x);
+      scores.push_back(std::move(v));
+    }
+    for (std::size_t i : trade_off_front(scores)) result.listed.push_back(std::move(all[i]));
+    std::stable_sort(result.listed.begin(), result.listed.end(), ranked_before);
+  }
+  return result;
+}
+
+}  // namespace study

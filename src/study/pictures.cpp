@@ -1,0 +1,249 @@
+#include "study/pictures.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <sstream>
+
+#include "svg/bars.hpp"
+#include "svg/chart.hpp"
+#include "svg/colour_map.hpp"
+#include "svg/contour.hpp"
+#include "svg/element.hpp"
+#include "svg/lines.hpp"
+#include "svg/number.hpp"
+
+namespace study {
+
+namespace {
+
+using svg::Tag;
+
+constexpr double width = 960;
+
+// A value drawn: finite and not one of the levels' "nothing computed"
+// markers (-999.9, -9999.0 and below).
+bool shown(double v) { return std::isfinite(v) && v > -999.0; }
+
+// A unit as a picture shows it: micro as the Greek letter.
+std::string unit_text(Quantity q, BUnit b) {
+  std::string u(unit_label(q, b));
+  if (u == "uT") return "\u00b5T";
+  if (u == "dB(uV/m)") return "dB(\u00b5V/m)";
+  return u;
+}
+
+std::string axis_label(Quantity q, BUnit b) { return std::string(name(q)) + ", " + unit_text(q, b); }
+
+std::string heading(svg::Document& doc, const std::string& title) {
+  doc.out() << Tag("text")
+                   .set("x", 24)
+                   .set("y", 30)
+                   .set("font-size", "17")
+                   .set("font-weight", "bold")
+                   .set("fill", "#111")
+                   .text(svg::xml_escape(title))
+            << '\n';
+  return {};
+}
+
+// A line legend: a sample of each line and its name, from (x, y).
+void line_legend(std::ostream& out, double x, double y, const std::vector<std::string>& names) {
+  for (std::size_t k = 0; k < names.size(); ++k) {
+    svg::LineStyle style{svg::line_colour(k), "2", k % 2 == 1, svg::Marker::none};
+    out << svg::legend_sample(x, x + 28, y - 4, style)
+        << Tag("text").set("x", x + 34).set("y", y).set("font-size", "12").set("fill", "#222").text(svg::xml_escape(names[k]))
+        << '\n';
+    x += 34 + 6.5 * static_cast<double>(names[k].size()) + 22;
+  }
+}
+
+}  // namespace
+
+std::string edges_svg(const EdgesPicture& p) {
+  const std::size_t columns = p.quantities.size() > 1 ? 2 : 1;
+  const double panel_width = columns == 2 ? 370 : 800;
+  const double panel_height = 150;
+  const std::size_t rows = (p.quantities.size() + columns - 1) / columns;
+  const double top = 110;
+  const double height = top + static_cast<double>(rows) * (panel_height + 70) + 10;
+  svg::Document doc(width, height, p.title);
+  heading(doc, p.title);
+  svg::bar_legend(doc.out(), 24, 58, p.files);
+  const std::vector<svg::Rect> areas = svg::panel_grid(p.quantities.size(), columns, 90, top, panel_width, panel_height,
+                                                       110, 70);
+  for (std::size_t q = 0; q < p.quantities.size(); ++q) {
+    svg::BarGroups bars;
+    bars.categories = p.points;
+    bars.series = p.files;
+    for (const auto& at_point : p.values[q]) {
+      std::vector<double> row;
+      for (float v : at_point) row.push_back(shown(v) ? v : NAN);
+      bars.values.push_back(row);
+    }
+    const svg::Chart chart(areas[q], svg::nice_axis(0, 1), svg::bar_axis(bars));
+    chart.grid(doc.out(), false);
+    svg::draw_bars(doc.out(), chart, bars);
+    chart.frame(doc.out(), "", unit_text(p.quantities[q], p.b), false);
+    chart.title(doc.out(), std::string(name(p.quantities[q])));
+  }
+  return doc.finish();
+}
+
+std::string profiles_svg(const ProfilesPicture& p) {
+  const std::size_t columns = p.quantities.size() > 2 ? 2 : 1;
+  const double panel_width = columns == 2 ? 360 : 800;
+  const double panel_height = 170;
+  const std::size_t rows = (p.quantities.size() + columns - 1) / columns;
+  const double top = 110;
+  const double height = top + static_cast<double>(rows) * (panel_height + 80);
+  svg::Document doc(width, height, p.title);
+  heading(doc, p.title);
+  line_legend(doc.out(), 24, 60, p.sections);
+  const std::vector<svg::Rect> areas =
+      svg::panel_grid(p.quantities.size(), columns, 100, top, panel_width, panel_height, 120, 80);
+  double x_lo = INFINITY, x_hi = -INFINITY;
+  for (float x : p.xs) {
+    x_lo = std::min<double>(x_lo, x);
+    x_hi = std::max<double>(x_hi, x);
+  }
+  const svg::Axis x_axis = x_lo <= x_hi ? svg::nice_axis(x_lo, x_hi, 6) : svg::empty_axis();
+  for (std::size_t q = 0; q < p.quantities.size(); ++q) {
+    double lo = INFINITY, hi = -INFINITY;
+    for (const auto& line : p.values[q])
+      for (float v : line)
+        if (shown(v)) {
+          lo = std::min<double>(lo, v);
+          hi = std::max<double>(hi, v);
+        }
+    const svg::Axis y_axis = lo <= hi ? svg::nice_axis(lo, hi) : svg::empty_axis();
+    const svg::Chart chart(areas[q], x_axis, y_axis);
+    chart.grid(doc.out());
+    for (float m : p.marks)
+      if (m >= x_axis.lo && m <= x_axis.hi)
+        doc.out() << Tag("line")
+                         .set("x1", chart.px(m))
+                         .set("y1", areas[q].y)
+                         .set("x2", chart.px(m))
+                         .set("y2", areas[q].bottom())
+                         .set("stroke", "#888")
+                         .set("stroke-dasharray", "3 3")
+                  << '\n';
+    for (std::size_t s = 0; s < p.values[q].size(); ++s) {
+      std::vector<svg::Point> points;
+      for (std::size_t i = 0; i < p.xs.size() && i < p.values[q][s].size(); ++i) {
+        const float v = p.values[q][s][i];
+        points.push_back({chart.px(p.xs[i]), shown(v) ? chart.py(v) : NAN});
+      }
+      const svg::LineStyle style{svg::line_colour(s), "2", s % 2 == 1, svg::Marker::none};
+      for (const svg::Run& run : svg::split_at_gaps(points)) svg::write_run(doc.out(), run, style);
+    }
+    chart.frame(doc.out(), "Lateral distance, " + p.distance_unit, axis_label(p.quantities[q], p.b));
+    chart.title(doc.out(), std::string(name(p.quantities[q])));
+  }
+  return doc.finish();
+}
+
+std::string map_svg(const MapPicture& p) {
+  svg::Grid grid;
+  for (float x : p.xs) grid.xs.push_back(x);
+  for (float y : p.ys) grid.ys.push_back(y);
+  std::vector<double> all;
+  for (const auto& row : p.grid) {
+    std::vector<double> r;
+    for (float v : row) {
+      r.push_back(v);
+      if (std::isfinite(v) && v > 0) all.push_back(v);
+    }
+    grid.values.push_back(std::move(r));
+  }
+  const bool log = p.quantity == Quantity::b;
+  // The colours span the field away from the conductors: up to the value
+  // that 97 % of the cross section stays under, rounded up.
+  svg::ColourScale scale;
+  std::vector<double> levels;
+  int decimals = 0;
+  if (!all.empty()) {
+    std::sort(all.begin(), all.end());
+    const double top = all[static_cast<std::size_t>(0.97 * static_cast<double>(all.size() - 1))];
+    if (log) {
+      const std::vector<double> steps = svg::log_ticks(all.front(), top * 10, 100);
+      scale.hi = top;
+      for (double s : steps)
+        if (s >= top) {
+          scale.hi = s;
+          break;
+        }
+      scale.lo = std::max(all.front(), scale.hi / 1000);
+      scale.log = true;
+      levels = svg::log_ticks(scale.lo, scale.hi);
+      if (levels.size() > 12) levels = svg::log_ticks(scale.lo, scale.hi, 6);
+      decimals = levels.empty() || levels.front() >= 1 ? 0 : static_cast<int>(std::ceil(-std::log10(levels.front()) - 1e-9));
+    } else {
+      const svg::Axis axis = svg::nice_axis(0, top, 8);
+      scale.lo = 0;
+      scale.hi = axis.hi;
+      for (double t : axis.ticks())
+        if (t > 0) levels.push_back(t);
+      decimals = axis.decimals;
+    }
+  }
+
+  const double x_span = grid.xs.empty() ? 1 : grid.xs.back() - grid.xs.front();
+  const double y_span = grid.ys.empty() ? 1 : grid.ys.back() - grid.ys.front();
+  const double plot_width = 720;
+  const double plot_height = std::clamp(plot_width * y_span / std::max(x_span, 1e-9), 220.0, 560.0);
+  const svg::Rect area{90, 70, plot_width, plot_height};
+  const double height = area.bottom() + 60;
+  svg::Document doc(width, height, p.title);
+  heading(doc, p.title);
+  svg::Axis xa = svg::nice_axis(grid.xs.empty() ? 0 : grid.xs.front(), grid.xs.empty() ? 1 : grid.xs.back(), 8);
+  svg::Axis ya = svg::nice_axis(grid.ys.empty() ? 0 : grid.ys.front(), grid.ys.empty() ? 1 : grid.ys.back(), 5);
+  xa.lo = grid.xs.empty() ? xa.lo : grid.xs.front();
+  xa.hi = grid.xs.empty() ? xa.hi : grid.xs.back();
+  ya.lo = grid.ys.empty() ? ya.lo : grid.ys.front();
+  ya.hi = grid.ys.empty() ? ya.hi : grid.ys.back();
+  const svg::Chart chart(area, xa, ya);
+  svg::draw_cells(doc.out(), chart, grid, scale);
+  // Labels of the higher levels first: near the conductors, where the
+  // lines crowd, the highest ones keep their labels.
+  std::vector<svg::Rect> taken;
+  for (const MapPicture::Conductor& c : p.conductors)
+    taken.push_back({chart.px(c.x) - 6, chart.py(c.y) - 6, 12, 12});
+  for (std::size_t k = levels.size(); k-- > 0;)
+    svg::draw_contour(doc.out(), chart, svg::contour_lines(grid, levels[k]), svg::fixed(levels[k], decimals), taken);
+  // The ground and the conductors.
+  if (ya.lo <= 0 && ya.hi >= 0)
+    doc.out() << Tag("line")
+                     .set("x1", area.x)
+                     .set("y1", chart.py(0))
+                     .set("x2", area.right())
+                     .set("y2", chart.py(0))
+                     .set("stroke", "#6b4f1d")
+                     .set("stroke-width", "4")
+              << '\n';
+  for (const MapPicture::Conductor& c : p.conductors) {
+    if (c.x < xa.lo || c.x > xa.hi || c.y < ya.lo || c.y > ya.hi) continue;
+    doc.out() << Tag("circle")
+                     .set("cx", chart.px(c.x))
+                     .set("cy", chart.py(c.y))
+                     .set("r", c.earth ? 3.5 : 5)
+                     .set("fill", c.earth ? "#ffffff" : "#111111")
+                     .set("stroke", c.earth ? "#111111" : "#ffffff")
+                     .set("stroke-width", "1.5")
+              << '\n';
+  }
+  chart.frame(doc.out(), "Lateral distance, " + p.distance_unit, "Height above ground, " + p.distance_unit);
+  svg::draw_colour_bar(doc.out(), {area.right() + 40, area.y + 20, 18, area.height - 20}, scale, levels, decimals,
+                       axis_label(p.quantity, p.b));
+  // What the markers are.
+  doc.out() << Tag("circle").set("cx", 560).set("cy", 48).set("r", 5).set("fill", "#111111")
+            << Tag("text").set("x", 570).set("y", 52).set("font-size", "12").set("fill", "#222").text("phase or pole")
+            << Tag("circle").set("cx", 680).set("cy", 48).set("r", 3.5).set("fill", "#ffffff").set("stroke", "#111111")
+            << Tag("text").set("x", 690).set("y", 52).set("font-size", "12").set("fill", "#222").text("earth wire")
+            << Tag("text").set("x", 780).set("y", 52).set("font-size", "12").set("fill", "#222").text(
+                   log ? "contours: 1-2-5 steps" : "contours: round steps")
+            << '\n';
+  return doc.finish();
+}
+
+}  // namespace study

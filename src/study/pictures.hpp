@@ -1,0 +1,53 @@
+#pragma once
+// The pictures of the studies, drawn with the SVG toolkit: the layout
+// belongs here, the drawing pieces to the toolkit.
+
+#include <string>
+#include <vector>
+
+#include "study/quantity.hpp"
+
+namespace study {
+
+// Edges: one bar chart per quantity, a group of bars per point, a bar per file.
+struct EdgesPicture {
+  std::string title;
+  std::vector<std::string> files;       // the bars of each group
+  std::vector<std::string> points;      // the groups ("-75 ft")
+  std::vector<Quantity> quantities;
+  std::vector<std::vector<std::vector<float>>> values;  // [quantity][point][file]
+  BUnit b = BUnit::microtesla;
+};
+std::string edges_svg(const EdgesPicture& picture);
+
+// Profiles of several cross sections over one another, one panel per quantity.
+struct ProfilesPicture {
+  std::string title;
+  std::vector<std::string> sections;    // one line each
+  std::vector<Quantity> quantities;
+  std::string distance_unit;            // "m" or "ft"
+  std::vector<float> xs;                // in distance_unit
+  std::vector<std::vector<std::vector<float>>> values;  // [quantity][section][x]
+  std::vector<float> marks;             // points marked on every panel (distance_unit)
+  BUnit b = BUnit::microtesla;
+};
+std::string profiles_svg(const ProfilesPicture& picture);
+
+// A quantity over the cross section.
+struct MapPicture {
+  std::string title;
+  Quantity quantity = Quantity::e;
+  BUnit b = BUnit::microtesla;
+  std::string distance_unit;
+  std::vector<float> xs, ys;                  // grid lines, distance_unit
+  std::vector<std::vector<float>> grid;       // [y][x]
+  struct Conductor {
+    float x, y;                               // distance_unit
+    std::string name;
+    bool earth;
+  };
+  std::vector<Conductor> conductors;
+};
+std::string map_svg(const MapPicture& picture);
+
+}  // namespace study

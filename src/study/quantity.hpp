@@ -1,0 +1,59 @@
+#pragma once
+// The quantities a study ranks, limits and tabulates, each at the height
+// the data file gives it, and the units they are shown in: distances in the
+// data file's units (metres, or feet for an English file), E in kV/m, B in
+// the unit the user chose, noise in dB.
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "engine/engine.hpp"
+
+namespace study {
+
+enum class Quantity { e, b, an, an_fair, ri, ri_rain, tv, oz };
+
+inline constexpr std::array<Quantity, 8> all_quantities = {Quantity::e,  Quantity::b,       Quantity::an,
+                                                           Quantity::an_fair, Quantity::ri, Quantity::ri_rain,
+                                                           Quantity::tv, Quantity::oz};
+
+enum class BUnit { microtesla, milligauss, gauss };
+
+// "E", "B", "AN", "AN-FAIR", "RI", "RI-RAIN", "TV", "OZ".
+std::string_view name(Quantity q);
+std::optional<Quantity> parse_quantity(std::string_view text);  // case-insensitive
+std::optional<BUnit> parse_b_unit(std::string_view text);       // uT, mG, G
+
+std::string_view unit_label(Quantity q, BUnit b);  // "kV/m", "uT", "dB(A)", ...
+std::string_view unit_label(BUnit b);
+// Decimals tesk31's combined report prints for the quantity, carried over
+// to the unit chosen for B (0.00001 G = 0.001 uT = 0.01 mG).
+int decimals(Quantity q, BUnit b);
+
+// The quantity from one line of the combined report, B converted from gauss.
+float value(const brenlow::Point& point, Quantity q, BUnit b);
+float from_gauss(float gauss, BUnit b);
+// The quantity at lateral point x (metres) at its height from the
+// section's conditions: the same call the combined report makes.
+float value(const brenlow::Evaluation& run, Quantity q, float x, BUnit b);
+
+// True when the quantity depends on the conductor surface gradients (the
+// corona effects), false for the fields.
+bool from_gradients(Quantity q);
+
+// Distances: the data file's unit and metres, converted as the data-file
+// reader converts them (feet times 0.3048 in single precision).
+struct LengthUnit {
+  bool feet = false;
+  float to_metres(float v) const { return feet ? v * 0.3048f : v; }
+  float from_metres(float m) const { return feet ? m / 0.3048f : m; }
+  std::string_view label() const { return feet ? "ft" : "m"; }
+};
+
+// Fixed-point text with the given decimals; "-inf", "nan" for values that
+// are not numbers.
+std::string fixed(double v, int decimals);
+
+}  // namespace study

@@ -1,0 +1,44 @@
+#include "study/section_tools.hpp"
+
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <limits>
+
+namespace study {
+
+brenlow::CrossSection as_written(const brenlow::CrossSection& section) {
+  return brenlow::parse_data_file(brenlow::data_file_text(section), "written data file");
+}
+
+std::vector<std::vector<float>> values_at(const brenlow::Evaluation& run, const std::vector<Quantity>& quantities,
+                                          const std::vector<float>& xs, BUnit b) {
+  std::vector<std::vector<float>> out(quantities.size(), std::vector<float>(xs.size()));
+  for (std::size_t p = 0; p < xs.size(); ++p) {
+    const brenlow::Point point = run.point(xs[p]);
+    for (std::size_t q = 0; q < quantities.size(); ++q) out[q][p] = value(point, quantities[q], b);
+  }
+  return out;
+}
+
+float worst(const std::vector<float>& values) {
+  float w = -std::numeric_limits<float>::infinity();
+  for (float v : values) {
+    if (std::isnan(v)) return std::numeric_limits<float>::infinity();
+    if (v > w) w = v;
+  }
+  return w;
+}
+
+void write_text_file(const std::string& path, const std::string& text) {
+  errno = 0;
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  if (out) {
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    out.close();
+  }
+  if (!out) throw StudyError(path + ": cannot write (" + (errno ? std::strerror(errno) : "write failed") + ")");
+}
+
+}  // namespace study

@@ -1,0 +1,35 @@
+#pragma once
+// Small operations on a cross section that every study needs.
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "engine/engine.hpp"
+#include "study/quantity.hpp"
+
+namespace study {
+
+// A request the study cannot carry out: bad arguments, a bad circuit, a
+// file that cannot be read or written. The message says what and where.
+class StudyError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// The section as a data file written by the study holds it, read back: the
+// values tesk31 will print for that file are this section's.
+brenlow::CrossSection as_written(const brenlow::CrossSection& section);
+
+// Values of the quantities at the points (metres), from the combined-report
+// line of each point: values[q][p].
+std::vector<std::vector<float>> values_at(const brenlow::Evaluation& run, const std::vector<Quantity>& quantities,
+                                          const std::vector<float>& xs, BUnit b);
+
+// The largest value over the points; not-a-number counts as the worst.
+float worst(const std::vector<float>& values);
+
+// Writes the whole text to `path`; throws StudyError naming the file.
+void write_text_file(const std::string& path, const std::string& text);
+
+}  // namespace study
