@@ -1,9 +1,9 @@
 // What the node and browser tests share: the module, the native reference
 // program, and the comparison of profiles.
 import { execFileSync, spawnSync } from 'node:child_process';
-import { readFileSync } from 'node:fs';
+import { readdirSync, readFileSync } from 'node:fs';
 import { createRequire } from 'node:module';
-import { join, resolve, dirname } from 'node:path';
+import { join, resolve, dirname, sep } from 'node:path';
 import { fileURLToPath } from 'node:url';
 import { Engine } from '../page/engine.js';
 
@@ -14,12 +14,14 @@ export const nativeBuild = resolve(process.env.BRENLOW_BUILD ?? join(repo, 'buil
 export const reference = join(nativeBuild, 'explorer_reference');
 export const tesk31 = join(nativeBuild, 'tesk31');
 
-// The data files the tests run: the bundled examples and the timing line.
+// The data files the tests run: every bundled example (example.dat first)
+// and the timing line.
+const examplesIn = (folder) => readdirSync(folder).filter((name) => name.endsWith('.dat')).sort()
+  .map((name) => join(folder, name));
 export const dataFiles = [
   join(repo, 'examples', 'example.dat'),
-  join(repo, 'examples', '500kv_flat.dat'),
-  join(repo, 'web', 'examples', '500kv_english.dat'),
-  join(repo, 'web', 'examples', 'hybrid_corridor.dat'),
+  ...examplesIn(join(repo, 'examples')).filter((path) => !path.endsWith(`${sep}example.dat`)),
+  ...examplesIn(join(repo, 'web', 'examples')),
   join(here, 'data', 'hybrid50.dat'),
 ];
 
