@@ -150,16 +150,32 @@ export class SectionView {
       placed.push({ x0: cx - r, x1: cx + r, y0: cy - r, y1: cy + r });
       return { index, group, look, name: trimName(group.name) || `group ${index + 1}`, cx, cy, r };
     });
+    // Every group its name first (above, else below), then the phase beside
+    // it where that still fits.
+    const labelAt = (shape, both, above) => {
+      const { cx, cy, r, name, look } = shape;
+      const size = both ? 11 : 10;
+      const w = (both ? `${name} ${look.detail}` : name).length * size * 0.56;
+      const box = above ? { x0: cx - w / 2, x1: cx + w / 2, y0: cy - r - 6 - size, y1: cy - r - 3 }
+        : { x0: cx - w / 2, x1: cx + w / 2, y0: cy + r + 3, y1: cy + r + 6 + size };
+      return { both, size, above, box, y: above ? cy - r - 6 : cy + r + 4 + size };
+    };
     for (const shape of shapes) {
-      const { index, cx, cy, r, name, look } = shape;
-      const candidates = [];
-      for (const [text, size, both] of [[`${name} ${look.detail}`, 11, true], [name, 10, false]]) {
-        const w = text.length * size * 0.56;
-        candidates.push({ both, size, box: { x0: cx - w / 2, x1: cx + w / 2, y0: cy - r - 6 - size, y1: cy - r - 3 }, y: cy - r - 6 });
-        candidates.push({ both, size, box: { x0: cx - w / 2, x1: cx + w / 2, y0: cy + r + 3, y1: cy + r + 6 + size }, y: cy + r + 4 + size });
-      }
-      shape.label = candidates.find((c) => fits(c.box)) ?? (selected === index ? candidates[0] : null);
+      const candidates = [labelAt(shape, false, true), labelAt(shape, false, false)];
+      shape.label = candidates.find((c) => fits(c.box)) ?? (selected === shape.index ? candidates[0] : null);
       if (shape.label) placed.push(shape.label.box);
+    }
+    for (const shape of shapes) {
+      if (!shape.label) continue;
+      const wider = labelAt(shape, true, shape.label.above);
+      const own = shape.label.box;
+      const others = placed.filter((b) => b !== own);
+      const clear = wider.box.x0 >= 0 && wider.box.x1 <= width &&
+        !others.some((b) => wider.box.x0 < b.x1 && wider.box.x1 > b.x0 && wider.box.y0 < b.y1 && wider.box.y1 > b.y0);
+      if (clear) {
+        placed[placed.indexOf(own)] = wider.box;
+        shape.label = wider;
+      }
     }
     for (const { index, group, look, name, cx, cy, r, label } of shapes) {
       const node = nodes[index];
