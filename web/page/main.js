@@ -155,7 +155,7 @@ function renderGradients() {
 function renderSelection() {
   const { section, selected, profiles } = state;
   const unit = section.units.length;
-  let text = 'Nothing selected.';
+  let text = 'Select a conductor or an edge to see its values.';
   if (typeof selected === 'number' && section.groups[selected]) {
     const g = section.groups[selected];
     const look = groupLook(g, selected, section.energized);

@@ -150,12 +150,12 @@ export class SectionView {
       placed.push({ x0: cx - r, x1: cx + r, y0: cy - r, y1: cy + r });
       return { index, group, look, name: trimName(group.name) || `group ${index + 1}`, cx, cy, r };
     });
-    // Every group its name first (above, else below), then the phase beside
-    // it where that still fits.
+    // Every group its name first (above, else below), then, when every
+    // group has its name, the phase beside it where that still fits.
     const labelAt = (shape, both, above) => {
       const { cx, cy, r, name, look } = shape;
-      const size = both ? 11 : 10;
-      const w = (both ? `${name} ${look.detail}` : name).length * size * 0.56;
+      const size = (both ? 11 : 10) - (width < 500 ? 1 : 0);
+      const w = (both ? `${name} ${look.detail}` : name).length * size * 0.6 + 8;
       const box = above ? { x0: cx - w / 2, x1: cx + w / 2, y0: cy - r - 6 - size, y1: cy - r - 3 }
         : { x0: cx - w / 2, x1: cx + w / 2, y0: cy + r + 3, y1: cy + r + 6 + size };
       return { both, size, above, box, y: above ? cy - r - 6 : cy + r + 4 + size };
@@ -165,8 +165,9 @@ export class SectionView {
       shape.label = candidates.find((c) => fits(c.box)) ?? (selected === shape.index ? candidates[0] : null);
       if (shape.label) placed.push(shape.label.box);
     }
+    const crowded = shapes.some((shape) => !shape.label);  // then names only: no phase beside a neighbour's marker
     for (const shape of shapes) {
-      if (!shape.label) continue;
+      if (!shape.label || crowded) continue;
       const wider = labelAt(shape, true, shape.label.above);
       const own = shape.label.box;
       const others = placed.filter((b) => b !== own);
