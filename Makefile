@@ -5,6 +5,7 @@
 #               50-group hybrid line, the engine's 1,000-point profile, the charge loops, ...)
 #   make web    build the right-of-way explorer (WebAssembly) into build-web/
 #   make explore  build it and serve it on 127.0.0.1
+#   make python build the Python module into build/python (installing what it needs)
 GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 EXAMPLE ?= examples/500kv_flat.dat
@@ -32,7 +33,7 @@ run: programs
 	cd build && ./tesk31-plot example.dif -o example.svg
 	@echo "Print file: build/example.prt   DIF file: build/example.dif   Profile: build/example.svg"
 
-test: build build-asan
+test: python-deps build build-asan python-test
 	cd build && ctest --output-on-failure -j $(JOBS)
 	cd build-asan && ctest --output-on-failure -j $(JOBS)
 
@@ -67,3 +68,25 @@ web-test: web build
 	cd web && BRENLOW_WEB=../build-web BRENLOW_BUILD=../build node --test test/module.test.mjs test/page.test.mjs
 
 test: web-test
+
+# ---- Python module (python/) ----
+# Debian's packages and Debian's interpreter, named explicitly: the first
+# python3 on PATH may be another install without numpy. pytest's status 5
+# (no test collected) fails the target: python/tests always holds tests, so
+# none found means a broken run, or a PYTEST_ARGS filter that matched nothing.
+PYTHON := /usr/bin/python3
+PYTEST_ARGS ?=
+
+.PHONY: python python-deps python-test
+
+python-deps:
+	@python/install.sh
+
+python: python-deps
+	cmake -S . -B build $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DBRENLOW_PYTHON=$(PYTHON)
+	cmake --build build --target brenlow_python tesk31 tesk31-study -j $(JOBS)
+
+python-test: python
+	@PYTHONPATH=build/python PYTHONDONTWRITEBYTECODE=1 $(PYTHON) -m pytest -q -p no:cacheprovider \
+	  python/tests $(PYTEST_ARGS); status=$$?; \
+	  if [ $$status -eq 5 ]; then echo "python-test: pytest collected no tests" >&2; fi; exit $$status

@@ -15,6 +15,11 @@ namespace brenlow {
 std::vector<float> CrossSection::lateral_points() const {
   // As tesk31 builds them: in the units of the file, each point the previous
   // one plus the step, then converted.
+  long long total = 0;
+  for (const PointGroup& g : points) total += g.count > 0 ? g.count : 0;
+  if (total > max_points) {
+    throw Error(std::to_string(total) + " lateral points: a data file holds at most " + std::to_string(max_points));
+  }
   std::vector<float> xs;
   for (const PointGroup& g : points) {
     real x = g.start;

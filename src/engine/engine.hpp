@@ -86,7 +86,7 @@ struct CrossSection {
   std::vector<PointGroup> points;
 
   // The lateral points the groups make, in order, in metres, built as
-  // tesk31 builds them.
+  // tesk31 builds them. Throws Error when they pass 100.
   std::vector<float> lateral_points() const;
 };
 

@@ -148,6 +148,8 @@ TEST(CrossSection, WhatADataFileCannotHoldIsRefused) {
   CrossSection points = s;
   points.points = {{60, 0, 1}, {41, 0, 1}};
   EXPECT_THROW(brenlow::data_file_text(points), brenlow::Error);
+  points.points = {{1000000000, 0, 1}};
+  EXPECT_THROW(points.lateral_points(), brenlow::Error);
 }
 
 TEST(Evaluation, ThreadsGiveTheSerialValues) {

@@ -1,0 +1,1010 @@
+// The Python face of the engine: cross sections built or read in Python,
+// their evaluation into numpy arrays. Every number comes from the engine
+// unchanged; this file only moves values between Python and the engine.
+#include <pybind11/numpy.h>
+#include <pybind11/eval.h>
+#include <pybind11/pybind11.h>
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <exception>
+#include <functional>
+#include <limits>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "engine/engine.hpp"
+#include "section.hpp"
+#include "studies.hpp"
+#include "table.hpp"
+
+namespace py = pybind11;
+using namespace pybind11::literals;
+
+namespace brenlow_python {
+
+// ---- values between Python and the engine ----------------------------------
+
+// A data file holds one byte per character: text crosses as Latin-1, so
+// every byte a file holds comes back as it was read.
+py::str text_to_python(const std::string& text) {
+  PyObject* result = PyUnicode_DecodeLatin1(text.data(), static_cast<Py_ssize_t>(text.size()), nullptr);
+  if (result == nullptr) throw py::error_already_set();
+  return py::reinterpret_steal<py::str>(result);
+}
+
+std::string text_from_python(const py::handle& value, const std::string& what) {
+  if (!py::isinstance<py::str>(value)) {
+    throw py::type_error(what + " must be a str, not " + std::string(py::str(value.get_type().attr("__name__"))));
+  }
+  PyObject* bytes = PyUnicode_AsLatin1String(value.ptr());
+  if (bytes == nullptr) {
+    PyErr_Clear();
+    throw py::value_error(what + " " + std::string(py::repr(value)) +
+                          " has a character a data file cannot hold (one byte per character, Latin-1)");
+  }
+  std::string text(PyBytes_AS_STRING(bytes), static_cast<std::size_t>(PyBytes_GET_SIZE(bytes)));
+  Py_DECREF(bytes);
+  return text;
+}
+
+// The engine computes in single precision: a value is rounded to the
+// nearest float on entry, and one beyond the float range is refused rather
+// than turned into an infinity.
+float to_single(double value, const std::string& what) {
+  if (std::isfinite(value) && std::fabs(value) > static_cast<double>(std::numeric_limits<float>::max())) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%g", value);
+    throw py::value_error(what + "=" + text + " is beyond the single-precision range");
+  }
+  return static_cast<float>(value);
+}
+
+// The shortest text that reads back as the same float, as Python writes floats.
+std::string float_text(float value) {
+  if (std::isnan(value)) return "nan";
+  if (std::isinf(value)) return value > 0 ? "inf" : "-inf";
+  char text[32];
+  const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+  std::string result(text, end);
+  if (result.find_first_of(".en") == std::string::npos) result += ".0";
+  return result;
+}
+
+std::string type_name(const py::handle& value) { return py::str(value.get_type().attr("__name__")); }
+
+// Numbers given by keyword or in tuples: a TypeError naming the argument
+// when they are not numbers.
+double number(const py::handle& value, const std::string& what) {
+  if (!PyNumber_Check(value.ptr()) || py::isinstance<py::str>(value)) {
+    throw py::type_error(what + " must be a number, not " + type_name(value));
+  }
+  return py::float_(py::reinterpret_borrow<py::object>(value));
+}
+
+int whole_number(const py::handle& value, const std::string& what) {
+  if (!PyIndex_Check(value.ptr())) throw py::type_error(what + " must be an int, not " + type_name(value));
+  const long long n = py::int_(py::reinterpret_borrow<py::object>(value));
+  if (n < std::numeric_limits<int>::min() || n > std::numeric_limits<int>::max()) {
+    throw py::value_error(what + "=" + std::to_string(n) + " is beyond the int range");
+  }
+  return static_cast<int>(n);
+}
+
+std::string path_from_python(const py::object& path) {
+  py::object fspath = py::module_::import("os").attr("fspath")(path);
+  if (!py::isinstance<py::str>(fspath)) throw py::type_error("a path must be a str or an os.PathLike of str");
+  return fspath.cast<std::string>();
+}
+
+// ---- the fields of a group and of the conditions ---------------------------
+
+struct GroupFloat {
+  const char* name;
+  float brenlow::Group::*member;
+  const char* doc;
+};
+const GroupFloat group_floats[] = {
+    {"x", &brenlow::Group::x, "Horizontal position of the bundle centre, m."},
+    {"y", &brenlow::Group::y, "Height of the bundle centre above ground, m."},
+    {"diameter", &brenlow::Group::diameter, "Subconductor diameter, mm (above 0)."},
+    {"spacing", &brenlow::Group::spacing, "Spacing of adjacent subconductors, cm (above 0 for a bundle)."},
+    {"kv", &brenlow::Group::kv, "Line-to-ground voltage, kV (rms for AC); the sign is the polarity of a DC pole."},
+    {"phase", &brenlow::Group::phase, "Phase angle, degrees."},
+    {"ka", &brenlow::Group::ka, "Current, kA."},
+    {"gradient", &brenlow::Group::gradient,
+     "Maximum surface gradient, kV/cm: used when the conditions say given_gradients."},
+};
+
+struct ConditionFloat {
+  const char* name;
+  float brenlow::Conditions::*member;
+  const char* doc;
+};
+const ConditionFloat condition_floats[] = {
+    {"wind", &brenlow::Conditions::wind, "Wind speed, m/s (carries the ozone plume)."},
+    {"rain", &brenlow::Conditions::rain, "Rain rate, mm/hr."},
+    {"altitude", &brenlow::Conditions::altitude, "Altitude above sea level, m."},
+    {"ground_conductivity", &brenlow::Conditions::ground_conductivity, "Ground conductivity, mmhos/m."},
+    {"an_height", &brenlow::Conditions::an_height, "Height of the audible noise microphone, m."},
+    {"ri_height", &brenlow::Conditions::ri_height, "Height of the radio antenna, m."},
+    {"tv_height", &brenlow::Conditions::tv_height, "Height of the television antenna, m."},
+    {"oz_height", &brenlow::Conditions::oz_height, "Height of the ozone sensor, m."},
+    {"ef_height", &brenlow::Conditions::ef_height, "Height of the electric field sensor, m."},
+    {"mf_height", &brenlow::Conditions::mf_height, "Height of the magnetic field sensor, m."},
+    {"ri_frequency", &brenlow::Conditions::ri_frequency, "Radio frequency, MHz."},
+    {"tv_frequency", &brenlow::Conditions::tv_frequency, "Television frequency, MHz."},
+};
+
+bool same(const brenlow::Group& a, const brenlow::Group& b) {
+  if (a.name != b.name || a.ac != b.ac || a.subconductors != b.subconductors) return false;
+  for (const auto& f : group_floats) {
+    if (a.*f.member != b.*f.member) return false;
+  }
+  return true;
+}
+
+bool same(const brenlow::Conditions& a, const brenlow::Conditions& b) {
+  if (a.given_gradients != b.given_gradients) return false;
+  for (const auto& f : condition_floats) {
+    if (a.*f.member != b.*f.member) return false;
+  }
+  return true;
+}
+
+std::string group_repr(const brenlow::Group& g) {
+  std::string text = "Group(" + std::string(py::repr(text_to_python(g.name))) + ", ac=" + (g.ac ? "True" : "False");
+  for (const auto& f : group_floats) {
+    text += std::string(", ") + f.name + "=" + float_text(g.*f.member);
+    if (f.member == &brenlow::Group::y) text += ", subconductors=" + std::to_string(g.subconductors);
+  }
+  return text + ")";
+}
+
+std::string conditions_repr(const brenlow::Conditions& c) {
+  std::string text = "Conditions(";
+  for (const auto& f : condition_floats) {
+    text += std::string(f.name) + "=" + float_text(c.*f.member) + ", ";
+  }
+  return text + "given_gradients=" + (c.given_gradients ? "True" : "False") + ")";
+}
+
+// Sets the conditions named by keyword; an unknown keyword is a TypeError
+// naming it, as for any Python call.
+void apply_condition_keywords(brenlow::Conditions& c, const py::kwargs& keywords, const char* caller) {
+  for (const auto& [key, value] : keywords) {
+    const std::string name = py::str(key);
+    if (name == "given_gradients") {
+      c.given_gradients = py::bool_(py::reinterpret_borrow<py::object>(value));
+      continue;
+    }
+    bool known = false;
+    for (const auto& f : condition_floats) {
+      if (name == f.name) {
+        c.*f.member = to_single(number(value, name), name);
+        known = true;
+      }
+    }
+    if (!known) throw py::type_error(std::string(caller) + "() got an unexpected keyword argument '" + name + "'");
+  }
+}
+
+// ---- the cross section as Python holds it ----------------------------------
+
+// Groups and lateral point groups are Python lists, so that a notebook can
+// append, remove and change them in place; they become the engine's section
+// each time it is evaluated.
+struct Section {
+  std::string titles[2];
+  py::list groups;
+  int energized = 0;
+  brenlow::Conditions conditions;
+  bool english = false;
+  std::string options = "ALL";
+  py::list points;
+};
+
+void set_titles(Section& s, const py::object& titles) {
+  if (!py::isinstance<py::sequence>(titles) || py::isinstance<py::str>(titles) || py::len(titles) != 2) {
+    throw py::type_error("titles must be a pair of str");
+  }
+  const py::sequence t = py::reinterpret_borrow<py::sequence>(titles);
+  s.titles[0] = text_from_python(t[0], "titles[0]");
+  s.titles[1] = text_from_python(t[1], "titles[1]");
+}
+
+py::object make_point_group(const py::handle& item, std::size_t index) {
+  if (py::isinstance<brenlow::PointGroup>(item)) return py::reinterpret_borrow<py::object>(item);
+  const std::string where = "points[" + std::to_string(index) + "]";
+  if (!py::isinstance<py::sequence>(item) || py::isinstance<py::str>(item) || py::len(item) != 3) {
+    throw py::type_error(where + " must be a PointGroup or a (count, start, step) tuple");
+  }
+  py::sequence s = py::reinterpret_borrow<py::sequence>(item);
+  brenlow::PointGroup p;
+  p.count = whole_number(s[0], where + ".count");
+  p.start = to_single(number(s[1], where + ".start"), where + ".start");
+  p.step = to_single(number(s[2], where + ".step"), where + ".step");
+  return py::cast(p);
+}
+
+py::list point_list(const py::iterable& points) {
+  py::list list;
+  std::size_t index = 0;
+  for (const auto& item : points) list.append(make_point_group(item, index++));
+  return list;
+}
+
+py::list group_list(const py::iterable& groups) {
+  py::list list;
+  std::size_t index = 0;
+  for (const auto& item : groups) {
+    if (!py::isinstance<brenlow::Group>(item)) {
+      throw py::type_error("groups[" + std::to_string(index) + "] must be a Group, not " +
+                           std::string(py::str(item.get_type().attr("__name__"))));
+    }
+    list.append(item);
+    ++index;
+  }
+  return list;
+}
+
+// The engine's section from the Python one (the GIL held).
+brenlow::CrossSection to_engine(const Section& s) {
+  brenlow::CrossSection section;
+  section.titles = {s.titles[0], s.titles[1]};
+  std::size_t index = 0;
+  for (const auto& item : s.groups) {
+    if (!py::isinstance<brenlow::Group>(item)) {
+      throw py::type_error("groups[" + std::to_string(index) + "] must be a Group, not " +
+                           std::string(py::str(item.get_type().attr("__name__"))));
+    }
+    section.groups.push_back(item.cast<const brenlow::Group&>());
+    ++index;
+  }
+  section.energized = s.energized;
+  section.conditions = s.conditions;
+  section.english = s.english;
+  section.options = s.options;
+  index = 0;
+  for (const auto& item : s.points) {
+    section.points.push_back(make_point_group(item, index++).cast<brenlow::PointGroup>());
+  }
+  return section;
+}
+
+Section from_engine(const brenlow::CrossSection& section) {
+  Section s;
+  s.titles[0] = section.titles[0];
+  s.titles[1] = section.titles[1];
+  for (const auto& g : section.groups) s.groups.append(py::cast(g));
+  s.energized = section.energized;
+  s.conditions = section.conditions;
+  s.english = section.english;
+  s.options = section.options;
+  for (const auto& p : section.points) s.points.append(py::cast(p));
+  return s;
+}
+
+Section copy_section(const Section& s) {
+  // Copies of the groups and point groups, not the same objects.
+  return from_engine(to_engine(s));
+}
+
+brenlow::CrossSection section_from_python(const py::object& section) {
+  if (!py::isinstance<Section>(section)) {
+    throw py::type_error("a section must be a CrossSection, not " + type_name(section));
+  }
+  return to_engine(section.cast<const Section&>());
+}
+
+py::object section_to_python(const brenlow::CrossSection& section) { return py::cast(from_engine(section)); }
+
+bool same(const Section& a, const Section& b) {
+  const brenlow::CrossSection x = to_engine(a), y = to_engine(b);
+  if (x.titles != y.titles || x.energized != y.energized || !same(x.conditions, y.conditions) ||
+      x.english != y.english || x.options != y.options || x.groups.size() != y.groups.size() ||
+      x.points.size() != y.points.size()) {
+    return false;
+  }
+  for (std::size_t i = 0; i < x.groups.size(); ++i) {
+    if (!same(x.groups[i], y.groups[i])) return false;
+  }
+  for (std::size_t i = 0; i < x.points.size(); ++i) {
+    const auto &p = x.points[i], &q = y.points[i];
+    if (p.count != q.count || p.start != q.start || p.step != q.step) return false;
+  }
+  return true;
+}
+
+std::string section_repr(const Section& s) {
+  const brenlow::CrossSection c = to_engine(s);
+  const auto& k = c.conditions;
+  char line[256];
+  std::string text = "CrossSection(titles=(" + std::string(py::repr(text_to_python(c.titles[0]))) + ", " +
+                     std::string(py::repr(text_to_python(c.titles[1]))) + "),\n";
+  std::snprintf(line, sizeof line, "  %d energized of %zu groups, %s data file, options %s, %s gradients,\n",
+                c.energized, c.groups.size(), c.english ? "English-unit" : "metric",
+                std::string(py::repr(text_to_python(c.options))).c_str(), k.given_gradients ? "given" : "computed");
+  text += line;
+  std::snprintf(line, sizeof line,
+                "  wind %s m/s, rain %s mm/hr, altitude %s m, ground %s mmhos/m, RI %s MHz, TV %s MHz,\n",
+                float_text(k.wind).c_str(), float_text(k.rain).c_str(), float_text(k.altitude).c_str(),
+                float_text(k.ground_conductivity).c_str(), float_text(k.ri_frequency).c_str(),
+                float_text(k.tv_frequency).c_str());
+  text += line;
+  std::snprintf(line, sizeof line, "  heights (m): AN %s, RI %s, TV %s, OZ %s, EF %s, MF %s,\n",
+                float_text(k.an_height).c_str(), float_text(k.ri_height).c_str(), float_text(k.tv_height).c_str(),
+                float_text(k.oz_height).c_str(), float_text(k.ef_height).c_str(), float_text(k.mf_height).c_str());
+  text += line;
+  text += "        name      type     x m     y m  sub   diam mm  spac cm      kV     deg      kA\n";
+  for (std::size_t i = 0; i < c.groups.size(); ++i) {
+    const auto& g = c.groups[i];
+    const bool earth = static_cast<int>(i) >= c.energized;
+    std::snprintf(line, sizeof line, "  %3zu %-9s %-5s %7.2f %7.2f %4d %9.3f %8.3f %7.2f %7.2f %7.3f\n", i + 1,
+                  std::string(py::str(text_to_python(g.name))).c_str(), earth ? "earth" : (g.ac ? "AC" : "DC"),
+                  double{g.x}, double{g.y}, g.subconductors, double{g.diameter}, double{g.spacing}, double{g.kv},
+                  double{g.phase}, double{g.ka});
+    text += line;
+  }
+  text += "  lateral points:";
+  if (c.points.empty()) text += " none";
+  for (std::size_t i = 0; i < c.points.size(); ++i) {
+    const auto& p = c.points[i];
+    const std::string unit = c.english ? " ft" : " m";
+    text += (i == 0 ? " " : "; ") + std::to_string(p.count) + " from " + float_text(p.start) + unit + " step " +
+            float_text(p.step) + unit;
+  }
+  return text + ")";
+}
+
+// ---- evaluation -------------------------------------------------------------
+
+// The quantities a profile can hold, each at the height and frequency the
+// conditions give, as the combined report evaluates them.
+struct Quantity {
+  const char* name;
+  const char* unit;
+  float (*value)(const brenlow::Evaluation&, float x);
+};
+
+const Quantity quantities[] = {
+    {"an_rain", "dB(A)",
+     [](const brenlow::Evaluation& e, float x) {
+       return e.audible_noise(x, e.section().conditions.an_height, brenlow::Weather::rain).l50;
+     }},
+    {"an_fair", "dB(A)",
+     [](const brenlow::Evaluation& e, float x) {
+       return e.audible_noise(x, e.section().conditions.an_height, brenlow::Weather::fair).l50;
+     }},
+    {"ri_rain", "dB(uV/m)",
+     [](const brenlow::Evaluation& e, float x) {
+       const auto& c = e.section().conditions;
+       return e.radio(x, c.ri_height, c.ri_frequency, brenlow::Weather::rain);
+     }},
+    {"ri_fair", "dB(uV/m)",
+     [](const brenlow::Evaluation& e, float x) {
+       const auto& c = e.section().conditions;
+       return e.radio(x, c.ri_height, c.ri_frequency, brenlow::Weather::fair);
+     }},
+    {"tv", "dB(uV/m)",
+     [](const brenlow::Evaluation& e, float x) {
+       const auto& c = e.section().conditions;
+       return e.tv(x, c.tv_height, c.tv_frequency);
+     }},
+    {"ozone", "ppb",
+     [](const brenlow::Evaluation& e, float x) { return e.ozone(x, e.section().conditions.oz_height); }},
+    {"e", "kV/m",
+     [](const brenlow::Evaluation& e, float x) {
+       return e.electric_field(x, e.section().conditions.ef_height).max;
+     }},
+    {"b", "G",
+     [](const brenlow::Evaluation& e, float x) {
+       return e.magnetic_field(x, e.section().conditions.mf_height).max;
+     }},
+    {"an_rain_l5", "dB(A)",
+     [](const brenlow::Evaluation& e, float x) {
+       return e.audible_noise(x, e.section().conditions.an_height, brenlow::Weather::rain).l5;
+     }},
+    {"an_fair_l5", "dB(A)",
+     [](const brenlow::Evaluation& e, float x) {
+       return e.audible_noise(x, e.section().conditions.an_height, brenlow::Weather::fair).l5;
+     }},
+    {"potential", "V",
+     [](const brenlow::Evaluation& e, float x) {
+       return e.electric_field(x, e.section().conditions.ef_height).potential;
+     }},
+};
+constexpr std::size_t report_quantities = 8;  // the combined report's columns come first
+
+std::string quantity_names() {
+  std::string names;
+  for (const auto& q : quantities) names += (names.empty() ? "" : ", ") + std::string(q.name);
+  return names;
+}
+
+// Runs work(begin, end) over [0, n) on every core when n is large; the
+// evaluation is const and may serve several threads at once.
+void parallel_for(std::size_t n, const std::function<void(std::size_t, std::size_t)>& work) {
+  const std::size_t min_chunk = 512;
+  const std::size_t cores = std::max(1u, std::thread::hardware_concurrency());
+  const std::size_t chunks = std::min(cores, std::max<std::size_t>(1, n / min_chunk));
+  if (chunks <= 1) {
+    work(0, n);
+    return;
+  }
+  std::vector<std::thread> threads;
+  std::vector<std::exception_ptr> errors(chunks);
+  const std::size_t size = (n + chunks - 1) / chunks;
+  std::size_t inline_from = n;
+  for (std::size_t c = 1; c < chunks; ++c) {
+    const std::size_t begin = std::min(n, c * size), end = std::min(n, begin + size);
+    try {
+      threads.emplace_back([&work, &errors, c, begin, end] {
+        try {
+          work(begin, end);
+        } catch (...) {
+          errors[c] = std::current_exception();
+        }
+      });
+    } catch (const std::system_error&) {  // no thread to be had: do the rest here
+      inline_from = begin;
+      break;
+    }
+  }
+  try {
+    work(0, std::min(n, size));
+    if (inline_from < n) work(inline_from, n);
+  } catch (...) {
+    errors[0] = std::current_exception();
+  }
+  for (auto& t : threads) t.join();
+  for (const auto& e : errors) {
+    if (e) std::rethrow_exception(e);
+  }
+}
+
+using FloatArray = py::array_t<float, py::array::c_style | py::array::forcecast>;
+
+// x as a float32 array of any shape (a scalar is shape ()).
+FloatArray float_array(const py::object& values) {
+  py::object array = py::module_::import("numpy").attr("asarray")(values, "dtype"_a = "float32");
+  return array.cast<FloatArray>();
+}
+
+// A result column: the values in the shape of the input; a scalar input
+// gives a numpy scalar.
+py::object column(std::vector<float>&& values, const std::vector<py::ssize_t>& shape) {
+  FloatArray array(shape);
+  std::copy(values.begin(), values.end(), array.mutable_data());
+  if (shape.empty()) return array[py::tuple()];
+  return array;
+}
+
+struct PyEvaluation {
+  std::shared_ptr<const brenlow::Evaluation> evaluation;
+};
+
+PyEvaluation evaluate(const Section& s) {
+  brenlow::CrossSection section = to_engine(s);
+  py::gil_scoped_release released;
+  return PyEvaluation{std::make_shared<const brenlow::Evaluation>(section)};
+}
+
+Table profile(const PyEvaluation& ev, const py::object& x, const py::object& quantity_list) {
+  std::vector<const Quantity*> chosen;
+  if (quantity_list.is_none()) {
+    for (std::size_t i = 0; i < report_quantities; ++i) chosen.push_back(&quantities[i]);
+  } else {
+    py::list names;
+    if (py::isinstance<py::str>(quantity_list)) {
+      names.append(quantity_list);
+    } else {
+      for (const auto& n : py::iterable(quantity_list)) names.append(n);
+    }
+    for (const auto& n : names) {
+      const std::string name = text_from_python(n, "a quantity");
+      const Quantity* found = nullptr;
+      for (const auto& q : quantities) {
+        if (name == q.name) found = &q;
+      }
+      if (found == nullptr) {
+        throw py::value_error("unknown quantity '" + name + "'; the quantities are " + quantity_names());
+      }
+      if (std::find(chosen.begin(), chosen.end(), found) != chosen.end()) {
+        throw py::value_error("quantity '" + name + "' is listed twice");
+      }
+      chosen.push_back(found);
+    }
+  }
+  const FloatArray xs = float_array(x);
+  const std::vector<py::ssize_t> shape(xs.shape(), xs.shape() + xs.ndim());
+  const std::size_t n = static_cast<std::size_t>(xs.size());
+  std::vector<float> in(xs.data(), xs.data() + n);
+  std::vector<std::vector<float>> out(chosen.size(), std::vector<float>(n));
+  {
+    py::gil_scoped_release released;
+    const brenlow::Evaluation& e = *ev.evaluation;
+    parallel_for(n, [&](std::size_t begin, std::size_t end) {
+      for (std::size_t q = 0; q < chosen.size(); ++q) {
+        for (std::size_t i = begin; i < end; ++i) out[q][i] = chosen[q]->value(e, in[i]);
+      }
+    });
+  }
+  Table table("profile");
+  table.add("x", column(std::move(in), shape), "m");
+  for (std::size_t q = 0; q < chosen.size(); ++q) {
+    table.add(chosen[q]->name, column(std::move(out[q]), shape), chosen[q]->unit);
+  }
+  return table;
+}
+
+Table fields_at(const PyEvaluation& ev, const py::object& x, const py::object& y) {
+  py::module_ np = py::module_::import("numpy");
+  py::tuple both = np.attr("broadcast_arrays")(float_array(x), float_array(y));
+  const FloatArray xs = both[0].cast<FloatArray>(), ys = both[1].cast<FloatArray>();
+  const std::vector<py::ssize_t> shape(xs.shape(), xs.shape() + xs.ndim());
+  const std::size_t n = static_cast<std::size_t>(xs.size());
+  std::vector<float> px(xs.data(), xs.data() + n), py_(ys.data(), ys.data() + n);
+  std::vector<brenlow::ElectricField> e(n);
+  std::vector<brenlow::MagneticField> b(n);
+  {
+    py::gil_scoped_release released;
+    const brenlow::Evaluation& evaluation = *ev.evaluation;
+    parallel_for(n, [&](std::size_t begin, std::size_t end) {
+      for (std::size_t i = begin; i < end; ++i) {
+        e[i] = evaluation.electric_field(px[i], py_[i]);
+        b[i] = evaluation.magnetic_field(px[i], py_[i]);
+      }
+    });
+  }
+  auto pick = [n](const auto& v, auto member) {
+    std::vector<float> values(n);
+    for (std::size_t i = 0; i < n; ++i) values[i] = v[i].*member;
+    return values;
+  };
+  Table table("fields");
+  table.add("x", column(std::move(px), shape), "m");
+  table.add("y", column(std::move(py_), shape), "m");
+  // Each ellipse: its maximum, direction, and both components with their phases.
+  using FE = brenlow::FieldEllipse;
+  struct Part {
+    const char* suffix;
+    float FE::*member;
+    bool angle;
+  };
+  const Part parts[] = {
+      {"", &FE::max, false},
+      {"_direction", &FE::direction, true},
+      {"_vertical", &FE::vertical, false},
+      {"_vertical_phase", &FE::vertical_phase, true},
+      {"_horizontal", &FE::horizontal, false},
+      {"_horizontal_phase", &FE::horizontal_phase, true},
+  };
+  for (const Part& p : parts) {
+    table.add(std::string("e") + p.suffix, column(pick(e, p.member), shape), p.angle ? "deg" : "kV/m");
+  }
+  table.add("potential", column(pick(e, &brenlow::ElectricField::potential), shape), "V");
+  for (const Part& p : parts) {
+    table.add(std::string("b") + p.suffix, column(pick(b, p.member), shape), p.angle ? "deg" : "G");
+  }
+  return table;
+}
+
+Table gradients(const PyEvaluation& ev) {
+  const auto& section = ev.evaluation->section();
+  const auto& results = ev.evaluation->groups();
+  py::list names;
+  for (const auto& g : section.groups) names.append(text_to_python(g.name));
+  const std::vector<py::ssize_t> shape{static_cast<py::ssize_t>(results.size())};
+  auto pick = [&](float brenlow::GroupResult::*member) {
+    std::vector<float> values;
+    for (const auto& r : results) values.push_back(r.*member);
+    return column(std::move(values), shape);
+  };
+  Table table("gradients");
+  table.add("name", py::module_::import("numpy").attr("array")(names, "dtype"_a = "object"), "");
+  table.add("gradient", pick(&brenlow::GroupResult::gradient), "kV/cm");
+  table.add("computed_gradient", pick(&brenlow::GroupResult::computed_gradient), "kV/cm");
+  table.add("phase", pick(&brenlow::GroupResult::phase), "deg");
+  table.add("corona_loss", pick(&brenlow::GroupResult::corona_loss), "kW/km");
+  table.add("ozone_production", pick(&brenlow::GroupResult::ozone_production), "kg/m/s");
+  return table;
+}
+
+// ---- documentation ---------------------------------------------------------
+
+const char* module_doc = R"(Brenlow: corona effects and power-frequency fields of an overhead line.
+
+Read a data file, or build a cross section from groups, and evaluate it
+with the engine that tesk31 runs: the same routines on the same single-
+precision values, so the numbers are the ones tesk31 prints.
+
+    >>> import brenlow
+    >>> line = brenlow.read_data_file("examples/example.dat")
+    >>> for group in line.groups:
+    ...     group.y += 2.0                      # the whole line 2 m higher
+    >>> p = line.profile(range(-50, 51, 5))     # a Table of numpy arrays
+    >>> p.e, p.b                                # kV/m, gauss
+    >>> line.at(30.0, [1.0, 2.0]).e             # E at any height
+
+Units are metric throughout: m, mm (subconductor diameter), cm (bundle
+spacing), kV line to ground, kA, degrees, kV/cm, MHz, m/s, mm/hr, mmhos/m;
+E in kV/m, B in gauss (1 G = 100 uT), noise in dB(A) and dB(uV/m).
+
+Everything the engine refuses raises brenlow.Error, a ValueError, with
+the engine's message.
+)";
+
+const char* profile_doc = R"(Each quantity at lateral positions x, m.
+
+x is any array-like of positions (any length, any shape; a scalar gives
+scalars). quantities names the columns, in order; the default is the
+combined report's: an_rain, an_fair (audible noise L50, dB(A)), ri_rain,
+ri_fair (radio L50 at the RI frequency, dB(uV/m)), tv (L50, dB(uV/m)),
+ozone (ppb), e (kV/m), b (gauss). Also an_rain_l5, an_fair_l5 (L5, dB(A))
+and potential (space potential, V). Each is evaluated at the height the
+conditions give for it (an_height, ri_height, ...).
+
+Returns a Table: x (as float32) and one float32 array per quantity.
+)";
+
+const char* at_doc = R"(Electric and magnetic field at lateral position x and height y, m.
+
+x and y are numbers or array-likes broadcast together (a meshgrid gives a
+map). Returns a Table of float32 arrays in the broadcast shape: x, y;
+e, e_direction, e_vertical, e_vertical_phase, e_horizontal,
+e_horizontal_phase (kV/m, degrees); potential (V); b, b_direction, ...
+(gauss, degrees). e and b are the ellipse maxima.
+)";
+
+const char* gradients_doc = R"(The gradient step's result for each group, in the section's order.
+
+A Table: name; gradient (kV/cm, the one the corona routines use),
+computed_gradient (kV/cm, as computed even when gradients are given),
+phase (degrees, after the gradient step), corona_loss (kW/km, 0 for an
+earth wire), ozone_production (kg/m/s).
+)";
+
+// pprint looks a type's __repr__ up in a dict, and pybind11's method
+// wrapper cannot be hashed: each class gets a plain Python __repr__ that
+// calls its own.
+void plain_repr(py::module_& m, const char* name) {
+  py::dict scope;
+  py::exec("def __repr__(self):\n    return type(self)._repr(self)\n", scope);
+  py::object cls = m.attr(name);
+  cls.attr("_repr") = cls.attr("__repr__");
+  scope["__repr__"].attr("__qualname__") = std::string(name) + ".__repr__";
+  cls.attr("__repr__") = scope["__repr__"];
+}
+
+}  // namespace brenlow_python
+
+using namespace brenlow_python;
+
+PYBIND11_MODULE(brenlow, m) {
+  m.doc() = module_doc;
+  py::register_exception<brenlow::Error>(m, "Error", PyExc_ValueError);
+  m.attr("Error").attr("__doc__") =
+      "What the engine refuses: a section that fails a check, a data file that cannot be read or written.";
+
+  bind_table(m);
+
+  // ---- Group ----
+  py::class_<brenlow::Group> group(m, "Group", R"(One conductor group: a bundle of subconductors (a phase or a pole), or an earth wire.
+
+Group(name='', *, ac=True, x=0, y=0, subconductors=1, diameter=0,
+      spacing=0, kv=0, phase=0, ka=0, gradient=0)
+
+Values are held in single precision, as the engine computes. Whether a
+group is an earth wire is said by its place: CrossSection.energized counts
+the energized groups at the head of the list.)");
+  group.def(py::init([](const py::object& name, bool ac, double x, double y, int subconductors, double diameter,
+                        double spacing, double kv, double phase, double ka, double gradient) {
+              brenlow::Group g;
+              g.name = text_from_python(name, "name");
+              g.ac = ac;
+              g.x = to_single(x, "x");
+              g.y = to_single(y, "y");
+              g.subconductors = subconductors;
+              g.diameter = to_single(diameter, "diameter");
+              g.spacing = to_single(spacing, "spacing");
+              g.kv = to_single(kv, "kv");
+              g.phase = to_single(phase, "phase");
+              g.ka = to_single(ka, "ka");
+              g.gradient = to_single(gradient, "gradient");
+              return g;
+            }),
+            "name"_a = "", py::kw_only(), "ac"_a = true, "x"_a = 0.0, "y"_a = 0.0, "subconductors"_a = 1,
+            "diameter"_a = 0.0, "spacing"_a = 0.0, "kv"_a = 0.0, "phase"_a = 0.0, "ka"_a = 0.0, "gradient"_a = 0.0);
+  group.def_property(
+      "name", [](const brenlow::Group& g) { return text_to_python(g.name); },
+      [](brenlow::Group& g, const py::object& v) { g.name = text_from_python(v, "name"); },
+      "Name of the group (a data file holds 8 characters).");
+  group.def_readwrite("ac", &brenlow::Group::ac, "True for an AC phase, False for a DC pole.");
+  group.def_readwrite("subconductors", &brenlow::Group::subconductors, "Number of subconductors (at least 1).");
+  for (const auto& f : group_floats) {
+    const auto member = f.member;
+    const std::string name = f.name;
+    group.def_property(
+        f.name, [member](const brenlow::Group& g) { return g.*member; },
+        [member, name](brenlow::Group& g, double v) { g.*member = to_single(v, name); }, f.doc);
+  }
+  group.def("__repr__", &group_repr);
+  group.def("__eq__", [](const brenlow::Group& a, const brenlow::Group& b) { return same(a, b); }, py::is_operator());
+  group.def("copy", [](const brenlow::Group& g) { return g; }, "A copy of the group.");
+  group.def("__copy__", [](const brenlow::Group& g) { return g; });
+  group.def("__deepcopy__", [](const brenlow::Group& g, const py::object&) { return g; }, "memo"_a);
+  group.def(py::pickle(
+      [](const brenlow::Group& g) {
+        return py::make_tuple(text_to_python(g.name), g.ac, g.x, g.y, g.subconductors, g.diameter, g.spacing, g.kv,
+                              g.phase, g.ka, g.gradient);
+      },
+      [](const py::tuple& t) {
+        if (t.size() != 11) throw py::value_error("a pickled Group holds 11 values");
+        brenlow::Group g;
+        g.name = text_from_python(t[0], "name");
+        g.ac = t[1].cast<bool>();
+        g.subconductors = t[4].cast<int>();
+        const std::size_t at[] = {2, 3, 5, 6, 7, 8, 9, 10};
+        for (std::size_t i = 0; i < std::size(group_floats); ++i) {
+          g.*group_floats[i].member = to_single(t[at[i]].cast<double>(), group_floats[i].name);
+        }
+        return g;
+      }));
+
+  // ---- Conditions ----
+  py::class_<brenlow::Conditions> conditions(m, "Conditions", R"(The conditions of an evaluation and the heights and frequencies of each quantity.
+
+Conditions(*, wind=0, rain=0, altitude=0, ground_conductivity=0,
+           an_height=0, ri_height=0, tv_height=0, oz_height=0,
+           ef_height=0, mf_height=0, ri_frequency=0, tv_frequency=0,
+           given_gradients=False)
+
+Metric units: m/s, mm/hr, m, mmhos/m, MHz.)");
+  conditions.def(py::init([](const py::kwargs& keywords) {
+                   brenlow::Conditions c;
+                   apply_condition_keywords(c, keywords, "Conditions");
+                   return c;
+                 }),
+                 "Every condition by keyword; those not named are 0 (given_gradients False).");
+  for (const auto& f : condition_floats) {
+    const auto member = f.member;
+    const std::string name = f.name;
+    conditions.def_property(
+        f.name, [member](const brenlow::Conditions& c) { return c.*member; },
+        [member, name](brenlow::Conditions& c, double v) { c.*member = to_single(v, name); }, f.doc);
+  }
+  conditions.def_readwrite("given_gradients", &brenlow::Conditions::given_gradients,
+                           "Use each Group.gradient instead of computing the gradients.");
+  conditions.def("__repr__", &conditions_repr);
+  conditions.def(
+      "__eq__", [](const brenlow::Conditions& a, const brenlow::Conditions& b) { return same(a, b); },
+      py::is_operator());
+  conditions.def("copy", [](const brenlow::Conditions& c) { return c; }, "A copy of the conditions.");
+  conditions.def("__copy__", [](const brenlow::Conditions& c) { return c; });
+  conditions.def("__deepcopy__", [](const brenlow::Conditions& c, const py::object&) { return c; }, "memo"_a);
+  conditions.def(py::pickle(
+      [](const brenlow::Conditions& c) {
+        py::list values;
+        for (const auto& f : condition_floats) values.append(c.*f.member);
+        values.append(c.given_gradients);
+        return py::tuple(values);
+      },
+      [](const py::tuple& t) {
+        if (t.size() != std::size(condition_floats) + 1) throw py::value_error("a pickled Conditions holds 13 values");
+        brenlow::Conditions c;
+        for (std::size_t i = 0; i < std::size(condition_floats); ++i) {
+          c.*condition_floats[i].member = to_single(t[i].cast<double>(), condition_floats[i].name);
+        }
+        c.given_gradients = t[std::size(condition_floats)].cast<bool>();
+        return c;
+      }));
+
+  // ---- PointGroup ----
+  py::class_<brenlow::PointGroup> point_group(m, "PointGroup", R"(A run of lateral points as a data file lists them.
+
+PointGroup(count, start, step): count points from start, step apart, in
+the data file's units (m, or ft when the section is english), added up in
+single precision as tesk31 does.)");
+  point_group.def(py::init([](int count, double start, double step) {
+                    return brenlow::PointGroup{count, to_single(start, "start"), to_single(step, "step")};
+                  }),
+                  "count"_a, "start"_a, "step"_a);
+  point_group.def_readwrite("count", &brenlow::PointGroup::count, "Number of points.");
+  point_group.def_property(
+      "start", [](const brenlow::PointGroup& p) { return p.start; },
+      [](brenlow::PointGroup& p, double v) { p.start = to_single(v, "start"); }, "First position (m, or ft in an english section).");
+  point_group.def_property(
+      "step", [](const brenlow::PointGroup& p) { return p.step; },
+      [](brenlow::PointGroup& p, double v) { p.step = to_single(v, "step"); },
+      "Distance between points (m, or ft in an english section).");
+  point_group.def("__repr__", [](const brenlow::PointGroup& p) {
+    return "PointGroup(" + std::to_string(p.count) + ", " + float_text(p.start) + ", " + float_text(p.step) + ")";
+  });
+  point_group.def(py::pickle(
+      [](const brenlow::PointGroup& p) { return py::make_tuple(p.count, p.start, p.step); },
+      [](const py::tuple& t) {
+        if (t.size() != 3) throw py::value_error("a pickled PointGroup holds 3 values");
+        return brenlow::PointGroup{t[0].cast<int>(), to_single(t[1].cast<double>(), "start"),
+                                   to_single(t[2].cast<double>(), "step")};
+      }));
+  point_group.def(
+      "__eq__",
+      [](const brenlow::PointGroup& a, const brenlow::PointGroup& b) {
+        return a.count == b.count && a.start == b.start && a.step == b.step;
+      },
+      py::is_operator());
+
+  // ---- Evaluation ----
+  py::class_<PyEvaluation> evaluation(m, "Evaluation", R"(One cross section evaluated: the gradients computed once, then any quantity at any point.
+
+Evaluation(section) checks the section (brenlow.Error when refused) and
+computes the gradients; profile(), at() and gradients() then cost only the
+points asked for. Later changes to the section do not reach it.)");
+  evaluation.def(py::init(&evaluate), "section"_a);
+  evaluation.def("profile", &profile, "x"_a, "quantities"_a = py::none(), profile_doc);
+  evaluation.def("at", &fields_at, "x"_a, "y"_a, at_doc);
+  evaluation.def("gradients", &gradients, gradients_doc);
+  evaluation.def_property_readonly(
+      "singular", [](const PyEvaluation& e) { return e.evaluation->singular(); },
+      "True when the potential coefficient matrix proved singular (two bundles in one place).");
+  evaluation.def_property_readonly(
+      "section", [](const PyEvaluation& e) { return from_engine(e.evaluation->section()); },
+      "A copy of the section evaluated.");
+  evaluation.def("__repr__", [](const PyEvaluation& e) {
+    const auto& s = e.evaluation->section();
+    return "<Evaluation of " + std::string(py::repr(text_to_python(s.titles[0]))) + ": " +
+           std::to_string(s.groups.size()) + " groups" + (e.evaluation->singular() ? ", singular" : "") + ">";
+  });
+
+  // ---- CrossSection ----
+  py::class_<Section> section(m, "CrossSection", R"(One cross section of an overhead line and what a data file holds with it.
+
+CrossSection(groups=(), *, energized=None, titles=('', ''),
+             conditions=None, points=(), english=False, options='ALL',
+             **condition_keywords)
+
+groups: Group objects, energized phases and poles first, then earth wires
+(at most 50); energized: how many lead the list (default: all of them);
+conditions: a Conditions, and/or its fields by keyword (wind=, rain=,
+an_height=, ...), keywords winning; points: the data file's lateral point
+groups (PointGroup or (count, start, step), in the file's units);
+english: the data file is in English units (feet, inches, mi/hr, in/hr;
+every other value here stays metric); options: the report options record.
+
+groups and points are plain Python lists, changed in place as any list.)");
+  section.def(py::init([](const py::iterable& groups, const py::object& energized, const py::object& titles,
+                          const py::object& conds, const py::iterable& points, bool english,
+                          const py::object& options, const py::kwargs& keywords) {
+                Section s;
+                s.groups = group_list(groups);
+                s.energized = energized.is_none() ? static_cast<int>(py::len(s.groups)) : whole_number(energized, "energized");
+                set_titles(s, titles);
+                if (!conds.is_none()) {
+                  if (!py::isinstance<brenlow::Conditions>(conds)) {
+                    throw py::type_error("conditions must be a Conditions, not " + type_name(conds));
+                  }
+                  s.conditions = conds.cast<brenlow::Conditions>();
+                }
+                apply_condition_keywords(s.conditions, keywords, "CrossSection");
+                s.points = point_list(points);
+                s.english = english;
+                s.options = text_from_python(options, "options");
+                return s;
+              }),
+              "groups"_a = py::tuple(), py::kw_only(), "energized"_a = py::none(),
+              "titles"_a = py::make_tuple("", ""), "conditions"_a = py::none(), "points"_a = py::tuple(),
+              "english"_a = false, "options"_a = "ALL");
+  section.def_property(
+      "titles", [](const Section& s) { return py::make_tuple(text_to_python(s.titles[0]), text_to_python(s.titles[1])); },
+      [](Section& s, const py::object& titles) { set_titles(s, titles); },
+      "The two title lines (a data file holds 72 characters each).");
+  section.def_property(
+      "groups", [](const Section& s) { return s.groups; },
+      [](Section& s, const py::iterable& groups) { s.groups = group_list(groups); },
+      "The conductor groups, a list of Group: energized first, then earth wires.");
+  section.def_readwrite("energized", &Section::energized,
+                        "How many of the groups, from the first, are energized phases or poles.");
+  section.def_readwrite("conditions", &Section::conditions, "The Conditions (changed in place).");
+  section.def_readwrite("english", &Section::english,
+                        "The data file's units: feet, inches, mi/hr, in/hr (values here stay metric).");
+  section.def_property(
+      "options", [](const Section& s) { return text_to_python(s.options); },
+      [](Section& s, const py::object& v) { s.options = text_from_python(v, "options"); },
+      "The report options record (45 characters), e.g. 'ALL' or 'EF MF COMB'.");
+  section.def_property(
+      "points", [](const Section& s) { return s.points; },
+      [](Section& s, const py::iterable& points) { s.points = point_list(points); },
+      "The data file's lateral point groups, a list of PointGroup, in the file's units (ft when english).");
+  section.def(
+      "lateral_points",
+      [](const Section& s) {
+        std::vector<float> xs = to_engine(s).lateral_points();
+        const std::vector<py::ssize_t> shape{static_cast<py::ssize_t>(xs.size())};
+        return column(std::move(xs), shape);
+      },
+      "The lateral points the point groups make, in order, in metres (float32 array), built as tesk31 builds them.");
+  section.def(
+      "check", [](const Section& s) { brenlow::check(to_engine(s)); },
+      "Raises brenlow.Error with the engine's message when tesk31 would refuse the section.");
+  section.def(
+      "evaluate", [](const Section& s) { return evaluate(s); },
+      "An Evaluation of the section as it is now: the gradients computed once for many calls.");
+  section.def(
+      "profile", [](const Section& s, const py::object& x, const py::object& q) { return profile(evaluate(s), x, q); },
+      "x"_a, "quantities"_a = py::none(), profile_doc);
+  section.def(
+      "at", [](const Section& s, const py::object& x, const py::object& y) { return fields_at(evaluate(s), x, y); },
+      "x"_a, "y"_a, at_doc);
+  section.def(
+      "gradients", [](const Section& s) { return gradients(evaluate(s)); }, gradients_doc);
+  section.def(
+      "data_file_text", [](const Section& s) { return text_to_python(brenlow::data_file_text(to_engine(s))); },
+      R"(The section as data file text in the layout tesk31 reads (English units
+when english is set): values rounded to the layout's decimals, names cut to
+8 characters, titles to 72.)");
+  section.def(
+      "write",
+      [](const Section& s, const py::object& path) {
+        const brenlow::CrossSection c = to_engine(s);
+        const std::string p = path_from_python(path);
+        py::gil_scoped_release released;
+        brenlow::write_data_file(c, p);
+      },
+      "path"_a,
+      "Writes the section as a data file that tesk31 reads (see data_file_text); brenlow.Error when it cannot.");
+  section.def("copy", &copy_section, "A copy with copies of the groups, conditions and point groups.");
+  section.def("__copy__", &copy_section);
+  section.def("__deepcopy__", [](const Section& s, const py::object&) { return copy_section(s); }, "memo"_a);
+  section.def(py::pickle(
+      [](const Section& s) {
+        return py::make_tuple(text_to_python(s.titles[0]), text_to_python(s.titles[1]), py::list(s.groups),
+                              s.energized, s.conditions, s.english, text_to_python(s.options), py::list(s.points));
+      },
+      [](const py::tuple& t) {
+        if (t.size() != 8) throw py::value_error("a pickled CrossSection holds 8 values");
+        Section s;
+        s.titles[0] = text_from_python(t[0], "titles[0]");
+        s.titles[1] = text_from_python(t[1], "titles[1]");
+        s.groups = group_list(t[2]);
+        s.energized = t[3].cast<int>();
+        s.conditions = t[4].cast<brenlow::Conditions>();
+        s.english = t[5].cast<bool>();
+        s.options = text_from_python(t[6], "options");
+        s.points = point_list(t[7]);
+        return s;
+      }));
+  section.def("__repr__", &section_repr);
+  section.def("__eq__", [](const Section& a, const Section& b) { return same(a, b); }, py::is_operator());
+
+  m.def(
+      "read_data_file",
+      [](const py::object& path) {
+        const std::string p = path_from_python(path);
+        brenlow::CrossSection c;
+        {
+          py::gil_scoped_release released;
+          c = brenlow::read_data_file(p);
+        }
+        return from_engine(c);
+      },
+      "path"_a,
+      R"(Reads a data file as tesk31 reads it (the same records, checks and
+messages; English units converted to metric). Raises brenlow.Error naming
+the file and the record when it cannot.)");
+  m.def(
+      "parse_data_file",
+      [](const py::object& text, const py::object& name) {
+        return from_engine(
+            brenlow::parse_data_file(text_from_python(text, "text"), text_from_python(name, "name")));
+      },
+      "text"_a, "name"_a = "data file", "Reads data file text held in memory; name stands for the file in messages.");
+
+  bind_studies(m);
+  for (const char* name : {"Group", "Conditions", "PointGroup", "Evaluation", "CrossSection", "Table"}) {
+    plain_repr(m, name);
+  }
+}

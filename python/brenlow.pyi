@@ -1,0 +1,225 @@
+"""Brenlow: corona effects and power-frequency fields of an overhead line.
+
+Metric units throughout: m, mm (subconductor diameter), cm (bundle spacing),
+kV line to ground, kA, degrees, kV/cm, MHz, m/s, mm/hr, mmhos/m; E in kV/m,
+B in gauss (1 G = 100 uT), noise in dB(A) and dB(uV/m). Every value the
+engine holds is single precision (float32).
+"""
+import os
+from typing import Iterable, Iterator, Literal, Sequence, Tuple, Union
+
+import numpy as np
+import numpy.typing as npt
+
+_Path = Union[str, os.PathLike[str]]
+_Positions = Union[float, npt.ArrayLike]
+
+Quantity = Literal["an_rain", "an_fair", "ri_rain", "ri_fair", "tv", "ozone", "e", "b",
+                   "an_rain_l5", "an_fair_l5", "potential"]
+
+
+class Error(ValueError):
+    """What the engine refuses: a section that fails a check, a data file
+    that cannot be read or written. The message is the engine's."""
+
+
+class Group:
+    """One conductor group: a bundle of subconductors (a phase or a pole),
+    or an earth wire (by its place after CrossSection.energized)."""
+    name: str
+    """Name of the group (a data file holds 8 characters, Latin-1)."""
+    ac: bool
+    """True for an AC phase, False for a DC pole."""
+    x: float
+    """Horizontal position of the bundle centre, m."""
+    y: float
+    """Height of the bundle centre above ground, m."""
+    subconductors: int
+    """Number of subconductors (at least 1)."""
+    diameter: float
+    """Subconductor diameter, mm (above 0)."""
+    spacing: float
+    """Spacing of adjacent subconductors, cm (above 0 for a bundle)."""
+    kv: float
+    """Line-to-ground voltage, kV (rms for AC); sign: polarity of a DC pole."""
+    phase: float
+    """Phase angle, degrees."""
+    ka: float
+    """Current, kA."""
+    gradient: float
+    """Maximum surface gradient, kV/cm: used when the conditions say given_gradients."""
+
+    def __init__(self, name: str = "", *, ac: bool = True, x: float = 0.0, y: float = 0.0,
+                 subconductors: int = 1, diameter: float = 0.0, spacing: float = 0.0, kv: float = 0.0,
+                 phase: float = 0.0, ka: float = 0.0, gradient: float = 0.0) -> None: ...
+    def copy(self) -> Group: ...
+    def __copy__(self) -> Group: ...
+    def __deepcopy__(self, memo: object) -> Group: ...
+    def __eq__(self, other: object) -> bool: ...
+
+
+class Conditions:
+    """The conditions of an evaluation and the height and frequency of each quantity."""
+    wind: float
+    """Wind speed, m/s (carries the ozone plume)."""
+    rain: float
+    """Rain rate, mm/hr."""
+    altitude: float
+    """Altitude above sea level, m."""
+    ground_conductivity: float
+    """Ground conductivity, mmhos/m."""
+    an_height: float
+    """Height of the audible noise microphone, m."""
+    ri_height: float
+    """Height of the radio antenna, m."""
+    tv_height: float
+    """Height of the television antenna, m."""
+    oz_height: float
+    """Height of the ozone sensor, m."""
+    ef_height: float
+    """Height of the electric field sensor, m."""
+    mf_height: float
+    """Height of the magnetic field sensor, m."""
+    ri_frequency: float
+    """Radio frequency, MHz."""
+    tv_frequency: float
+    """Television frequency, MHz."""
+    given_gradients: bool
+    """Use each Group.gradient instead of computing the gradients."""
+
+    def __init__(self, *, wind: float = 0.0, rain: float = 0.0, altitude: float = 0.0,
+                 ground_conductivity: float = 0.0, an_height: float = 0.0, ri_height: float = 0.0,
+                 tv_height: float = 0.0, oz_height: float = 0.0, ef_height: float = 0.0,
+                 mf_height: float = 0.0, ri_frequency: float = 0.0, tv_frequency: float = 0.0,
+                 given_gradients: bool = False) -> None: ...
+    def copy(self) -> Conditions: ...
+    def __copy__(self) -> Conditions: ...
+    def __deepcopy__(self, memo: object) -> Conditions: ...
+    def __eq__(self, other: object) -> bool: ...
+
+
+class PointGroup:
+    """count lateral points from start, step apart, in the data file's units
+    (m, or ft in an english section)."""
+    count: int
+    start: float
+    step: float
+
+    def __init__(self, count: int, start: float, step: float) -> None: ...
+    def __eq__(self, other: object) -> bool: ...
+
+
+class Table:
+    """Named numpy columns in order, with their units: t["e"] or t.e."""
+
+    @property
+    def units(self) -> dict[str, str]:
+        """The unit of each column by name ('' for a name column)."""
+    def keys(self) -> list[str]: ...
+    def values(self) -> list[np.ndarray]: ...
+    def items(self) -> list[Tuple[str, np.ndarray]]: ...
+    def to_dict(self) -> dict[str, np.ndarray]:
+        """The columns as a plain dict of numpy arrays, in order."""
+    def to_frame(self) -> "pandas.DataFrame":  # type: ignore[name-defined]  # noqa: F821
+        """A pandas DataFrame of the columns (flattened when not 1-D), units in
+        attrs["units"]. Raises ImportError when pandas is missing."""
+    def __getitem__(self, name: str) -> np.ndarray: ...
+    def __getattr__(self, name: str) -> np.ndarray: ...
+    def __contains__(self, name: object) -> bool: ...
+    def __iter__(self) -> Iterator[str]: ...
+    def __len__(self) -> int: ...
+
+
+class Evaluation:
+    """One cross section evaluated: the gradients computed once, then any
+    quantity at any point. Later changes to the section do not reach it."""
+
+    def __init__(self, section: CrossSection) -> None: ...
+    @property
+    def singular(self) -> bool:
+        """True when the potential coefficient matrix proved singular."""
+    @property
+    def section(self) -> CrossSection:
+        """A copy of the section evaluated."""
+    def profile(self, x: _Positions, quantities: Union[Quantity, Sequence[Quantity], None] = None) -> Table:
+        """Each quantity at lateral positions x (m, any shape), at the heights
+        the conditions give: columns x and the quantities (default: an_rain,
+        an_fair, ri_rain, ri_fair, tv, ozone, e, b), float32."""
+    def at(self, x: _Positions, y: _Positions) -> Table:
+        """E and B at lateral positions x and heights y (m, broadcast
+        together): x, y, e, e_direction, e_vertical, e_vertical_phase,
+        e_horizontal, e_horizontal_phase, potential, b, b_direction, ..."""
+    def gradients(self) -> Table:
+        """Per group: name, gradient, computed_gradient, phase, corona_loss,
+        ozone_production."""
+
+
+class CrossSection:
+    """One cross section of an overhead line and what a data file holds with it."""
+    titles: Tuple[str, str]
+    """The two title lines (a data file holds 72 characters each)."""
+    groups: list[Group]
+    """The conductor groups: energized first, then earth wires (at most 50)."""
+    energized: int
+    """How many of the groups, from the first, are energized phases or poles."""
+    conditions: Conditions
+    """The conditions (changed in place)."""
+    english: bool
+    """The data file's units: feet, inches, mi/hr, in/hr (values here stay metric)."""
+    options: str
+    """The report options record (45 characters), e.g. 'ALL' or 'EF MF COMB'."""
+    points: list[PointGroup]
+    """The data file's lateral point groups, in its units (ft when english)."""
+
+    def __init__(self, groups: Iterable[Group] = (), *, energized: int | None = None,
+                 titles: Tuple[str, str] = ("", ""), conditions: Conditions | None = None,
+                 points: Iterable[PointGroup | Tuple[int, float, float]] = (), english: bool = False,
+                 options: str = "ALL", wind: float = ..., rain: float = ..., altitude: float = ...,
+                 ground_conductivity: float = ..., an_height: float = ..., ri_height: float = ...,
+                 tv_height: float = ..., oz_height: float = ..., ef_height: float = ...,
+                 mf_height: float = ..., ri_frequency: float = ..., tv_frequency: float = ...,
+                 given_gradients: bool = ...) -> None: ...
+    def lateral_points(self) -> npt.NDArray[np.float32]:
+        """The lateral points the point groups make, in order, in metres."""
+    def check(self) -> None:
+        """Raises Error with the engine's message when tesk31 would refuse the section."""
+    def evaluate(self) -> Evaluation:
+        """An Evaluation of the section as it is now."""
+    def profile(self, x: _Positions, quantities: Union[Quantity, Sequence[Quantity], None] = None) -> Table:
+        """Each quantity at lateral positions x (see Evaluation.profile)."""
+    def at(self, x: _Positions, y: _Positions) -> Table:
+        """E and B at positions x and heights y (see Evaluation.at)."""
+    def gradients(self) -> Table:
+        """The gradient step's result for each group (see Evaluation.gradients)."""
+    def data_file_text(self) -> str:
+        """The section as data file text that tesk31 reads."""
+    def write(self, path: _Path) -> None:
+        """Writes the section as a data file that tesk31 reads."""
+    def copy(self) -> CrossSection: ...
+    def __copy__(self) -> CrossSection: ...
+    def __deepcopy__(self, memo: object) -> CrossSection: ...
+    def __eq__(self, other: object) -> bool: ...
+
+
+def read_data_file(path: _Path) -> CrossSection:
+    """Reads a data file as tesk31 reads it; Error naming the file and record when it cannot."""
+def parse_data_file(text: str, name: str = "data file") -> CrossSection:
+    """Reads data file text held in memory; name stands for the file in messages."""
+
+
+# The design studies (in a module built with them). B in b_unit: 'uT', 'mG' or 'G'.
+StudyQuantity = Literal["E", "B", "AN", "AN-FAIR", "RI", "RI-RAIN", "TV", "OZ"]
+
+
+def phasing(section: CrossSection, circuits: Iterable[Iterable[int]],
+            minimize: Union[StudyQuantity, Sequence[StudyQuantity]], at: _Positions, *, top: int = 10,
+            b_unit: str = "uT", threads: int = 0) -> dict:
+    """The best phasings: every assignment of each circuit's phase angles to its
+    groups, counted once per relabelling. A dict: total, distinct, relabellings,
+    examined, front, original and listed (each angles, scores, values, section, number)."""
+def height(section: CrossSection, limits: dict[StudyQuantity, float], at: _Positions, *,
+           groups: Iterable[int] | None = None, b_unit: str = "uT") -> dict:
+    """The smallest common raise meeting every limit at every point. A dict:
+    found, raise (m, or None), section, before, after, evaluations."""
+def edges(sections: Union[CrossSection, Iterable[CrossSection]], at: _Positions, *, b_unit: str = "uT") -> Table:
+    """Every quantity of each section at each point and its largest surface gradient."""

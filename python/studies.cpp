@@ -1,0 +1,330 @@
+// The design studies in Python: the best phasings, the smallest raise and
+// the edge tables, as plain data (dicts, lists, numbers, sections, tables).
+// The searches are tesk31-study's own; this file only carries the request
+// in and the result out.
+#include "studies.hpp"
+
+#ifdef BRENLOW_PYTHON_STUDIES
+
+#include <pybind11/numpy.h>
+#include <pybind11/stl.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <condition_variable>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+#include "study/height.hpp"
+#include "study/phasing.hpp"
+#include "study/progress.hpp"
+#include "study/quantity.hpp"
+#include "study/section_tools.hpp"
+#include "section.hpp"
+#include "table.hpp"
+
+namespace py = pybind11;
+using namespace pybind11::literals;
+
+namespace brenlow_python {
+
+namespace {
+
+study::Quantity quantity_of(const py::handle& value) {
+  const std::string text = py::str(value);
+  if (auto q = study::parse_quantity(text)) return *q;
+  throw py::value_error("unknown study quantity '" + text + "'; the quantities are E, B, AN, AN-FAIR, RI, RI-RAIN, TV, OZ");
+}
+
+std::vector<study::Quantity> quantities_of(const py::object& value) {
+  std::vector<study::Quantity> out;
+  if (py::isinstance<py::str>(value)) {
+    out.push_back(quantity_of(value));
+  } else {
+    for (const auto& q : py::iterable(value)) out.push_back(quantity_of(q));
+  }
+  if (out.empty()) throw py::value_error("no quantity given");
+  return out;
+}
+
+study::BUnit b_unit_of(const std::string& text) {
+  if (auto b = study::parse_b_unit(text)) return *b;
+  throw py::value_error("unknown unit for B '" + text + "'; the units are uT, mG, G");
+}
+
+std::vector<float> points_of(const py::object& at) {
+  py::array_t<float, py::array::c_style | py::array::forcecast> xs =
+      py::module_::import("numpy").attr("atleast_1d")(py::module_::import("numpy").attr("asarray")(at, "dtype"_a = "float32"));
+  if (xs.ndim() != 1 || xs.size() == 0) throw py::value_error("at: give one or more lateral points, m");
+  return {xs.data(), xs.data() + xs.size()};
+}
+
+std::vector<int> group_indices(const py::handle& value, std::size_t groups, const std::string& what) {
+  std::vector<int> out;
+  for (const auto& item : py::iterable(py::reinterpret_borrow<py::object>(value))) {
+    const long long i = py::int_(py::reinterpret_borrow<py::object>(item));
+    if (i < 0 || i >= static_cast<long long>(groups)) {
+      throw py::value_error(what + ": group index " + std::to_string(i) + " is not one of the section's " +
+                            std::to_string(groups) + " groups (0 to " + std::to_string(groups) + " - 1)");
+    }
+    out.push_back(static_cast<int>(i));
+  }
+  return out;
+}
+
+// Runs a search with the GIL released, on a thread of its own, while this
+// thread watches for Ctrl-C: an interrupt asks the search to stop and is
+// raised as KeyboardInterrupt once it has.
+template <class Result, class Work>
+Result interruptible(Work work) {
+  study::clear_stop_request();
+  std::optional<Result> result;
+  std::exception_ptr error;
+  bool interrupted = false;
+  {
+    py::gil_scoped_release released;
+    std::mutex m;
+    std::condition_variable finished;
+    bool done = false;
+    std::thread worker([&] {
+      try {
+        result.emplace(work());
+      } catch (...) {
+        error = std::current_exception();
+      }
+      std::lock_guard<std::mutex> lock(m);
+      done = true;
+      finished.notify_one();
+    });
+    std::unique_lock<std::mutex> lock(m);
+    while (!finished.wait_for(lock, std::chrono::milliseconds(100), [&] { return done; })) {
+      if (interrupted) continue;
+      lock.unlock();
+      {
+        py::gil_scoped_acquire held;
+        if (PyErr_CheckSignals() != 0) {
+          interrupted = true;
+          study::request_stop();
+        }
+      }
+      lock.lock();
+    }
+    lock.unlock();
+    worker.join();
+  }
+  if (interrupted) throw py::error_already_set();
+  if (error) std::rethrow_exception(error);
+  return std::move(*result);
+}
+
+py::dict values_by_quantity(const std::vector<study::Quantity>& qs, const std::vector<std::vector<float>>& values) {
+  py::dict d;
+  for (std::size_t q = 0; q < qs.size() && q < values.size(); ++q) {
+    d[py::str(std::string(study::name(qs[q])))] = py::array_t<float>(values[q].size(), values[q].data());
+  }
+  return d;
+}
+
+py::dict arrangement(const study::Ranked& r, const study::PhasingRequest& request) {
+  py::list angles;
+  for (const auto& circuit : request.circuits) {
+    py::list a;
+    for (int g : circuit) a.append(r.section.groups[static_cast<std::size_t>(g)].phase);
+    angles.append(a);
+  }
+  py::dict scores;
+  for (std::size_t q = 0; q < request.quantities.size() && q < r.scores.size(); ++q) {
+    scores[py::str(std::string(study::name(request.quantities[q])))] = r.scores[q];
+  }
+  return py::dict("angles"_a = angles, "scores"_a = scores, "values"_a = values_by_quantity(request.quantities, r.values),
+                  "section"_a = section_to_python(r.section), "number"_a = r.number);
+}
+
+// The largest surface gradient of the energized groups (all groups when
+// none is energized), as the edge table of tesk31-study gives it.
+float largest_gradient(const brenlow::Evaluation& run) {
+  const auto& groups = run.groups();
+  const std::size_t n = run.section().energized > 0 ? static_cast<std::size_t>(run.section().energized) : groups.size();
+  float g = 0;
+  for (std::size_t i = 0; i < n && i < groups.size(); ++i) g = std::max(g, std::fabs(groups[i].gradient));
+  return g;
+}
+
+const char* phasing_doc = R"(The best phasings: every assignment of each circuit's phase angles to its groups.
+
+phasing(section, circuits, minimize, at, *, top=10, b_unit='uT', threads=0)
+
+circuits: for each circuit the indices (from 0) of its groups in
+section.groups, AC and energized, none twice; minimize: a quantity or a
+list of them, among E, B, AN, AN-FAIR, RI, RI-RAIN, TV, OZ; at: the
+lateral points (m) over which the largest value scores an arrangement.
+Positions, voltages and currents stay; only the angles move. Arrangements
+that differ by one relabelling applied to all circuits at once give the
+same magnitudes everywhere and are counted once.
+
+Returns a dict: total, distinct (counted once per relabelling),
+relabellings, examined; front (True with two or more quantities: listed
+then holds the arrangements no other beats on every quantity); original
+and listed (best first), each a dict of angles (per circuit, per group,
+degrees), scores (largest value per quantity), values (per quantity, an
+array over the points: the engine's, for the section as a data file holds
+it) and section (a CrossSection with those angles). B in b_unit (uT, mG or
+G). Ctrl-C stops the search (KeyboardInterrupt).)";
+
+const char* height_doc = R"(The smallest common raise of some groups for which every limit holds at every point.
+
+height(section, limits, at, *, groups=None, b_unit='uT')
+
+limits: {quantity: largest value} (E in kV/m, B in b_unit, noise in dB);
+at: lateral points, m; groups: indices (from 0) of the groups to raise
+(default: every group, earth wires too). The raise is found to 1 cm (0.05 ft
+for a section in English units), a field that first rises with height
+included; a limit met already gives 0.
+
+Returns a dict: found (False when no raise up to 1,000 m meets every limit),
+raise (m), section (the raised CrossSection, as a data file holds it),
+before and after (per quantity, an array over the points), evaluations.)";
+
+const char* edges_doc = R"(Every quantity of each section at each point, and its largest surface gradient.
+
+edges(sections, at, *, b_unit='uT')
+
+sections: CrossSection objects (or one); at: lateral points, m. Returns a
+Table, one row per section and point: section (its index), x (m), E, B,
+AN, AN-FAIR, RI, RI-RAIN, TV, OZ (B in b_unit) and max_gradient (kV/cm,
+the largest of the energized groups).)";
+
+}  // namespace
+
+void bind_studies(py::module_& m) {
+  m.doc() = std::string(py::str(m.doc())) +
+            "\nThe design studies of tesk31-study, returning plain data: phasing() (the best\n"
+            "phasings), height() (the smallest raise meeting limits), edges() (every quantity\n"
+            "of several sections at some points).\n";
+  py::register_exception_translator([](std::exception_ptr p) {
+    try {
+      if (p) std::rethrow_exception(p);
+    } catch (const study::StudyError& e) {
+      py::object error = py::module_::import("brenlow").attr("Error");
+      PyErr_SetString(error.ptr(), e.what());
+    }
+  });
+
+  m.def(
+      "phasing",
+      [](const py::object& section, const py::iterable& circuits, const py::object& minimize, const py::object& at,
+         std::size_t top, const std::string& b_unit, unsigned threads) {
+        study::PhasingRequest request;
+        request.section = section_from_python(section);
+        std::size_t index = 0;
+        for (const auto& c : circuits) {
+          request.circuits.push_back(
+              group_indices(c, request.section.groups.size(), "circuits[" + std::to_string(index++) + "]"));
+        }
+        request.quantities = quantities_of(minimize);
+        request.at = points_of(at);
+        request.b = b_unit_of(b_unit);
+        if (top < 1) throw py::value_error("top must be at least 1");
+        request.top = top;
+        request.threads = threads;
+        study::check_circuits(request.section, request.circuits);
+        const study::PhasingResult r =
+            interruptible<study::PhasingResult>([&] { return study::search_phasings(request, nullptr); });
+        py::list listed;
+        for (const auto& ranked : r.listed) listed.append(arrangement(ranked, request));
+        return py::dict("total"_a = r.total, "distinct"_a = r.distinct, "relabellings"_a = r.relabellings,
+                        "examined"_a = r.examined, "front"_a = request.quantities.size() > 1,
+                        "original"_a = arrangement(r.original, request), "listed"_a = listed);
+      },
+      "section"_a, "circuits"_a, "minimize"_a, "at"_a, py::kw_only(), "top"_a = 10, "b_unit"_a = "uT",
+      "threads"_a = 0, phasing_doc);
+
+  m.def(
+      "height",
+      [](const py::object& section, const py::object& limits, const py::object& at, const py::object& groups,
+         const std::string& b_unit) {
+        study::HeightRequest request;
+        request.section = section_from_python(section);
+        if (!groups.is_none()) request.groups = group_indices(groups, request.section.groups.size(), "groups");
+        const py::dict d = py::isinstance<py::dict>(limits) ? py::dict(limits) : py::dict(py::module_::import("builtins").attr("dict")(limits));
+        std::vector<study::Quantity> qs;
+        for (const auto& [q, value] : d) {
+          const double v = py::float_(py::reinterpret_borrow<py::object>(value));
+          if (!std::isfinite(v)) throw py::value_error("a limit must be a finite number");
+          request.limits.push_back({quantity_of(q), static_cast<float>(v)});
+          qs.push_back(request.limits.back().quantity);
+        }
+        if (request.limits.empty()) throw py::value_error("no limit given");
+        request.at = points_of(at);
+        request.b = b_unit_of(b_unit);
+        const study::HeightResult r =
+            interruptible<study::HeightResult>([&] { return study::search_height(request, nullptr); });
+        const study::LengthUnit unit{request.section.english};
+        // The raise in whole steps of the resolution, as the float's shortest text reads.
+        py::object raise = r.found ? py::module_::import("builtins").attr("float")(float_text(unit.to_metres(r.raise)))
+                                   : py::object(py::none());
+        return py::dict("found"_a = r.found, "raise"_a = raise,
+                        "section"_a = r.found ? section_to_python(r.raised) : py::object(py::none()),
+                        "before"_a = values_by_quantity(qs, r.before),
+                        "after"_a = r.found ? py::object(values_by_quantity(qs, r.after)) : py::object(py::none()),
+                        "evaluations"_a = r.evaluations);
+      },
+      "section"_a, "limits"_a, "at"_a, py::kw_only(), "groups"_a = py::none(), "b_unit"_a = "uT", height_doc);
+
+  m.def(
+      "edges",
+      [](const py::object& sections, const py::object& at, const std::string& b_unit) {
+        std::vector<brenlow::CrossSection> list;
+        if (py::isinstance(sections, py::module_::import("brenlow").attr("CrossSection"))) {
+          list.push_back(section_from_python(sections));
+        } else {
+          for (const auto& s : py::iterable(sections)) list.push_back(section_from_python(py::reinterpret_borrow<py::object>(s)));
+        }
+        const std::vector<float> xs = points_of(at);
+        const study::BUnit b = b_unit_of(b_unit);
+        const std::size_t rows = list.size() * xs.size();
+        std::vector<long> section_index;
+        std::vector<float> x, gradient;
+        std::vector<std::vector<float>> values(study::all_quantities.size());
+        {
+          py::gil_scoped_release released;
+          for (std::size_t s = 0; s < list.size(); ++s) {
+            const brenlow::Evaluation run(list[s]);
+            const float g = largest_gradient(run);
+            for (const float p : xs) {
+              const brenlow::Point point = run.point(p);
+              section_index.push_back(static_cast<long>(s));
+              x.push_back(p);
+              for (std::size_t q = 0; q < study::all_quantities.size(); ++q) {
+                values[q].push_back(study::value(point, study::all_quantities[q], b));
+              }
+              gradient.push_back(g);
+            }
+          }
+        }
+        Table table("edges");
+        table.add("section", py::array_t<long>(rows, section_index.data()), "");
+        table.add("x", py::array_t<float>(rows, x.data()), "m");
+        for (std::size_t q = 0; q < study::all_quantities.size(); ++q) {
+          table.add(std::string(study::name(study::all_quantities[q])), py::array_t<float>(rows, values[q].data()),
+                    std::string(study::unit_label(study::all_quantities[q], b)));
+        }
+        table.add("max_gradient", py::array_t<float>(rows, gradient.data()), "kV/cm");
+        return table;
+      },
+      "sections"_a, "at"_a, py::kw_only(), "b_unit"_a = "uT", edges_doc);
+}
+
+}  // namespace brenlow_python
+
+#else
+
+namespace brenlow_python {
+
+void bind_studies(pybind11::module_&) {}  // built without the studies
+
+}  // namespace brenlow_python
+
+#endif
