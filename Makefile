@@ -3,6 +3,8 @@
 #   make test   build everything, normally and with the sanitizers, run every test in both
 #   make bench  build everything optimised and run the benchmarks (the whole ALL run of the
 #               50-group hybrid line, the engine's 1,000-point profile, the charge loops, ...)
+#   make web    build the right-of-way explorer (WebAssembly) into build-web/
+#   make explore  build it and serve it on 127.0.0.1
 #   make python build the Python module into build/python (installing what it needs)
 GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
@@ -39,7 +41,33 @@ bench: build
 	@for b in build/bench/bench_*; do echo "== $$b"; $$b; done
 
 clean:
-	rm -rf build build-asan
+	rm -rf build build-asan build-web
+
+# --- The right-of-way explorer (web/): the engine in WebAssembly ----------
+# web/install.sh installs emscripten, chromium and the pinned npm packages
+# when they are missing. Debian's emscripten finds its node modules through
+# NODE_PATH.
+WEB_ENV := NODE_PATH=/usr/share/nodejs
+EXPLORE_PORT ?= 8031
+
+.PHONY: web-setup web explore web-test
+
+web-setup:
+	@web/install.sh
+
+web: web-setup
+	$(WEB_ENV) emcmake cmake -S . -B build-web $(GENERATOR) -DCMAKE_BUILD_TYPE=Release >/dev/null
+	$(WEB_ENV) cmake --build build-web --target explorer -j $(JOBS)
+
+explore: web
+	node web/serve.mjs build-web $(EXPLORE_PORT)
+
+# Node tests of the module against the native reference program, then the
+# browser tests (headless chromium); both need the native build for tesk31.
+web-test: web build
+	cd web && BRENLOW_WEB=../build-web BRENLOW_BUILD=../build node --test test/module.test.mjs test/page.test.mjs
+
+test: web-test
 
 # ---- Python module (python/) ----
 # Debian's packages and Debian's interpreter, named explicitly: the first

@@ -2,12 +2,12 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <iostream>
 #include <limits>
 
+#include "format/decimal.hpp"
 #include "format/record.hpp"
 #include "format/spec.hpp"
 
@@ -93,14 +93,12 @@ bool parse_real(std::string_view text, std::uint32_t implied, float& value) {
     value = zero;
     return true;
   }
-  digits += 'e';
-  digits += std::to_string(scale);
   float parsed = 0.0f;
-  auto r = std::from_chars(digits.data(), digits.data() + digits.size(), parsed);
-  if (r.ec == std::errc::result_out_of_range) {
+  const std::errc ec = detail::decimal_to_float(digits, scale, parsed);
+  if (ec == std::errc::result_out_of_range) {
     if (magnitude > 0) return false;  // beyond the largest float
     parsed = 0.0f;                    // below the smallest
-  } else if (r.ec != std::errc() || r.ptr != digits.data() + digits.size()) {
+  } else if (ec != std::errc()) {
     return false;
   }
   if (std::isinf(parsed)) return false;

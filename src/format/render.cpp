@@ -6,6 +6,8 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "format/decimal.hpp"
+
 namespace record::detail {
 namespace {
 
@@ -79,8 +81,8 @@ void put_fixed(std::string& out, float value, std::uint32_t w, std::uint32_t d) 
   const bool negative = std::signbit(value);
   char buf[kDigitBuffer];
   // The exact binary value rounded to d places, ties to even.
-  auto r = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::fixed, static_cast<int>(d));
-  const std::size_t total = static_cast<std::size_t>(r.ptr - buf);
+  const char* end = fixed_chars(buf, buf + sizeof buf, std::fabs(value), static_cast<int>(d));
+  const std::size_t total = static_cast<std::size_t>(end - buf);
   const std::size_t int_digits = d > 0 ? total - d - 1 : total;
   std::size_t skip = 0;  // leading digits left out
   std::size_t length = (negative ? 1 : 0) + int_digits + 1 + d;
@@ -103,12 +105,11 @@ void put_exponent(std::string& out, float value, std::uint32_t w, std::uint32_t 
   const std::uint32_t significant = scale == 1 ? d + 1 : d;
   if (significant == 0) return stars(out, w);
   char buf[kDigitBuffer];
-  auto r = std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific,
-                         static_cast<int>(significant - 1));
+  const char* end = scientific_chars(buf, buf + sizeof buf, magnitude, static_cast<int>(significant - 1));
   // buf: D[.ddd]e±XX
   const char* e = buf;
   while (*e != 'e') ++e;
-  int exponent = parse_exponent(e + 1, r.ptr);
+  int exponent = parse_exponent(e + 1, end);
   const char* fraction = significant > 1 ? buf + 2 : buf;  // digits after the first
   if (scale == 1) {
     const std::size_t length = (negative ? 1 : 0) + 2 + d + 4;

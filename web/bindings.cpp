@@ -1,0 +1,83 @@
+// The explorer's exports to the page: plain C functions over one session.
+// Each returns 0 on success; otherwise explorer_message() holds what went
+// wrong and the session is as it was. Texts come back through
+// explorer_result() (bytes, explorer_result_length() of them).
+
+#include <exception>
+#include <string>
+
+#include "explorer.hpp"
+
+namespace {
+
+explorer::Session session;
+std::string message;
+std::string result;
+
+template <typename Action>
+int attempt(Action action) {
+  try {
+    result = action();
+    message.clear();
+    return 0;
+  } catch (const std::exception& e) {
+    message = e.what();
+  } catch (...) {
+    message = "unexpected failure";
+  }
+  return 1;
+}
+
+}  // namespace
+
+extern "C" {
+
+int explorer_load(const char* bytes, int length, const char* name) {
+  return attempt([&] {
+    session.load(std::string(bytes, static_cast<std::size_t>(length)), name);
+    return session.section_json();
+  });
+}
+
+int explorer_set_group(int group, const char* field, const char* text) {
+  return attempt([&] {
+    session.set_group(group, field, text);
+    return session.section_json();
+  });
+}
+
+int explorer_move_group(int group, const char* x, const char* y) {
+  return attempt([&] {
+    session.move_group(group, x, y);
+    return session.section_json();
+  });
+}
+
+int explorer_set_condition(const char* field, const char* text) {
+  return attempt([&] {
+    session.set_condition(field, text);
+    return session.section_json();
+  });
+}
+
+int explorer_section() {
+  return attempt([] { return session.section_json(); });
+}
+
+int explorer_profiles(double left, double right, int count) {
+  return attempt([&] { return session.profiles_json(left, right, count); });
+}
+
+int explorer_data_file() {
+  return attempt([] { return session.data_file(); });
+}
+
+int explorer_print_file() {
+  return attempt([] { return session.print_file(); });
+}
+
+const char* explorer_result() { return result.c_str(); }
+int explorer_result_length() { return static_cast<int>(result.size()); }
+const char* explorer_message() { return message.c_str(); }
+
+}  // extern "C"

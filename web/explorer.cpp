@@ -1,0 +1,335 @@
+#include "explorer.hpp"
+
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+#include "driver/program.hpp"
+#include "format/record.hpp"
+#include "model/problem_data.hpp"
+
+namespace explorer {
+namespace {
+
+using brenlow::Error;
+
+// What a value measures, for the English units of a file.
+enum class Unit { none, length, diameter, spacing, wind, rain };
+
+float english_factor(Unit unit) {
+  switch (unit) {
+    case Unit::length: return metres_per_foot;
+    case Unit::diameter: return mm_per_inch;
+    case Unit::spacing: return cm_per_inch;
+    case Unit::wind: return mps_per_mph;
+    case Unit::rain: return mmhr_per_inhr;
+    case Unit::none: break;
+  }
+  return 1.0f;
+}
+// As the reader converts an English value: the float read, times the factor.
+float to_metric(float value, Unit unit, bool english) {
+  return english && unit != Unit::none ? value * english_factor(unit) : value;
+}
+float to_file(float value, Unit unit, bool english) {
+  return english && unit != Unit::none ? value / english_factor(unit) : value;
+}
+
+struct GroupField {
+  std::string_view name;
+  float brenlow::Group::*member;
+  Unit unit;
+};
+constexpr GroupField group_fields[] = {
+    {"x", &brenlow::Group::x, Unit::length},           {"y", &brenlow::Group::y, Unit::length},
+    {"diameter", &brenlow::Group::diameter, Unit::diameter}, {"spacing", &brenlow::Group::spacing, Unit::spacing},
+    {"kv", &brenlow::Group::kv, Unit::none},           {"phase", &brenlow::Group::phase, Unit::none},
+    {"ka", &brenlow::Group::ka, Unit::none},           {"gradient", &brenlow::Group::gradient, Unit::none},
+};
+
+struct ConditionField {
+  std::string_view name;
+  float brenlow::Conditions::*member;
+  Unit unit;
+};
+constexpr ConditionField condition_fields[] = {
+    {"wind", &brenlow::Conditions::wind, Unit::wind},
+    {"rain", &brenlow::Conditions::rain, Unit::rain},
+    {"altitude", &brenlow::Conditions::altitude, Unit::length},
+    {"conductivity", &brenlow::Conditions::ground_conductivity, Unit::none},
+    {"an_height", &brenlow::Conditions::an_height, Unit::length},
+    {"ri_height", &brenlow::Conditions::ri_height, Unit::length},
+    {"tv_height", &brenlow::Conditions::tv_height, Unit::length},
+    {"oz_height", &brenlow::Conditions::oz_height, Unit::length},
+    {"ef_height", &brenlow::Conditions::ef_height, Unit::length},
+    {"mf_height", &brenlow::Conditions::mf_height, Unit::length},
+    {"ri_frequency", &brenlow::Conditions::ri_frequency, Unit::none},
+    {"tv_frequency", &brenlow::Conditions::tv_frequency, Unit::none},
+};
+
+std::string trimmed(const std::string& text) {
+  const auto first = text.find_first_not_of(" \t\r\n");
+  if (first == std::string::npos) return {};
+  return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+}
+
+// One value as the data file's free-form reader reads it; a single plain
+// number only (no separators, repeat counts or nulls).
+template <typename T>
+T read_value(const std::string& text, const std::string& what, std::string_view allowed) {
+  const std::string value = trimmed(text);
+  if (value.empty()) throw Error(what + ": a number is needed");
+  if (value.find_first_not_of(allowed) != std::string::npos) throw Error(what + ": \"" + value + "\" is not a number");
+  T result = 0;
+  try {
+    record::Reader reader = record::Reader::from_string(value + "\n", "value");
+    if (!reader.read_list({&result}, true)) throw Error(what + ": a number is needed");
+  } catch (const record::ReadError&) {
+    throw Error(what + ": \"" + value + "\" is not a number");
+  }
+  return result;
+}
+float read_real(const std::string& text, const std::string& what) {
+  return read_value<float>(text, what, "0123456789+-.eEdD");
+}
+std::int32_t read_integer(const std::string& text, const std::string& what) {
+  return read_value<std::int32_t>(text, what, "0123456789+-");
+}
+
+void put_string(std::string& out, std::string_view text) {
+  out += '"';
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (byte < 0x20 || byte >= 0x7f) {
+      char escape[8];
+      std::snprintf(escape, sizeof escape, "\\u%04x", byte);  // other bytes as Latin-1
+      out += escape;
+    } else {
+      out += c;
+    }
+  }
+  out += '"';
+}
+
+void put_number(std::string& out, float value) {
+  if (!std::isfinite(value)) {
+    out += "null";
+    return;
+  }
+  char text[32];
+  std::snprintf(text, sizeof text, "%.9g", static_cast<double>(value));
+  out += text;
+}
+
+void put_key(std::string& out, std::string_view key) {
+  if (out.back() != '{') out += ',';
+  put_string(out, key);
+  out += ':';
+}
+
+void put_series(std::string& out, std::string_view key, const std::vector<float>& values) {
+  put_key(out, key);
+  out += '[';
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    if (i > 0) out += ',';
+    put_number(out, values[i]);
+  }
+  out += ']';
+}
+
+std::string group_label(const brenlow::CrossSection& section, int group) {
+  return "group " + std::to_string(group + 1) + " (" + trimmed(section.groups[static_cast<std::size_t>(group)].name) + ")";
+}
+
+}  // namespace
+
+void Session::replace(const brenlow::CrossSection& section, bool edited) {
+  brenlow::Evaluation evaluation(section);  // checks; throws before anything changes
+  // An edit the data file cannot hold (a value too wide for its field) is
+  // refused now, not when the file is downloaded.
+  if (edited) brenlow::data_file_text(section);
+  section_ = section;
+  evaluation_.emplace(std::move(evaluation));
+}
+
+void Session::load(const std::string& bytes, const std::string& name) {
+  replace(brenlow::parse_data_file(bytes, name), false);
+}
+
+namespace {
+
+// One group value of `section` edited in place, as Session::set_group.
+void edit_group(brenlow::CrossSection& section, int group, std::string_view field, const std::string& text) {
+  if (group < 0 || static_cast<std::size_t>(group) >= section.groups.size()) {
+    throw Error("there is no group " + std::to_string(group + 1));
+  }
+  brenlow::Group& g = section.groups[static_cast<std::size_t>(group)];
+  const std::string what = group_label(section, group) + " " + std::string(field);
+  if (field == "name") {
+    g.name = text.substr(0, 8);
+  } else if (field == "type") {
+    const std::string type = trimmed(text);
+    if (type != "A" && type != "D") throw Error(what + ": A (AC) or D (DC)");
+    g.ac = type == "A";
+  } else if (field == "subconductors") {
+    g.subconductors = read_integer(text, what);
+  } else {
+    const GroupField* known = nullptr;
+    for (const GroupField& f : group_fields) {
+      if (f.name == field) known = &f;
+    }
+    if (known == nullptr) throw Error("no group value is called " + std::string(field));
+    const float value = read_real(text, what);
+    if (field == "y" && !(value > 0)) throw Error(what + ": the height must be above the ground");
+    g.*(known->member) = to_metric(value, known->unit, section.english);
+  }
+}
+
+}  // namespace
+
+void Session::set_group(int group, std::string_view field, const std::string& text) {
+  brenlow::CrossSection edited = section_;
+  edit_group(edited, group, field, text);
+  replace(edited, true);
+}
+
+void Session::move_group(int group, const std::string& x, const std::string& y) {
+  brenlow::CrossSection edited = section_;
+  edit_group(edited, group, "x", x);
+  edit_group(edited, group, "y", y);
+  replace(edited, true);
+}
+
+void Session::set_condition(std::string_view field, const std::string& text) {
+  brenlow::CrossSection edited = section_;
+  const std::string what(field);
+  if (field == "title1" || field == "title2") {
+    edited.titles[field == "title1" ? 0 : 1] = text.substr(0, 72);
+  } else if (field == "given_gradients") {
+    const std::int32_t given = read_integer(text, what);
+    if (given != 0 && given != 1) throw Error(what + ": 0 (computed) or 1 (given)");
+    edited.conditions.given_gradients = given == 1;
+  } else {
+    const ConditionField* known = nullptr;
+    for (const ConditionField& f : condition_fields) {
+      if (f.name == field) known = &f;
+    }
+    if (known == nullptr) throw Error("no condition is called " + what);
+    edited.conditions.*(known->member) = to_metric(read_real(text, what), known->unit, edited.english);
+  }
+  replace(edited, true);
+}
+
+std::string Session::section_json() const {
+  const bool english = section_.english;
+  std::string out = "{";
+  put_key(out, "english");
+  out += english ? "true" : "false";
+  put_key(out, "units");
+  out += '{';
+  const char* names[][2] = {{"length", english ? "ft" : "m"},
+                            {"diameter", english ? "in" : "mm"},
+                            {"spacing", english ? "in" : "cm"},
+                            {"wind", english ? "mi/hr" : "m/s"},
+                            {"rain", english ? "in/hr" : "mm/hr"}};
+  for (const auto& [key, unit] : names) {
+    put_key(out, key);
+    put_string(out, unit);
+  }
+  out += '}';
+  put_key(out, "titles");
+  out += '[';
+  put_string(out, section_.titles[0]);
+  out += ',';
+  put_string(out, section_.titles[1]);
+  out += ']';
+  put_key(out, "energized");
+  out += std::to_string(section_.energized);
+  put_key(out, "conditions");
+  out += '{';
+  for (const ConditionField& f : condition_fields) {
+    put_key(out, f.name);
+    put_number(out, to_file(section_.conditions.*(f.member), f.unit, english));
+  }
+  put_key(out, "given_gradients");
+  out += section_.conditions.given_gradients ? "1" : "0";
+  out += '}';
+  put_key(out, "groups");
+  out += '[';
+  for (std::size_t i = 0; i < section_.groups.size(); ++i) {
+    const brenlow::Group& g = section_.groups[i];
+    if (i > 0) out += ',';
+    out += '{';
+    put_key(out, "name");
+    put_string(out, g.name);
+    put_key(out, "type");
+    put_string(out, g.ac ? "A" : "D");
+    put_key(out, "subconductors");
+    out += std::to_string(g.subconductors);
+    for (const GroupField& f : group_fields) {
+      put_key(out, f.name);
+      put_number(out, to_file(g.*(f.member), f.unit, english));
+    }
+    out += '}';
+  }
+  out += ']';
+  std::vector<float> lateral;
+  for (const float x : section_.lateral_points()) lateral.push_back(to_file(x, Unit::length, english));
+  put_series(out, "lateral", lateral);
+  out += '}';
+  return out;
+}
+
+std::string Session::profiles_json(double left, double right, int count) const {
+  if (!evaluation_) throw Error("no cross section is open");
+  if (count < 2 || count > 5000) throw Error("between 2 and 5000 points");
+  // Within 100 km of the centre: any float the page may send stays finite.
+  if (!(std::fabs(left) <= 1e5 && std::fabs(right) <= 1e5)) throw Error("the edges must lie within 100000 of the centre");
+  const bool english = section_.english;
+  const float from = to_metric(static_cast<float>(left), Unit::length, english);
+  const float to = to_metric(static_cast<float>(right), Unit::length, english);
+  if (!(from < to) || !std::isfinite(from) || !std::isfinite(to)) throw Error("the left edge must lie left of the right edge");
+  const brenlow::Conditions& c = section_.conditions;
+  const brenlow::Evaluation& run = *evaluation_;
+  const auto n = static_cast<std::size_t>(count);
+  std::vector<float> x(n), e(n), b(n), an_rain(n), an_fair(n), ri_rain(n), ri_fair(n);
+  const float width = to - from;
+  for (std::size_t i = 0; i < n; ++i) {
+    const float at = i + 1 == n ? to : from + width * static_cast<float>(i) / static_cast<float>(n - 1);
+    x[i] = to_file(at, Unit::length, english);
+    e[i] = run.electric_field(at, c.ef_height).max;
+    b[i] = run.magnetic_field(at, c.mf_height).max;
+    an_rain[i] = run.audible_noise(at, c.an_height, brenlow::Weather::rain).l50;
+    an_fair[i] = run.audible_noise(at, c.an_height, brenlow::Weather::fair).l50;
+    ri_rain[i] = run.radio(at, c.ri_height, c.ri_frequency, brenlow::Weather::rain);
+    ri_fair[i] = run.radio(at, c.ri_height, c.ri_frequency, brenlow::Weather::fair);
+  }
+  std::vector<float> gradients;
+  for (const brenlow::GroupResult& g : run.groups()) gradients.push_back(g.gradient);
+  std::string out = "{";
+  put_series(out, "x", x);
+  put_series(out, "e", e);
+  put_series(out, "b", b);
+  put_series(out, "an_rain", an_rain);
+  put_series(out, "an_fair", an_fair);
+  put_series(out, "ri_rain", ri_rain);
+  put_series(out, "ri_fair", ri_fair);
+  put_series(out, "gradients", gradients);
+  put_key(out, "singular");
+  out += run.singular() ? "true" : "false";
+  out += '}';
+  return out;
+}
+
+std::string Session::data_file() const { return brenlow::data_file_text(section_); }
+
+std::string Session::print_file() const {
+  driver::MemoryRun run = driver::run_data_in_memory(data_file());
+  if (run.status != 0) throw Error(trimmed(run.errors));
+  return run.print;
+}
+
+}  // namespace explorer

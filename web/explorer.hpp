@@ -1,0 +1,59 @@
+#pragma once
+// The explorer's session: one cross section held between edits, its
+// evaluation, and the texts the page shows and downloads. Values go in and
+// out in the units of the file the section came from (feet, inches, mi/hr
+// and in/hr for an English file), converted as the data-file reader
+// converts them; the engine itself works in metric units.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "engine/engine.hpp"
+
+namespace explorer {
+
+class Session {
+ public:
+  // Replaces the section with the data file `bytes`. Throws brenlow::Error
+  // (the reader's message, naming `name`) and keeps the section it had.
+  void load(const std::string& bytes, const std::string& name);
+
+  // Edits one value from the text the user typed: read as the data file's
+  // free-form reader reads a value, in the file's units. A group field is
+  // one of name, type (A or D), x, y, subconductors, diameter, spacing, kv,
+  // phase, ka, gradient; a condition one of wind, rain, altitude,
+  // conductivity, an_height, ri_height, tv_height, oz_height, ef_height,
+  // mf_height, ri_frequency, tv_frequency, given_gradients (0 or 1), title1,
+  // title2. Throws brenlow::Error saying what and where, and keeps the
+  // section as it was, for a value refused by the checks or one the data
+  // file cannot hold.
+  void set_group(int group, std::string_view field, const std::string& text);
+  void set_condition(std::string_view field, const std::string& text);
+  // Both coordinates of a group at once (one gradient step for a drag).
+  void move_group(int group, const std::string& x, const std::string& y);
+
+  // The section as JSON: titles, units, conditions and groups in file units.
+  std::string section_json() const;
+  // E, B, audible noise and radio interference (rain and fair) at `count`
+  // points from `left` to `right` (file units), at the heights and
+  // frequency of the conditions, and each group's maximum surface gradient,
+  // as JSON. Throws brenlow::Error for a range it cannot evaluate.
+  std::string profiles_json(double left, double right, int count) const;
+  // The section as a data file tesk31 reads.
+  std::string data_file() const;
+  // The print file of a whole tesk31 run of data_file(); throws
+  // brenlow::Error with the run's message when the run fails.
+  std::string print_file() const;
+
+  bool loaded() const { return evaluation_.has_value(); }
+  const brenlow::CrossSection& section() const { return section_; }
+
+ private:
+  void replace(const brenlow::CrossSection& section, bool edited);
+
+  brenlow::CrossSection section_;
+  std::optional<brenlow::Evaluation> evaluation_;
+};
+
+}  // namespace explorer

@@ -1,0 +1,84 @@
+// The engine's WebAssembly module behind a small interface. Every call
+// either succeeds or leaves the cross section as it was and reports the
+// engine's message.
+
+export class EngineError extends Error {}
+
+export class Engine {
+  // `module`: an instance made by createExplorer (brenlow-explorer.js).
+  constructor(module) {
+    this.m = module;
+  }
+
+  // The result text of the last call, or throws its message.
+  #outcome(status) {
+    if (status !== 0) throw new EngineError(this.m.UTF8ToString(this.m._explorer_message()));
+    return this.m.UTF8ToString(this.m._explorer_result());
+  }
+
+  #bytes(status) {
+    if (status !== 0) throw new EngineError(this.m.UTF8ToString(this.m._explorer_message()));
+    const start = this.m._explorer_result();
+    return this.m.HEAPU8.slice(start, start + this.m._explorer_result_length());
+  }
+
+  // Runs `call` with each string argument copied into the module's memory.
+  #withStrings(strings, call) {
+    const pointers = strings.map((s) => {
+      const size = this.m.lengthBytesUTF8(s) + 1;
+      const p = this.m._malloc(size);
+      this.m.stringToUTF8(s, p, size);
+      return p;
+    });
+    try {
+      return call(...pointers);
+    } finally {
+      pointers.forEach((p) => this.m._free(p));
+    }
+  }
+
+  // Reads a data file (its bytes, a Uint8Array); returns the section.
+  load(bytes, name) {
+    const p = this.m._malloc(Math.max(bytes.length, 1));
+    try {
+      this.m.HEAPU8.set(bytes, p);
+      return JSON.parse(this.#withStrings([name], (n) => this.#outcome(this.m._explorer_load(p, bytes.length, n))));
+    } finally {
+      this.m._free(p);
+    }
+  }
+
+  section() {
+    return JSON.parse(this.#outcome(this.m._explorer_section()));
+  }
+
+  // One group value from the text typed, in the file's units; returns the section.
+  setGroup(index, field, text) {
+    return JSON.parse(this.#withStrings([field, String(text)], (f, t) =>
+      this.#outcome(this.m._explorer_set_group(index, f, t))));
+  }
+
+  // Both coordinates of a group at once (file units).
+  moveGroup(index, x, y) {
+    return JSON.parse(this.#withStrings([String(x), String(y)], (px, py) =>
+      this.#outcome(this.m._explorer_move_group(index, px, py))));
+  }
+
+  setCondition(field, text) {
+    return JSON.parse(this.#withStrings([field, String(text)], (f, t) =>
+      this.#outcome(this.m._explorer_set_condition(f, t))));
+  }
+
+  // Profiles at `count` points from `left` to `right` (file units).
+  profiles(left, right, count) {
+    return JSON.parse(this.#outcome(this.m._explorer_profiles(left, right, count)));
+  }
+
+  dataFile() {
+    return this.#bytes(this.m._explorer_data_file());
+  }
+
+  printFile() {
+    return this.#bytes(this.m._explorer_print_file());
+  }
+}

@@ -1,0 +1,381 @@
+// The explorer page: one cross section in the engine, its views kept in
+// step after every change. A change the engine refuses shows its message
+// and leaves everything as it was.
+
+import { Engine } from './engine.js';
+import { SectionView } from './view.js';
+import { Charts, EDGE_ROWS, formatValue } from './charts.js';
+import { GroupsTable, ConditionsForm } from './tables.js';
+import { plain, trimName, groupLook } from './draw.js';
+
+const POINTS = 200;
+const $ = (id) => document.getElementById(id);
+// Writes only a changed text: fewer layout invalidations during a drag.
+const setText = (node, text) => { if (node.textContent !== text) node.textContent = text; };
+const setHtml = (node, html) => { if (node.innerHTML !== html) node.innerHTML = html; };
+
+const state = {
+  engine: null,
+  section: null,
+  profiles: null,
+  left: -50,
+  right: 50,
+  selected: null,
+  fileName: '',
+  example: '',  // the bundled example open, or '' for a file of the user's
+};
+
+// Drag timings, for the browser tests: event time to redrawn profiles, and
+// the part of it spent in the engine (new position and profiles), ms.
+const timings = [];
+const engineTimings = [];
+let profilesTime = 0;
+
+let view;
+let charts;
+let groupsTable;
+let conditionsForm;
+
+function showMessage(text) {
+  $('message-text').textContent = text;
+  $('message').hidden = false;
+}
+function clearMessage() {
+  if ($('message').hidden) return;  // no needless layout work during a drag
+  $('message').hidden = true;
+  $('message-text').textContent = '';
+}
+
+// Runs an engine call; a refusal shows its message and returns null.
+function attempt(call) {
+  try {
+    const result = call();
+    clearMessage();
+    return result ?? true;
+  } catch (error) {
+    showMessage(error.message);
+    return null;
+  }
+}
+
+function defaultEdges(section) {
+  const lateral = section.lateral;
+  if (lateral.length >= 2) {
+    const low = Math.min(...lateral);
+    const high = Math.max(...lateral);
+    if (high > low) return [low, high];
+  }
+  const reach = Math.max(...section.groups.map((g) => Math.abs(g.x)), 10);
+  const margin = section.english ? 100 : 30;
+  return [-(reach + margin), reach + margin];
+}
+
+function recompute() {
+  const started = performance.now();
+  const profiles = attempt(() => state.engine.profiles(state.left, state.right, POINTS));
+  if (!profiles) return false;
+  const computed = performance.now() - started;
+  profilesTime = computed;
+  state.profiles = profiles;
+  render();
+  setText($('status'), `${state.section.groups.length} groups · ${POINTS} points · profiles in ${computed.toFixed(1)} ms`);
+  return true;
+}
+
+function render() {
+  const { section, profiles } = state;
+  view.render({ section, left: state.left, right: state.right, selected: state.selected });
+  charts.render(profiles, section);
+  groupsTable.render(section, profiles.gradients, state.selected);
+  conditionsForm.render(section);
+  renderEdges();
+  renderGradients();
+  renderSelection();
+  if ($('singular').hidden !== !profiles.singular) $('singular').hidden = !profiles.singular;
+}
+
+function renderEdges() {
+  const { profiles, section } = state;
+  const unit = section.units.length;
+  const n = profiles.x.length;
+  setHtml($('left-edge-head'), `Left <span class="unit">${plain(Math.round(state.left * 100) / 100)} ${unit}</span>`);
+  setHtml($('right-edge-head'), `Right <span class="unit">${plain(Math.round(state.right * 100) / 100)} ${unit}</span>`);
+  const body = $('edge-table').tBodies[0];
+  if (body.rows.length !== EDGE_ROWS.length) {
+    body.replaceChildren();
+    for (const row of EDGE_ROWS) {
+      const tr = body.insertRow();
+      tr.innerHTML = `<th scope="row">${row.label} <span class="unit">${row.unit}</span></th>` +
+        `<td id="edge-${row.key}-left"></td><td id="edge-${row.key}-right"></td><td id="edge-${row.key}-max"></td>`;
+    }
+  }
+  for (const row of EDGE_ROWS) {
+    const values = profiles[row.key];
+    setText($(`edge-${row.key}-left`), formatValue(row.key, values[0]));
+    setText($(`edge-${row.key}-right`), formatValue(row.key, values[n - 1]));
+    const finite = values.filter((v) => v !== null);
+    setText($(`edge-${row.key}-max`), finite.length ? formatValue(row.key, Math.max(...finite)) : '–');
+  }
+  const c = section.conditions;
+  const u = section.units.length;
+  setText($('heights-note'), `E at ${plain(c.ef_height)} ${u}, B at ${plain(c.mf_height)} ${u}, audible noise at ${plain(c.an_height)} ${u}, ` +
+    `radio at ${plain(c.ri_height)} ${u} and ${plain(c.ri_frequency)} MHz above ground`);
+}
+
+function renderGradients() {
+  const { section, profiles, selected } = state;
+  const box = $('gradients');
+  const top = Math.max(...profiles.gradients, 1e-9);
+  if (box.children.length !== section.groups.length) {
+    box.replaceChildren(...section.groups.map((_, index) => {
+      const row = document.createElement('div');
+      row.className = 'gradient-bar';
+      row.innerHTML = '<span class="name"></span><span class="track"><span class="fill"></span></span><span class="value"></span>';
+      row.addEventListener('click', () => select(index));
+      return row;
+    }));
+  }
+  section.groups.forEach((group, index) => {
+    const row = box.children[index];
+    const value = profiles.gradients[index];
+    setText(row.children[0], trimName(group.name) || `group ${index + 1}`);
+    const fill = row.children[1].firstChild;
+    const width = `${Math.max(0, (value / top) * 100).toFixed(1)}%`;
+    if (fill.style.width !== width) fill.style.width = width;
+    const colour = groupLook(group, index, section.energized).colour;
+    if (fill.dataset.colour !== colour) {
+      fill.style.background = colour;
+      fill.dataset.colour = colour;
+    }
+    setText(row.children[2], Number.isFinite(value) ? value.toFixed(2) : '–');
+    if (row.classList.contains('selected') !== (selected === index)) row.classList.toggle('selected', selected === index);
+  });
+}
+
+function renderSelection() {
+  const { section, selected, profiles } = state;
+  const unit = section.units.length;
+  let text = 'Select a conductor or an edge to see its values.';
+  if (typeof selected === 'number' && section.groups[selected]) {
+    const g = section.groups[selected];
+    const look = groupLook(g, selected, section.energized);
+    text = `${trimName(g.name) || `Group ${selected + 1}`} (${look.detail}): x ${plain(g.x)} ${unit}, height ${plain(g.y)} ${unit}, ` +
+      `maximum surface gradient ${profiles.gradients[selected].toFixed(2)} kV/cm`;
+  } else if (selected === 'left' || selected === 'right') {
+    text = `${selected === 'left' ? 'Left' : 'Right'} edge at ${plain(selected === 'left' ? state.left : state.right)} ${unit}`;
+  }
+  setText($('selection'), text);
+}
+
+function showSection(section, fileName) {
+  state.section = section;
+  state.fileName = fileName;
+  [state.left, state.right] = defaultEdges(section);
+  state.selected = null;
+  $('titles').textContent = section.titles.map((t) => t.trim()).filter(Boolean).join('\n');
+  $('file-name').textContent = `· ${fileName}`;
+  recompute();
+}
+
+function openBytes(bytes, name) {
+  const section = attempt(() => state.engine.load(bytes, name));
+  if (section) showSection(section, name);
+  return Boolean(section);
+}
+
+// The example list shows the example open, or nothing for a file of the user's.
+function showChoice(name) {
+  $('example').value = name;
+  if ($('example').value !== name) $('example').value = '';
+}
+
+async function openExample(name) {
+  const response = await fetch(`examples/${encodeURIComponent(name)}`);
+  if (!response.ok) {
+    showMessage(`The example ${name} could not be fetched (${response.status}).`);
+    showChoice(state.example);
+    return false;
+  }
+  const opened = openBytes(new Uint8Array(await response.arrayBuffer()), name);
+  if (opened) state.example = name;
+  showChoice(state.example);
+  return opened;
+}
+
+async function openFile(file) {
+  if (!file) return;
+  if (openBytes(new Uint8Array(await file.arrayBuffer()), file.name)) state.example = '';
+  showChoice(state.example);
+}
+
+// Edits -------------------------------------------------------------------
+
+function editGroup(index, field, text) {
+  const section = attempt(() => state.engine.setGroup(index, field, text));
+  if (!section) return false;
+  state.section = section;
+  return recompute();
+}
+
+function editCondition(field, text) {
+  const section = attempt(() => state.engine.setCondition(field, text));
+  if (!section) return false;
+  state.section = section;
+  return recompute();
+}
+
+// A drag is applied at once when nothing was applied in the last few
+// milliseconds, otherwise at the next frame, the latest position winning.
+let pending = null;
+let frameRequested = false;
+let lastApplied = -Infinity;
+
+function applyPending() {
+  frameRequested = false;
+  lastApplied = performance.now();
+  const move = pending;
+  pending = null;
+  if (!move) return;
+  let engineTime = 0;
+  if (move.kind === 'group') {
+    const started = performance.now();
+    const section = attempt(() => state.engine.moveGroup(move.index, move.x.toFixed(2), move.y.toFixed(2)));
+    engineTime = performance.now() - started;
+    if (section) {
+      state.section = section;
+      recompute();
+    }
+  } else {
+    setEdge(move.side, move.x);
+  }
+  timings.push(performance.now() - move.time);
+  engineTimings.push(engineTime + profilesTime);
+}
+
+function schedule(move) {
+  pending = move;
+  if (frameRequested) return;
+  if (performance.now() - lastApplied > 12) {
+    applyPending();
+  } else {
+    frameRequested = true;
+    requestAnimationFrame(applyPending);
+  }
+}
+
+function setEdge(side, x) {
+  const gap = state.section.english ? 1 : 0.5;
+  const value = Math.round(x * 100) / 100;
+  if (side === 'left') state.left = Math.min(value, state.right - gap);
+  else state.right = Math.max(value, state.left + gap);
+  recompute();
+}
+
+// Selecting never scrolls the page: a drag holds on to where it started.
+function select(target) {
+  if (state.selected === target) return;
+  state.selected = target;
+  view.render({ section: state.section, left: state.left, right: state.right, selected: target });
+  groupsTable.render(state.section, state.profiles.gradients, target);
+  renderGradients();
+  renderSelection();
+}
+
+// Downloads ---------------------------------------------------------------
+
+function download(bytes, name) {
+  const url = URL.createObjectURL(new Blob([bytes], { type: 'application/octet-stream' }));
+  const a = document.createElement('a');
+  a.href = url;
+  a.download = name;
+  document.body.append(a);
+  a.click();
+  a.remove();
+  setTimeout(() => URL.revokeObjectURL(url), 10000);
+}
+
+function baseName() {
+  return (state.fileName || 'line').replace(/\.[^.]*$/, '') || 'line';
+}
+
+// Start -------------------------------------------------------------------
+
+async function start() {
+  if (typeof createExplorer !== 'function') throw new Error('The engine module (brenlow-explorer.js) did not load.');
+  const module = await createExplorer();
+  state.engine = new Engine(module);
+
+  view = new SectionView($('cross-section'), {
+    select,
+    moveGroup: (index, x, y, time) => schedule({ kind: 'group', index, x, y: Math.max(y, 0.1), time }),
+    moveEdge: (side, x, time) => schedule({ kind: 'edge', side, x, time }),
+    nudgeGroup: (index, dx, dy) => {
+      const g = state.section.groups[index];
+      const y = Math.max(Math.round((g.y + dy) * 100) / 100, 0.1);
+      const section = attempt(() => state.engine.moveGroup(index, (g.x + dx).toFixed(2), y.toFixed(2)));
+      if (section) {
+        state.section = section;
+        recompute();
+      }
+    },
+    nudgeEdge: (side, dx) => setEdge(side, (side === 'left' ? state.left : state.right) + dx),
+    dragEnd: () => render(),
+  });
+  charts = new Charts($('charts'));
+  groupsTable = new GroupsTable($('groups-table'), { edit: editGroup, select });
+  conditionsForm = new ConditionsForm($('conditions'), { edit: editCondition });
+
+  $('message-close').addEventListener('click', clearMessage);
+  $('open').addEventListener('click', () => $('file').click());
+  $('file').addEventListener('change', async () => {
+    await openFile($('file').files[0]);
+    $('file').value = '';
+  });
+  $('example').addEventListener('change', () => openExample($('example').value));
+  $('download-data').addEventListener('click', () => {
+    const bytes = attempt(() => state.engine.dataFile());
+    if (bytes) download(bytes, `${baseName()}-explorer.dat`);
+  });
+  $('download-print').addEventListener('click', () => {
+    const bytes = attempt(() => state.engine.printFile());
+    if (bytes) download(bytes, `${baseName()}-explorer.prt`);
+  });
+
+  // A file dropped anywhere on the page
+  let depth = 0;
+  window.addEventListener('dragenter', (e) => {
+    if (!e.dataTransfer?.types.includes('Files')) return;
+    depth += 1;
+    $('drop').hidden = false;
+  });
+  window.addEventListener('dragleave', () => {
+    depth = Math.max(0, depth - 1);
+    if (depth === 0) $('drop').hidden = true;
+  });
+  window.addEventListener('dragover', (e) => e.preventDefault());
+  window.addEventListener('drop', (e) => {
+    e.preventDefault();
+    depth = 0;
+    $('drop').hidden = true;
+    openFile(e.dataTransfer?.files[0]);
+  });
+
+  const response = await fetch('examples/index.json');
+  const examples = response.ok ? await response.json() : [];
+  for (const name of examples) $('example').add(new Option(name.replace(/\.dat$/i, ''), name));
+  const first = examples.includes('example.dat') ? 'example.dat' : examples[0];
+  if (first) {
+    $('example').value = first;
+    await openExample(first);
+  }
+}
+
+window.explorer = {
+  state,
+  timings,
+  engineTimings,
+  ready: start().catch((error) => {
+    showMessage(error.message);
+    throw error;
+  }),
+};

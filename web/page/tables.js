@@ -1,0 +1,232 @@
+// The groups table and the conditions form: every value of the cross
+// section, in the units of its file, edited in place.
+
+import { plain, groupLook } from './draw.js';
+
+const GROUP_COLUMNS = [
+  { field: 'name', head: 'Name', kind: 'name' },
+  { field: 'type', head: 'Type', kind: 'type' },
+  { field: 'x', head: 'x', unit: 'length' },
+  { field: 'y', head: 'Height', unit: 'length' },
+  { field: 'subconductors', head: 'Subcond.' },
+  { field: 'diameter', head: 'Diameter', unit: 'diameter' },
+  { field: 'spacing', head: 'Spacing', unit: 'spacing' },
+  { field: 'kv', head: 'Voltage', fixedUnit: 'kV' },
+  { field: 'phase', head: 'Phase', fixedUnit: '°' },
+  { field: 'ka', head: 'Current', fixedUnit: 'kA' },
+  { field: 'gradient', head: 'Given gradient', fixedUnit: 'kV/cm' },
+];
+
+const CONDITION_FIELDS = [
+  { field: 'wind', label: 'Wind', unit: 'wind' },
+  { field: 'rain', label: 'Rain rate', unit: 'rain' },
+  { field: 'altitude', label: 'Altitude', unit: 'length' },
+  { field: 'conductivity', label: 'Ground conductivity', fixedUnit: 'mmhos/m' },
+  { field: 'ef_height', label: 'Electric field sensor height', unit: 'length' },
+  { field: 'mf_height', label: 'Magnetic field sensor height', unit: 'length' },
+  { field: 'an_height', label: 'Microphone height (audible noise)', unit: 'length' },
+  { field: 'ri_height', label: 'Antenna height (radio)', unit: 'length' },
+  { field: 'ri_frequency', label: 'Radio frequency', fixedUnit: 'MHz' },
+  { field: 'tv_height', label: 'Antenna height (TV)', unit: 'length' },
+  { field: 'tv_frequency', label: 'TV frequency', fixedUnit: 'MHz' },
+  { field: 'oz_height', label: 'Ozone sensor height', unit: 'length' },
+];
+
+function unitOf(column, units) {
+  return column.unit ? units[column.unit] : column.fixedUnit ?? '';
+}
+
+// Commits a text input on Enter or when it loses focus with a changed value.
+function onCommit(input, commit) {
+  input.addEventListener('change', () => commit(input.value));
+  input.addEventListener('keydown', (e) => {
+    if (e.key === 'Enter') {
+      e.preventDefault();
+      commit(input.value);
+    } else if (e.key === 'Escape') {
+      input.value = input.dataset.shown ?? input.value;
+      input.blur();
+    }
+  });
+}
+
+// Shows a value unless the user is typing in the field; writes only what
+// changed (a drag updates two fields of fifty rows).
+function show(input, text) {
+  const committed = input.dataset.committed === '1';
+  if (input.dataset.shown === text && !committed) return;
+  input.dataset.shown = text;
+  if (committed || document.activeElement !== input) input.value = text;
+  if (committed) input.dataset.committed = '';
+}
+
+export class GroupsTable {
+  // handlers: edit(index, field, text) -> boolean, select(index)
+  constructor(table, handlers) {
+    this.table = table;
+    this.handlers = handlers;
+    this.shape = '';
+  }
+
+  #build(section) {
+    const units = section.units;
+    this.table.replaceChildren();
+    const head = this.table.createTHead().insertRow();
+    const th = (text) => {
+      const cell = document.createElement('th');
+      cell.scope = 'col';
+      cell.innerHTML = text;
+      head.append(cell);
+    };
+    th('#');
+    for (const c of GROUP_COLUMNS) {
+      const unit = unitOf(c, units);
+      th(unit ? `${c.head} <span class="muted">${unit}</span>` : c.head);
+    }
+    th('Max gradient <span class="muted">kV/cm</span>');
+    const body = this.table.createTBody();
+    this.rows = section.groups.map((group, index) => {
+      const row = body.insertRow();
+      row.dataset.group = index;
+      const number = row.insertCell();
+      number.className = 'index';
+      number.innerHTML = `<span class="swatch"></span>${index + 1}`;
+      number.addEventListener('click', () => this.handlers.select(index));
+      const inputs = {};
+      for (const c of GROUP_COLUMNS) {
+        const cell = row.insertCell();
+        let input;
+        if (c.kind === 'type') {
+          input = document.createElement('select');
+          input.innerHTML = '<option value="A">AC</option><option value="D">DC</option>';
+          input.addEventListener('change', () => this.#commit(index, c.field, input));
+        } else {
+          input = document.createElement('input');
+          input.type = 'text';
+          if (c.kind === 'name') {
+            input.className = 'name';
+            input.maxLength = 8;
+          } else {
+            input.inputMode = c.field === 'subconductors' ? 'numeric' : 'decimal';
+          }
+          onCommit(input, () => this.#commit(index, c.field, input));
+        }
+        input.dataset.field = c.field;
+        input.setAttribute('aria-label', `${c.head} of group ${index + 1}`);
+        input.addEventListener('focus', () => this.handlers.select(index));
+        cell.append(input);
+        inputs[c.field] = input;
+      }
+      const computed = row.insertCell();
+      computed.className = 'computed';
+      computed.dataset.gradient = index;
+      return { row, inputs, computed, swatch: number.firstChild };
+    });
+  }
+
+  #commit(index, field, input) {
+    if (input.value === input.dataset.shown) return;
+    input.dataset.committed = '1';
+    if (!this.handlers.edit(index, field, input.value)) {
+      input.value = input.dataset.shown;  // refused: the value shown before
+      input.dataset.committed = '';
+    }
+  }
+
+  render(section, gradients, selected) {
+    const shape = `${section.groups.length}|${section.units.length}|${section.energized}`;
+    if (shape !== this.shape) {
+      this.#build(section);
+      this.shape = shape;
+    }
+    section.groups.forEach((group, index) => {
+      const { row, inputs, computed, swatch } = this.rows[index];
+      for (const c of GROUP_COLUMNS) {
+        const value = group[c.field];
+        const text = c.kind === 'name' ? value.replace(/\s+$/, '') : c.kind === 'type' ? value : plain(value);
+        if (c.kind === 'type') {
+          if (inputs.type.dataset.shown !== text) inputs.type.value = text;
+          inputs.type.dataset.shown = text;
+        } else {
+          show(inputs[c.field], text);
+        }
+      }
+      const gradient = gradients ? plain(Number.parseFloat(gradients[index].toFixed(3))) : '';
+      if (computed.textContent !== gradient) computed.textContent = gradient;
+      const colour = groupLook(group, index, section.energized).colour;
+      if (swatch.dataset.colour !== colour) {
+        swatch.style.background = colour;
+        swatch.dataset.colour = colour;
+      }
+      if (row.classList.contains('selected') !== (selected === index)) row.classList.toggle('selected', selected === index);
+    });
+  }
+}
+
+export class ConditionsForm {
+  // handlers: edit(field, text) -> boolean
+  constructor(form, handlers) {
+    this.form = form;
+    this.handlers = handlers;
+    this.units = '';
+    form.addEventListener('submit', (e) => e.preventDefault());
+  }
+
+  #build(section) {
+    const units = section.units;
+    this.form.replaceChildren();
+    this.inputs = {};
+    const add = (field, labelText, wide = false) => {
+      const label = document.createElement('label');
+      if (wide) label.className = 'wide';
+      label.textContent = labelText;
+      const input = document.createElement('input');
+      input.type = 'text';
+      input.name = field;
+      if (!field.startsWith('title')) input.inputMode = 'decimal';
+      else input.maxLength = 72;
+      onCommit(input, () => this.#commit(field, input));
+      label.append(input);
+      this.form.append(label);
+      this.inputs[field] = input;
+    };
+    add('title1', 'Title', true);
+    add('title2', 'Second title', true);
+    for (const c of CONDITION_FIELDS) {
+      const unit = unitOf(c, units);
+      add(c.field, unit ? `${c.label} (${unit})` : c.label);
+    }
+    const label = document.createElement('label');
+    label.className = 'check wide';
+    const box = document.createElement('input');
+    box.type = 'checkbox';
+    box.name = 'given_gradients';
+    box.addEventListener('change', () => {
+      if (!this.handlers.edit('given_gradients', box.checked ? '1' : '0')) box.checked = !box.checked;
+    });
+    label.append(box, document.createTextNode('Use the given gradients of the groups instead of the computed ones'));
+    this.form.append(label);
+    this.inputs.given_gradients = box;
+  }
+
+  #commit(field, input) {
+    if (input.value === input.dataset.shown) return;
+    input.dataset.committed = '1';
+    if (!this.handlers.edit(field, input.value)) {
+      input.value = input.dataset.shown;
+      input.dataset.committed = '';
+    }
+  }
+
+  render(section) {
+    const units = JSON.stringify(section.units);
+    if (units !== this.units) {
+      this.#build(section);
+      this.units = units;
+    }
+    show(this.inputs.title1, section.titles[0].replace(/\s+$/, ''));
+    show(this.inputs.title2, section.titles[1].replace(/\s+$/, ''));
+    for (const c of CONDITION_FIELDS) show(this.inputs[c.field], plain(section.conditions[c.field]));
+    this.inputs.given_gradients.checked = section.conditions.given_gradients === 1;
+  }
+}

@@ -1,0 +1,41 @@
+// Native reference values for the explorer's tests: the same session code
+// as the WebAssembly module, built with the native compiler and library.
+//   explorer_reference FILE LEFT RIGHT COUNT   {"section": ..., "profiles": ...} as JSON
+//   explorer_reference --data-file FILE        the section as a data file
+//   explorer_reference --print-file FILE       the print file of a whole run
+// LEFT and RIGHT in the file's units. A refused file: its message on
+// standard error, status 2.
+
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <string>
+
+#include "explorer.hpp"
+
+int main(int argc, char** argv) {
+  const std::string mode = argc == 3 ? argv[1] : "";
+  if (argc != 5 && !(argc == 3 && (mode == "--data-file" || mode == "--print-file"))) {
+    std::cerr << "usage: explorer_reference FILE LEFT RIGHT COUNT | --data-file FILE | --print-file FILE\n";
+    return 1;
+  }
+  const char* path = argc == 3 ? argv[2] : argv[1];
+  std::ifstream in(path, std::ios::binary);
+  const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  explorer::Session session;
+  try {
+    session.load(bytes, path);
+    if (mode == "--data-file") {
+      std::cout << session.data_file();
+    } else if (mode == "--print-file") {
+      std::cout << session.print_file();
+    } else {
+      const std::string profiles = session.profiles_json(std::stod(argv[2]), std::stod(argv[3]), std::stoi(argv[4]));
+      std::cout << "{\"section\":" << session.section_json() << ",\"profiles\":" << profiles << "}\n";
+    }
+  } catch (const std::exception& e) {
+    std::cerr << e.what() << "\n";
+    return 2;
+  }
+  return 0;
+}

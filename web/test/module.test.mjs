@@ -1,0 +1,100 @@
+// The WebAssembly module against the native build of the same session code:
+// the same sections, profiles within the tolerance explained in support.mjs,
+// the same data and print files byte for byte (the record layer's portable
+// decimal path against the standard library's), and the same refusals.
+import { test } from 'node:test';
+import assert from 'node:assert/strict';
+import { readFileSync } from 'node:fs';
+import { basename } from 'node:path';
+import {
+  dataFiles, loadEngine, nativeValues, nativeText, nativeRefusal, profileDifference, printDifference, edgesOf,
+} from './support.mjs';
+
+const engine = await loadEngine();
+
+for (const path of dataFiles) {
+  test(`${basename(path)}: section and profiles as the native build's`, () => {
+    const section = engine.load(readFileSync(path), path);
+    const [left, right] = edgesOf(section);
+    const native = nativeValues(path, left, right, 200);
+    assert.deepEqual(section, native.section);
+    const profiles = engine.profiles(left, right, 200);
+    assert.equal(profileDifference(profiles, native.profiles), null);
+    // Beyond the edges and off-centre too.
+    const wide = nativeValues(path, left - 37.5, right + 12.25, 77).profiles;
+    assert.equal(profileDifference(engine.profiles(left - 37.5, right + 12.25, 77), wide), null);
+  });
+
+  test(`${basename(path)}: data file byte for byte, print file to the last digit as the native build's`, () => {
+    engine.load(readFileSync(path), path);
+    assert.deepEqual(Buffer.from(engine.dataFile()), nativeText('--data-file', path));
+    const print = Buffer.from(engine.printFile()).toString('latin1');
+    assert.ok(print.length > 2000, `a print file of ${print.length} bytes`);
+    assert.equal(printDifference(print, nativeText('--print-file', path).toString('latin1')), null);
+  });
+}
+
+test('an edited section reads back from its data file', () => {
+  const english = dataFiles.find((path) => path.endsWith('500kv_english.dat'));
+  engine.load(readFileSync(english), 'english.dat');  // English units: feet and inches
+  engine.moveGroup(0, '-42.25', '51.5');
+  engine.setGroup(1, 'diameter', '1.25');
+  engine.setCondition('rain', '0.2');
+  const edited = engine.section();
+  const text = engine.dataFile();
+  const again = engine.load(text, 'again.dat');
+  // Shown in feet and inches again: metres divided by the factor, in single
+  // precision, so within a float's rounding of the typed value.
+  const near = (a, b) => Math.abs(a - b) <= 1e-6 * Math.abs(b);
+  assert.ok(near(again.groups[0].x, -42.25), again.groups[0].x);
+  assert.ok(near(again.groups[0].y, 51.5), again.groups[0].y);
+  assert.ok(near(again.groups[1].diameter, 1.25), again.groups[1].diameter);
+  assert.ok(near(again.conditions.rain, 0.2), again.conditions.rain);
+  assert.deepEqual(again.groups, edited.groups);
+});
+
+test('a refused file gives the native message and keeps the section', () => {
+  const good = engine.load(readFileSync(dataFiles[0]), 'example.dat');
+  const cases = [
+    ['empty.dat', ''],
+    ['short.dat', ' TITLE\n'],
+    ['bad-number.dat', readFileSync(dataFiles[0], 'latin1').replace('  -12.00', '  -1x.00')],
+    ['no-diameter.dat', readFileSync(dataFiles[0], 'latin1').replace('  30.000,  45.000, 303.000,   0.000', '   0.000,  45.000, 303.000,   0.000')],
+  ];
+  for (const [name, text] of cases) {
+    const bytes = Buffer.from(text, 'latin1');
+    assert.throws(() => engine.load(bytes, name), (error) => {
+      assert.ok(error.message.length > 0);
+      return true;
+    }, name);
+    assert.deepEqual(engine.section(), good, `${name} left the section alone`);
+  }
+  // The same message as the native build, for a file on disk.
+  const native = nativeRefusal(new URL('./data/refused.dat', import.meta.url).pathname);
+  assert.equal(native.status, 2);
+  const path = new URL('./data/refused.dat', import.meta.url).pathname;
+  assert.throws(() => engine.load(readFileSync(path), path), { message: native.message });
+  assert.deepEqual(engine.section(), good);
+});
+
+test('a refused edit says what and where and keeps the section', () => {
+  const good = engine.load(readFileSync(dataFiles[0]), 'example.dat');
+  const cases = [
+    [() => engine.setGroup(0, 'x', 'abc'), /group 1 \(PHASE A\) x: "abc" is not a number/],
+    [() => engine.setGroup(0, 'x', ''), /group 1 \(PHASE A\) x: a number is needed/],
+    [() => engine.setGroup(1, 'diameter', '0'), /diameter/],
+    [() => engine.setGroup(2, 'subconductors', '0'), /subconductor/],
+    [() => engine.setGroup(3, 'y', '-1'), /group 4 \(EARTH 1\) y: the height must be above the ground/],
+    [() => engine.setGroup(0, 'x', '1e99'), /not a number/],
+    [() => engine.setGroup(0, 'type', 'X'), /A \(AC\) or D \(DC\)/],
+    [() => engine.setGroup(9, 'x', '1'), /there is no group 10/],
+    [() => engine.setCondition('rain', '1,2'), /rain: "1,2" is not a number/],
+    [() => engine.setCondition('given_gradients', '2'), /0 \(computed\) or 1 \(given\)/],
+    [() => engine.moveGroup(0, '3', 'x'), /y: "x" is not a number/],
+    [() => engine.profiles(10, -10, 200), /left edge must lie left of the right edge/],
+  ];
+  for (const [call, message] of cases) {
+    assert.throws(call, { message }, String(message));
+    assert.deepEqual(engine.section(), good);
+  }
+});

@@ -1,0 +1,268 @@
+// The explorer in headless chromium: the example at first open, a group
+// dragged with the mouse and the profiles and edge values that follow (the
+// native build's values for the new position), a refused value and a
+// refused file with everything kept, the keyboard, a narrow window, the
+// downloaded data file run by tesk31, and the drag-to-redraw time on a
+// 50-group line (measured and reported, not asserted).
+import { test, before, after } from 'node:test';
+import assert from 'node:assert/strict';
+import { spawnSync } from 'node:child_process';
+import { existsSync, mkdtempSync, readdirSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { join } from 'node:path';
+import { openBrowser, openExplorer } from './browser.mjs';
+import { nativeValues, profileDifference, repo, here, tesk31 } from './support.mjs';
+import { EDGE_ROWS, formatValue } from '../page/charts.js';
+
+let session;
+const scratch = mkdtempSync(join(tmpdir(), 'explorer-test-'));
+before(async () => { session = await openBrowser(); });
+after(async () => {
+  await session?.close();
+  rmSync(scratch, { recursive: true, force: true });
+});
+
+const settled = (page) => page.evaluate(() => new Promise((done) => requestAnimationFrame(() => requestAnimationFrame(done))));
+const pageState = (page) => page.evaluate(() => {
+  const { section, profiles, left, right } = window.explorer.state;
+  return { section, profiles, left, right };
+});
+const edgeTexts = (page) => page.evaluate(() => Object.fromEntries(
+  [...document.querySelectorAll('#edge-table td[id]')].map((cell) => [cell.id, cell.textContent])));
+const message = (page) => page.evaluate(() => ({
+  shown: !document.getElementById('message').hidden,
+  text: document.getElementById('message-text').textContent,
+}));
+
+// The native build's profiles of the page's section, read back from the
+// data file the page makes of it.
+function nativeOf(bytes, left, right, name) {
+  const path = join(scratch, name);
+  writeFileSync(path, Buffer.from(bytes));
+  return nativeValues(path, left, right, 200);
+}
+const pageDataFile = (page) => page.evaluate(() => Array.from(window.explorer.state.engine.dataFile()));
+
+function expectEdgeTexts(texts, profiles) {
+  const n = profiles.x.length;
+  for (const row of EDGE_ROWS) {
+    assert.equal(texts[`edge-${row.key}-left`], formatValue(row.key, profiles[row.key][0]), row.key);
+    assert.equal(texts[`edge-${row.key}-right`], formatValue(row.key, profiles[row.key][n - 1]), row.key);
+  }
+}
+
+async function markerCentre(page, index) {
+  return page.$eval(`[data-group="${index}"] .marker`, (el) => {
+    const r = el.getBoundingClientRect();
+    return { x: r.x + r.width / 2, y: r.y + r.height / 2 };
+  });
+}
+
+test('the example opens at first with the engine\'s values at the edges', async () => {
+  const page = await openExplorer(session);
+  const state = await pageState(page);
+  assert.equal(state.section.groups.length, 5);
+  assert.match(await page.$eval('#titles', (el) => el.textContent), /500 KV EXAMPLE LINE/);
+  assert.equal(await page.$$eval('#cross-section [data-group]', (els) => els.length), 5);
+  assert.match(await page.$eval('[data-group="0"]', (el) => el.textContent), /PHASE A.*0°/);
+  // To scale: as many pixels per metre across as up
+  const a = await markerCentre(page, 0);  // x -12, height 15
+  const c = await markerCentre(page, 2);  // x 12, height 15
+  const earth = await markerCentre(page, 3);  // x -9, height 25
+  const across = (c.x - a.x) / 24;
+  const up = (a.y - earth.y) / 10;
+  assert.ok(Math.abs(across - up) < 0.01 * across, `${across} px/m across, ${up} px/m up`);
+  const native = nativeValues(join(repo, 'examples', 'example.dat'), state.left, state.right, 200);
+  assert.equal(profileDifference(state.profiles, native.profiles), null);
+  expectEdgeTexts(await edgeTexts(page), native.profiles);
+  assert.deepEqual(page.errors, []);
+  await page.close();
+});
+
+test('dragging a group moves the profiles and edge values to the engine\'s for the new place', async () => {
+  const page = await openExplorer(session);
+  const before = await pageState(page);
+  const from = await markerCentre(page, 0);
+  await page.mouse.move(from.x, from.y);
+  await page.mouse.down();
+  await page.mouse.move(from.x + 45, from.y - 30, { steps: 8 });
+  await page.mouse.up();
+  await settled(page);
+  const after = await pageState(page);
+  const moved = after.section.groups[0];
+  assert.ok(moved.x > before.section.groups[0].x + 1, `x ${moved.x}`);
+  assert.ok(moved.y > before.section.groups[0].y + 1, `y ${moved.y}`);
+  assert.notEqual(after.profiles.e[0], before.profiles.e[0]);
+  const native = nativeOf(await pageDataFile(page), after.left, after.right, 'dragged.dat');
+  assert.deepEqual(native.section.groups[0], moved);
+  assert.equal(profileDifference(after.profiles, native.profiles), null);
+  expectEdgeTexts(await edgeTexts(page), native.profiles);
+  assert.notDeepEqual(await edgeTexts(page), {});
+
+  // The right edge, dragged inwards
+  const edge = await page.$eval('[data-edge="right"] .edge-handle rect', (el) => {
+    const r = el.getBoundingClientRect();
+    return { x: r.x + r.width / 2, y: r.y + r.height / 2 };
+  });
+  await page.mouse.move(edge.x, edge.y);
+  await page.mouse.down();
+  await page.mouse.move(edge.x - 80, edge.y, { steps: 5 });
+  await page.mouse.up();
+  await settled(page);
+  const narrowed = await pageState(page);
+  assert.ok(narrowed.right < after.right - 5, `right edge ${narrowed.right}`);
+  const again = nativeValues(join(scratch, 'dragged.dat'), narrowed.left, narrowed.right, 200);
+  assert.equal(profileDifference(narrowed.profiles, again.profiles), null);
+  expectEdgeTexts(await edgeTexts(page), again.profiles);
+  await page.close();
+});
+
+test('an invalid value shows the message and keeps what was on screen', async () => {
+  const page = await openExplorer(session);
+  const before = await pageState(page);
+  const texts = await edgeTexts(page);
+  const input = 'tr[data-group="1"] input[data-field="x"]';
+  await page.click(input, { clickCount: 3 });
+  await page.type(input, '12,5');
+  await page.keyboard.press('Enter');
+  const shown = await message(page);
+  assert.ok(shown.shown);
+  assert.equal(shown.text, 'group 2 (PHASE B) x: "12,5" is not a number');
+  assert.equal(await page.$eval(input, (el) => el.value), '0');
+  assert.deepEqual(await pageState(page), before);
+  assert.deepEqual(await edgeTexts(page), texts);
+
+  // A value the engine's checks refuse
+  const diameter = 'tr[data-group="0"] input[data-field="diameter"]';
+  await page.click(diameter, { clickCount: 3 });
+  await page.type(diameter, '0');
+  await page.keyboard.press('Tab');
+  assert.match((await message(page)).text, /diameter/);
+  assert.equal(await page.$eval(diameter, (el) => el.value), '30');
+  assert.deepEqual(await pageState(page), before);
+
+  // A good value clears the message and moves the group
+  await page.click(input, { clickCount: 3 });
+  await page.type(input, '2.5');
+  await page.keyboard.press('Enter');
+  assert.equal((await message(page)).shown, false);
+  assert.equal((await pageState(page)).section.groups[1].x, 2.5);
+  await page.close();
+});
+
+test('a refused file shows its message and keeps the section; a dropped file opens', async () => {
+  const page = await openExplorer(session);
+  const before = await pageState(page);
+  const picker = await page.$('#file');
+  await picker.uploadFile(join(here, 'data', 'refused.dat'));
+  await page.waitForFunction(() => !document.getElementById('message').hidden);
+  assert.match((await message(page)).text, /refused\.dat.*energized/);
+  assert.deepEqual(await pageState(page), before);
+  assert.match(await page.$eval('#titles', (el) => el.textContent), /500 KV EXAMPLE LINE/);
+  // A file dropped on the page opens
+  const dropped = readFileSync(join(repo, 'examples', '500kv_flat.dat'), 'latin1');
+  await page.evaluate((text) => {
+    const transfer = new DataTransfer();
+    transfer.items.add(new File([text], 'dropped.dat'));
+    window.dispatchEvent(new DragEvent('drop', { dataTransfer: transfer, bubbles: true, cancelable: true }));
+  }, dropped);
+  await page.waitForFunction(() => window.explorer.state.fileName === 'dropped.dat');
+  assert.equal((await message(page)).shown, false);
+  assert.match(await page.$eval('#titles', (el) => el.textContent), /500 KV SINGLE CIRCUIT/);
+  assert.equal(await page.$eval('#example', (el) => el.value), '');
+  // Another example opens and clears it
+  await page.select('#example', '500kv_english.dat');
+  await page.waitForFunction(() => window.explorer.state.section.english);
+  assert.equal((await message(page)).shown, false);
+  assert.match(await page.$eval('#groups-table thead', (el) => el.textContent), /x ft/);
+  await page.close();
+});
+
+test('the keyboard reaches the cross section and arrow keys move a group by a step', async () => {
+  const page = await openExplorer(session);
+  await page.focus('#download-print');
+  await page.keyboard.press('Tab');
+  assert.equal(await page.evaluate(() => document.activeElement.dataset.edge), 'left');
+  await page.$eval('[data-group="2"]', (el) => el.focus());
+  await page.keyboard.press('ArrowRight');
+  await page.keyboard.press('ArrowUp');
+  await page.keyboard.down('Shift');
+  await page.keyboard.press('ArrowUp');
+  await page.keyboard.up('Shift');
+  const group = (await pageState(page)).section.groups[2];
+  assert.equal(group.x, 12.5);
+  assert.equal(group.y, 20.5);
+  assert.equal(await page.evaluate(() => document.activeElement.dataset.group), '2');
+  assert.equal(await page.evaluate(() => window.explorer.state.selected), 2);
+  await page.keyboard.press('Tab');
+  await page.$eval('[data-edge="left"]', (el) => el.focus());
+  await page.keyboard.press('ArrowLeft');
+  assert.equal((await pageState(page)).left, -50.5);
+  await page.close();
+});
+
+test('a narrow window keeps everything within its width', async () => {
+  const page = await openExplorer(session, 390, 844);
+  const widths = await page.evaluate(() => ({
+    page: document.documentElement.scrollWidth,
+    view: document.getElementById('cross-section').getBoundingClientRect().right,
+    charts: Math.max(...[...document.querySelectorAll('.chart')].map((c) => c.getBoundingClientRect().right)),
+  }));
+  assert.ok(widths.page <= 390, JSON.stringify(widths));
+  assert.ok(widths.view <= 390 && widths.charts <= 390, JSON.stringify(widths));
+  assert.deepEqual(page.errors, []);
+  await page.close();
+});
+
+test('the downloaded data file runs in tesk31, and the print file downloads', async () => {
+  const page = await openExplorer(session);
+  const downloads = mkdtempSync(join(scratch, 'downloads-'));
+  const cdp = await page.createCDPSession();
+  await cdp.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
+  await page.$eval('[data-group="0"]', (el) => el.focus());
+  await page.keyboard.press('ArrowUp');
+  const waitFor = async (name) => {
+    for (let i = 0; i < 100 && !existsSync(join(downloads, name)); ++i) await new Promise((r) => setTimeout(r, 100));
+    assert.ok(readdirSync(downloads).includes(name), readdirSync(downloads).join(', '));
+    return readFileSync(join(downloads, name));
+  };
+  await page.click('#download-data');
+  const data = await waitFor('example-explorer.dat');
+  assert.match(data.toString('latin1'), /'PHASE A ','A',\s+-12\.00,\s+15\.50,/);
+  const run = spawnSync(tesk31, ['example-explorer.dat', 'run.prt', 'run.dif'], { cwd: downloads, input: '', encoding: 'latin1' });
+  assert.equal(run.status, 0, run.stderr);
+  assert.match(readFileSync(join(downloads, 'run.prt'), 'latin1'), /500 KV EXAMPLE LINE/);
+  await page.click('#download-print');
+  const print = await waitFor('example-explorer.prt');
+  assert.match(print.toString('latin1'), /500 KV EXAMPLE LINE/);
+  assert.ok(print.length > 10000);
+  await page.close();
+});
+
+test('drag to redrawn profiles on a 50-group hybrid line with 200 points (measured)', async (t) => {
+  const page = await openExplorer(session);
+  await (await page.$('#file')).uploadFile(join(here, 'data', 'hybrid50.dat'));
+  await page.waitForFunction(() => window.explorer.state.section.groups.length === 50);
+  assert.equal((await pageState(page)).profiles.x.length, 200);
+  const from = await markerCentre(page, 20);
+  await page.evaluate(() => { window.explorer.timings.length = 0; window.explorer.engineTimings.length = 0; });
+  await page.mouse.move(from.x, from.y);
+  await page.mouse.down();
+  for (let i = 1; i <= 30; ++i) {
+    await page.mouse.move(from.x + i * 2, from.y - (i % 5));
+    await settled(page);
+  }
+  await page.mouse.up();
+  const { timings, engineTimings } = await page.evaluate(() => ({
+    timings: window.explorer.timings.slice(), engineTimings: window.explorer.engineTimings.slice(),
+  }));
+  assert.ok(timings.length >= 20, `${timings.length} redraws`);
+  const median = (values) => [...values].sort((a, b) => a - b)[Math.floor(values.length / 2)];
+  const line = `drag to redrawn profiles, 50 groups, 200 points: median ${median(timings).toFixed(1)} ms over ` +
+    `${timings.length} drags (fastest ${Math.min(...timings).toFixed(1)} ms, slowest ${Math.max(...timings).toFixed(1)} ms), ` +
+    `of which the engine (gradients and profiles) ${median(engineTimings).toFixed(1)} ms`;
+  t.diagnostic(line);
+  console.log(line);
+  writeFileSync(join(here, '..', '..', 'build-web', 'drag-timing.txt'), `${line}\n`);
+  await page.close();
+});
