@@ -191,7 +191,8 @@ CrossSection read_from(record::Reader& reader, const std::string& name) {
 
 // The records one writer of the record layer writes. A value too wide for
 // its field prints as asterisks, which no reader takes back: refused.
-// `numbers_from` skips a leading quoted name.
+// The search starts at `numbers_from`: past a leading quoted name, or past
+// the end for a record of text only.
 template <class Write>
 std::string records_of(Write write, const std::string& what, std::size_t numbers_from = 0) {
   std::string text;
@@ -202,6 +203,19 @@ std::string records_of(Write write, const std::string& what, std::size_t numbers
     throw Error(what + " does not fit its field of the data file: \"" + text.substr(0, text.size() - 2) + "\"");
   }
   return text;
+}
+
+// A record holds no line end: a text with one would split its record.
+void refuse_line_ends(std::string_view text, const std::string& what) {
+  if (text.find_first_of("\r\n") != std::string_view::npos) {
+    throw Error(what + " cannot hold a line end in a data file");
+  }
+}
+
+// A record of text only: a title or the report options.
+std::string text_record(std::string_view spec, std::string_view text, const std::string& what) {
+  refuse_line_ends(text, what);
+  return records_of([&](record::Writer& out) { out.write(spec, {text}); }, what, std::string::npos);
 }
 
 }  // namespace
@@ -238,7 +252,7 @@ std::string data_file_text(const CrossSection& section) {
 
   std::string text;
   for (const std::string& title : section.titles) {
-    text += records_of([&](record::Writer& out) { out.write("(A72)", {FixedString<72>(title).view()}); }, "a title");
+    text += text_record("(A72)", FixedString<72>(title).view(), "a title");
   }
   Problem p;
   set_initial_values(p);
@@ -251,8 +265,7 @@ std::string data_file_text(const CrossSection& section) {
   p.inputs.altitude = length(c.altitude);
   text += records_of([&](record::Writer& out) { input::write_general_record(p, out); },
                      "the wind, rain rate or altitude");
-  text += records_of([&](record::Writer& out) { out.write("(A45)", {FixedString<45>(section.options).view()}); },
-                     "the report options");
+  text += text_record("(A45)", FixedString<45>(section.options).view(), "the report options");
 
   p.run.anheight = length(c.an_height);
   p.run.riheight = length(c.ri_height);
@@ -270,6 +283,7 @@ std::string data_file_text(const CrossSection& section) {
     const Group& g = section.groups[i];
     const std::string label = "group " + std::to_string(i + 1) + " " + g.name;
     if (g.name.find('\'') != std::string::npos) throw Error(label + ": a name in a data file cannot hold an apostrophe");
+    refuse_line_ends(g.name, label + ": the name");
     p.run.condname[0] = g.name;
     p.inputs.xcond[0] = length(g.x);
     p.inputs.ycond[0] = length(g.y);

@@ -145,6 +145,15 @@ TEST(CrossSection, WhatADataFileCannotHoldIsRefused) {
   CrossSection name = s;
   name.groups[0].name = "IT'S";
   EXPECT_THROW(brenlow::data_file_text(name), brenlow::Error);
+  CrossSection line_end = s;
+  line_end.titles[0] = "TWO\nLINES";
+  EXPECT_THROW(brenlow::data_file_text(line_end), brenlow::Error);
+  // Asterisks in a text are text, not a value too wide for its field.
+  CrossSection stars = s;
+  stars.titles[1] = "** DRAFT **";
+  stars.options = "ALL *";
+  stars.groups[0].name = "A*";
+  EXPECT_EQ(brenlow::parse_data_file(brenlow::data_file_text(stars)).titles[1], "** DRAFT **");
   CrossSection points = s;
   points.points = {{60, 0, 1}, {41, 0, 1}};
   EXPECT_THROW(brenlow::data_file_text(points), brenlow::Error);
