@@ -1,20 +1,26 @@
 # Thin wrapper over CMake.
 #   make run    build tesk31 and tesk31-plot only, then run the bundled example with every report
-#   make test   build everything, normally and with the sanitizers, run every test in both
+#   make test   install what the tests need when missing, build everything, normally and with
+#               the sanitizers, run every test in both, the explorer's and the Python module's
 #   make bench  build everything optimised and run the benchmarks (the whole ALL run of the
 #               50-group hybrid line, the engine's 1,000-point profile, the charge loops, ...)
 #   make web    build the right-of-way explorer (WebAssembly) into build-web/
 #   make explore  build it and serve it on 127.0.0.1
 #   make python build the Python module into build/python (installing what it needs)
-GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
+# Evaluated where used, after build-tools may have installed ninja.
+GENERATOR = $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 EXAMPLE ?= examples/500kv_flat.dat
 
-.PHONY: all configure programs build build-asan run test bench clean
+.PHONY: all build-tools configure programs build build-asan run test bench clean
 
 all: build
 
-configure:
+# The build tools (cmake, g++, ninja, GoogleTest, Google Benchmark) when missing.
+build-tools:
+	@.ci/install-build-tools
+
+configure: build-tools
 	cmake -S . -B build $(GENERATOR) -DCMAKE_BUILD_TYPE=Release
 
 # Just the two programs `make run` runs, not the tests and benchmarks.
@@ -24,7 +30,7 @@ programs: configure
 build: configure
 	cmake --build build -j $(JOBS)
 
-build-asan:
+build-asan: build-tools
 	cmake -S . -B build-asan $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DBRENLOW_SANITIZE=ON
 	cmake --build build-asan -j $(JOBS)
 
