@@ -142,16 +142,6 @@ py::dict arrangement(const study::Ranked& r, const study::PhasingRequest& reques
                   "section"_a = section_to_python(r.section), "number"_a = r.number);
 }
 
-// The largest surface gradient of the energized groups (all groups when
-// none is energized), as the edge table of tesk31-study gives it.
-float largest_gradient(const brenlow::Evaluation& run) {
-  const auto& groups = run.groups();
-  const std::size_t n = run.section().energized > 0 ? static_cast<std::size_t>(run.section().energized) : groups.size();
-  float g = 0;
-  for (std::size_t i = 0; i < n && i < groups.size(); ++i) g = std::max(g, std::fabs(groups[i].gradient));
-  return g;
-}
-
 const char* phasing_doc = R"(The best phasings: every assignment of each circuit's phase angles to its groups.
 
 phasing(section, circuits, minimize, at, *, top=10, b_unit='uT', threads=0)
@@ -292,7 +282,7 @@ void bind_studies(py::module_& m) {
           py::gil_scoped_release released;
           for (std::size_t s = 0; s < list.size(); ++s) {
             const brenlow::Evaluation run(list[s]);
-            const float g = largest_gradient(run);
+            const float g = study::largest_gradient(run);
             for (const float p : xs) {
               const brenlow::Point point = run.point(p);
               section_index.push_back(static_cast<long>(s));

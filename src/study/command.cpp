@@ -105,15 +105,6 @@ std::string base_name(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// The largest surface gradient of the energized groups (all groups when there are none).
-float largest_gradient(const brenlow::Evaluation& run) {
-  const auto& groups = run.groups();
-  const std::size_t n = run.section().energized > 0 ? static_cast<std::size_t>(run.section().energized) : groups.size();
-  float g = 0;
-  for (std::size_t i = 0; i < n && i < groups.size(); ++i) g = std::max(g, std::fabs(groups[i].gradient));
-  return g;
-}
-
 }  // namespace
 
 std::vector<Quantity> quantities_option(const Arguments& args, const std::string& option) {

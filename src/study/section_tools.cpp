@@ -1,5 +1,6 @@
 #include "study/section_tools.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
@@ -29,6 +30,14 @@ float worst(const std::vector<float>& values) {
     if (v > w) w = v;
   }
   return w;
+}
+
+float largest_gradient(const brenlow::Evaluation& run) {
+  const auto& groups = run.groups();
+  const std::size_t n = run.section().energized > 0 ? static_cast<std::size_t>(run.section().energized) : groups.size();
+  float g = 0;
+  for (std::size_t i = 0; i < n && i < groups.size(); ++i) g = std::max(g, std::fabs(groups[i].gradient));
+  return g;
 }
 
 void write_text_file(const std::string& path, const std::string& text) {

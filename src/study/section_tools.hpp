@@ -29,6 +29,10 @@ std::vector<std::vector<float>> values_at(const brenlow::Evaluation& run, const 
 // The largest value over the points; not-a-number counts as the worst.
 float worst(const std::vector<float>& values);
 
+// The largest surface gradient (in magnitude) of the energized groups, or
+// of all groups when none is energized, kV/cm.
+float largest_gradient(const brenlow::Evaluation& run);
+
 // Writes the whole text to `path`; throws StudyError naming the file.
 void write_text_file(const std::string& path, const std::string& text);
 
