@@ -1,6 +1,8 @@
 // The cross section read from and written as a data file, and its checks.
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <fstream>
 #include <limits>
 #include <string_view>
@@ -64,6 +66,35 @@ void check(const CrossSection& section) {
     }
     if (!failure.empty()) throw Error(group_label(section, i) + ": " + failure);
   }
+}
+
+namespace {
+
+// A value as a person reads it in a message: up to 6 significant digits.
+std::string short_number(float v) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", static_cast<double>(v));
+  return text;
+}
+
+}  // namespace
+
+std::vector<std::string> warnings(const CrossSection& section) {
+  std::vector<std::string> said;
+  const std::size_t energized = std::min(section.groups.size(), static_cast<std::size_t>(std::max(section.energized, 0)));
+  for (std::size_t i = 0; i < energized; ++i) {
+    const Group& g = section.groups[i];
+    if (!(g.ka < 0)) continue;
+    const std::string entered = group_label(section, i) + ": current " + short_number(g.ka) + " kA entered negative: ";
+    if (g.ac) {
+      said.push_back(entered + "the sign turns the current phasor by 180 degrees from the phase angle given");
+    } else {
+      said.push_back(entered + "a DC pole's current direction is set by the sign of its voltage (" +
+                     short_number(g.kv) + " kV), and the negative current reverses it again; "
+                     "enter the current as a magnitude");
+    }
+  }
+  return said;
 }
 
 namespace records {

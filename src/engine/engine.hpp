@@ -112,6 +112,18 @@ void write_data_file(const CrossSection& section, const std::string& path);
 // subconductor, a diameter not above 0, a bundle spacing not above 0.
 void check(const CrossSection& section);
 
+// What is legal but probably not what was meant, one sentence each, naming
+// the group ("group 2 POLE -: current -2 kA entered negative: ..."). The
+// engine prints nothing: each front end shows these where its user looks
+// (tesk31 and the studies on the error stream, Python as warnings, the
+// explorer beside the value). Empty for a section with nothing to say.
+std::vector<std::string> warnings(const CrossSection& section);
+
+// What a front end says instead of a value where ozone is asked of a
+// section without wind (the plume goes nowhere; tesk31 prints NaN there).
+inline constexpr const char* no_wind_note =
+    "no wind: ozone is carried nowhere, so it is not computed downwind";
+
 enum class Weather { rain, fair };
 
 // Results of one group after the gradient step.
