@@ -11,7 +11,7 @@ import brenlow
 
 ROOT = pathlib.Path(__file__).resolve().parents[2]
 EXAMPLES = sorted((ROOT / "examples").glob("*.dat"))
-EXAMPLE = ROOT / "examples" / "example.dat"  # the README's line
+EXAMPLE = ROOT / "examples" / "example.dat"  # the manual's line
 FLAT = ROOT / "examples" / "500kv_flat.dat"  # make run's line
 # Lines the engine's own tests hold beside the examples (an AC and DC line).
 TEST_LINES = sorted((ROOT / "tests" / "data" / "engine").glob("*.dat"))

@@ -116,7 +116,7 @@ TEST_P(UnchangedOutput, EveryByteOfPrintDifAndConsole) {
 }
 
 // The data file of the hybrid line, kept for counting the instructions of
-// a whole run (see the README), is the line the benchmarks run.
+// a whole run (see docs/development.md), is the line the benchmarks run.
 TEST(HybridLineDataFile, IsTheBenchmarkLine) {
   EXPECT_EQ(hybrid_line_file(), support::hybrid_line_data("ALL"));
 }

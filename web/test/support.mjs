@@ -21,7 +21,6 @@ const examplesIn = (folder) => readdirSync(folder).filter((name) => name.endsWit
 export const dataFiles = [
   join(repo, 'examples', 'example.dat'),
   ...examplesIn(join(repo, 'examples')).filter((path) => !path.endsWith(`${sep}example.dat`)),
-  ...examplesIn(join(repo, 'web', 'examples')),
   join(here, 'data', 'hybrid50.dat'),
 ];
 

@@ -1,4 +1,4 @@
-"""The README's Python section runs as it stands: the one-line command and
+"""The manual's Python page runs as it stands: the one-line command and
 the notebook session, which draws its picture."""
 import os
 import pathlib
@@ -16,8 +16,7 @@ MODULE_DIR = pathlib.Path(brenlow.__file__).parent
 
 
 def python_section():
-    readme = (ROOT / "README.md").read_text()
-    return readme[readme.index("\n## Python\n"):]
+    return (ROOT / "docs" / "python.md").read_text()
 
 
 def test_the_one_line_command_runs():
