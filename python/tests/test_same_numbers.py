@@ -17,9 +17,16 @@ def test_profile_equals_tesk31(path, tmp_path):
     dif = run_tesk31(path, tmp_path)
     profile = section.profile(section.lateral_points())
     assert dif.shape == (len(section.lateral_points()), 1 + len(DIF_COLUMNS))
-    assert same_bits(profile.x, dif[:, 0])  # metric lines: the DIF distance is in metres
+    # The DIF distance is in the file's units: metres, or feet (x / 0.3048 in float32).
+    assert same_bits(in_file_units(section, profile.x), dif[:, 0])
     for i, name in enumerate(DIF_COLUMNS, start=1):
         assert same_bits(profile[name], dif[:, i]), name
+
+
+def in_file_units(section, x):
+    """Lateral distances as tesk31 prints them: in feet for an English file."""
+    x = np.asarray(x, dtype=np.float32)
+    return x / np.float32(0.3048) if section.english else x
 
 
 @pytest.mark.parametrize("height", [0.0, 0.5, 2.5, 7.25, 14.0])
@@ -82,11 +89,13 @@ def test_field_components_are_the_field_pages(path, tmp_path):
         rows = page_rows(tmp_path / "run.prt", title, len(names))
         assert len(rows) == len(xs), title
         table = fields[title.split()[0]]
+        printed_x = in_file_units(section, table["x"])
         for row, i in zip(rows, range(len(xs))):
             for token, name in zip(row, names):
+                value = printed_x[i] if name == "x" else table[name][i]
                 decimals = len(token.split(".")[1]) if "." in token else 0
-                assert f"{float(table[name][i]):.{decimals}f}" == token or (
-                    token == "NaN" and np.isnan(table[name][i])), (title, name, i, token)
+                assert f"{float(value):.{decimals}f}" == token or (
+                    token == "NaN" and np.isnan(value)), (title, name, i, token)
 
 
 @pytest.mark.parametrize("english", [False, True], ids=["metric", "english"])
