@@ -15,6 +15,7 @@
 // units is converted on reading, as tesk31 converts it.
 
 #include <array>
+#include <cmath>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -149,6 +150,10 @@ struct FieldEllipse {
   float vertical_phase = 0;    // degrees
   float horizontal = 0;        // magnitude of the horizontal component
   float horizontal_phase = 0;  // degrees
+
+  // The resultant: the root of the sum of the squared component magnitudes
+  // (rms for AC), what a three-axis meter reads; between max and 1.41 max.
+  float resultant() const { return std::sqrt(vertical * vertical + horizontal * horizontal); }
 };
 
 struct ElectricField : FieldEllipse {  // kV/m

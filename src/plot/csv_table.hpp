@@ -1,14 +1,16 @@
 #pragma once
 // The combined table as CSV: a header row naming each column with its
 // unit, then one row per lateral point with values that read back to the
-// same 32-bit floats.
+// same 32-bit floats (B converted from the DIF file's gauss to `b` first).
 
 #include <string>
 
+#include "cli/units.hpp"
 #include "plot/profile.hpp"
 
 namespace plot {
 
-std::string write_csv(const Profile& profile, bool feet);
+// `distance_unit`: "m", "ft", or empty when the data file's unit is not known.
+std::string write_csv(const Profile& profile, const std::string& distance_unit, cli::BUnit b);
 
 }  // namespace plot

@@ -13,6 +13,7 @@
 #include "cli/options.hpp"
 #include "plot/csv_table.hpp"
 #include "plot/profile.hpp"
+#include "plot/run_listing.hpp"
 #include "plot/svg_plot.hpp"
 #include "svg/number.hpp"
 
@@ -23,12 +24,18 @@ namespace {
 namespace fs = std::filesystem;
 
 const char* const usage =
-    "usage: tesk31-plot RUN.dif [-o FILE.svg] [--title TEXT] [--feet] [--edge X]... [--csv FILE.csv]\n"
+    "usage: tesk31-plot RUN.dif [-o FILE.svg] [--title TEXT] [--feet | --metres] [--b-unit uT|mG|G]\n"
+    "                   [--edge X]... [--csv FILE.csv]\n"
     "  Draws the lateral profile in a DIF file written by tesk31 as one SVG picture,\n"
-    "  by default RUN.svg beside the input.\n"
+    "  by default RUN.svg beside the input. The run's print file beside it (RUN.prt)\n"
+    "  gives the line's title and the units of its data file.\n"
     "  -o FILE.svg     write the picture to FILE.svg\n"
-    "  --title TEXT    title of the picture (default: the input file's name)\n"
-    "  --feet          label distances in feet (the table of a run in English units)\n"
+    "  --title TEXT    title of the picture (default: the line's title from the print\n"
+    "                  file, else the input file's name)\n"
+    "  --feet, --metres  the distances are in feet or metres (default: the units the\n"
+    "                  print file names; without one, \"units of the data file\")\n"
+    "  --b-unit U      B in uT, mG or G (default: uT for a metric run, mG for an\n"
+    "                  English one; the DIF file holds gauss)\n"
     "  --edge X        mark a right-of-way edge at distance X and label the values\n"
     "                  there; may be given more than once\n"
     "  --csv FILE.csv  write the table as CSV; without -o no picture is drawn\n"
@@ -39,6 +46,10 @@ struct Options {
   std::optional<std::string> svg;
   std::optional<std::string> csv;
   PlotOptions plot;
+  // As given on the command line; settle() fills in the rest.
+  bool have_title = false;
+  std::optional<std::string> distance_unit;
+  std::optional<cli::BUnit> b_unit;
 };
 
 struct UsageError {
@@ -47,8 +58,7 @@ struct UsageError {
 
 Options parse(const std::vector<std::string>& args) {
   Options options;
-  bool have_title = false;
-  cli::Scanner scanner(args, {"-o", "--output", "--csv", "--title", "--edge"}, {"--feet"});
+  cli::Scanner scanner(args, {"-o", "--output", "--csv", "--title", "--edge", "--b-unit"}, {"--feet", "--metres"});
   try {
     while (std::optional<cli::Item> item = scanner.next()) {
       const std::string& name = item->name;
@@ -61,13 +71,19 @@ Options parse(const std::vector<std::string>& args) {
         options.csv = item->value;
       } else if (name == "--title") {
         options.plot.title = item->value;
-        have_title = true;
+        options.have_title = true;
       } else if (name == "--edge") {
         std::optional<double> x = cli::parse_real(item->value);
         if (!x) throw UsageError{"--edge needs a distance, not \"" + item->value + "\""};
         options.plot.edges.push_back(*x);
+      } else if (name == "--b-unit") {
+        options.b_unit = cli::parse_b_unit(item->value);
+        if (!options.b_unit) throw UsageError{"--b-unit needs uT, mG or G, not \"" + item->value + "\""};
       } else {
-        options.plot.feet = true;  // --feet
+        const std::string unit = name == "--feet" ? "ft" : "m";
+        if (options.distance_unit && *options.distance_unit != unit)
+          throw UsageError{"--feet and --metres cannot both hold"};
+        options.distance_unit = unit;
       }
     }
   } catch (const cli::UsageError& e) {
@@ -77,8 +93,22 @@ Options parse(const std::vector<std::string>& args) {
   if (!options.svg && !options.csv) options.svg = default_output(options.input);
   if (options.svg && options.svg->empty()) throw UsageError{"-o needs a file name"};
   if (options.csv && options.csv->empty()) throw UsageError{"--csv needs a file name"};
-  if (!have_title) options.plot.title = "Lateral profile: " + fs::path(options.input).filename().string();
   return options;
+}
+
+// The title and units the command line left open, from the run's print
+// file when one lies beside the table: it says what the table cannot.
+void settle(Options& options, const std::optional<RunListing>& listing) {
+  if (!options.have_title)
+    options.plot.title = listing && !listing->title.empty()
+                             ? listing->title
+                             : "Lateral profile: " + fs::path(options.input).filename().string();
+  if (options.distance_unit)
+    options.plot.distance_unit = *options.distance_unit;
+  else
+    options.plot.distance_unit = listing ? (listing->english ? "ft" : "m") : "";
+  options.plot.b_unit =
+      options.b_unit ? *options.b_unit : cli::default_b_unit(options.plot.distance_unit == "ft");
 }
 
 // Writes the whole text, or returns why it could not.
@@ -115,7 +145,7 @@ int render(const Options& options, const Profile& profile, Drawing& drawing) {
     return drawing.status = 2;
   }
   if (options.svg) drawing.svg = render_svg(profile, options.plot);
-  if (options.csv) drawing.csv = write_csv(profile, options.plot.feet);
+  if (options.csv) drawing.csv = write_csv(profile, options.plot.distance_unit, options.plot.b_unit);
   return drawing.status = 0;
 }
 
@@ -128,6 +158,7 @@ Drawing draw_in_memory(const std::vector<std::string>& args, const std::string& 
   Options options;
   try {
     options = parse(args);
+    settle(options, std::nullopt);
   } catch (const UsageError& e) {
     drawing.errors = "tesk31-plot: " + e.message + '\n' + usage;
     drawing.status = 2;
@@ -155,6 +186,7 @@ int run_command(const std::vector<std::string>& args, std::ostream& out, std::os
   Options options;
   try {
     options = parse(args);
+    settle(options, listing_beside(options.input));
     if (options.svg && options.csv && cli::same_file(*options.svg, *options.csv))
       throw UsageError{"the picture and the CSV table cannot both go to " + *options.csv};
   } catch (const UsageError& e) {

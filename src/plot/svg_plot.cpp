@@ -32,17 +32,18 @@ std::vector<std::size_t> distance_order(const Profile& profile) {
 struct SeriesSpec {
   Column column;
   const char* legend;
-  const char* unit;  // as shown next to a value
+  std::string unit;  // as shown next to a value
   double scale;      // from the column's unit to the shown unit
   int side;          // 0 left axis, 1 right axis
   svg::LineStyle style;
+  bool nonnegative = false;  // a quantity that cannot fall below 0: its axis starts at 0 or above
 };
 
 struct PanelSpec {
   const char* title;
-  const char* left_label;
-  const char* right_label;      // empty: one axis
-  const char* right_secondary;  // a second line under the right label
+  std::string left_label;
+  std::string right_label;      // empty: one axis
+  std::string right_secondary;  // a second line under the right label
   std::vector<SeriesSpec> series;
 };
 
@@ -50,9 +51,16 @@ struct PanelSpec {
 svg::LineStyle solid(std::string_view colour, Marker marker) { return {colour, "1.8", false, marker}; }
 svg::LineStyle dashed(std::string_view colour, Marker marker) { return {colour, "1.8", true, marker}; }
 
-const std::vector<PanelSpec>& panels() {
+// The unit of B as the picture writes it.
+std::string b_unit_text(cli::BUnit b) {
+  return b == cli::BUnit::microtesla ? "&#181;T" : std::string(cli::b_unit_label(b));
+}
+
+std::vector<PanelSpec> panels(cli::BUnit b) {
   using namespace svg;
-  static const std::vector<PanelSpec> list = {
+  const std::string b_unit = b_unit_text(b);
+  const std::string b_note = b == cli::BUnit::gauss ? "" : "(1 G = " + svg::fixed(cli::per_gauss(b), 0) + " " + b_unit + ")";
+  return {
       {"Audible noise",
        "dB(A)",
        "",
@@ -70,15 +78,15 @@ const std::vector<PanelSpec>& panels() {
        "Ozone, ppb",
        "",
        {{tv, "TV interference (left axis)", "dB(&#181;V/m)", 1, 0, solid(green, Marker::circle)},
-        {ozone, "Ozone (right axis)", "ppb", 1, 1, dashed(purple, Marker::diamond)}}},
+        {ozone, "Ozone (right axis)", "ppb", 1, 1, dashed(purple, Marker::diamond), true}}},
       {"Electric and magnetic field",
        "Electric field, kV/m",
-       "Magnetic field, &#181;T",
-       "(1 G = 100 &#181;T)",
-       {{electric_field, "Electric field (left axis)", "kV/m", 1, 0, solid(blue, Marker::circle)},
-        {magnetic_field, "Magnetic field (right axis)", "&#181;T", 100, 1, dashed(red, Marker::square)}}},
+       "Magnetic field, " + b_unit,
+       b_note,
+       {{electric_field, "Electric field (left axis)", "kV/m", 1, 0, solid(blue, Marker::circle), true},
+        {magnetic_field, "Magnetic field (right axis)", b_unit, cli::per_gauss(b), 1, dashed(red, Marker::square),
+         true}}},
   };
-  return list;
 }
 
 // The picture's geometry, in SVG user units.
@@ -120,7 +128,8 @@ void spread(std::vector<EdgeLabel>& labels, double top, double bottom) {
 
 std::string edge_text(const SeriesSpec& s, const Axis& axis, double value) {
   std::string text = axis.label(value * s.scale, 1) + " " + s.unit;
-  if (s.column == magnetic_field) text += " (" + svg::fixed(value, axis.decimals + 3) + " G)";
+  if (s.column == magnetic_field && s.scale != 1)
+    text += " (" + svg::fixed(value, axis.decimals + 1 + static_cast<int>(std::lround(std::log10(s.scale)))) + " G)";
   return text;
 }
 
@@ -146,8 +155,10 @@ void draw_panel(std::ostream& svg, const Profile& profile, const PanelSpec& pane
   Axis axes[2];
   for (int side = 0; side < 2; ++side) {
     double lo = INFINITY, hi = -INFINITY;
+    bool nonnegative = true;
     for (const SeriesSpec& s : panel.series) {
       if (s.side != side) continue;
+      nonnegative = nonnegative && s.nonnegative;
       for (const Row& row : profile.rows) {
         if (!std::isfinite(row[distance]) || is_gap(row[s.column])) continue;
         double v = static_cast<double>(row[s.column]) * s.scale;
@@ -156,8 +167,12 @@ void draw_panel(std::ostream& svg, const Profile& profile, const PanelSpec& pane
       }
     }
     axes[side] = lo <= hi ? svg::nice_axis(lo, hi) : svg::empty_axis();
+    // A field or a concentration is never negative: its axis does not go
+    // below 0 (a line of zeros gets 0 to 1).
+    if (nonnegative && axes[side].has_data && axes[side].lo < 0 && lo >= 0)
+      axes[side] = svg::nice_axis(0, hi > 0 ? hi : 1);
   }
-  const bool two_axes = panel.right_label[0] != '\0';
+  const bool two_axes = !panel.right_label.empty();
 
   // Title and legend above the frame.
   double header_base = top - 10;
@@ -231,7 +246,7 @@ void draw_panel(std::ostream& svg, const Profile& profile, const PanelSpec& pane
                .set("fill", colour)
                .text(side == 0 ? panel.left_label : panel.right_label)
         << '\n';
-    if (side == 1 && panel.right_secondary[0] != '\0')
+    if (side == 1 && !panel.right_secondary.empty())
       svg << Tag("text")
                  .set("transform", svg::turned_at(tx - 15, ty, 90))
                  .set("text-anchor", "middle")
@@ -308,19 +323,19 @@ void draw_panel(std::ostream& svg, const Profile& profile, const PanelSpec& pane
       svg << line(frame.px(t), bottom, frame.px(t), bottom + 4).set("stroke", "#444")
           << text_at(frame.px(t), bottom + 16).text(frame.x.label(t));
     svg << "</g>\n";
-    const char* unit = options.feet ? "ft" : "m";
+    const std::string& unit = options.distance_unit;
     for (double edge : options.edges)
       svg << text_at(frame.px(edge), bottom + 32)
                  .set("text-anchor", "middle")
                  .set("font-size", "11")
                  .set("fill", "#555")
-                 .text("edge " + frame.x.label(edge, 1) + ' ' + unit);
+                 .text("edge " + frame.x.label(edge, 1) + (unit.empty() ? "" : " " + unit));
     svg << '\n'
         << text_at(left + plot_width / 2, bottom + 52)
                .set("text-anchor", "middle")
                .set("font-size", "13")
                .set("fill", "#222")
-               .text(std::string("Lateral distance from the reference (") + unit + ")")
+               .text("Lateral distance from the reference (" + (unit.empty() ? "units of the data file" : unit) + ")")
         << '\n';
   }
 }
@@ -386,7 +401,7 @@ bool distance_axis_fits(const Profile& profile, const PlotOptions& options) {
 std::string render_svg(const Profile& profile, const PlotOptions& options) {
   Axis x = distance_axis(profile, options);
 
-  const std::vector<PanelSpec>& list = panels();
+  const std::vector<PanelSpec> list = panels(options.b_unit);
   double height = first_panel + header + panel_step * static_cast<double>(list.size()) + 50;
 
   svg::Document picture(width, height, options.title);

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "cli/units.hpp"
 #include "plot/profile.hpp"
 #include "svg/lines.hpp"
 
@@ -15,8 +16,9 @@ namespace plot {
 
 struct PlotOptions {
   std::string title;
-  bool feet = false;          // the distance column is in feet
-  std::vector<double> edges;  // right-of-way edges, in the distance column's unit
+  std::string distance_unit = "m";  // of the distance column: "m", "ft", or empty when not known
+  cli::BUnit b_unit = cli::BUnit::microtesla;
+  std::vector<double> edges;        // right-of-way edges, in the distance column's unit
 };
 
 std::string render_svg(const Profile& profile, const PlotOptions& options);

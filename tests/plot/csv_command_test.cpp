@@ -6,12 +6,15 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "plot/csv_table.hpp"
 #include "plot/plot_command.hpp"
+#include "plot/svg_plot.hpp"
 #include "plot_test_support.hpp"
 #include "support/xml_check.hpp"
 
@@ -56,7 +59,7 @@ TEST(Csv, RoundTripsEveryValueOfBothTables) {
   for (const char* name : {"profile_ac.dif", "profile_dc.dif"}) {
     Profile p = read_dif_file(data_path(name));
     std::string header;
-    std::vector<Row> back = read_csv(write_csv(p, false), &header);
+    std::vector<Row> back = read_csv(write_csv(p, "m", cli::BUnit::gauss), &header);
     EXPECT_EQ(header,
               "distance (m),AN rain (dBA),AN fair (dBA),RI rain (dBuV/m),RI fair (dBuV/m),TV (dBuV/m),OZ (ppb),"
               "EF (kV/m),MF (G)\r");
@@ -64,8 +67,17 @@ TEST(Csv, RoundTripsEveryValueOfBothTables) {
     for (std::size_t i = 0; i < back.size(); ++i)
       for (std::size_t c = 0; c < column_count; ++c)
         EXPECT_TRUE(same_bits(back[i][c], p.rows[i][c])) << name << " row " << i << " column " << c;
+    // In another unit B is the gauss value times the unit's factor, to the float.
+    for (auto [unit, factor, label] : {std::tuple{cli::BUnit::microtesla, 100.0f, "MF (uT)\r"},
+                                       {cli::BUnit::milligauss, 1000.0f, "MF (mG)\r"}}) {
+      back = read_csv(write_csv(p, "m", unit), &header);
+      EXPECT_EQ(header.substr(header.rfind(',') + 1), label);
+      for (std::size_t i = 0; i < back.size(); ++i)
+        EXPECT_TRUE(same_bits(back[i][magnetic_field], p.rows[i][magnetic_field] * factor)) << name << " row " << i;
+    }
   }
-  EXPECT_EQ(write_csv(Profile{}, true).substr(0, 14), "distance (ft),");
+  EXPECT_EQ(write_csv(Profile{}, "ft", cli::BUnit::milligauss).substr(0, 14), "distance (ft),");
+  EXPECT_EQ(write_csv(Profile{}, "", cli::BUnit::microtesla).substr(0, 33), "distance (units of the data file)");
 }
 
 TEST(Command, DefaultOutputReplacesTheDifExtension) {
@@ -135,15 +147,15 @@ TEST(Command, HostileOptionValuesDrawSoundPicturesOrAreRefused) {
            {"one edge far out", ac, {"--edge=1.7976931348623157e308"}, 0, "edge 1.798e+308"},
            {"one edge far out below", ac, {"--edge=-1e308"}, 0, "<polyline"},
            {"edge 1e308 alone, no points", empty, {"--edge=1e308"}, 0, "edge 1e+308"},
-           {"denormal edges, no points", empty, {"--edge=0", "--edge=4.9e-324"}, 0, ">edge 0.00 m<"},
+           {"denormal edges, no points", empty, {"--edge=0", "--edge=4.9e-324", "--metres"}, 0, ">edge 0.00 m<"},
            {"tiny edges", empty, {"--edge=1e-300", "--edge=2e-300"}, 0, "edge"},
-           {"tiny edge beside the points", ac, {"--edge=1e-300"}, 0, ">edge 0.0 m<"},
-           {"negative zero edge", ac, {"--edge=-0"}, 0, ">edge 0.0 m<"},
+           {"tiny edge beside the points", ac, {"--edge=1e-300", "--metres"}, 0, ">edge 0.0 m<"},
+           {"negative zero edge", ac, {"--edge=-0"}, 0, ">edge 0.0<"},
            {"edge beyond the double range", ac, {"--edge=1e309"}, 2, "--edge needs a distance"},
            {"edge below the smallest denormal", ac, {"--edge=1e-400"}, 2, "--edge needs a distance"},
            {"hexadecimal edge", ac, {"--edge=0x10"}, 2, "--edge needs a distance"},
            {"not-a-number edge", ac, {"--edge", "nan"}, 2, "--edge needs a distance"},
-           {"400 edges", ac, many_edges, 0, ">edge 50.0 m<"},
+           {"400 edges", ac, many_edges, 0, ">edge 50.0<"},
            {"title with U+FFFE and U+FFFF", ac, {"--title", "a\xef\xbf\xbe b\xef\xbf\xbf"}, 0,
             "<title>a\xef\xbf\xbd b\xef\xbf\xbd</title>"},
            {"title with control characters", ac, {"--title", std::string("x\x01\x1b\t\x7f" "y")}, 0,
@@ -245,3 +257,72 @@ TEST(Command, ProgramExitStatus) {
 }
 
 }  // namespace
+
+namespace {
+
+// tesk31 run on `data` with its report options set to ALL, into dir/run.prt
+// and dir/run.dif: the two files side by side as a user has them.
+void run_tesk31(const fs::path& data, const fs::path& dir) {
+  std::string text = read_file(data.string());
+  std::size_t line4 = 0;
+  for (int k = 0; k < 3; ++k) line4 = text.find('\n', line4) + 1;
+  text.replace(line4, text.find('\n', line4) - line4, " ALL");
+  std::ofstream((dir / "line.dat").string(), std::ios::binary) << text;
+  const std::string command = std::string("cd '") + dir.string() + "' && '" + TESK31_PATH +
+                              "' line.dat run.prt run.dif >/dev/null 2>&1";
+  ASSERT_EQ(std::system(command.c_str()), 0) << command;
+}
+
+}  // namespace
+
+// The picture takes the line's title and the units of its data file from
+// the run's print file; the command line overrides them; without a print
+// file it does not guess metres.
+TEST(Command, TitleAndUnitsComeFromTheRunsPrintFile) {
+  struct Case {
+    const char* data;  // an example, or none: no print file beside the table
+    std::vector<std::string> options;
+    std::vector<std::string> shown;
+  };
+  const std::string examples = BRENLOW_EXAMPLES;
+  for (const Case& c : std::vector<Case>{
+           {"500kv_flat.dat", {}, {"<title>500 KV SINGLE CIRCUIT FLAT LINE, 525 KV MAXIMUM OPERATING VOLTAGE</title>",
+                                   "reference (m)", "Magnetic field, &#181;T"}},
+           {"500kv_english.dat", {}, {"<title>500 KV EXAMPLE LINE, ENGLISH UNITS</title>", "reference (ft)",
+                                      "Magnetic field, mG", "(1 G = 1000 mG)"}},
+           {"500kv_english.dat", {"--b-unit", "g", "--title", "Mine"}, {"<title>Mine</title>", "Magnetic field, G"}},
+           {"500kv_flat.dat", {"--feet"}, {"reference (ft)", "Magnetic field, mG"}},
+           {nullptr, {}, {"<title>Lateral profile: run.dif</title>", "reference (units of the data file)",
+                          "Magnetic field, &#181;T"}},
+       }) {
+    fs::path dir = scratch_dir("listing");
+    if (c.data) {
+      run_tesk31(fs::path(examples) / c.data, dir);
+    } else {
+      fs::copy_file(data_path("profile_ac.dif"), dir / "run.dif");
+    }
+    std::vector<std::string> args = {(dir / "run.dif").string(), "-o", (dir / "run.svg").string()};
+    args.insert(args.end(), c.options.begin(), c.options.end());
+    Result r = run(args);
+    EXPECT_EQ(r.status, 0) << r.err;
+    const std::string svg = read_file((dir / "run.svg").string());
+    for (const std::string& text : c.shown)
+      EXPECT_NE(svg.find(text), std::string::npos) << (c.data ? c.data : "no print file") << ": " << text;
+    fs::remove_all(dir);
+  }
+  EXPECT_EQ(run({"a.dif", "--feet", "--metres"}).status, 2);
+  EXPECT_EQ(run({"a.dif", "--b-unit", "gauss"}).status, 2);
+}
+
+// A field or a concentration never gets an axis below 0, even when its
+// values are all 0 (ozone upwind).
+TEST(Svg, NonNegativeQuantitiesKeepTheirAxesAtOrAboveZero) {
+  Profile p = read_dif_file(data_path("profile_ac.dif"));
+  for (Row& row : p.rows) row[ozone] = 0;
+  const std::string svg = plot::render_svg(p, plot::PlotOptions{"t", "m", cli::BUnit::microtesla, {}});
+  const std::size_t right_ticks = svg.find("text-anchor=\"start\"");  // the first right axis: ozone
+  ASSERT_NE(right_ticks, std::string::npos);
+  const std::string ozone_axis = svg.substr(right_ticks, svg.find("</g>", right_ticks) - right_ticks);
+  EXPECT_EQ(ozone_axis.find(">-"), std::string::npos) << ozone_axis;
+  EXPECT_NE(ozone_axis.find(">0.0<"), std::string::npos) << ozone_axis;
+}

@@ -99,7 +99,7 @@ TEST(Svg, EdgesLabelEveryQuantityThatHasAValueThere) {
            {-40, {"38.5 dB(&#181;V/m)", "33.0 dB(&#181;V/m)", "0.00 ppb", "0.0210 &#181;T (0.000210 G)", "12.5 kV/m"}},
            {100, {}},
        }) {
-    PlotOptions options{"t", false, {c.edge}};
+    PlotOptions options{"t", "m", cli::BUnit::microtesla, {c.edge}};
     std::string svg = render_svg(dc, options);
     EXPECT_EQ(edge_labels(svg), c.labels) << "edge at " << c.edge;
   }
@@ -107,7 +107,7 @@ TEST(Svg, EdgesLabelEveryQuantityThatHasAValueThere) {
 
 TEST(Svg, DrawsFourPanelsWithMarkersAndNoMarkerValues) {
   Profile dc = read_dif_file(data_path("profile_dc.dif"));
-  std::string svg = render_svg(dc, PlotOptions{"DC & <AC>", true, {}});
+  std::string svg = render_svg(dc, PlotOptions{"DC & <AC>", "ft", cli::BUnit::microtesla, {}});
   EXPECT_NE(svg.find("<title>DC &amp; &lt;AC&gt;</title>"), std::string::npos);
   EXPECT_EQ(count(svg, "font-weight=\"bold\" fill=\"#222\">"), 4u);  // panel titles
   EXPECT_EQ(svg.find("-1000"), std::string::npos);                    // no axis down to the markers
@@ -126,7 +126,7 @@ TEST(Svg, DrawsFourPanelsWithMarkersAndNoMarkerValues) {
 }
 
 TEST(Svg, EmptyTableStillDraws) {
-  std::string svg = render_svg(Profile{}, PlotOptions{"none", false, {25.0}});
+  std::string svg = render_svg(Profile{}, PlotOptions{"none", "m", cli::BUnit::microtesla, {25.0}});
   EXPECT_EQ(count(svg, "no computed values"), 4u);
   EXPECT_NE(svg.find("edge 25.0"), std::string::npos);
   EXPECT_NE(svg.find("</svg>"), std::string::npos);
