@@ -59,8 +59,8 @@ std::string refusal(const Problem& problem, InputOutcome outcome) {
     return text.append(": at most ").append(std::to_string(max_points)).append(" are allowed");
   }
   if (!group_counts_fit(in, run)) {
-    return std::to_string(in.nphases) + " energized of " + std::to_string(run.ncond) + " groups: 0 <= energized <= groups <= " +
-           std::to_string(max_groups) + " must hold";
+    return std::to_string(in.nphases) + " energized of " + std::to_string(run.ncond) +
+           " groups: 0 <= energized <= groups <= " + std::to_string(max_groups) + " must hold";
   }
   const std::string_view unit = run.units == 1 ? "ft" : "m";
   for (int i = 0; i < listed_groups(run); ++i) {
@@ -75,8 +75,8 @@ std::string group_warning(const Inputs& inputs, int i) {
   const std::string entered = "current " + short_number(inputs.current[i]) + " kA entered negative: ";
   if (inputs.acflag[i]) return entered + "the sign turns the current phasor by 180 degrees from the phase angle given";
   return entered + "a DC pole's current direction is set by the sign of its voltage (" +
-         short_number(inputs.volts[i]) +
-         " kV), and the negative current reverses it again; enter the current as a magnitude";
+         short_number(inputs.volts[i]) + " kV), and the negative current reverses it" +
+         (inputs.volts[i] < 0 ? " again" : "") + "; enter the current as a magnitude";
 }
 
 namespace {
@@ -128,7 +128,7 @@ InputOutcome read_data_file(Problem& problem, record::Reader& data, DataFileStep
       failure.set_context("conductor group " + std::to_string(i + 1) + " of " + std::to_string(run.ncond));
       throw;
     }
-    if (!group_check_failure(in, i).empty()) return InputOutcome::invalid_data;
+    if (!group_is_valid(in, i)) return InputOutcome::invalid_data;
     in.acflag[i] = is_ac_letter(run.acdc);
     steps.group_read(problem, i);
   }

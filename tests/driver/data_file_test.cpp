@@ -328,6 +328,10 @@ TEST(DataFile, NegativeCurrentsAreWarnedOfOnTheErrorStream) {
       {"AC phase, negative current", phase + "  -1.500,   0.000", wire + "   0.000,   0.000",
        "warning: group 1 PHASE A: current -1.5 kA entered negative: the sign turns the current phasor by 180 "
        "degrees from the phase angle given\n"},
+      {"positive pole, negative current", " 'POLE +  ','D',   -5.00,   15.00, 2,  30.000,  45.000, 500.000,   0.000,"
+       "  -2.000,   0.000", wire + "   0.000,   0.000",
+       "warning: group 1 POLE +: current -2 kA entered negative: a DC pole's current direction is set by the sign "
+       "of its voltage (500 kV), and the negative current reverses it; enter the current as a magnitude\n"},
       {"negative pole, current as a magnitude", pole + "   2.000,   0.000", wire + "   0.000,   0.000", ""},
       {"earth wire carrying a negative current", phase + "   1.000,   0.000", wire + "  -0.100,   0.000", ""},
   };
