@@ -143,6 +143,7 @@ int edges_command(const std::vector<std::string>& argv, std::ostream& out, std::
   picture.quantities.assign(all_quantities.begin(), all_quantities.end());
   picture.b = b;
   picture.values.assign(all_quantities.size(), {});
+  picture.notes = panel_notes(picture.quantities, sections);
   for (std::size_t f = 0; f < sections.size(); ++f) {
     const LengthUnit unit{sections[f].english};
     const std::vector<float> xs = at_points(args, unit);
@@ -231,6 +232,7 @@ int compare_command(const std::vector<std::string>& argv, std::ostream& out, std
   picture.b = b;
   for (float x : xs) picture.xs.push_back(unit.from_metres(x));
   picture.values.assign(quantities.size(), {});
+  picture.notes = panel_notes(quantities, sections);
   for (std::size_t f = 0; f < sections.size(); ++f) {
     const brenlow::Evaluation run(sections[f]);
     picture.sections.push_back(base_name(args.files[f]));

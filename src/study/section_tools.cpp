@@ -49,6 +49,14 @@ void show_warnings(std::ostream& err, const std::string& file, const brenlow::Cr
   err.flush();
 }
 
+std::vector<std::string> panel_notes(const std::vector<Quantity>& quantities,
+                                     const std::vector<brenlow::CrossSection>& sections) {
+  const bool windless = std::any_of(sections.begin(), sections.end(), without_wind);
+  std::vector<std::string> notes;
+  for (Quantity q : quantities) notes.push_back(q == Quantity::oz && windless ? brenlow::no_wind_note : "");
+  return notes;
+}
+
 Cell value_cell(float v, Quantity q, BUnit b, const brenlow::CrossSection& section) {
   if (q == Quantity::oz && std::isnan(v) && without_wind(section)) return {"no wind", ""};
   return Table::number(v, decimals(q, b));

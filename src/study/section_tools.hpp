@@ -46,6 +46,11 @@ bool without_wind(const brenlow::CrossSection& section);
 void show_warnings(std::ostream& err, const std::string& file, const brenlow::CrossSection& section,
                    bool ozone_shown);
 
+// What the pictures say inside each quantity's panel: the no-wind note on
+// the ozone panel when a section has no wind; one entry per quantity.
+std::vector<std::string> panel_notes(const std::vector<Quantity>& quantities,
+                                     const std::vector<brenlow::CrossSection>& sections);
+
 // The table cell of a value of quantity q: "no wind" (an empty CSV field)
 // for an ozone value not computed for want of wind, else the number.
 Cell value_cell(float v, Quantity q, BUnit b, const brenlow::CrossSection& section);

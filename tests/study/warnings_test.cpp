@@ -30,9 +30,9 @@ TEST(StudyWarnings, EachTrapIsSaidBeforeTheTable) {
   const std::string no_wind = "note: line.dat: no wind: ozone is carried nowhere, so it is not computed downwind\n";
   const std::vector<Case> cases = {
       // 30 m is downwind of every phase, -30 m upwind of all.
-      {"edges without wind", "", "", "edges line.dat --at -30 --at 30 --csv e.csv", 0, {no_wind}, {"no wind"}, {"nan"}},
-      {"compare of ozone without wind", "", "", "compare line.dat --quantity OZ,E", 0, {no_wind}, {"no wind"}, {"nan"}},
-      {"compare without ozone", "", "", "compare line.dat --quantity E,B", 0, {}, {}, {"no wind"}},
+      {"edges without wind", "", "", "edges line.dat --at -30 --at 30 --csv e.csv --svg e.svg", 0, {no_wind}, {"no wind"}, {"nan"}},
+      {"compare of ozone without wind", "", "", "compare line.dat --quantity OZ,E --svg e.svg", 0, {no_wind}, {"no wind"}, {"nan"}},
+      {"compare without ozone", "", "", "compare line.dat --quantity E,B --svg e.svg", 0, {}, {}, {"no wind"}},
       {"negative current", "303.000,   0.000,   1.000", "303.000,   0.000,  -1.000", "compare line.dat --quantity B", 0,
        {"warning: line.dat: group 1 PHASE A: current -1 kA entered negative: the sign turns the current phasor by 180 "
         "degrees from the phase angle given\n"},
@@ -71,6 +71,11 @@ TEST(StudyWarnings, EachTrapIsSaidBeforeTheTable) {
       const std::string csv = support::read_file(dir / "e.csv");
       EXPECT_EQ(csv.find("nan"), std::string::npos) << csv;
       EXPECT_NE(csv.find(",,"), std::string::npos) << csv;
+    }
+    if (fs::exists(dir / "e.svg")) {
+      // The ozone panel says why it is empty downwind.
+      const bool said = support::read_file(dir / "e.svg").find("no wind: ozone is carried nowhere,") != std::string::npos;
+      EXPECT_EQ(said, f.err.find(no_wind) != std::string::npos);
     }
     fs::remove_all(dir);
   }
