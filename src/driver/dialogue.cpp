@@ -143,7 +143,13 @@ void enter_group(Problem& problem, int i, RunFiles& files) {
   files.keyboard.read("(A8)", run.condname[i].span());
   ask(files, "(' ENTER A for AC or D for DC')", "(A1)", run.acdc.span());
   ask(files, "(' ENTER CONDUCT CL TO REF AXIS DIST m or ft')", "(F8.0)", &in.xcond[i]);
-  ask(files, "(' ENTER HEIGHT OF BUNDLE CL m or ft')", "(F8.0)", &in.ycond[i]);
+  // A bundle at or below the ground is asked again, as the data file's
+  // group check refuses it.
+  for (;;) {
+    ask(files, "(' ENTER HEIGHT OF BUNDLE CL m or ft')", "(F8.0)", &in.ycond[i]);
+    if (in.ycond[i] > 0) break;
+    files.console.write("(' ERROR-HEIGHT OF BUNDLE CL',              ' MUST BE > 0')");
+  }
   for (;;) {
     ask(files, "(' ENTER # OF SUBCONDUCTORS IN BUNDLE')", "(I3)", &in.nsub[i]);
     if (in.nsub[i] > 0) break;

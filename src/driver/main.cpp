@@ -9,14 +9,20 @@
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
   std::optional<record::Writer> console;
+  int status = 0;
   try {
     console.emplace(record::Writer::console());
-    const int status = driver::run_tesk31(args, std::cin, *console);
-    // A console line that could not be written is a lost report: a failure.
-    console->close();
-    return status;
+    status = driver::run_tesk31(args, std::cin, *console, std::cerr);
   } catch (...) {
     if (console) console->flush();
-    return driver::failure_status(std::cerr);
+    status = driver::failure_status(std::cerr);
   }
+  // A console line that could not be written is a lost report: a failure,
+  // whether the run ended in order or was refused.
+  try {
+    if (console) console->close();
+  } catch (...) {
+    status = driver::failure_status(std::cerr);
+  }
+  return status;
 }

@@ -16,6 +16,7 @@ MemoryRun run_data_in_memory(std::string data_text, bool keep_output) {
     std::istringstream no_answers;
     record::Reader keyboard = record::Reader::console(no_answers, &console);
     RunFiles files(console, keyboard);
+    files.warnings = &errors;
     files.open_output = [&](const std::string&) { return OutputFile(sink(&dif_text)); };
     try {
       Problem problem;

@@ -26,15 +26,16 @@ void write_banner(record::Writer& out);
 void write_list_heading(const RunDate& date, record::Writer& print);
 
 // One run with the command-line arguments `args` (program name excluded),
-// console answers from `console_in` and console lines to `console_out`.
-// Returns the exit status of a run that ends in order. Throws
-// record::ReadError, record::FileError or RunRefused for a run that ends
-// with status 2.
-int run_tesk31(const std::vector<std::string>& args, std::istream& console_in, record::Writer& console_out);
+// console answers from `console_in`, console lines to `console_out` and
+// warnings about the data to `errors`. Returns the exit status of a run
+// that ends in order. Throws record::ReadError, record::FileError or
+// RunRefused for a run that ends with status 2.
+int run_tesk31(const std::vector<std::string>& args, std::istream& console_in, record::Writer& console_out,
+               std::ostream& errors);
 
 // Inside a catch block: writes what ended the run to `errors` (a failed
-// read: the line locating it, then the message) and returns the exit
-// status, 2. Rethrows anything else.
+// read: the record expected there when known, the line locating it, then
+// the message) and returns the exit status, 2. Rethrows anything else.
 int failure_status(std::ostream& errors);
 
 // run_tesk31 with its failures written to `errors` and mapped to the exit
@@ -53,7 +54,9 @@ struct MemoryRun {
 MemoryRun run_data_in_memory(std::string data_text, bool keep_output = true);
 
 // Reads, lists and runs the data file of files.data, then closes the run.
-// The data file must be open and the print file stamped.
+// The data file must be open and the print file stamped. A data file that
+// fails its checks is closed like a finished run (listing so far and final
+// record), then refused: throws RunRefused naming the group and the check.
 void run_data_file(Problem& problem, RunFiles& files);
 
 }  // namespace driver

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <optional>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -15,8 +16,9 @@
 
 namespace driver {
 
-// A run refused before it could do harm (an output file that is the data
-// file). Ends the run with status 2.
+// A run refused: before it could do harm (an output file that is the data
+// file), or after the listing of a data file that failed its checks. Ends
+// the run with status 2.
 class RunRefused : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
@@ -75,6 +77,8 @@ struct RunFiles {
   std::optional<record::Reader> data;
   OutputFile save;
   OutputFile dif;
+  // Where warnings about the data go (the error stream); none when null.
+  std::ostream* warnings = nullptr;
   // How output files are opened; runs held in memory replace it.
   std::function<OutputFile(const std::string&)> open_output = OutputFile::open;
 };

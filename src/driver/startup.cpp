@@ -1,5 +1,7 @@
 #include <chrono>
 #include <ctime>
+#include <ostream>
+#include <string>
 
 #include "driver/data_file.hpp"
 #include "driver/dialogue.hpp"
@@ -131,12 +133,29 @@ void name_input_file(RunData& run, RunFiles& files) {
   refuse_same_file("print file", run.prtfile, "input data file", run.infile);
 }
 
+// What the energized groups hold that is legal but probably not meant;
+// the reports run as entered.
+void warn_about_groups(const Problem& problem, RunFiles& files) {
+  if (!files.warnings) return;
+  for (int i = 0; i < energized_groups(problem.inputs) && i < listed_groups(problem.run); ++i) {
+    const std::string warning = input::group_warning(problem.inputs, i);
+    if (!warning.empty()) {
+      *files.warnings << "warning: " << input::group_label(i, problem.run.condname[i].view()) << ": " << warning << '\n';
+    }
+  }
+  files.warnings->flush();
+}
+
 void finish_run(InputOutcome outcome, Problem& problem, RunFiles& files) {
   if (outcome == InputOutcome::complete) {
+    warn_about_groups(problem, files);
     convert_to_metric(problem.inputs, problem.run);
     run_sequence(problem, files);
   }
   close_run(files);
+  if (outcome != InputOutcome::complete) {
+    throw RunRefused("file " + problem.run.infile.str() + ": " + input::refusal(problem, outcome));
+  }
 }
 
 }  // namespace
@@ -170,7 +189,8 @@ void write_list_heading(const RunDate& date, record::Writer& print) {
 
 void run_data_file(Problem& problem, RunFiles& files) { finish_run(read_data_file(problem, files), problem, files); }
 
-int run_tesk31(const std::vector<std::string>& args, std::istream& console_in, record::Writer& console_out) {
+int run_tesk31(const std::vector<std::string>& args, std::istream& console_in, record::Writer& console_out,
+               std::ostream& errors) {
   Problem problem;
   set_initial_values(problem);
   RunData& run = problem.run;
@@ -180,6 +200,7 @@ int run_tesk31(const std::vector<std::string>& args, std::istream& console_in, r
 
   record::Reader keyboard = record::Reader::console(console_in, &console_out);
   RunFiles files(console_out, keyboard);
+  files.warnings = &errors;
   open_print_file(run, files);
 
   if (run.infile.blank()) choose_data_input(run, files);
@@ -208,6 +229,7 @@ int failure_status(std::ostream& errors) {
   try {
     throw;
   } catch (const record::ReadError& failure) {
+    if (!failure.context().empty()) errors << "reading " << failure.context() << '\n';
     errors << failure.where() << '\n' << failure.what() << '\n';
   } catch (const record::FileError& failure) {
     errors << failure.what() << '\n';
@@ -223,7 +245,7 @@ int failure_status(std::ostream& errors) {
 int run_program(const std::vector<std::string>& args, std::istream& console_in, record::Writer& console_out,
                 std::ostream& errors) {
   try {
-    return run_tesk31(args, console_in, console_out);
+    return run_tesk31(args, console_in, console_out, errors);
   } catch (...) {
     console_out.flush();
     return failure_status(errors);

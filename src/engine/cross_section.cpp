@@ -6,6 +6,7 @@
 #include <fstream>
 #include <limits>
 #include <string_view>
+#include <utility>
 
 #include "engine/problem_records.hpp"
 #include "format/record.hpp"
@@ -36,9 +37,24 @@ std::vector<float> CrossSection::lateral_points() const {
 namespace {
 
 std::string group_label(const CrossSection& section, std::size_t i) {
-  std::string name(section.groups[i].name);
-  while (!name.empty() && name.back() == ' ') name.pop_back();
-  return "group " + std::to_string(i + 1) + (name.empty() ? "" : " " + name);
+  return input::group_label(static_cast<int>(i), section.groups[i].name);
+}
+
+// Group g alone in slot 0 of the problem records, for the checks and
+// warnings the data-file reader applies to each group.
+Inputs one_group(const Group& g) {
+  Inputs one{};
+  one.acflag[0] = g.ac;
+  one.xcond[0] = g.x;
+  one.ycond[0] = g.y;
+  one.nsub[0] = static_cast<integer>(g.subconductors < 0 ? 0 : g.subconductors);
+  one.subdiam[0] = g.diameter;
+  one.spacing[0] = g.spacing;
+  one.volts[0] = g.kv;
+  one.phangle[0] = g.phase;
+  one.current[0] = g.ka;
+  one.gradient[0] = g.gradient;
+  return one;
 }
 
 }  // namespace
@@ -52,47 +68,34 @@ void check(const CrossSection& section) {
     throw Error(std::to_string(section.energized) + " energized groups of " + std::to_string(n) +
                 ": the energized groups must be between 0 and the number of groups");
   }
+  const Conditions& c = section.conditions;
+  const std::pair<const char*, float> conditions[] = {
+      {"wind", c.wind}, {"rain rate", c.rain}, {"altitude", c.altitude},
+      {"ground conductivity", c.ground_conductivity}, {"audible noise height", c.an_height},
+      {"radio height", c.ri_height}, {"television height", c.tv_height}, {"ozone height", c.oz_height},
+      {"electric field height", c.ef_height}, {"magnetic field height", c.mf_height},
+      {"radio frequency", c.ri_frequency}, {"television frequency", c.tv_frequency}};
+  for (const auto& [what, value] : conditions) {
+    if (!std::isfinite(value)) {
+      throw Error(std::string("conditions: ") + what + " must be a finite number, not " + input::short_number(value));
+    }
+  }
   for (std::size_t i = 0; i < n; ++i) {
     const Group& g = section.groups[i];
-    std::string failure;
-    if (g.subconductors > std::numeric_limits<integer>::max()) {
-      failure = "number of subconductors must be at most " + std::to_string(std::numeric_limits<integer>::max());
-    } else {
-      Inputs one{};
-      one.nsub[0] = static_cast<integer>(g.subconductors < 0 ? 0 : g.subconductors);
-      one.subdiam[0] = g.diameter;
-      one.spacing[0] = g.spacing;
-      failure = input::group_check_failure(one, 0);
-    }
+    const std::string failure =
+        g.subconductors > std::numeric_limits<integer>::max()
+            ? "number of subconductors must be at most " + std::to_string(std::numeric_limits<integer>::max())
+            : input::group_check_failure(one_group(g), 0);
     if (!failure.empty()) throw Error(group_label(section, i) + ": " + failure);
   }
 }
-
-namespace {
-
-// A value as a person reads it in a message: up to 6 significant digits.
-std::string short_number(float v) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%g", static_cast<double>(v));
-  return text;
-}
-
-}  // namespace
 
 std::vector<std::string> warnings(const CrossSection& section) {
   std::vector<std::string> said;
   const std::size_t energized = std::min(section.groups.size(), static_cast<std::size_t>(std::max(section.energized, 0)));
   for (std::size_t i = 0; i < energized; ++i) {
-    const Group& g = section.groups[i];
-    if (!(g.ka < 0)) continue;
-    const std::string entered = group_label(section, i) + ": current " + short_number(g.ka) + " kA entered negative: ";
-    if (g.ac) {
-      said.push_back(entered + "the sign turns the current phasor by 180 degrees from the phase angle given");
-    } else {
-      said.push_back(entered + "a DC pole's current direction is set by the sign of its voltage (" +
-                     short_number(g.kv) + " kV), and the negative current reverses it again; "
-                     "enter the current as a magnitude");
-    }
+    const std::string warning = input::group_warning(one_group(section.groups[i]), 0);
+    if (!warning.empty()) said.push_back(group_label(section, i) + ": " + warning);
   }
   return said;
 }
@@ -183,23 +186,10 @@ class PointSteps : public input::DataFileSteps {
   std::vector<PointGroup>& groups_;
 };
 
-std::string refusal(const Problem& p, input::InputOutcome outcome) {
-  if (outcome == input::InputOutcome::too_many_points) {
-    return "ERROR-TOO MANY DISTANCE POINTS: the lateral point groups pass " + std::to_string(max_points) + " points";
-  }
-  if (!input::group_counts_fit(p.inputs, p.run)) {
-    return "ERROR-INVALID DATA IN INPUT FILE: " + std::to_string(p.inputs.nphases) + " energized of " +
-           std::to_string(p.run.ncond) + " groups: 0 <= energized <= groups <= " + std::to_string(max_groups) +
-           " must hold";
-  }
-  for (int i = 0; i < listed_groups(p.run); ++i) {
-    const std::string failure = input::group_check_failure(p.inputs, i);
-    if (failure.empty()) continue;
-    const std::string name(p.run.condname[i].trimmed());
-    return "ERROR-INVALID DATA IN INPUT FILE: group " + std::to_string(i + 1) + (name.empty() ? "" : " " + name) +
-           ": " + failure;
-  }
-  return "ERROR-INVALID DATA IN INPUT FILE";
+std::string refusal_with_console_line(const Problem& p, input::InputOutcome outcome) {
+  const char* console_line = outcome == input::InputOutcome::too_many_points ? "ERROR-TOO MANY DISTANCE POINTS"
+                                                                             : "ERROR-INVALID DATA IN INPUT FILE";
+  return std::string(console_line) + ": " + input::refusal(p, outcome);
 }
 
 CrossSection read_from(record::Reader& reader, const std::string& name) {
@@ -211,9 +201,9 @@ CrossSection read_from(record::Reader& reader, const std::string& name) {
   try {
     outcome = input::read_data_file(problem, reader, steps);
   } catch (const record::ReadError& e) {
-    throw Error(e.where() + ": " + e.what());
+    throw Error(e.where() + (e.context().empty() ? "" : " (reading " + e.context() + ")") + ": " + e.what());
   }
-  if (outcome != input::InputOutcome::complete) throw Error(name + ": " + refusal(problem, outcome));
+  if (outcome != input::InputOutcome::complete) throw Error(name + ": " + refusal_with_console_line(problem, outcome));
   convert_to_metric(problem.inputs, problem.run);
   CrossSection section = records::section_of(problem);
   section.points = std::move(points);

@@ -93,7 +93,9 @@ struct CrossSection {
 
 // Reads a data file through tesk31's reader: the same records, checks and
 // messages, English units converted. Throws Error naming the file and the
-// record (or the group and the check).
+// record, with the record expected there inside the groups and lateral
+// points ("record 13 (reading conductor group 7 of 7)"), or the group and
+// the check.
 CrossSection read_data_file(const std::string& path);
 // The same for data file text held in memory; `name` stands for the file in messages.
 CrossSection parse_data_file(const std::string& text, const std::string& name = "data file");
@@ -110,7 +112,9 @@ void write_data_file(const CrossSection& section, const std::string& path);
 
 // Throws Error when tesk31 would refuse the cross section: more than 50
 // groups, energized not within 0..groups, a group with fewer than one
-// subconductor, a diameter not above 0, a bundle spacing not above 0.
+// subconductor, a diameter not above 0, a bundle spacing not above 0, a
+// bundle at or below the ground (y <= 0). Also refuses any group value or
+// condition that is not a finite number, naming it.
 void check(const CrossSection& section);
 
 // What is legal but probably not what was meant, one sentence each, naming

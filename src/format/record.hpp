@@ -15,6 +15,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -36,9 +37,14 @@ class ReadError : public std::runtime_error {
   ReadError(const std::string& message, std::string where)
       : std::runtime_error(message), where_(std::move(where)) {}
   const std::string& where() const { return where_; }
+  // What was being read, in the terms of the file's layout ("conductor
+  // group 7 of 7"), when the caller knows it; empty otherwise.
+  const std::string& context() const { return context_; }
+  void set_context(std::string context) { context_ = std::move(context); }
 
  private:
   std::string where_;
+  std::string context_;
 };
 
 // A file that could not be opened, created, written or closed. what() names

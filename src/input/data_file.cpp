@@ -1,5 +1,9 @@
 #include "input/data_file.hpp"
 
+#include <cmath>
+#include <cstdio>
+#include <utility>
+
 #include "input/records.hpp"
 
 namespace input {
@@ -8,11 +12,71 @@ bool group_counts_fit(const Inputs& inputs, const RunData& run) {
   return inputs.nphases >= 0 && run.ncond >= inputs.nphases && run.ncond <= max_groups;
 }
 
-std::string group_check_failure(const Inputs& inputs, int i) {
+std::string short_number(real value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", static_cast<double>(value));
+  return text;
+}
+
+std::string group_label(int i, std::string_view name) {
+  while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
+  std::string label = "group " + std::to_string(i + 1);
+  if (!name.empty()) label.append(" ").append(name);
+  return label;
+}
+
+std::string group_check_failure(const Inputs& inputs, int i, std::string_view length_unit) {
   if (!(inputs.nsub[i] > 0)) return "number of subconductors must be at least 1";
   if (!(inputs.subdiam[i] > 0)) return "subconductor diameter must be above 0";
   if (inputs.nsub[i] > 1 && !(inputs.spacing[i] > 0)) return "bundle spacing must be above 0";
+  const std::pair<const char*, real> values[] = {
+      {"horizontal position", inputs.xcond[i]}, {"height", inputs.ycond[i]},
+      {"subconductor diameter", inputs.subdiam[i]}, {"bundle spacing", inputs.spacing[i]},
+      {"voltage", inputs.volts[i]}, {"phase angle", inputs.phangle[i]},
+      {"current", inputs.current[i]}, {"gradient", inputs.gradient[i]}};
+  for (const auto& [what, value] : values) {
+    if (!std::isfinite(value)) return std::string(what) + " must be a finite number, not " + short_number(value);
+  }
+  if (!(inputs.ycond[i] > 0)) {
+    return "height " + short_number(inputs.ycond[i]) + " " + std::string(length_unit) +
+           " is at or below the ground: a bundle's height must be above 0";
+  }
   return {};
+}
+
+std::string refusal(const Problem& problem, InputOutcome outcome) {
+  const Inputs& in = problem.inputs;
+  const RunData& run = problem.run;
+  if (outcome == InputOutcome::too_many_points) {
+    const int given = run.npoints + run.segpoints;
+    std::string text = std::to_string(given) + " lateral points given";
+    if (run.npoints > 0) {
+      text.append(" (").append(std::to_string(run.npoints)).append(", then ");
+      text.append(std::to_string(run.segpoints)).append(" in the next group)");
+    } else {
+      text.append(" in one group");
+    }
+    return text.append(": at most ").append(std::to_string(max_points)).append(" are allowed");
+  }
+  if (!group_counts_fit(in, run)) {
+    return std::to_string(in.nphases) + " energized of " + std::to_string(run.ncond) +
+           " groups: 0 <= energized <= groups <= " + std::to_string(max_groups) + " must hold";
+  }
+  const std::string_view unit = run.units == 1 ? "ft" : "m";
+  for (int i = 0; i < listed_groups(run); ++i) {
+    const std::string failure = group_check_failure(in, i, unit);
+    if (!failure.empty()) return group_label(i, run.condname[i].view()) + ": " + failure;
+  }
+  return "the data do not pass their checks";
+}
+
+std::string group_warning(const Inputs& inputs, int i) {
+  if (!(inputs.current[i] < 0)) return {};
+  const std::string entered = "current " + short_number(inputs.current[i]) + " kA entered negative: ";
+  if (inputs.acflag[i]) return entered + "the sign turns the current phasor by 180 degrees from the phase angle given";
+  return entered + "a DC pole's current direction is set by the sign of its voltage (" +
+         short_number(inputs.volts[i]) + " kV), and the negative current reverses it" +
+         (inputs.volts[i] < 0 ? " again" : "") + "; enter the current as a magnitude";
 }
 
 namespace {
@@ -58,15 +122,27 @@ InputOutcome read_data_file(Problem& problem, record::Reader& data, DataFileStep
   steps.heights_read(problem);
 
   for (int i = 0; i < run.ncond; ++i) {
-    read_group(problem, i, data);
+    try {
+      read_group(problem, i, data);
+    } catch (record::ReadError& failure) {
+      failure.set_context("conductor group " + std::to_string(i + 1) + " of " + std::to_string(run.ncond));
+      throw;
+    }
     if (!group_is_valid(in, i)) return InputOutcome::invalid_data;
     in.acflag[i] = is_ac_letter(run.acdc);
     steps.group_read(problem, i);
   }
 
   run.npoints = 0;
-  for (;;) {
-    if (!data.read_list({&run.segpoints, &run.xstart, &run.xinc}, true)) {
+  for (int point_group = 1;; ++point_group) {
+    bool read = false;
+    try {
+      read = data.read_list({&run.segpoints, &run.xstart, &run.xinc}, true);
+    } catch (record::ReadError& failure) {
+      failure.set_context("lateral point group " + std::to_string(point_group));
+      throw;
+    }
+    if (!read) {
       run.segpoints = 0;  // end of the file: as if a closing record had been read
       run.xstart = 0;
       run.xinc = 0;

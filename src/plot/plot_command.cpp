@@ -11,6 +11,7 @@
 #include "cli/files.hpp"
 #include "cli/numbers.hpp"
 #include "cli/options.hpp"
+#include "engine/engine.hpp"
 #include "plot/csv_table.hpp"
 #include "plot/profile.hpp"
 #include "plot/run_listing.hpp"
@@ -206,6 +207,10 @@ int run_command(const std::vector<std::string>& args, std::ostream& out, std::os
     err << "tesk31-plot: " << e.what() << '\n';
     return 2;
   }
+  if (ozone_without_wind(profile))
+    err << "tesk31-plot: " << options.input
+        << ": ozone is not a number downwind and 0 elsewhere, as a run without wind leaves it (" << brenlow::no_wind_note
+        << ")\n";
   Drawing drawing;
   if (render(options, profile, drawing) != 0) {
     err << drawing.errors;

@@ -29,6 +29,18 @@ bool is_gap(float value) {
   return !std::isfinite(value) || value == -999.9f || value <= -9999.0f;
 }
 
+bool ozone_without_wind(const Profile& profile) {
+  bool unknown = false;
+  for (const Row& row : profile.rows) {
+    if (std::isnan(row[ozone])) {
+      unknown = true;
+    } else if (row[ozone] != 0) {
+      return false;
+    }
+  }
+  return unknown;
+}
+
 namespace {
 
 // A tesk31 table is at most a few tens of kilobytes; anything far larger is

@@ -44,6 +44,11 @@ struct Profile {
 // -9999.0 (and anything below), not-a-number and the infinities.
 bool is_gap(float value);
 
+// True when the ozone column looks as a run without wind leaves it: not a
+// number at one point at least (downwind of a bundle) and 0 at every
+// other point (upwind), so nothing of ozone can be drawn.
+bool ozone_without_wind(const Profile& profile);
+
 // A DIF file that cannot be read as the combined table. what() names the
 // file and the record ("RUN.dif, record 27: ...").
 class InputError : public std::runtime_error {

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <sstream>
 
+#include "engine/engine.hpp"
 #include "svg/axis.hpp"
 #include "svg/element.hpp"
 #include "svg/number.hpp"
@@ -151,13 +152,16 @@ void draw_panel(std::ostream& svg, const Profile& profile, const PanelSpec& pane
   const double bottom = top + panel_height;
   const double right_end = left + plot_width;
 
-  // One axis per side from the values shown on it.
+  // One axis per side from the values shown on it. Ozone of a run without
+  // wind has no axis and no line: the panel says why instead.
+  const bool without_wind = ozone_without_wind(profile);
   Axis axes[2];
   for (int side = 0; side < 2; ++side) {
     double lo = INFINITY, hi = -INFINITY;
     bool nonnegative = true;
     for (const SeriesSpec& s : panel.series) {
       if (s.side != side) continue;
+      if (s.column == ozone && without_wind) continue;
       nonnegative = nonnegative && s.nonnegative;
       for (const Row& row : profile.rows) {
         if (!std::isfinite(row[distance]) || is_gap(row[s.column])) continue;
@@ -186,7 +190,9 @@ void draw_panel(std::ostream& svg, const Profile& profile, const PanelSpec& pane
     std::size_t gaps = 0;
     for (const Row& row : profile.rows) gaps += is_gap(row[s.column]) ? 1 : 0;
     std::string text = s.legend;
-    if (!profile.rows.empty() && gaps == profile.rows.size())
+    if (s.column == ozone && without_wind)
+      text = "Ozone (not computed: no wind)";
+    else if (!profile.rows.empty() && gaps == profile.rows.size())
       text += " (not computed)";
     else if (gaps > 0)
       text += " (" + std::to_string(gaps) + " not computed)";
@@ -255,6 +261,17 @@ void draw_panel(std::ostream& svg, const Profile& profile, const PanelSpec& pane
                  .text(panel.right_secondary)
           << '\n';
   }
+  for (const SeriesSpec& s : panel.series)
+    if (s.column == ozone && without_wind)
+      svg << text_at(left + plot_width / 2, top + 18)
+                 .set("text-anchor", "middle")
+                 .set("font-size", "12")
+                 .set("fill", s.style.colour)
+                 .set("stroke", "#fff")
+                 .set("stroke-width", "3")
+                 .set("paint-order", "stroke")
+                 .text(std::string("Ozone: ") + brenlow::no_wind_note)
+          << '\n';
   if (!axes[0].has_data && !axes[1].has_data)
     svg << text_at(left + plot_width / 2, top + panel_height / 2)
                .set("text-anchor", "middle")

@@ -116,7 +116,7 @@ std::string short_name(const std::string& path) { return base_name(path); }
 // ---------------------------------------------------------------------------
 // edges
 
-int edges_command(const std::vector<std::string>& argv, std::ostream& out, std::ostream&) {
+int edges_command(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err) {
   const Arguments args = Arguments::parse(argv, {"--at", "--svg", "--csv", "--b-unit"});
   const BUnit b = b_unit_option(args);
   if (args.files.empty()) throw UsageError("no data file named");
@@ -128,6 +128,7 @@ int edges_command(const std::vector<std::string>& argv, std::ostream& out, std::
 
   std::vector<brenlow::CrossSection> sections;
   for (const std::string& file : args.files) sections.push_back(read_section(file));
+  for (std::size_t f = 0; f < sections.size(); ++f) show_warnings(err, args.files[f], sections[f], true);
   bool mixed = false;
   for (const auto& s : sections) mixed = mixed || s.english != sections[0].english;
 
@@ -142,6 +143,7 @@ int edges_command(const std::vector<std::string>& argv, std::ostream& out, std::
   picture.quantities.assign(all_quantities.begin(), all_quantities.end());
   picture.b = b;
   picture.values.assign(all_quantities.size(), {});
+  picture.notes = panel_notes(picture.quantities, sections);
   for (std::size_t f = 0; f < sections.size(); ++f) {
     const LengthUnit unit{sections[f].english};
     const std::vector<float> xs = at_points(args, unit);
@@ -155,7 +157,7 @@ int edges_command(const std::vector<std::string>& argv, std::ostream& out, std::
       std::vector<Cell> row = {Table::text(args.files[f]), mixed ? Table::text(x) : Table::number(unit.from_metres(xs[p]), 1)};
       for (std::size_t q = 0; q < all_quantities.size(); ++q) {
         const float v = value(point, all_quantities[q], b);
-        row.push_back(Table::number(v, decimals(all_quantities[q], b)));
+        row.push_back(value_cell(v, all_quantities[q], b, sections[f]));
         if (picture.values[q].size() <= p) picture.values[q].resize(p + 1);
         picture.values[q][p].push_back(v);
       }
@@ -175,7 +177,7 @@ int edges_command(const std::vector<std::string>& argv, std::ostream& out, std::
 // ---------------------------------------------------------------------------
 // compare
 
-int compare_command(const std::vector<std::string>& argv, std::ostream& out, std::ostream&) {
+int compare_command(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err) {
   const Arguments args =
       Arguments::parse(argv, {"--quantity", "--from", "--to", "--step", "--svg", "--csv", "--b-unit"});
   const BUnit b = b_unit_option(args);
@@ -201,6 +203,8 @@ int compare_command(const std::vector<std::string>& argv, std::ostream& out, std
 
   std::vector<brenlow::CrossSection> sections;
   for (const std::string& file : args.files) sections.push_back(read_section(file));
+  const bool ozone_shown = std::find(quantities.begin(), quantities.end(), Quantity::oz) != quantities.end();
+  for (std::size_t f = 0; f < sections.size(); ++f) show_warnings(err, args.files[f], sections[f], ozone_shown);
   const LengthUnit unit{sections[0].english};
   for (std::size_t f = 1; f < sections.size(); ++f)
     if (sections[f].english != sections[0].english)
@@ -228,6 +232,7 @@ int compare_command(const std::vector<std::string>& argv, std::ostream& out, std
   picture.b = b;
   for (float x : xs) picture.xs.push_back(unit.from_metres(x));
   picture.values.assign(quantities.size(), {});
+  picture.notes = panel_notes(quantities, sections);
   for (std::size_t f = 0; f < sections.size(); ++f) {
     const brenlow::Evaluation run(sections[f]);
     picture.sections.push_back(base_name(args.files[f]));
@@ -236,7 +241,7 @@ int compare_command(const std::vector<std::string>& argv, std::ostream& out, std
     for (std::size_t p = 0; p < xs.size(); ++p) {
       std::vector<Cell> row = {Table::text(args.files[f]), Table::number(unit.from_metres(xs[p]), 1)};
       for (std::size_t q = 0; q < quantities.size(); ++q)
-        row.push_back(Table::number(values[q][p], decimals(quantities[q], b)));
+        row.push_back(value_cell(values[q][p], quantities[q], b, sections[f]));
       table.add_row(std::move(row));
     }
   }

@@ -44,6 +44,10 @@ int height_command(const std::vector<std::string>& argv, std::ostream& out, std:
 
   const std::string& file = args.files[0];
   request.section = read_section(file);
+  bool ozone_limit = false;
+  for (const Limit& limit : request.limits) ozone_limit = ozone_limit || limit.quantity == Quantity::oz;
+  show_warnings(err, file, request.section, ozone_limit);
+  if (ozone_limit && without_wind(request.section)) throw StudyError("OZ limit: " + std::string(brenlow::no_wind_note));
   const LengthUnit unit{request.section.english};
   request.at = at_points(args, unit);
 

@@ -42,7 +42,7 @@ float round_step(float span, float n) {
 
 }  // namespace
 
-int map_command(const std::vector<std::string>& argv, std::ostream& out, std::ostream&) {
+int map_command(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err) {
   const Arguments args = Arguments::parse(argv, {"--quantity", "--x", "--y", "--step", "--svg", "--csv", "--b-unit"});
   const BUnit b = b_unit_option(args);
   if (args.files.size() != 1)
@@ -60,6 +60,7 @@ int map_command(const std::vector<std::string>& argv, std::ostream& out, std::os
 
   const std::string& file = args.files[0];
   const brenlow::CrossSection section = read_section(file);
+  show_warnings(err, file, section, false);
   const LengthUnit unit{section.english};
   if (section.groups.empty()) throw StudyError(file + " holds no conductor groups");
 

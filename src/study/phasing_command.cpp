@@ -50,6 +50,8 @@ int phasing_command(const std::vector<std::string>& argv, std::ostream& out, std
 
   const std::string& file = args.files[0];
   request.section = read_section(file);
+  show_warnings(err, file, request.section,
+                std::find(request.quantities.begin(), request.quantities.end(), Quantity::oz) != request.quantities.end());
   const LengthUnit unit{request.section.english};
   request.at = at_points(args, unit);
   check_circuits(request.section, request.circuits);

@@ -59,6 +59,31 @@ void line_legend(std::ostream& out, double x, double y, const std::vector<std::s
 
 }  // namespace
 
+// The note of panel q, if any, along the top of its area: on two lines,
+// broken after a comma, when one line would be wider than the panel
+// (about 6 units a character at this size).
+void panel_note(std::ostream& out, const std::vector<std::string>& notes, std::size_t q, const svg::Rect& area) {
+  if (q >= notes.size() || notes[q].empty()) return;
+  const std::string& note = notes[q];
+  std::vector<std::string> lines = {note};
+  const std::size_t comma = note.rfind(", ", note.size() / 2 + 10);
+  if (6.0 * static_cast<double>(note.size()) > area.width - 10 && comma != std::string::npos)
+    lines = {note.substr(0, comma + 1), note.substr(comma + 2)};
+  for (std::size_t k = 0; k < lines.size(); ++k)
+    out << Tag("text")
+               .set("class", "note")
+               .set("x", area.x + area.width / 2)
+               .set("y", area.y + 16 + 14 * static_cast<double>(k))
+               .set("text-anchor", "middle")
+               .set("font-size", "11")
+               .set("fill", "#6a3d9a")
+               .set("stroke", "#fff")
+               .set("stroke-width", "3")
+               .set("paint-order", "stroke")
+               .text(svg::xml_escape(lines[k]))
+        << '\n';
+}
+
 std::string edges_svg(const EdgesPicture& p) {
   const std::size_t columns = p.quantities.size() > 1 ? 2 : 1;
   const double panel_width = columns == 2 ? 370 : 800;
@@ -85,6 +110,7 @@ std::string edges_svg(const EdgesPicture& p) {
     svg::draw_bars(doc.out(), chart, bars);
     chart.frame(doc.out(), "", unit_text(p.quantities[q], p.b), false);
     chart.title(doc.out(), std::string(name(p.quantities[q])));
+    panel_note(doc.out(), p.notes, q, areas[q]);
   }
   return doc.finish();
 }
@@ -139,6 +165,7 @@ std::string profiles_svg(const ProfilesPicture& p) {
     }
     chart.frame(doc.out(), "Lateral distance, " + p.distance_unit, axis_label(p.quantities[q], p.b));
     chart.title(doc.out(), std::string(name(p.quantities[q])));
+    panel_note(doc.out(), p.notes, q, areas[q]);
   }
   return doc.finish();
 }

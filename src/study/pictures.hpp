@@ -17,6 +17,7 @@ struct EdgesPicture {
   std::vector<Quantity> quantities;
   std::vector<std::vector<std::vector<float>>> values;  // [quantity][point][file]
   BUnit b = BUnit::microtesla;
+  std::vector<std::string> notes;       // [quantity]: said inside its panel (empty or missing: nothing)
 };
 std::string edges_svg(const EdgesPicture& picture);
 
@@ -30,6 +31,7 @@ struct ProfilesPicture {
   std::vector<std::vector<std::vector<float>>> values;  // [quantity][section][x]
   std::vector<float> marks;             // points marked on every panel (distance_unit)
   BUnit b = BUnit::microtesla;
+  std::vector<std::string> notes;       // [quantity]: said inside its panel (empty or missing: nothing)
 };
 std::string profiles_svg(const ProfilesPicture& picture);
 

@@ -40,6 +40,28 @@ float largest_gradient(const brenlow::Evaluation& run) {
   return g;
 }
 
+bool without_wind(const brenlow::CrossSection& section) { return section.conditions.wind == 0; }
+
+void show_warnings(std::ostream& err, const std::string& file, const brenlow::CrossSection& section,
+                   bool ozone_shown) {
+  for (const std::string& warning : brenlow::warnings(section)) err << "warning: " << file << ": " << warning << '\n';
+  if (ozone_shown && without_wind(section)) err << "note: " << file << ": " << brenlow::no_wind_note << '\n';
+  err.flush();
+}
+
+std::vector<std::string> panel_notes(const std::vector<Quantity>& quantities,
+                                     const std::vector<brenlow::CrossSection>& sections) {
+  const bool windless = std::any_of(sections.begin(), sections.end(), without_wind);
+  std::vector<std::string> notes;
+  for (Quantity q : quantities) notes.push_back(q == Quantity::oz && windless ? brenlow::no_wind_note : "");
+  return notes;
+}
+
+Cell value_cell(float v, Quantity q, BUnit b, const brenlow::CrossSection& section) {
+  if (q == Quantity::oz && std::isnan(v) && without_wind(section)) return {"no wind", ""};
+  return Table::number(v, decimals(q, b));
+}
+
 void write_text_file(const std::string& path, const std::string& text) {
   errno = 0;
   std::ofstream out(path, std::ios::binary | std::ios::trunc);

@@ -1,12 +1,14 @@
 #pragma once
 // Small operations on a cross section that every study needs.
 
+#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "engine/engine.hpp"
 #include "study/quantity.hpp"
+#include "study/table.hpp"
 
 namespace study {
 
@@ -32,6 +34,26 @@ float worst(const std::vector<float>& values);
 // The largest surface gradient (in magnitude) of the energized groups, or
 // of all groups when none is energized, kV/cm.
 float largest_gradient(const brenlow::Evaluation& run);
+
+// True when the section has no wind: ozone is then not computed downwind
+// of a bundle (the engine gives not-a-number there).
+bool without_wind(const brenlow::CrossSection& section);
+
+// Writes to `err`, before the study's table, what the section read from
+// `file` holds that is legal but probably not meant (brenlow::warnings),
+// and the no-wind note when `ozone_shown` and the section has no wind; one
+// line each, naming the file.
+void show_warnings(std::ostream& err, const std::string& file, const brenlow::CrossSection& section,
+                   bool ozone_shown);
+
+// What the pictures say inside each quantity's panel: the no-wind note on
+// the ozone panel when a section has no wind; one entry per quantity.
+std::vector<std::string> panel_notes(const std::vector<Quantity>& quantities,
+                                     const std::vector<brenlow::CrossSection>& sections);
+
+// The table cell of a value of quantity q: "no wind" (an empty CSV field)
+// for an ozone value not computed for want of wind, else the number.
+Cell value_cell(float v, Quantity q, BUnit b, const brenlow::CrossSection& section);
 
 // Writes the whole text to `path`; throws StudyError naming the file.
 void write_text_file(const std::string& path, const std::string& text);

@@ -2,6 +2,7 @@
 // the two orderly exits, the lateral point groups, read failures.
 
 #include <functional>
+#include <sstream>
 
 #include "driver/deck.hpp"
 #include "driver/program.hpp"
@@ -201,22 +202,34 @@ TEST(DataFile, ReadFailuresEndTheRunWithStatusTwo) {
   struct Case {
     const char* name;
     std::function<void(Deck&)> change;
+    std::string reading;  // the record expected where the read failed, or none
     std::string message;
   };
   const std::vector<Case> cases = {
-      {"real phase count", [](Deck& d) { d.general = " 0,0, 1.5, 2,0.0, 0, 1, 300"; },
+      {"real phase count", [](Deck& d) { d.general = " 0,0, 1.5, 2,0.0, 0, 1, 300"; }, "",
        "Bad integer for item 3 in list input"},
-      {"word for the wind", [](Deck& d) { d.general = " 0,0, 1, 2,0.0, calm, 1, 300"; },
+      {"word for the wind", [](Deck& d) { d.general = " 0,0, 1, 2,0.0, calm, 1, 300"; }, "",
        "Bad real number in item 6 of list input"},
-      {"group count beyond 16 bits", [](Deck& d) { d.general = " 0,0, 1, 40000,0.0, 0, 1, 300"; },
+      {"group count beyond 16 bits", [](Deck& d) { d.general = " 0,0, 1, 40000,0.0, 0, 1, 300"; }, "",
        "Integer overflow while reading item 4"},
-      {"zero repeat count", [](Deck& d) { d.heights = " 0*1.5, 2, 10, 1, 1, 75, 1, 10, 1"; },
+      {"zero repeat count", [](Deck& d) { d.heights = " 0*1.5, 2, 10, 1, 1, 75, 1, 10, 1"; }, "",
        "Zero repeat count in item 1 of list input"},
       {"real subconductor count", [](Deck& d) { d.groups[0] = " 'PHASE A ','A', 0, 15, 2.5, 30, 45, 303, 0, 1, 0"; },
-       "Bad integer for item 5 in list input"},
-      {"word for a point count", [](Deck& d) { d.points = {"many,-50,5"}; }, "Bad integer for item 1 in list input"},
-      {"file ends within the groups", [](Deck& d) { d.groups.pop_back(), d.points.clear(); }, "End of file"},
-      {"file ends after the options", [](Deck& d) { d.heights.clear(), d.groups.clear(), d.points.clear(); },
+       "conductor group 1 of 2", "Bad integer for item 5 in list input"},
+      {"word for a point count", [](Deck& d) { d.points = {"many,-50,5"}; }, "lateral point group 1",
+       "Bad integer for item 1 in list input"},
+      {"word in the second point group", [](Deck& d) { d.points = {"2,-50,5", "3,x,1"}; }, "lateral point group 2",
+       "Bad real number in item 2 of list input"},
+      {"file ends within the groups", [](Deck& d) { d.groups.pop_back(), d.points.clear(); }, "conductor group 2 of 2",
+       "End of file"},
+      // One group record fewer than the count: the point record is read as
+      // the last group.
+      {"group count one too high", [](Deck& d) { d.general = " 0,0, 1, 3,0.0,   0.00,   1.00, 300.00"; },
+       "conductor group 3 of 3", "Bad integer for item 5 in list input"},
+      // A value missing from group 1 is taken from group 2's record.
+      {"value missing from a group", [](Deck& d) { d.groups[0] = " 'PHASE A ','A', 0, 15, 2, 30, 45, 303, 0, 1"; },
+       "conductor group 1 of 2", "Bad real number in item 11 of list input"},
+      {"file ends after the options", [](Deck& d) { d.heights.clear(), d.groups.clear(), d.points.clear(); }, "",
        "End of file"},
   };
   for (const Case& c : cases) {
@@ -225,10 +238,115 @@ TEST(DataFile, ReadFailuresEndTheRunWithStatusTwo) {
     c.change(deck);
     const auto run = driver::run_data_in_memory(deck.text());
     EXPECT_EQ(run.status, 2);
-    EXPECT_NE(run.errors.find("MEMORY.DAT"), std::string::npos) << run.errors;
-    EXPECT_EQ(run.errors.substr(run.errors.find('\n') + 1), c.message + "\n");
+    // The record expected, then the locating line, then the message.
+    std::vector<std::string> lines;
+    std::istringstream errors(run.errors);
+    for (std::string line; std::getline(errors, line);) lines.push_back(line);
+    ASSERT_EQ(lines.size(), c.reading.empty() ? 2u : 3u) << run.errors;
+    if (!c.reading.empty()) {
+      EXPECT_EQ(lines[0], "reading " + c.reading);
+    }
+    EXPECT_NE(lines[lines.size() - 2].find("MEMORY.DAT"), std::string::npos) << run.errors;
+    EXPECT_EQ(lines.back(), c.message);
     EXPECT_EQ(run.print.find("\r\n1\r\n"), std::string::npos) << "no final record after a failed read";
     EXPECT_EQ(run.console.find("INPUT DATA PRINTED"), std::string::npos);
+  }
+}
+
+// A file that fails a check keeps its console line and the listing so far
+// with the final record, and is a failed run: status 2 and one line on the
+// error stream naming the group and the check.
+TEST(DataFile, RefusedDataEndWithStatusTwoAndSayWhy) {
+  struct Case {
+    const char* name;
+    std::function<void(Deck&)> change;
+    std::string console;  // last console line
+    std::string error;
+  };
+  const std::string invalid = " ERROR-INVALID DATA IN INPUT FILE";
+  const std::string points = " ERROR-TOO MANY DISTANCE POINTS";
+  const std::vector<Case> cases = {
+      {"no subconductors", [](Deck& d) { d.groups[1] = " 'EARTH 1 ','D', 0, 25, 0, 11, 0, 0, 0, 0, 0"; }, invalid,
+       "group 2 EARTH 1: number of subconductors must be at least 1"},
+      {"zero diameter", [](Deck& d) { d.groups[0] = " 'PHASE A ','A', 0, 15, 2, 0, 45, 303, 0, 1, 0"; }, invalid,
+       "group 1 PHASE A: subconductor diameter must be above 0"},
+      {"bundle without spacing", [](Deck& d) { d.groups[0] = " 'PHASE A ','A', 0, 15, 2, 30, 0, 303, 0, 1, 0"; },
+       invalid, "group 1 PHASE A: bundle spacing must be above 0"},
+      {"bundle on the ground", [](Deck& d) { d.groups[0] = " 'PHASE A ','A', 0, 0, 2, 30, 45, 303, 0, 1, 0"; }, invalid,
+       "group 1 PHASE A: height 0 m is at or below the ground: a bundle's height must be above 0"},
+      {"earth wire below the ground", [](Deck& d) { d.groups[1] = " 'EARTH 1 ','D', 0, -2.5, 1, 11, 0, 0, 0, 0, 0"; },
+       invalid, "group 2 EARTH 1: height -2.5 m is at or below the ground: a bundle's height must be above 0"},
+      {"English file, height in feet",
+       [](Deck& d) {
+         d.general = " 1,0, 1, 2,0.0,   0.00,   1.00, 300.00";
+         d.groups[1] = " '','D', 0, -8, 1, 0.5, 0, 0, 0, 0, 0";
+       },
+       invalid, "group 2: height -8 ft is at or below the ground: a bundle's height must be above 0"},
+      {"group counts", [](Deck& d) { d.general = " 0,0, 3, 2,0.0,   0.00,   1.00, 300.00"; }, invalid,
+       "3 energized of 2 groups: 0 <= energized <= groups <= 50 must hold"},
+      {"60 then 41 points", [](Deck& d) { d.points = {"60,-30,1", "41,0,1", "0,0,0"}; }, points,
+       "101 lateral points given (60, then 41 in the next group): at most 100 are allowed"},
+      {"101 points at once", [](Deck& d) { d.points = {"101,-30,1"}; }, points,
+       "101 lateral points given in one group: at most 100 are allowed"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Deck deck;
+    c.change(deck);
+    const auto run = driver::run_data_in_memory(deck.text());
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.errors, "file MEMORY.DAT: " + c.error + "\n");
+    const auto console = support::records(run.console);
+    ASSERT_FALSE(console.empty());
+    EXPECT_EQ(console.back(), c.console);
+    EXPECT_TRUE(run.print.ends_with("\r\n1\r\n")) << "the final record closes the listing";
+    EXPECT_EQ(run.dif, "");
+  }
+  // The same file with the bundle 1 cm above the ground passes.
+  Deck low;
+  low.groups[0] = " 'PHASE A ','A', 0, 0.01, 2, 30, 45, 303, 0, 1, 0";
+  const auto run = driver::run_data_in_memory(low.text());
+  EXPECT_EQ(run.status, 0) << run.errors;
+  EXPECT_EQ(run.errors, "");
+}
+
+// A negative current runs as entered; the error stream says what the sign
+// does, and nothing of it reaches the console, print or DIF file.
+TEST(DataFile, NegativeCurrentsAreWarnedOfOnTheErrorStream) {
+  const std::string pole = " 'POLE -  ','D',    5.00,   15.00, 2,  30.000,  45.000,-500.000,   0.000,";
+  const std::string phase = " 'PHASE A ','A',    0.00,   15.00, 2,  30.000,  45.000, 303.000,   0.000,";
+  const std::string wire = " 'EARTH 1 ','D',    0.00,   25.00, 1,  11.000,   0.000,   0.000,   0.000,";
+  struct Case {
+    const char* name;
+    std::string group1, group2;  // an energized group, an earth wire
+    std::string warning;         // the error stream
+  };
+  const std::vector<Case> cases = {
+      {"negative pole, negative current", pole + "  -2.000,   0.000", wire + "   0.000,   0.000",
+       "warning: group 1 POLE -: current -2 kA entered negative: a DC pole's current direction is set by the sign "
+       "of its voltage (-500 kV), and the negative current reverses it again; enter the current as a magnitude\n"},
+      {"AC phase, negative current", phase + "  -1.500,   0.000", wire + "   0.000,   0.000",
+       "warning: group 1 PHASE A: current -1.5 kA entered negative: the sign turns the current phasor by 180 "
+       "degrees from the phase angle given\n"},
+      {"positive pole, negative current", " 'POLE +  ','D',   -5.00,   15.00, 2,  30.000,  45.000, 500.000,   0.000,"
+       "  -2.000,   0.000", wire + "   0.000,   0.000",
+       "warning: group 1 POLE +: current -2 kA entered negative: a DC pole's current direction is set by the sign "
+       "of its voltage (500 kV), and the negative current reverses it; enter the current as a magnitude\n"},
+      {"negative pole, current as a magnitude", pole + "   2.000,   0.000", wire + "   0.000,   0.000", ""},
+      {"earth wire carrying a negative current", phase + "   1.000,   0.000", wire + "  -0.100,   0.000", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Deck deck;
+    deck.options = " COMB";
+    deck.groups = {c.group1, c.group2};
+    const auto run = driver::run_data_in_memory(deck.text());
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.errors, c.warning);
+    for (const std::string* output : {&run.console, &run.print, &run.dif}) {
+      EXPECT_EQ(output->find("kA entered negative"), std::string::npos);
+    }
+    EXPECT_TRUE(run.print.ends_with("\r\n1\r\n"));
   }
 }
 

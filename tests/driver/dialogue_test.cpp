@@ -26,7 +26,7 @@ std::vector<std::string> answers() {
 }
 // Positions of some answers.
 enum : std::size_t { units = 2, wind = 6, rain = 7, altitude = 8, tv_frequency = 15, pole_name = 19,
-                     pole_type = 20, pole_nsub = 23, pole_diameter = 24, point_start = 49 };
+                     pole_type = 20, pole_height = 22, pole_nsub = 23, pole_diameter = 24, point_start = 49 };
 
 // The dialogue run on the answers; the save-data file kept when `save`.
 struct Typed {
@@ -121,6 +121,26 @@ TEST(Dialogue, ValueTooWideForItsSavedFieldIsWarnedOf) {
     EXPECT_EQ(saved[c.record], c.saved);
     // Without a save-data file nothing is saved and nothing is warned of.
     EXPECT_TRUE(Typed(lines, false).warnings().empty());
+  }
+}
+
+// A height at or below the ground is asked again, like a count or a
+// diameter the data file's checks would refuse.
+TEST(Dialogue, BundleAtOrBelowTheGroundIsAskedAgain) {
+  const std::string again = " ERROR-HEIGHT OF BUNDLE CL MUST BE > 0";
+  struct Case {
+    std::vector<std::string> heights;  // typed in turn
+    std::size_t refused;
+  };
+  for (const Case& c : std::vector<Case>{{{"60"}, 0}, {{"0", "60"}, 1}, {{"-3", "", "60"}, 2}}) {
+    SCOPED_TRACE(c.heights.front());
+    auto lines = answers();
+    lines.erase(lines.begin() + pole_height);
+    lines.insert(lines.begin() + pole_height, c.heights.begin(), c.heights.end());
+    const Typed typed(lines);
+    const auto console = records(typed.console_text);
+    EXPECT_EQ(static_cast<std::size_t>(std::count(console.begin(), console.end(), again)), c.refused);
+    EXPECT_EQ(typed.problem.inputs.ycond[0], 60.0f);  // as entered: read_keyboard_data does not convert
   }
 }
 

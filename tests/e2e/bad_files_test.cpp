@@ -311,9 +311,12 @@ TEST_F(BadFiles, ConsoleThatCannotBeWrittenIsAFailure) {
       EXPECT_FALSE(fs::exists(dir_ / "line.dif"));
     }
   }
-  // The same runs with a console that takes the lines end as before.
+  // The same runs with a console that takes the lines: the invalid data
+  // alone fail the run.
   write("line.dat", invalid);
-  EXPECT_EQ(run("line.dat line.prt line.dif").status, 0);
+  const Outcome r = run("line.dat line.prt line.dif");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err, "file line.dat: group 4 EARTH 1: number of subconductors must be at least 1\n");
 }
 
 }  // namespace

@@ -137,18 +137,25 @@ TEST_F(Program, WrongArgumentCountShowsTheUsageAndCreatesNothing) {
   }
 }
 
+// A file refused by its checks closes the run like a finished one (the
+// listing so far and the final record) and fails: status 2, and the error
+// stream says which group and which check, or how many points were given.
 TEST_F(Program, OrderlyExitsCloseTheRunWithTheListingSoFar) {
   struct Case {
     const char* name;
     std::string from, to;  // a change to the example file
     std::string message;
     std::size_t listed;  // records of the example listing before the exit
+    std::string error;   // the error stream
   };
   const std::vector<Case> cases = {
       {"earth wire without subconductors", "  -9.00,   25.00, 1,", "  -9.00,   25.00, 0,",
-       " ERROR-INVALID DATA IN INPUT FILE", 15},
+       " ERROR-INVALID DATA IN INPUT FILE", 15,
+       "file line.dat: group 4 EARTH 1: number of subconductors must be at least 1\n"},
       {"too many points", "  21,  -50.0,    5.0\n   0,", "  90,  -50.0,    1.0\n  11,", " ERROR-TOO MANY DISTANCE POINTS",
-       17},
+       17, "file line.dat: 101 lateral points given (90, then 11 in the next group): at most 100 are allowed\n"},
+      {"phase on the ground", "    0.00,   15.00, 3,", "    0.00,    0.00, 3,", " ERROR-INVALID DATA IN INPUT FILE", 13,
+       "file line.dat: group 2 PHASE B: height 0 m is at or below the ground: a bundle's height must be above 0\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -156,8 +163,8 @@ TEST_F(Program, OrderlyExitsCloseTheRunWithTheListingSoFar) {
     deck.replace(deck.find(c.from), c.from.size(), c.to);
     write("line.dat", deck);
     const Outcome r = run("line.dat line.prt line.dif");
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, c.error);
     const auto console = records(r.out);
     ASSERT_FALSE(console.empty());
     EXPECT_EQ(console.back(), c.message);
@@ -168,6 +175,38 @@ TEST_F(Program, OrderlyExitsCloseTheRunWithTheListingSoFar) {
     if (c.listed == 17) expected.push_back("  90  -50.0    1.0");
     expected.push_back("1");
     EXPECT_EQ(std::vector<std::string>(print.begin() + 11, print.end()), expected);
+  }
+}
+
+// What the error stream says about a file whose group count is wrong (the
+// record expected before the read message) and about negative currents
+// (the run goes on as entered; the console and the files say nothing).
+TEST_F(Program, ErrorStreamSaysWhatLooksWrong) {
+  struct Case {
+    const char* name;
+    std::string from, to;  // a change to the example file
+    int status;
+    std::string error;
+  };
+  const std::vector<Case> cases = {
+      {"one group more declared than given", " 0,0, 3, 5,0.0", " 0,0, 3, 6,0.0", 2,
+       "reading conductor group 6 of 6\nfile line.dat, record 12\nBad integer for item 5 in list input\n"},
+      {"negative current on a phase", "303.000,   0.000,   1.000", "303.000,   0.000,  -1.000", 0,
+       "warning: group 1 PHASE A: current -1 kA entered negative: the sign turns the current phasor by 180 degrees "
+       "from the phase angle given\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string deck = example_with(" COMB");
+    deck.replace(deck.find(c.from), c.from.size(), c.to);
+    write("line.dat", deck);
+    const Outcome r = run("line.dat line.prt line.dif");
+    EXPECT_EQ(r.status, c.status);
+    EXPECT_EQ(r.err, c.error);
+    for (const std::string& output : {r.out, read("line.prt")}) {
+      EXPECT_EQ(output.find("entered negative"), std::string::npos);
+      EXPECT_EQ(output.find("reading conductor"), std::string::npos);
+    }
   }
 }
 

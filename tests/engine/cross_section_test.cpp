@@ -95,6 +95,28 @@ TEST(CrossSection, RefusedWithGroupAndCheck) {
        "group 3 PHASE C: subconductor diameter must be above 0"},
       {"too many subconductors", [](CrossSection& s) { s.groups[0].subconductors = 40000; },
        "group 1 PHASE A: number of subconductors must be at most 32767"},
+      {"on the ground", [](CrossSection& s) { s.groups[1].y = 0; },
+       "group 2 PHASE B: height 0 m is at or below the ground: a bundle's height must be above 0"},
+      {"below the ground", [](CrossSection& s) { s.groups[3].y = -0.5f; },
+       "group 4 EARTH 1: height -0.5 m is at or below the ground: a bundle's height must be above 0"},
+      {"height not a number", [](CrossSection& s) { s.groups[0].y = std::nanf(""); },
+       "group 1 PHASE A: height must be a finite number, not nan"},
+      {"infinite position", [](CrossSection& s) { s.groups[0].x = -INFINITY; },
+       "group 1 PHASE A: horizontal position must be a finite number, not -inf"},
+      {"infinite diameter", [](CrossSection& s) { s.groups[4].diameter = INFINITY; },
+       "group 5 EARTH 2: subconductor diameter must be a finite number, not inf"},
+      {"voltage not a number", [](CrossSection& s) { s.groups[2].kv = std::nanf(""); },
+       "group 3 PHASE C: voltage must be a finite number, not nan"},
+      {"infinite current", [](CrossSection& s) { s.groups[2].ka = INFINITY; },
+       "group 3 PHASE C: current must be a finite number, not inf"},
+      {"phase angle not a number", [](CrossSection& s) { s.groups[1].phase = std::nanf(""); },
+       "group 2 PHASE B: phase angle must be a finite number, not nan"},
+      {"wind not a number", [](CrossSection& s) { s.conditions.wind = std::nanf(""); },
+       "conditions: wind must be a finite number, not nan"},
+      {"infinite radio frequency", [](CrossSection& s) { s.conditions.ri_frequency = INFINITY; },
+       "conditions: radio frequency must be a finite number, not inf"},
+      {"electric field height not a number", [](CrossSection& s) { s.conditions.ef_height = std::nanf(""); },
+       "conditions: electric field height must be a finite number, not nan"},
       {"energized", [](CrossSection& s) { s.energized = 6; },
        "6 energized groups of 5: the energized groups must be between 0 and the number of groups"},
       {"51 groups", [](CrossSection& s) { s.groups.resize(51, s.groups[4]); },
@@ -124,7 +146,16 @@ TEST(CrossSection, DataFileRefusalsNameTheFileAndTheRecord) {
        "must hold"},
       {" T\n T\n 0,0,x,1,0,0,0,0\n", "file bad.dat, record 3: Bad integer for item 3 in list input"},
       {" T\n T\n 0,0,0,0,0,0,0,0\n ALL\n 1,2,10,1,1,75,1,10,1\n 101,0,1\n",
-       "file bad.dat: ERROR-TOO MANY DISTANCE POINTS: the lateral point groups pass 100 points"},
+       "file bad.dat: ERROR-TOO MANY DISTANCE POINTS: 101 lateral points given in one group: at most 100 are "
+       "allowed"},
+      {" T\n T\n 1,0,1,1,0,0,0,0\n ALL\n 1,2,10,1,1,75,1,10,1\n 'A','A',0,-3,1,1,0,100,0,1,0\n",
+       "file bad.dat: ERROR-INVALID DATA IN INPUT FILE: group 1 A: height -3 ft is at or below the ground: a "
+       "bundle's height must be above 0"},
+      // Two groups declared, one given: the point record is read as group 2.
+      {" T\n T\n 0,0,1,2,0,0,0,0\n ALL\n 1,2,10,1,1,75,1,10,1\n 'A','A',0,10,1,1,0,100,0,1,0\n 3,0,1\n",
+       "file bad.dat, record 8 (reading conductor group 2 of 2): End of file"},
+      {" T\n T\n 0,0,1,1,0,0,0,0\n ALL\n 1,2,10,1,1,75,1,10,1\n 'A','A',0,10,1,1,0,100,0,1,0\n 3,0,1\n x\n",
+       "file bad.dat, record 8 (reading lateral point group 2): Bad integer for item 1 in list input"},
   };
   for (const auto& [text, message] : files) {
     try {
@@ -159,6 +190,48 @@ TEST(CrossSection, WhatADataFileCannotHoldIsRefused) {
   EXPECT_THROW(brenlow::data_file_text(points), brenlow::Error);
   points.points = {{1000000000, 0, 1}};
   EXPECT_THROW(points.lateral_points(), brenlow::Error);
+}
+
+// A bipole: +500 kV at x = 10 m and -500 kV at x = -10 m, 20 m up. The
+// negative pole's voltage already reverses its current, so currents entered
+// as magnitudes flow in opposite directions; a negative current entered on
+// that pole makes both flow the same way. Checked against the Biot-Savart
+// field of two long wires (2 I / r gauss for I kA at r m), summed as vectors.
+TEST(CrossSection, NegativeCurrentsRunAsEnteredAndAreWarnedOf) {
+  struct Case {
+    const char* name;
+    float pole_minus_ka;  // the negative pole's current as entered
+    bool ac;              // both groups AC phases at 0 degrees instead
+    double direction;     // of the second wire's current against the first's
+    std::vector<std::string> warnings;
+  };
+  const std::string dc_warning =
+      "group 2 P-: current -2 kA entered negative: a DC pole's current direction is set by the sign of its voltage "
+      "(-500 kV), and the negative current reverses it again; enter the current as a magnitude";
+  const std::vector<Case> cases = {
+      {"magnitudes", 2, false, -1, {}},
+      {"negative current on the negative pole", -2, false, 1, {dc_warning}},
+      {"AC, negative current", -2, true, -1,
+       {"group 2 P-: current -2 kA entered negative: the sign turns the current phasor by 180 degrees from the phase "
+        "angle given"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CrossSection s;
+    s.groups = {{"P+", c.ac, 10, 20, 1, 30, 0, 500, 0, 2, 0}, {"P-", c.ac, -10, 20, 1, 30, 0, -500, 0, c.pole_minus_ka, 0},
+                {"EARTH", false, 0, 30, 1, 10, 0, 0, 0, -1, 0}};  // an earth wire's current is never warned of
+    s.energized = 2;
+    EXPECT_EQ(brenlow::warnings(s), c.warnings);
+    const double x = -60, h = 1;
+    double bx = 0, by = 0;
+    for (const auto& [xc, sign] : {std::pair{10.0, 1.0}, std::pair{-10.0, c.direction}}) {
+      const double dx = x - xc, dy = 20 - h, r2 = dx * dx + dy * dy;
+      bx += sign * 2 * 2 * dy / r2;
+      by += sign * 2 * 2 * dx / r2;
+    }
+    const float b = brenlow::Evaluation(s).magnetic_field(static_cast<float>(x), static_cast<float>(h)).max;
+    EXPECT_NEAR(b, std::hypot(bx, by), 1e-5 * std::hypot(bx, by));
+  }
 }
 
 TEST(Evaluation, ThreadsGiveTheSerialValues) {
