@@ -234,7 +234,9 @@ std::string records_of(Write write, const std::string& what, std::size_t numbers
   std::string record(1, '"');
   record.append(text, 0, text.size() - 2);
   record.push_back('"');
-  if (text.find('*', from) != std::string::npos) throw Error(what + " does not fit its field of the data file: " + record);
+  if (text.find('*', from) != std::string::npos) {
+    throw Error(what + " does not fit its field of the data file: " + record);
+  }
   // The writer spells a NaN or an infinity out (NaN, -Inf, Infinity); no
   // reader takes those back as numbers.
   for (const char* word : {"NaN", "Inf"}) {
