@@ -168,20 +168,18 @@ TEST(CrossSection, NonFiniteValuesAreNotWritten) {
   struct Case {
     const char* what;
     std::function<void(CrossSection&)> spoil;
-    const char* message_start;
-    const char* value;  // as the message shows it; nullptr: not checked
+    const char* named;  // what the message names
+    const char* value;  // the value as the message shows it; nullptr: not checked
   };
   const std::vector<Case> cases = {
-      {"wind", [&](CrossSection& s) { s.conditions.wind = -inf; }, "the wind, rain rate or altitude is not a finite",
-       "(-Inf)"},
-      {"altitude", [&](CrossSection& s) { s.conditions.altitude = nan; }, "the wind, rain rate or altitude", "(NaN)"},
-      {"sensor height", [&](CrossSection& s) { s.conditions.ef_height = inf; },
-       "a height, frequency or the ground conductivity is not a finite", "(Inf"},
       {"point start", [&](CrossSection& s) { s.points[0].start = nan; },
-       "a lateral point group's start or step is not a finite", "(NaN)"},
+       "a lateral point group's start or step is not a finite number", "(NaN)"},
       {"point step", [&](CrossSection& s) { s.points[0].step = -inf; }, "a lateral point group's start or step",
        "(-Inf)"},
-      // A group's values: the group named (the checks may refuse them first).
+      // The checks may refuse these first, in their own words.
+      {"wind", [&](CrossSection& s) { s.conditions.wind = -inf; }, "wind", nullptr},
+      {"altitude", [&](CrossSection& s) { s.conditions.altitude = nan; }, "altitude", nullptr},
+      {"sensor height", [&](CrossSection& s) { s.conditions.ef_height = inf; }, "height", nullptr},
       {"voltage", [&](CrossSection& s) { s.groups[1].kv = nan; }, "group 2 PHASE B", nullptr},
       {"current", [&](CrossSection& s) { s.groups[2].ka = inf; }, "group 3 PHASE C", nullptr},
       {"gradient", [&](CrossSection& s) { s.groups[4].gradient = -inf; }, "group 5 EARTH 2", nullptr},
@@ -196,7 +194,7 @@ TEST(CrossSection, NonFiniteValuesAreNotWritten) {
       ADD_FAILURE() << "written";
     } catch (const brenlow::Error& e) {
       const std::string message = e.what();
-      EXPECT_EQ(message.rfind(c.message_start, 0), 0u) << message;
+      EXPECT_NE(message.find(c.named), std::string::npos) << message;
       if (c.value != nullptr) {
         EXPECT_NE(message.find(c.value), std::string::npos) << message;
       }
