@@ -231,11 +231,14 @@ std::string records_of(Write write, const std::string& what, std::size_t numbers
   write(out);
   out.close();
   const std::size_t from = std::min(numbers_from, text.size());
-  std::string record(1, '"');
-  record.append(text, 0, text.size() - 2);
-  record.push_back('"');
+  const auto record = [&text] {
+    std::string quoted(1, '"');
+    quoted.append(text, 0, text.size() - 2);
+    quoted.push_back('"');
+    return quoted;
+  };
   if (text.find('*', from) != std::string::npos) {
-    throw Error(what + " does not fit its field of the data file: " + record);
+    throw Error(what + " does not fit its field of the data file: " + record());
   }
   // The writer spells a NaN or an infinity out (NaN, -Inf, Infinity); no
   // reader takes those back as numbers.
@@ -244,7 +247,7 @@ std::string records_of(Write write, const std::string& what, std::size_t numbers
     if (at == std::string::npos) continue;
     if (at > 0 && text[at - 1] == '-') --at;
     const std::string value = text.substr(at, text.find_first_of(", \r\n", at) - at);
-    throw Error(what + " is not a finite number (" + value + "), which a data file cannot hold: " + record);
+    throw Error(what + " is not a finite number (" + value + "), which a data file cannot hold: " + record());
   }
   return text;
 }
