@@ -162,6 +162,30 @@ TEST(CrossSection, WhatADataFileCannotHoldIsRefused) {
   EXPECT_THROW(points.lateral_points(), brenlow::Error);
 }
 
+TEST(Evaluation, ThreadsGiveTheSerialValues) {
+  const CrossSection line = brenlow::read_data_file(std::string(BRENLOW_TEST_DATA) + "/engine/hybrid.dat");
+  std::vector<float> xs;
+  for (int k = 0; k < 400; ++k) xs.push_back(-100.0f + 0.5f * static_cast<float>(k));
+  const brenlow::Evaluation shared(line);
+  const std::vector<brenlow::Point> serial = shared.profile(xs);
+
+  std::vector<std::vector<brenlow::Point>> results(4);
+  std::vector<std::thread> threads;
+  for (std::size_t t = 0; t < results.size(); ++t) {
+    threads.emplace_back([&, t] {
+      // Two threads share one evaluation, two build their own.
+      results[t] = t % 2 == 0 ? shared.profile(xs) : brenlow::Evaluation(line).profile(xs);
+    });
+  }
+  for (std::thread& t : threads) t.join();
+  for (const auto& r : results) {
+    ASSERT_EQ(r.size(), serial.size());
+    for (std::size_t k = 0; k < r.size(); ++k) {
+      EXPECT_EQ(std::memcmp(&r[k], &serial[k], sizeof(brenlow::Point)), 0) << "point " << k;
+    }
+  }
+}
+
 // A NaN or an infinity would be written as a word no reader takes back.
 TEST(CrossSection, NonFiniteValuesAreNotWritten) {
   const float nan = std::nanf(""), inf = INFINITY;
@@ -221,30 +245,6 @@ TEST(CrossSection, FileNamesWithANulByteAreRefused) {
   const std::string written = "nul-test-never-written.dat";
   EXPECT_THROW(brenlow::write_data_file(s, written + std::string("\0.safe", 6)), brenlow::Error);
   EXPECT_FALSE(std::ifstream(written).good());
-}
-
-TEST(Evaluation, ThreadsGiveTheSerialValues) {
-  const CrossSection line = brenlow::read_data_file(std::string(BRENLOW_TEST_DATA) + "/engine/hybrid.dat");
-  std::vector<float> xs;
-  for (int k = 0; k < 400; ++k) xs.push_back(-100.0f + 0.5f * static_cast<float>(k));
-  const brenlow::Evaluation shared(line);
-  const std::vector<brenlow::Point> serial = shared.profile(xs);
-
-  std::vector<std::vector<brenlow::Point>> results(4);
-  std::vector<std::thread> threads;
-  for (std::size_t t = 0; t < results.size(); ++t) {
-    threads.emplace_back([&, t] {
-      // Two threads share one evaluation, two build their own.
-      results[t] = t % 2 == 0 ? shared.profile(xs) : brenlow::Evaluation(line).profile(xs);
-    });
-  }
-  for (std::thread& t : threads) t.join();
-  for (const auto& r : results) {
-    ASSERT_EQ(r.size(), serial.size());
-    for (std::size_t k = 0; k < r.size(); ++k) {
-      EXPECT_EQ(std::memcmp(&r[k], &serial[k], sizeof(brenlow::Point)), 0) << "point " << k;
-    }
-  }
 }
 
 }  // namespace
