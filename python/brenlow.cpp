@@ -12,6 +12,7 @@
 #include <exception>
 #include <functional>
 #include <limits>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -172,6 +173,25 @@ std::string conditions_repr(const brenlow::Conditions& c) {
   return text + "given_gradients=" + (c.given_gradients ? "True" : "False") + ")";
 }
 
+// What a section built in Python starts with: the sensor heights, the
+// frequencies and the ground conductivity of the bundled example lines, so
+// that every quantity means something before the user sets one (zero
+// heights would put each sensor on the ground, zero frequencies give no
+// radio or television level at all).
+brenlow::Conditions python_conditions() {
+  brenlow::Conditions c;
+  c.an_height = 1.5f;
+  c.ri_height = 2.0f;
+  c.tv_height = 10.0f;
+  c.oz_height = 1.0f;
+  c.ef_height = 1.0f;
+  c.mf_height = 1.0f;
+  c.ri_frequency = 1.0f;
+  c.tv_frequency = 75.0f;
+  c.ground_conductivity = 10.0f;
+  return c;
+}
+
 // Sets the conditions named by keyword; an unknown keyword is a TypeError
 // naming it, as for any Python call.
 void apply_condition_keywords(brenlow::Conditions& c, const py::kwargs& keywords, const char* caller) {
@@ -200,12 +220,55 @@ void apply_condition_keywords(brenlow::Conditions& c, const py::kwargs& keywords
 struct Section {
   std::string titles[2];
   py::list groups;
-  int energized = 0;
-  brenlow::Conditions conditions;
+  // How many groups lead the list as phases or poles; not yet said for a
+  // section built without groups, which is refused once it has some.
+  std::optional<int> energized;
+  brenlow::Conditions conditions = python_conditions();
   bool english = false;
   std::string options = "ALL";
   py::list points;
 };
+
+}  // namespace brenlow_python
+
+namespace pybind11::detail {
+template <>
+class type_caster<brenlow_python::Section> : public brenlow_python::initialised_caster<brenlow_python::Section> {};
+}  // namespace pybind11::detail
+
+namespace brenlow_python {
+
+// The energized count checked against the groups given with it: a count
+// that does not fit is refused when it is given, not later.
+int energized_count(const py::object& energized, const py::object& earth_wires, std::size_t groups) {
+  const int n = static_cast<int>(groups);
+  std::optional<int> count;
+  if (!energized.is_none()) {
+    count = whole_number(energized, "energized");
+    if (*count < 0 || *count > n) {
+      throw py::value_error("energized=" + std::to_string(*count) + " does not fit the " + std::to_string(n) +
+                            " groups: between 0 and " + std::to_string(n) + " lead the list as phases or poles");
+    }
+  }
+  if (!earth_wires.is_none()) {
+    const int earth = whole_number(earth_wires, "earth_wires");
+    if (earth < 0 || earth > n) {
+      throw py::value_error("earth_wires=" + std::to_string(earth) + " does not fit the " + std::to_string(n) +
+                            " groups: between 0 and " + std::to_string(n) + " close the list as earth wires");
+    }
+    if (count && *count + earth != n) {
+      throw py::value_error("energized=" + std::to_string(*count) + " and earth_wires=" + std::to_string(earth) +
+                            " do not add up to the " + std::to_string(n) + " groups");
+    }
+    count = n - earth;
+  }
+  if (!count) {
+    throw py::value_error("say which of the " + std::to_string(n) +
+                          " groups are energized: energized=N (the first N are phases or poles) or earth_wires=N "
+                          "(the last N are earth wires)");
+  }
+  return *count;
+}
 
 void set_titles(Section& s, const py::object& titles) {
   if (!py::isinstance<py::sequence>(titles) || py::isinstance<py::str>(titles) || py::len(titles) != 2) {
@@ -251,8 +314,11 @@ py::list group_list(const py::iterable& groups) {
   return list;
 }
 
-// The engine's section from the Python one (the GIL held).
-brenlow::CrossSection to_engine(const Section& s) {
+py::object energized_of(const Section& s) { return s.energized ? py::object(py::int_(*s.energized)) : py::none(); }
+
+// The engine's section from the Python one (the GIL held), an energized
+// count not yet said taken as 0: for copies and comparisons.
+brenlow::CrossSection engine_copy(const Section& s) {
   brenlow::CrossSection section;
   section.titles = {s.titles[0], s.titles[1]};
   std::size_t index = 0;
@@ -264,7 +330,7 @@ brenlow::CrossSection to_engine(const Section& s) {
     section.groups.push_back(item.cast<const brenlow::Group&>());
     ++index;
   }
-  section.energized = s.energized;
+  section.energized = s.energized.value_or(0);
   section.conditions = s.conditions;
   section.english = s.english;
   section.options = s.options;
@@ -273,6 +339,16 @@ brenlow::CrossSection to_engine(const Section& s) {
     section.points.push_back(make_point_group(item, index++).cast<brenlow::PointGroup>());
   }
   return section;
+}
+
+// The engine's section to be evaluated or written: its groups must say
+// which of them are energized.
+brenlow::CrossSection to_engine(const Section& s) {
+  if (!s.energized && py::len(s.groups) > 0) {
+    throw py::value_error("say which of the " + std::to_string(py::len(s.groups)) +
+                          " groups are energized: set energized to how many lead the list as phases or poles");
+  }
+  return engine_copy(s);
 }
 
 Section from_engine(const brenlow::CrossSection& section) {
@@ -290,21 +366,25 @@ Section from_engine(const brenlow::CrossSection& section) {
 
 Section copy_section(const Section& s) {
   // Copies of the groups and point groups, not the same objects.
-  return from_engine(to_engine(s));
+  Section copy = from_engine(engine_copy(s));
+  copy.energized = s.energized;
+  return copy;
 }
 
 brenlow::CrossSection section_from_python(const py::object& section) {
   if (!py::isinstance<Section>(section)) {
     throw py::type_error("a section must be a CrossSection, not " + type_name(section));
   }
-  return to_engine(section.cast<const Section&>());
+  brenlow::CrossSection engine = to_engine(section.cast<const Section&>());
+  warn_about(engine);
+  return engine;
 }
 
 py::object section_to_python(const brenlow::CrossSection& section) { return py::cast(from_engine(section)); }
 
 bool same(const Section& a, const Section& b) {
-  const brenlow::CrossSection x = to_engine(a), y = to_engine(b);
-  if (x.titles != y.titles || x.energized != y.energized || !same(x.conditions, y.conditions) ||
+  const brenlow::CrossSection x = engine_copy(a), y = engine_copy(b);
+  if (x.titles != y.titles || a.energized != b.energized || !same(x.conditions, y.conditions) ||
       x.english != y.english || x.options != y.options || x.groups.size() != y.groups.size() ||
       x.points.size() != y.points.size()) {
     return false;
@@ -320,13 +400,14 @@ bool same(const Section& a, const Section& b) {
 }
 
 std::string section_repr(const Section& s) {
-  const brenlow::CrossSection c = to_engine(s);
+  const brenlow::CrossSection c = engine_copy(s);
   const auto& k = c.conditions;
   char line[256];
   std::string text = "CrossSection(titles=(" + std::string(py::repr(text_to_python(c.titles[0]))) + ", " +
                      std::string(py::repr(text_to_python(c.titles[1]))) + "),\n";
-  std::snprintf(line, sizeof line, "  %d energized of %zu groups, %s data file, options %s, %s gradients,\n",
-                c.energized, c.groups.size(), c.english ? "English-unit" : "metric",
+  const std::string energized = s.energized ? std::to_string(*s.energized) : "not yet said how many";
+  std::snprintf(line, sizeof line, "  %s energized of %zu groups, %s data file, options %s, %s gradients,\n",
+                energized.c_str(), c.groups.size(), c.english ? "English-unit" : "metric",
                 std::string(py::repr(text_to_python(c.options))).c_str(), k.given_gradients ? "given" : "computed");
   text += line;
   std::snprintf(line, sizeof line,
@@ -342,7 +423,7 @@ std::string section_repr(const Section& s) {
   text += "        name      type     x m     y m  sub   diam mm  spac cm      kV     deg      kA\n";
   for (std::size_t i = 0; i < c.groups.size(); ++i) {
     const auto& g = c.groups[i];
-    const bool earth = static_cast<int>(i) >= c.energized;
+    const bool earth = s.energized && static_cast<int>(i) >= c.energized;
     std::snprintf(line, sizeof line, "  %3zu %-9s %-5s %7.2f %7.2f %4d %9.3f %8.3f %7.2f %7.2f %7.3f\n", i + 1,
                   std::string(py::str(text_to_python(g.name))).c_str(), earth ? "earth" : (g.ac ? "AC" : "DC"),
                   double{g.x}, double{g.y}, g.subconductors, double{g.diameter}, double{g.spacing}, double{g.kv},
@@ -487,10 +568,36 @@ struct PyEvaluation {
   std::shared_ptr<const brenlow::Evaluation> evaluation;
 };
 
+}  // namespace brenlow_python
+
+namespace pybind11::detail {
+template <>
+class type_caster<brenlow_python::PyEvaluation>
+    : public brenlow_python::initialised_caster<brenlow_python::PyEvaluation> {};
+}  // namespace pybind11::detail
+
+namespace brenlow_python {
+
+// brenlow.BrenlowWarning, made when the module is.
+PyObject* warning_category = nullptr;
+
+void warn(const std::string& text) {
+  py::module_::import("warnings").attr("warn")(text_to_python(text), py::handle(warning_category), 1);
+}
+
+void warn_about(const brenlow::CrossSection& section) {
+  for (const std::string& text : brenlow::warnings(section)) warn(text);
+}
+
 PyEvaluation evaluate(const Section& s) {
   brenlow::CrossSection section = to_engine(s);
-  py::gil_scoped_release released;
-  return PyEvaluation{std::make_shared<const brenlow::Evaluation>(section)};
+  PyEvaluation result;
+  {
+    py::gil_scoped_release released;
+    result.evaluation = std::make_shared<const brenlow::Evaluation>(section);
+  }
+  warn_about(result.evaluation->section());
+  return result;
 }
 
 Table profile(const PyEvaluation& ev, const py::object& x, const py::object& quantity_list) {
@@ -533,6 +640,9 @@ Table profile(const PyEvaluation& ev, const py::object& x, const py::object& qua
       }
     });
   }
+  const bool ozone = std::any_of(chosen.begin(), chosen.end(),
+                                 [](const Quantity* q) { return std::string(q->name) == "ozone"; });
+  if (ozone && ev.evaluation->section().conditions.wind == 0) warn(brenlow::no_wind_note);
   Table table("profile");
   table.add("x", column(std::move(in), shape), "m");
   for (std::size_t q = 0; q < chosen.size(); ++q) {
@@ -635,7 +745,10 @@ spacing), kV line to ground, kA, degrees, kV/cm, MHz, m/s, mm/hr, mmhos/m;
 E in kV/m, B in gauss (1 G = 100 uT), noise in dB(A) and dB(uV/m).
 
 Everything the engine refuses raises brenlow.Error, a ValueError, with
-the engine's message.
+the engine's message. What is legal but probably not meant (a current
+entered negative, ozone asked without wind) is shown as a
+brenlow.BrenlowWarning when a section is evaluated; the warnings module
+turns these off or into errors as any other warning.
 )";
 
 const char* profile_doc = R"(Each quantity at lateral positions x, m.
@@ -647,6 +760,10 @@ ri_fair (radio L50 at the RI frequency, dB(uV/m)), tv (L50, dB(uV/m)),
 ozone (ppb), e (kV/m), b (gauss). Also an_rain_l5, an_fair_l5 (L5, dB(A))
 and potential (space potential, V). Each is evaluated at the height the
 conditions give for it (an_height, ri_height, ...).
+
+Without wind (conditions.wind 0) ozone is carried nowhere: the ozone
+column is NaN downwind of the bundles and 0 upwind, and a
+brenlow.BrenlowWarning says so.
 
 Returns a Table: x (as float32) and one float32 array per quantity.
 )";
@@ -689,6 +806,12 @@ PYBIND11_MODULE(brenlow, m) {
   py::register_exception<brenlow::Error>(m, "Error", PyExc_ValueError);
   m.attr("Error").attr("__doc__") =
       "What the engine refuses: a section that fails a check, a data file that cannot be read or written.";
+  warning_category = PyErr_NewExceptionWithDoc(
+      "brenlow.BrenlowWarning",
+      "What is legal but probably not meant in an evaluated section, in the engine's words (a UserWarning).",
+      PyExc_UserWarning, nullptr);
+  if (warning_category == nullptr) throw py::error_already_set();
+  m.attr("BrenlowWarning") = py::handle(warning_category);
 
   bind_table(m);
 
@@ -700,7 +823,7 @@ Group(name='', *, ac=True, x=0, y=0, subconductors=1, diameter=0,
 
 Values are held in single precision, as the engine computes. Whether a
 group is an earth wire is said by its place: CrossSection.energized counts
-the energized groups at the head of the list.)");
+the energized groups at the head of the list, earth wires follow.)");
   group.def(py::init([](const py::object& name, bool ac, double x, double y, int subconductors, double diameter,
                         double spacing, double kv, double phase, double ka, double gradient) {
               brenlow::Group g;
@@ -758,18 +881,23 @@ the energized groups at the head of the list.)");
   // ---- Conditions ----
   py::class_<brenlow::Conditions> conditions(m, "Conditions", R"(The conditions of an evaluation and the heights and frequencies of each quantity.
 
-Conditions(*, wind=0, rain=0, altitude=0, ground_conductivity=0,
-           an_height=0, ri_height=0, tv_height=0, oz_height=0,
-           ef_height=0, mf_height=0, ri_frequency=0, tv_frequency=0,
+Conditions(*, wind=0, rain=0, altitude=0, ground_conductivity=10,
+           an_height=1.5, ri_height=2, tv_height=10, oz_height=1,
+           ef_height=1, mf_height=1, ri_frequency=1, tv_frequency=75,
            given_gradients=False)
 
-Metric units: m/s, mm/hr, m, mmhos/m, MHz.)");
+Metric units: m/s, mm/hr, m, mmhos/m, MHz. The defaults of the heights,
+the frequencies and the ground conductivity are those of the bundled
+example lines: noise microphone 1.5 m, radio antenna 2 m at 1 MHz,
+television antenna 10 m at 75 MHz, ozone, E and B sensors 1 m, ground
+10 mmhos/m. Wind, rain and altitude default to 0: without wind, ozone is
+not computed downwind.)");
   conditions.def(py::init([](const py::kwargs& keywords) {
-                   brenlow::Conditions c;
+                   brenlow::Conditions c = python_conditions();
                    apply_condition_keywords(c, keywords, "Conditions");
                    return c;
                  }),
-                 "Every condition by keyword; those not named are 0 (given_gradients False).");
+                 "Every condition by keyword; those not named take the defaults above.");
   for (const auto& f : condition_floats) {
     const auto member = f.member;
     const std::string name = f.name;
@@ -863,25 +991,30 @@ points asked for. Later changes to the section do not reach it.)");
   // ---- CrossSection ----
   py::class_<Section> section(m, "CrossSection", R"(One cross section of an overhead line and what a data file holds with it.
 
-CrossSection(groups=(), *, energized=None, titles=('', ''),
-             conditions=None, points=(), english=False, options='ALL',
-             **condition_keywords)
+CrossSection(groups=(), *, energized=None, earth_wires=None,
+             titles=('', ''), conditions=None, points=(), english=False,
+             options='ALL', **condition_keywords)
 
 groups: Group objects, energized phases and poles first, then earth wires
-(at most 50); energized: how many lead the list (default: all of them);
-conditions: a Conditions, and/or its fields by keyword (wind=, rain=,
-an_height=, ...), keywords winning; points: the data file's lateral point
+(at most 50); energized: how many lead the list, or earth_wires: how many
+close it; one of them is needed with groups (no group is taken for a
+phase unless said so), and a count that does not fit the groups is a
+ValueError; conditions: a Conditions (default: Conditions()), and/or its
+fields by keyword (wind=, rain=, an_height=, ...), keywords winning;
+points: the data file's lateral point
 groups (PointGroup or (count, start, step), in the file's units);
 english: the data file is in English units (feet, inches, mi/hr, in/hr;
 every other value here stays metric); options: the report options record.
 
 groups and points are plain Python lists, changed in place as any list.)");
-  section.def(py::init([](const py::iterable& groups, const py::object& energized, const py::object& titles,
-                          const py::object& conds, const py::iterable& points, bool english,
-                          const py::object& options, const py::kwargs& keywords) {
+  section.def(py::init([](const py::iterable& groups, const py::object& energized, const py::object& earth_wires,
+                          const py::object& titles, const py::object& conds, const py::iterable& points,
+                          bool english, const py::object& options, const py::kwargs& keywords) {
                 Section s;
                 s.groups = group_list(groups);
-                s.energized = energized.is_none() ? static_cast<int>(py::len(s.groups)) : whole_number(energized, "energized");
+                if (py::len(s.groups) > 0 || !energized.is_none() || !earth_wires.is_none()) {
+                  s.energized = energized_count(energized, earth_wires, py::len(s.groups));
+                }
                 set_titles(s, titles);
                 if (!conds.is_none()) {
                   if (!py::isinstance<brenlow::Conditions>(conds)) {
@@ -895,7 +1028,7 @@ groups and points are plain Python lists, changed in place as any list.)");
                 s.options = text_from_python(options, "options");
                 return s;
               }),
-              "groups"_a = py::tuple(), py::kw_only(), "energized"_a = py::none(),
+              "groups"_a = py::tuple(), py::kw_only(), "energized"_a = py::none(), "earth_wires"_a = py::none(),
               "titles"_a = py::make_tuple("", ""), "conditions"_a = py::none(), "points"_a = py::tuple(),
               "english"_a = false, "options"_a = "ALL");
   section.def_property(
@@ -906,8 +1039,13 @@ groups and points are plain Python lists, changed in place as any list.)");
       "groups", [](const Section& s) { return s.groups; },
       [](Section& s, const py::iterable& groups) { s.groups = group_list(groups); },
       "The conductor groups, a list of Group: energized first, then earth wires.");
-  section.def_readwrite("energized", &Section::energized,
-                        "How many of the groups, from the first, are energized phases or poles.");
+  section.def_property(
+      "energized", &energized_of,
+      [](Section& s, const py::object& v) {
+        s.energized = v.is_none() ? std::optional<int>() : energized_count(v, py::none(), py::len(s.groups));
+      },
+      "How many of the groups, from the first, are energized phases or poles (None: not yet said); "
+      "set after the groups, and checked against them.");
   section.def_readwrite("conditions", &Section::conditions, "The Conditions (changed in place).");
   section.def_readwrite("english", &Section::english,
                         "The data file's units: feet, inches, mi/hr, in/hr (values here stay metric).");
@@ -962,7 +1100,8 @@ when english is set): values rounded to the layout's decimals, names cut to
   section.def(py::pickle(
       [](const Section& s) {
         return py::make_tuple(text_to_python(s.titles[0]), text_to_python(s.titles[1]), py::list(s.groups),
-                              s.energized, s.conditions, s.english, text_to_python(s.options), py::list(s.points));
+                              energized_of(s), s.conditions, s.english, text_to_python(s.options),
+                              py::list(s.points));
       },
       [](const py::tuple& t) {
         if (t.size() != 8) throw py::value_error("a pickled CrossSection holds 8 values");
@@ -970,7 +1109,7 @@ when english is set): values rounded to the layout's decimals, names cut to
         s.titles[0] = text_from_python(t[0], "titles[0]");
         s.titles[1] = text_from_python(t[1], "titles[1]");
         s.groups = group_list(t[2]);
-        s.energized = t[3].cast<int>();
+        if (!t[3].is_none()) s.energized = t[3].cast<int>();
         s.conditions = t[4].cast<brenlow::Conditions>();
         s.english = t[5].cast<bool>();
         s.options = text_from_python(t[6], "options");

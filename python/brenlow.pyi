@@ -23,6 +23,11 @@ class Error(ValueError):
     that cannot be read or written. The message is the engine's."""
 
 
+class BrenlowWarning(UserWarning):
+    """What is legal but probably not meant in an evaluated section (a
+    current entered negative, ozone asked without wind), in the engine's words."""
+
+
 class Group:
     """One conductor group: a bundle of subconductors (a phase or a pole),
     or an earth wire (by its place after CrossSection.energized)."""
@@ -59,7 +64,11 @@ class Group:
 
 
 class Conditions:
-    """The conditions of an evaluation and the height and frequency of each quantity."""
+    """The conditions of an evaluation and the height and frequency of each
+    quantity. The defaults of the heights, frequencies and ground
+    conductivity are the bundled example lines': AN 1.5 m, RI 2 m at 1 MHz,
+    TV 10 m at 75 MHz, OZ, EF and MF 1 m, 10 mmhos/m; wind, rain and
+    altitude default to 0 (without wind, ozone is not computed downwind)."""
     wind: float
     """Wind speed, m/s (carries the ozone plume)."""
     rain: float
@@ -88,9 +97,9 @@ class Conditions:
     """Use each Group.gradient instead of computing the gradients."""
 
     def __init__(self, *, wind: float = 0.0, rain: float = 0.0, altitude: float = 0.0,
-                 ground_conductivity: float = 0.0, an_height: float = 0.0, ri_height: float = 0.0,
-                 tv_height: float = 0.0, oz_height: float = 0.0, ef_height: float = 0.0,
-                 mf_height: float = 0.0, ri_frequency: float = 0.0, tv_frequency: float = 0.0,
+                 ground_conductivity: float = 10.0, an_height: float = 1.5, ri_height: float = 2.0,
+                 tv_height: float = 10.0, oz_height: float = 1.0, ef_height: float = 1.0,
+                 mf_height: float = 1.0, ri_frequency: float = 1.0, tv_frequency: float = 75.0,
                  given_gradients: bool = False) -> None: ...
     def copy(self) -> Conditions: ...
     def __copy__(self) -> Conditions: ...
@@ -144,7 +153,8 @@ class Evaluation:
     def profile(self, x: _Positions, quantities: Union[Quantity, Sequence[Quantity], None] = None) -> Table:
         """Each quantity at lateral positions x (m, any shape), at the heights
         the conditions give: columns x and the quantities (default: an_rain,
-        an_fair, ri_rain, ri_fair, tv, ozone, e, b), float32."""
+        an_fair, ri_rain, ri_fair, tv, ozone, e, b), float32. Without wind the
+        ozone column is NaN downwind, and a BrenlowWarning says so."""
     def at(self, x: _Positions, y: _Positions) -> Table:
         """E and B at lateral positions x and heights y (m, broadcast
         together): x, y, e, e_direction, e_vertical, e_vertical_phase,
@@ -155,13 +165,18 @@ class Evaluation:
 
 
 class CrossSection:
-    """One cross section of an overhead line and what a data file holds with it."""
+    """One cross section of an overhead line and what a data file holds with it.
+    Built with groups, it needs energized= (how many lead the list) or
+    earth_wires= (how many close it); a count that does not fit is a ValueError.
+    Evaluating it shows the engine's warnings as BrenlowWarning."""
     titles: Tuple[str, str]
     """The two title lines (a data file holds 72 characters each)."""
     groups: list[Group]
     """The conductor groups: energized first, then earth wires (at most 50)."""
-    energized: int
-    """How many of the groups, from the first, are energized phases or poles."""
+    energized: int | None
+    """How many of the groups, from the first, are energized phases or poles
+    (None: not yet said; a section with groups is refused until it is).
+    Checked against the groups when set."""
     conditions: Conditions
     """The conditions (changed in place)."""
     english: bool
@@ -172,7 +187,7 @@ class CrossSection:
     """The data file's lateral point groups, in its units (ft when english)."""
 
     def __init__(self, groups: Iterable[Group] = (), *, energized: int | None = None,
-                 titles: Tuple[str, str] = ("", ""), conditions: Conditions | None = None,
+                 earth_wires: int | None = None, titles: Tuple[str, str] = ("", ""), conditions: Conditions | None = None,
                  points: Iterable[PointGroup | Tuple[int, float, float]] = (), english: bool = False,
                  options: str = "ALL", wind: float = ..., rain: float = ..., altitude: float = ...,
                  ground_conductivity: float = ..., an_height: float = ..., ri_height: float = ...,

@@ -6,13 +6,27 @@
 #include <string>
 
 #include "engine/engine.hpp"
+#include "initialised.hpp"
+
+namespace pybind11::detail {
+template <>
+class type_caster<brenlow::Group> : public brenlow_python::initialised_caster<brenlow::Group> {};
+template <>
+class type_caster<brenlow::Conditions> : public brenlow_python::initialised_caster<brenlow::Conditions> {};
+template <>
+class type_caster<brenlow::PointGroup> : public brenlow_python::initialised_caster<brenlow::PointGroup> {};
+}  // namespace pybind11::detail
 
 namespace brenlow_python {
 
-// The engine's section from a brenlow.CrossSection (TypeError for anything else).
+// The engine's section from a brenlow.CrossSection for a study to evaluate
+// (TypeError for anything else), its warnings shown as for any evaluation.
 brenlow::CrossSection section_from_python(const pybind11::object& section);
 // A new brenlow.CrossSection holding the engine's section.
 pybind11::object section_to_python(const brenlow::CrossSection& section);
+// Shows each of the engine's warnings about the section (what is legal but
+// probably not meant) as a brenlow.BrenlowWarning.
+void warn_about(const brenlow::CrossSection& section);
 // The shortest text that reads back as the same float.
 std::string float_text(float value);
 

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "initialised.hpp"
+
 namespace brenlow_python {
 
 struct Table {
@@ -26,3 +28,8 @@ struct Table {
 void bind_table(pybind11::module_& m);
 
 }  // namespace brenlow_python
+
+namespace pybind11::detail {
+template <>
+class type_caster<brenlow_python::Table> : public brenlow_python::initialised_caster<brenlow_python::Table> {};
+}  // namespace pybind11::detail

@@ -40,13 +40,14 @@ def flat_line():
     line = brenlow.CrossSection(
         titles=(" 500 KV SINGLE CIRCUIT FLAT LINE, 525 KV MAXIMUM OPERATING VOLTAGE",
                 " 3 X 30.4 MM SUBCONDUCTORS AT 45 CM PER PHASE, TWO EARTH WIRES"),
-        conditions=conditions, options=" ALL", energized=3)
+        conditions=conditions, options=" ALL")
     line.groups = [brenlow.Group("PHASE A", x=-10.5, y=15.0, phase=0.0, **phase),
                    brenlow.Group("PHASE B", x=0.0, y=15.0, phase=-120.0, **phase),
                    brenlow.Group("PHASE C", x=10.5, y=15.0, phase=120.0, **phase)]
     for x in (-7.6, 7.6):
         line.groups.append(brenlow.Group(f"EARTH {1 + (x > 0)}", x=x, y=25.0, diameter=11.0))
     line.points.append(brenlow.PointGroup(25, -60.0, 5.0))
+    line.energized = 3  # said once the groups are there
     return line
 
 

@@ -22,7 +22,7 @@ def double_circuit():
     groups = [brenlow.Group(f"{c}{n}", x=x, y=y, phase=angle, **phase)
               for n, y in ((1, 20.0), (2, 30.0))
               for c, x, angle in (("A", -10.0, 0.0), ("B", 0.0, 120.0), ("C", 10.0, 240.0))]
-    return brenlow.CrossSection(groups, titles=("DOUBLE CIRCUIT", ""), points=[(21, -50.0, 5.0)],
+    return brenlow.CrossSection(groups, energized=6, titles=("DOUBLE CIRCUIT", ""), points=[(21, -50.0, 5.0)],
                                 rain=1.0, an_height=1.5, ri_height=2.0, tv_height=10.0, oz_height=1.0,
                                 ri_frequency=1.0, tv_frequency=75.0, ef_height=1.0, mf_height=1.0,
                                 ground_conductivity=10.0)

@@ -220,8 +220,24 @@ std::string records_of(Write write, const std::string& what, std::size_t numbers
   record::Writer out = record::Writer::to_string(&text);
   write(out);
   out.close();
-  if (text.find('*', std::min(numbers_from, text.size())) != std::string::npos) {
-    throw Error(what + " does not fit its field of the data file: \"" + text.substr(0, text.size() - 2) + "\"");
+  const std::size_t from = std::min(numbers_from, text.size());
+  const auto record = [&text] {
+    std::string quoted(1, '"');
+    quoted.append(text, 0, text.size() - 2);
+    quoted.push_back('"');
+    return quoted;
+  };
+  if (text.find('*', from) != std::string::npos) {
+    throw Error(what + " does not fit its field of the data file: " + record());
+  }
+  // The writer spells a NaN or an infinity out (NaN, -Inf, Infinity); no
+  // reader takes those back as numbers.
+  for (const char* word : {"NaN", "Inf"}) {
+    std::size_t at = text.find(word, from);
+    if (at == std::string::npos) continue;
+    if (at > 0 && text[at - 1] == '-') --at;
+    const std::string value = text.substr(at, text.find_first_of(", \r\n", at) - at);
+    throw Error(what + " is not a finite number (" + value + "), which a data file cannot hold: " + record());
   }
   return text;
 }
@@ -239,9 +255,18 @@ std::string text_record(std::string_view spec, std::string_view text, const std:
   return records_of([&](record::Writer& out) { out.write(spec, {text}); }, what, std::string::npos);
 }
 
+// The system would cut a file name at a NUL byte and open another file.
+void refuse_nul_bytes(const std::string& path) {
+  if (path.find('\0') == std::string::npos) return;
+  std::string shown;
+  for (const char c : path) shown += c == '\0' ? std::string("\\0") : std::string(1, c);
+  throw Error("file " + shown + ": a file name cannot hold a NUL byte");
+}
+
 }  // namespace
 
 CrossSection read_data_file(const std::string& path) {
+  refuse_nul_bytes(path);
   record::Reader reader = [&] {
     try {
       return record::Reader::file(path);
@@ -328,12 +353,14 @@ std::string data_file_text(const CrossSection& section) {
     p.run.segpoints = static_cast<integer>(g.count);
     p.run.xstart = g.start;
     p.run.xinc = g.step;
-    text += records_of([&](record::Writer& out) { input::list_point_record(p.run, out); }, "a lateral point group");
+    text += records_of([&](record::Writer& out) { input::list_point_record(p.run, out); },
+                       "a lateral point group's start or step");
   }
   return text;
 }
 
 void write_data_file(const CrossSection& section, const std::string& path) {
+  refuse_nul_bytes(path);
   const std::string text = data_file_text(section);
   std::ofstream file(path, std::ios::binary);
   if (!file) throw Error("file " + path + ": cannot be created");

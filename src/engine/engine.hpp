@@ -104,10 +104,12 @@ CrossSection parse_data_file(const std::string& text, const std::string& name = 
 // file (in English units when `english` is set), which tesk31 reads. Values
 // are rounded to the layout's decimals, names cut to 8 characters and
 // titles to 72. Throws Error for a section the checks refuse or that a data
-// file cannot hold (more than 100 lateral points).
+// file cannot hold (more than 100 lateral points, a value too wide for its
+// field, a NaN or an infinity).
 std::string data_file_text(const CrossSection& section);
 // Writes data_file_text to `path`; throws Error naming the file when it
-// cannot be written.
+// cannot be written. A file name holding a NUL byte is refused (the system
+// would cut it there), here and by read_data_file.
 void write_data_file(const CrossSection& section, const std::string& path);
 
 // Throws Error when tesk31 would refuse the cross section: more than 50

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <thread>
@@ -256,6 +257,67 @@ TEST(Evaluation, ThreadsGiveTheSerialValues) {
       EXPECT_EQ(std::memcmp(&r[k], &serial[k], sizeof(brenlow::Point)), 0) << "point " << k;
     }
   }
+}
+
+// A NaN or an infinity would be written as a word no reader takes back.
+TEST(CrossSection, NonFiniteValuesAreNotWritten) {
+  const float nan = std::nanf(""), inf = INFINITY;
+  struct Case {
+    const char* what;
+    std::function<void(CrossSection&)> spoil;
+    const char* named;  // what the message names
+    const char* value;  // the value as the message shows it; nullptr: not checked
+  };
+  const std::vector<Case> cases = {
+      {"point start", [&](CrossSection& s) { s.points[0].start = nan; },
+       "a lateral point group's start or step is not a finite number", "(NaN)"},
+      {"point step", [&](CrossSection& s) { s.points[0].step = -inf; }, "a lateral point group's start or step",
+       "(-Inf)"},
+      // The checks may refuse these first, in their own words.
+      {"wind", [&](CrossSection& s) { s.conditions.wind = -inf; }, "wind", nullptr},
+      {"altitude", [&](CrossSection& s) { s.conditions.altitude = nan; }, "altitude", nullptr},
+      {"sensor height", [&](CrossSection& s) { s.conditions.ef_height = inf; }, "height", nullptr},
+      {"voltage", [&](CrossSection& s) { s.groups[1].kv = nan; }, "group 2 PHASE B", nullptr},
+      {"current", [&](CrossSection& s) { s.groups[2].ka = inf; }, "group 3 PHASE C", nullptr},
+      {"gradient", [&](CrossSection& s) { s.groups[4].gradient = -inf; }, "group 5 EARTH 2", nullptr},
+  };
+  const CrossSection good = brenlow::read_data_file(example("example.dat"));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    CrossSection s = good;
+    c.spoil(s);
+    try {
+      brenlow::data_file_text(s);
+      ADD_FAILURE() << "written";
+    } catch (const brenlow::Error& e) {
+      const std::string message = e.what();
+      EXPECT_NE(message.find(c.named), std::string::npos) << message;
+      if (c.value != nullptr) {
+        EXPECT_NE(message.find(c.value), std::string::npos) << message;
+      }
+    }
+  }
+  // A name or a title spelling such a word is text, and written.
+  CrossSection words = good;
+  words.titles[0] = "NaN -Inf Infinity";
+  words.groups[0].name = "NaN";
+  EXPECT_EQ(brenlow::parse_data_file(brenlow::data_file_text(words)).groups[0].name, "NaN");
+}
+
+// The system would cut a name at its NUL byte: another file would be read or written.
+TEST(CrossSection, FileNamesWithANulByteAreRefused) {
+  const std::string cut = example("example.dat") + std::string("\0.x", 3);
+  try {
+    brenlow::read_data_file(cut);
+    ADD_FAILURE() << "read";
+  } catch (const brenlow::Error& e) {
+    EXPECT_NE(std::string(e.what()).find("example.dat\\0.x: a file name cannot hold a NUL byte"), std::string::npos)
+        << e.what();
+  }
+  const CrossSection s = brenlow::read_data_file(example("example.dat"));
+  const std::string written = "nul-test-never-written.dat";
+  EXPECT_THROW(brenlow::write_data_file(s, written + std::string("\0.safe", 6)), brenlow::Error);
+  EXPECT_FALSE(std::ifstream(written).good());
 }
 
 }  // namespace
