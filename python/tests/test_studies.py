@@ -136,5 +136,7 @@ def test_the_same_as_tesk31_study(tmp_path):
     table = brenlow.edges(lines, [-30.0, 30.0])
     names = ["E", "B", "AN", "AN-FAIR", "RI", "RI-RAIN", "TV", "OZ", "max_gradient"]
     for i, row in enumerate(rows):
-        assert same_bits(np.float32([float(v) for v in row[2:]]), np.float32([table[n][i] for n in names])), row
+        # An empty field: ozone downwind of a line without wind, not computed.
+        assert same_bits(np.float32([float(v) if v else np.nan for v in row[2:]]),
+                         np.float32([table[n][i] for n in names])), row
 

@@ -45,7 +45,7 @@ TEST(NoWind, OzoneColumnIsSaidInsteadOfDrawn) {
       p.rows.push_back(row);
     }
     EXPECT_EQ(ozone_without_wind(p), c.without_wind);
-    const std::string svg = render_svg(p, PlotOptions{"t", false, {}});
+    const std::string svg = render_svg(p, PlotOptions{"t", "m", cli::BUnit::microtesla, {}});
     EXPECT_NE(svg.find(">" + c.legend + "<"), std::string::npos) << c.legend;
     EXPECT_EQ(svg.find(note) != std::string::npos, c.without_wind);
     EXPECT_EQ(svg.find("data-column=\"OZ\"") != std::string::npos, !c.without_wind);
