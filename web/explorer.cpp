@@ -235,7 +235,12 @@ void Session::replace(const brenlow::CrossSection& section, bool edited) {
 }
 
 void Session::load(const std::string& bytes, const std::string& name) {
-  replace(brenlow::parse_data_file(bytes, name), false);
+  const brenlow::CrossSection section = brenlow::parse_data_file(bytes, name);  // its messages name the file
+  try {
+    replace(section, false);
+  } catch (const Error& e) {
+    throw Error(name + ": " + e.what());
+  }
 }
 
 namespace {
