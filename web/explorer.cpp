@@ -188,20 +188,22 @@ constexpr float marker_level = -999.0f;
 float level_or_nan(float level) { return level > marker_level ? level : std::nanf(""); }
 
 // What the page cannot show is refused as a whole: a group at or below the
-// ground (whose image in the ground changes places with it; the results
-// would be those of another line), and a line whose gradients or fields
-// leave the float range (bundles stacked at one place, a diameter too small
-// to compute with).
-void check_shown(const brenlow::CrossSection& section, const brenlow::Evaluation& run) {
-  const bool english = section.english;
-  const std::string length_unit = english ? " ft" : " m";
+// ground (whose image in the ground changes places with it: the results
+// would be those of another line), checked before the evaluation, and a
+// line whose gradients or fields leave the float range (bundles stacked at
+// one place, a diameter too small to compute with).
+void check_heights(const brenlow::CrossSection& section) {
   for (std::size_t i = 0; i < section.groups.size(); ++i) {
     const float y = section.groups[i].y;
     if (!(y > 0)) {
-      throw Error(group_label(section, static_cast<int>(i)) + " height: " + short_number(to_file(y, Unit::length, english)) +
-                  length_unit + " is not above the ground");
+      throw Error(group_label(section, static_cast<int>(i)) + " height: " +
+                  short_number(to_file(y, Unit::length, section.english)) + (section.english ? " ft" : " m") +
+                  " is not above the ground");
     }
   }
+}
+
+void check_results(const brenlow::CrossSection& section, const brenlow::Evaluation& run) {
   for (std::size_t i = 0; i < run.groups().size(); ++i) {
     const brenlow::GroupResult& g = run.groups()[i];
     if (std::isfinite(g.gradient) && std::isfinite(g.computed_gradient)) continue;
@@ -225,8 +227,9 @@ void check_shown(const brenlow::CrossSection& section, const brenlow::Evaluation
 }  // namespace
 
 void Session::replace(const brenlow::CrossSection& section, bool edited) {
+  check_heights(section);
   brenlow::Evaluation evaluation(section);  // checks; throws before anything changes
-  check_shown(section, evaluation);
+  check_results(section, evaluation);
   // An edit the data file cannot hold (a value too wide for its field) is
   // refused now, not when the file is downloaded.
   if (edited) brenlow::data_file_text(section);

@@ -4,9 +4,8 @@
 // decimal path against the standard library's), and the same refusals.
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import { mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
-import { tmpdir } from 'node:os';
-import { basename, join } from 'node:path';
+import { readFileSync } from 'node:fs';
+import { basename } from 'node:path';
 import {
   dataFiles, loadEngine, nativeValues, nativeText, nativeRefusal, profileDifference, printDifference, edgesOf,
 } from './support.mjs';
@@ -76,42 +75,6 @@ test('a refused file gives the native message and keeps the section', () => {
   const path = new URL('./data/refused.dat', import.meta.url).pathname;
   assert.throws(() => engine.load(readFileSync(path), path), { message: native.message });
   assert.deepEqual(engine.section(), good);
-});
-
-test('a line the page cannot show is refused with the native message and keeps the section', () => {
-  const good = engine.load(readFileSync(dataFiles[0]), 'example.dat');
-  const example = readFileSync(dataFiles[0], 'latin1');
-  const cases = [
-    ['below.dat', example.replace('  -12.00,   15.00,', '  -12.00,   -1.00,'), /height: -1 m is not above the ground/],
-    ['tiny.dat', example.replace('  30.000,  45.000, 303.000,   0.000', '  1e-45,  45.000, 303.000,   0.000'),
-      /the maximum surface gradient cannot be computed/],
-  ];
-  const folder = mkdtempSync(join(tmpdir(), 'explorer-module-'));
-  try {
-    for (const [name, text, message] of cases) {
-      const path = join(folder, name);
-      writeFileSync(path, text, 'latin1');
-      const native = nativeRefusal(path);
-      assert.equal(native.status, 2, name);
-      assert.match(native.message, message, name);
-      assert.throws(() => engine.load(readFileSync(path), path), { message: native.message }, name);
-      assert.deepEqual(engine.section(), good, name);
-    }
-  } finally {
-    rmSync(folder, { recursive: true, force: true });
-  }
-});
-
-test('typed names and titles are kept in Latin-1, as the data file holds them', () => {
-  engine.load(readFileSync(dataFiles[0]), 'example.dat');
-  assert.equal(engine.setGroup(0, 'name', 'Côté').groups[0].name, 'Côté');
-  assert.equal(engine.setCondition('title1', 'Ligne à µ').titles[0], 'Ligne à µ');
-  const file = Buffer.from(engine.dataFile());
-  assert.ok(file.includes(Buffer.from("'Côté    ','A'", 'latin1')), file.toString('latin1'));
-  assert.ok(file.includes(Buffer.from('Ligne à µ   ', 'latin1')));
-  // A Latin-1 name in a message reaches the page as its character.
-  engine.setGroup(0, 'name', 'É');
-  assert.throws(() => engine.setGroup(0, 'diameter', '0'), { message: /group 1 É: / });
 });
 
 test('a refused edit says what and where and keeps the section', () => {
