@@ -1,7 +1,6 @@
 #include "explorer.hpp"
 
 #include <cmath>
-#include <cstdint>
 #include <cstdio>
 #include <vector>
 
@@ -152,26 +151,33 @@ std::string short_number(float value) {
   return text;
 }
 
+// The length of the UTF-8 sequence that starts at text[i], or 0 where none
+// does (a stray continuation byte, a cut sequence, a byte UTF-8 never uses).
+std::size_t utf8_length(std::string_view text, std::size_t i) {
+  const auto lead = static_cast<unsigned char>(text[i]);
+  const std::size_t size = lead < 0x80                   ? 1
+                           : lead >= 0xc2 && lead <= 0xdf ? 2
+                           : lead >= 0xe0 && lead <= 0xef ? 3
+                           : lead >= 0xf0 && lead <= 0xf4 ? 4
+                                                          : 0;
+  if (i + size > text.size()) return 0;
+  for (std::size_t k = 1; k < size; ++k) {
+    if ((static_cast<unsigned char>(text[i + k]) & 0xc0) != 0x80) return 0;
+  }
+  return size;
+}
+
 // Typed text (UTF-8) as the data file holds it: one Latin-1 byte a
 // character, at most `length` characters. A character Latin-1 cannot hold,
 // or bytes that are not UTF-8, are refused.
 std::string latin1(const std::string& text, std::size_t length, const std::string& what) {
   std::string out;
   for (std::size_t i = 0; i < text.size();) {
+    const std::size_t size = utf8_length(text, i);
+    if (size == 0) throw Error(what + ": the text is not UTF-8");
     const auto lead = static_cast<unsigned char>(text[i]);
-    std::uint32_t code = lead;
-    std::size_t size = 1;
-    if (lead >= 0x80) {
-      size = lead >= 0xc2 && lead <= 0xdf ? 2 : lead >= 0xe0 && lead <= 0xef ? 3 : lead >= 0xf0 && lead <= 0xf4 ? 4 : 0;
-      if (size == 0 || i + size > text.size()) throw Error(what + ": the text is not UTF-8");
-      code = lead & (0x7fu >> size);
-      for (std::size_t k = 1; k < size; ++k) {
-        const auto next = static_cast<unsigned char>(text[i + k]);
-        if ((next & 0xc0) != 0x80) throw Error(what + ": the text is not UTF-8");
-        code = (code << 6) | (next & 0x3fu);
-      }
-    }
-    if (code > 0xff || size > 2) {  // (three or four bytes: beyond Latin-1, or not UTF-8 at all)
+    const unsigned code = size == 1 ? lead : ((lead & 0x1fu) << 6) | (static_cast<unsigned char>(text[i + 1]) & 0x3fu);
+    if (size > 2 || code > 0xff) {
       throw Error(what + ": \"" + text.substr(i, size) + "\" is not a character a data file can hold (Latin-1 only)");
     }
     if (out.size() < length) out += static_cast<char>(code);
@@ -207,16 +213,16 @@ void check_results(const brenlow::CrossSection& section, const brenlow::Evaluati
   for (std::size_t i = 0; i < run.groups().size(); ++i) {
     const brenlow::GroupResult& g = run.groups()[i];
     if (std::isfinite(g.gradient) && std::isfinite(g.computed_gradient)) continue;
-    std::string why = "its diameter, spacing or place";
+    std::string why = "check its diameter, spacing and place";
     const brenlow::Group& group = section.groups[i];
     for (std::size_t k = 0; k < section.groups.size(); ++k) {
       if (k != i && section.groups[k].x == group.x && section.groups[k].y == group.y) {
-        why = "it stands at the same place as group " + std::to_string(k + 1) + " and";
+        why = "it stands at the same place as group " + std::to_string(k + 1);
         break;
       }
     }
     throw Error(group_label(section, static_cast<int>(i)) + ": the maximum surface gradient cannot be computed (" + why +
-                " leave no finite value); the line cannot be shown");
+                "); the line cannot be shown");
   }
   const brenlow::Conditions& c = section.conditions;
   if (!std::isfinite(run.electric_field(0, c.ef_height).max) || !std::isfinite(run.magnetic_field(0, c.mf_height).max)) {
@@ -450,19 +456,14 @@ std::string Session::profiles_json(double left, double right, int count) const {
 std::string utf8_message(const std::string& message) {
   std::string out;
   for (std::size_t i = 0; i < message.size();) {
-    const auto lead = static_cast<unsigned char>(message[i]);
-    std::size_t size = lead < 0x80 ? 1 : lead >= 0xc2 && lead <= 0xdf ? 2 : lead >= 0xe0 && lead <= 0xef ? 3
-                                                                     : lead >= 0xf0 && lead <= 0xf4 ? 4 : 0;
-    for (std::size_t k = 1; k < size; ++k) {
-      if (i + k >= message.size() || (static_cast<unsigned char>(message[i + k]) & 0xc0) != 0x80) size = 0;
-    }
+    const std::size_t size = utf8_length(message, i);
     if (size > 0) {
       out.append(message, i, size);
       i += size;
     } else {  // a Latin-1 byte
-      out += static_cast<char>(0xc0 | (lead >> 6));
-      out += static_cast<char>(0x80 | (lead & 0x3f));
-      ++i;
+      const auto byte = static_cast<unsigned char>(message[i++]);
+      out += static_cast<char>(0xc0 | (byte >> 6));
+      out += static_cast<char>(0x80 | (byte & 0x3f));
     }
   }
   return out;
