@@ -70,8 +70,10 @@ explore: web
 
 # Node tests of the module against the native reference program, then the
 # browser tests (headless chromium); both need the native build for tesk31.
+# The local server's tests need neither.
 web-test: web build
-	cd web && BRENLOW_WEB=../build-web BRENLOW_BUILD=../build node --test test/module.test.mjs test/page.test.mjs
+	cd web && BRENLOW_WEB=../build-web BRENLOW_BUILD=../build node --test test/module.test.mjs test/page.test.mjs \
+	  test/serve.test.mjs
 
 test: web-test
 

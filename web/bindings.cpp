@@ -21,7 +21,7 @@ int attempt(Action action) {
     message.clear();
     return 0;
   } catch (const std::exception& e) {
-    message = e.what();
+    message = explorer::utf8_message(e.what());
   } catch (...) {
     message = "unexpected failure";
   }

@@ -144,10 +144,98 @@ std::string group_label(const brenlow::CrossSection& section, int group) {
   return "group " + std::to_string(group + 1) + " (" + trimmed(section.groups[static_cast<std::size_t>(group)].name) + ")";
 }
 
+// A value as a person reads it in a message.
+std::string short_number(float value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", static_cast<double>(value));
+  return text;
+}
+
+// The length of the UTF-8 sequence that starts at text[i], or 0 where none
+// does (a stray continuation byte, a cut sequence, a byte UTF-8 never uses).
+std::size_t utf8_length(std::string_view text, std::size_t i) {
+  const auto lead = static_cast<unsigned char>(text[i]);
+  const std::size_t size = lead < 0x80                   ? 1
+                           : lead >= 0xc2 && lead <= 0xdf ? 2
+                           : lead >= 0xe0 && lead <= 0xef ? 3
+                           : lead >= 0xf0 && lead <= 0xf4 ? 4
+                                                          : 0;
+  if (i + size > text.size()) return 0;
+  for (std::size_t k = 1; k < size; ++k) {
+    if ((static_cast<unsigned char>(text[i + k]) & 0xc0) != 0x80) return 0;
+  }
+  return size;
+}
+
+// Typed text (UTF-8) as the data file holds it: one Latin-1 byte a
+// character, at most `length` characters. A character Latin-1 cannot hold,
+// or bytes that are not UTF-8, are refused.
+std::string latin1(const std::string& text, std::size_t length, const std::string& what) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t size = utf8_length(text, i);
+    if (size == 0) throw Error(what + ": the text is not UTF-8");
+    const auto lead = static_cast<unsigned char>(text[i]);
+    const unsigned code = size == 1 ? lead : ((lead & 0x1fu) << 6) | (static_cast<unsigned char>(text[i + 1]) & 0x3fu);
+    if (size > 2 || code > 0xff) {
+      throw Error(what + ": \"" + text.substr(i, size) + "\" is not a character a data file can hold (Latin-1 only)");
+    }
+    if (out.size() < length) out += static_cast<char>(code);
+    i += size;
+  }
+  return out;
+}
+
+// A level at or below this is a routine's marker for "not computed" (radio
+// at a frequency of 0 starts from -9999 dB and never rises; a DC bundle
+// without a positive gradient stands at -999.9 dB), never a level.
+constexpr float marker_level = -999.0f;
+
+float level_or_nan(float level) { return level > marker_level ? level : std::nanf(""); }
+
+// What the page cannot show is refused as a whole: a group at or below the
+// ground (whose image in the ground changes places with it: the results
+// would be those of another line), checked before the evaluation, and a
+// line whose gradients or fields leave the float range (bundles stacked at
+// one place, a diameter too small to compute with).
+void check_heights(const brenlow::CrossSection& section) {
+  for (std::size_t i = 0; i < section.groups.size(); ++i) {
+    const float y = section.groups[i].y;
+    if (!(y > 0)) {
+      throw Error(group_label(section, static_cast<int>(i)) + " height: " +
+                  short_number(to_file(y, Unit::length, section.english)) + (section.english ? " ft" : " m") +
+                  " is not above the ground");
+    }
+  }
+}
+
+void check_results(const brenlow::CrossSection& section, const brenlow::Evaluation& run) {
+  for (std::size_t i = 0; i < run.groups().size(); ++i) {
+    const brenlow::GroupResult& g = run.groups()[i];
+    if (std::isfinite(g.gradient) && std::isfinite(g.computed_gradient)) continue;
+    std::string why = "check its diameter, spacing and place";
+    const brenlow::Group& group = section.groups[i];
+    for (std::size_t k = 0; k < section.groups.size(); ++k) {
+      if (k != i && section.groups[k].x == group.x && section.groups[k].y == group.y) {
+        why = "it stands at the same place as group " + std::to_string(k + 1);
+        break;
+      }
+    }
+    throw Error(group_label(section, static_cast<int>(i)) + ": the maximum surface gradient cannot be computed (" + why +
+                "); the line cannot be shown");
+  }
+  const brenlow::Conditions& c = section.conditions;
+  if (!std::isfinite(run.electric_field(0, c.ef_height).max) || !std::isfinite(run.magnetic_field(0, c.mf_height).max)) {
+    throw Error("the fields of this line cannot be computed (no finite value at the centre); the line cannot be shown");
+  }
+}
+
 }  // namespace
 
 void Session::replace(const brenlow::CrossSection& section, bool edited) {
+  check_heights(section);
   brenlow::Evaluation evaluation(section);  // checks; throws before anything changes
+  check_results(section, evaluation);
   // An edit the data file cannot hold (a value too wide for its field) is
   // refused now, not when the file is downloaded.
   if (edited) brenlow::data_file_text(section);
@@ -156,7 +244,12 @@ void Session::replace(const brenlow::CrossSection& section, bool edited) {
 }
 
 void Session::load(const std::string& bytes, const std::string& name) {
-  replace(brenlow::parse_data_file(bytes, name), false);
+  const brenlow::CrossSection section = brenlow::parse_data_file(bytes, name);  // its messages name the file
+  try {
+    replace(section, false);
+  } catch (const Error& e) {
+    throw Error(name + ": " + e.what());
+  }
 }
 
 namespace {
@@ -169,7 +262,7 @@ void edit_group(brenlow::CrossSection& section, int group, std::string_view fiel
   brenlow::Group& g = section.groups[static_cast<std::size_t>(group)];
   const std::string what = group_label(section, group) + " " + std::string(field);
   if (field == "name") {
-    g.name = text.substr(0, 8);
+    g.name = latin1(text, 8, what);
   } else if (field == "type") {
     const std::string type = trimmed(text);
     if (type != "A" && type != "D") throw Error(what + ": A (AC) or D (DC)");
@@ -182,9 +275,7 @@ void edit_group(brenlow::CrossSection& section, int group, std::string_view fiel
       if (f.name == field) known = &f;
     }
     if (known == nullptr) throw Error("no group value is called " + std::string(field));
-    const float value = read_real(text, what);
-    if (field == "y" && !(value > 0)) throw Error(what + ": the height must be above the ground");
-    g.*(known->member) = to_metric(value, known->unit, section.english);
+    g.*(known->member) = to_metric(read_real(text, what), known->unit, section.english);
   }
 }
 
@@ -207,7 +298,7 @@ void Session::set_condition(std::string_view field, const std::string& text) {
   brenlow::CrossSection edited = section_;
   const std::string what(field);
   if (field == "title1" || field == "title2") {
-    edited.titles[field == "title1" ? 0 : 1] = text.substr(0, 72);
+    edited.titles[field == "title1" ? 0 : 1] = latin1(text, 72, what);
   } else if (field == "given_gradients") {
     const std::int32_t given = read_integer(text, what);
     if (given != 0 && given != 1) throw Error(what + ": 0 (computed) or 1 (given)");
@@ -276,6 +367,27 @@ std::string Session::section_json() const {
     out += '}';
   }
   out += ']';
+  // What is legal but probably not meant, each with the group it names
+  // ("group 2 ...": -1 when it names none).
+  put_key(out, "warnings");
+  out += '[';
+  for (const std::string& text : brenlow::warnings(section_)) {
+    if (out.back() != '[') out += ',';
+    int group = -1;
+    if (text.rfind("group ", 0) == 0) {
+      const std::size_t digits = text.find_first_not_of("0123456789", 6);
+      if (digits > 6 && digits <= 8) group = std::stoi(text.substr(6, digits - 6)) - 1;
+    }
+    out += "{";
+    put_key(out, "group");
+    out += std::to_string(group);
+    put_key(out, "field");
+    put_string(out, text.find(": current ") != std::string::npos ? "ka" : "");
+    put_key(out, "text");
+    put_string(out, text);
+    out += '}';
+  }
+  out += ']';
   std::vector<float> lateral;
   for (const float x : section_.lateral_points()) lateral.push_back(to_file(x, Unit::length, english));
   put_series(out, "lateral", lateral);
@@ -295,17 +407,20 @@ std::string Session::profiles_json(double left, double right, int count) const {
   const brenlow::Conditions& c = section_.conditions;
   const brenlow::Evaluation& run = *evaluation_;
   const auto n = static_cast<std::size_t>(count);
-  std::vector<float> x(n), e(n), b(n), an_rain(n), an_fair(n), ri_rain(n), ri_fair(n);
+  // Without wind the ozone plume goes nowhere: no value downwind.
+  const bool no_wind = c.wind == 0;
+  std::vector<float> x(n), e(n), b(n), an_rain(n), an_fair(n), ri_rain(n), ri_fair(n), ozone(n);
   const float width = to - from;
   for (std::size_t i = 0; i < n; ++i) {
     const float at = i + 1 == n ? to : from + width * static_cast<float>(i) / static_cast<float>(n - 1);
     x[i] = to_file(at, Unit::length, english);
     e[i] = run.electric_field(at, c.ef_height).max;
     b[i] = run.magnetic_field(at, c.mf_height).max;
-    an_rain[i] = run.audible_noise(at, c.an_height, brenlow::Weather::rain).l50;
-    an_fair[i] = run.audible_noise(at, c.an_height, brenlow::Weather::fair).l50;
-    ri_rain[i] = run.radio(at, c.ri_height, c.ri_frequency, brenlow::Weather::rain);
-    ri_fair[i] = run.radio(at, c.ri_height, c.ri_frequency, brenlow::Weather::fair);
+    an_rain[i] = level_or_nan(run.audible_noise(at, c.an_height, brenlow::Weather::rain).l50);
+    an_fair[i] = level_or_nan(run.audible_noise(at, c.an_height, brenlow::Weather::fair).l50);
+    ri_rain[i] = level_or_nan(run.radio(at, c.ri_height, c.ri_frequency, brenlow::Weather::rain));
+    ri_fair[i] = level_or_nan(run.radio(at, c.ri_height, c.ri_frequency, brenlow::Weather::fair));
+    ozone[i] = no_wind ? std::nanf("") : run.ozone(at, c.oz_height);
   }
   std::vector<float> gradients;
   for (const brenlow::GroupResult& g : run.groups()) gradients.push_back(g.gradient);
@@ -317,10 +432,40 @@ std::string Session::profiles_json(double left, double right, int count) const {
   put_series(out, "an_fair", an_fair);
   put_series(out, "ri_rain", ri_rain);
   put_series(out, "ri_fair", ri_fair);
+  put_series(out, "ozone", ozone);
   put_series(out, "gradients", gradients);
   put_key(out, "singular");
   out += run.singular() ? "true" : "false";
+  // Why a whole quantity has no value (a value of null elsewhere: not
+  // computed at that point).
+  put_key(out, "notes");
+  out += '{';
+  if (no_wind) {
+    put_key(out, "ozone");
+    put_string(out, brenlow::no_wind_note);
+  }
+  if (!(c.ri_frequency > 0)) {
+    put_key(out, "ri");
+    put_string(out, "no radio frequency: radio interference is not computed at " + short_number(c.ri_frequency) + " MHz");
+  }
   out += '}';
+  out += '}';
+  return out;
+}
+
+std::string utf8_message(const std::string& message) {
+  std::string out;
+  for (std::size_t i = 0; i < message.size();) {
+    const std::size_t size = utf8_length(message, i);
+    if (size > 0) {
+      out.append(message, i, size);
+      i += size;
+    } else {  // a Latin-1 byte
+      const auto byte = static_cast<unsigned char>(message[i++]);
+      out += static_cast<char>(0xc0 | (byte >> 6));
+      out += static_cast<char>(0x80 | (byte & 0x3f));
+    }
+  }
   return out;
 }
 

@@ -19,7 +19,12 @@ class Session {
   // (the reader's message, naming `name`) and keeps the section it had.
   void load(const std::string& bytes, const std::string& name);
 
-  // Edits one value from the text the user typed: read as the data file's
+  // A section the page cannot show is refused too: a group at or below the
+  // ground, or one whose maximum surface gradient or fields at the centre
+  // come out of the float range.
+  //
+  // Edits one value from the text the user typed (UTF-8; a name or title
+  // is kept as Latin-1, and a character Latin-1 cannot hold is refused): read as the data file's
   // free-form reader reads a value, in the file's units. A group field is
   // one of name, type (A or D), x, y, subconductors, diameter, spacing, kv,
   // phase, ka, gradient; a condition one of wind, rain, altitude,
@@ -33,12 +38,15 @@ class Session {
   // Both coordinates of a group at once (one gradient step for a drag).
   void move_group(int group, const std::string& x, const std::string& y);
 
-  // The section as JSON: titles, units, conditions and groups in file units.
+  // The section as JSON: titles, units, conditions and groups in file units,
+  // and the engine's warnings, each with the group (and field) it names.
   std::string section_json() const;
-  // E, B, audible noise and radio interference (rain and fair) at `count`
-  // points from `left` to `right` (file units), at the heights and
+  // E, B, audible noise, radio interference (rain and fair) and ozone at
+  // `count` points from `left` to `right` (file units), at the heights and
   // frequency of the conditions, and each group's maximum surface gradient,
-  // as JSON. Throws brenlow::Error for a range it cannot evaluate.
+  // as JSON. A value not computed is null (a routine's marker level, or
+  // ozone without wind); "notes" says why for a quantity not computed at
+  // all. Throws brenlow::Error for a range it cannot evaluate.
   std::string profiles_json(double left, double right, int count) const;
   // The section as a data file tesk31 reads.
   std::string data_file() const;
@@ -55,5 +63,10 @@ class Session {
   brenlow::CrossSection section_;
   std::optional<brenlow::Evaluation> evaluation_;
 };
+
+// A message for the page, as UTF-8: it may quote typed text (UTF-8) and
+// names from a data file (Latin-1). Whatever is not UTF-8 is read as
+// Latin-1, byte by byte.
+std::string utf8_message(const std::string& message);
 
 }  // namespace explorer

@@ -34,7 +34,7 @@ int main(int argc, char** argv) {
       std::cout << "{\"section\":" << session.section_json() << ",\"profiles\":" << profiles << "}\n";
     }
   } catch (const std::exception& e) {
-    std::cerr << e.what() << "\n";
+    std::cerr << explorer::utf8_message(e.what()) << "\n";
     return 2;
   }
   return 0;

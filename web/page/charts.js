@@ -8,6 +8,7 @@ export const QUANTITIES = [
   { key: 'b', title: 'Magnetic field', unit: 'G', series: [['b', 'one']], fromZero: true },
   { key: 'an', title: 'Audible noise L50', unit: 'dB(A)', series: [['an_rain', 'rain'], ['an_fair', 'fair']] },
   { key: 'ri', title: 'Radio interference L50', unit: 'dB above 1 µV/m', series: [['ri_rain', 'rain'], ['ri_fair', 'fair']] },
+  { key: 'ozone', title: 'Ozone', unit: 'ppb', series: [['ozone', 'one']], fromZero: true },
 ];
 
 // The rows of the edge table: one per series.
@@ -18,10 +19,19 @@ export const EDGE_ROWS = [
   { key: 'an_fair', label: 'Noise, fair', unit: 'dB(A)' },
   { key: 'ri_rain', label: 'Radio, rain', unit: 'dB' },
   { key: 'ri_fair', label: 'Radio, fair', unit: 'dB' },
+  { key: 'ozone', label: 'Ozone', unit: 'ppb' },
 ];
 
+// The quantity (chart and notes key) of a series.
+export function quantityOf(key) {
+  return QUANTITIES.find((q) => q.series.some(([k]) => k === key)).key;
+}
+
+// A value not computed (null from the engine) reads "n/a", never a number.
+export const NOT_COMPUTED = 'n/a';
+
 export function formatValue(key, value) {
-  if (value === null || value === undefined || !Number.isFinite(value)) return '–';
+  if (value === null || value === undefined || !Number.isFinite(value)) return NOT_COMPUTED;
   if (key.startsWith('an') || key.startsWith('ri')) return value.toFixed(1);
   if (value === 0) return '0';
   const digits = Math.abs(value) >= 100 ? 4 : 3;
@@ -48,7 +58,11 @@ export class Charts {
       const svg = document.createElementNS('http://www.w3.org/2000/svg', 'svg');
       svg.setAttribute('role', 'img');
       svg.setAttribute('aria-label', `${q.title} across the right-of-way`);
-      box.append(head, svg);
+      // Said instead of the chart when the quantity is not computed at all.
+      const note = document.createElement('p');
+      note.className = 'chart-note';
+      note.hidden = true;
+      box.append(head, svg, note);
       if (q.series.length > 1) {
         const legend = document.createElement('div');
         legend.className = 'legend';
@@ -56,7 +70,7 @@ export class Charts {
         box.append(legend);
       }
       container.append(box);
-      return { q, box, edges, svg };
+      return { q, box, edges, svg, note };
     });
     // Sizes kept from the observer, never read while drawing (see view.js).
     const observer = new ResizeObserver((entries) => {
@@ -82,12 +96,18 @@ export class Charts {
       if (!chart.width) Object.assign(chart, { width: chart.svg.clientWidth, height: chart.svg.clientHeight });
     }
     for (const chart of this.charts) {
-      const { q, edges } = chart;
+      const { q, edges, svg, note } = chart;
       const left = q.series.map(([key]) => formatValue(key, profiles[key][0])).join(' / ');
       const right = q.series.map(([key]) => formatValue(key, profiles[key][n - 1])).join(' / ');
       const text = `left <b data-edge-value="${q.key}-left">${left}</b> · right <b data-edge-value="${q.key}-right">${right}</b>`;
       if (edges.innerHTML !== text) edges.innerHTML = text;
-      this.#plot(chart, profiles, section);
+      // Nothing computed: the reason instead of an empty axis.
+      const reason = profiles.notes?.[q.key] ??
+        (q.series.every(([key]) => profiles[key].every((v) => v === null)) ? 'not computed at any point of the range' : null);
+      if (note.textContent !== (reason ?? '')) note.textContent = reason ?? '';
+      if (note.hidden !== !reason) note.hidden = !reason;
+      if (svg.style.display !== (reason ? 'none' : '')) svg.style.display = reason ? 'none' : '';
+      if (!reason) this.#plot(chart, profiles, section);
     }
   }
 

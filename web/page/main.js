@@ -4,7 +4,7 @@
 
 import { Engine } from './engine.js';
 import { SectionView } from './view.js';
-import { Charts, EDGE_ROWS, formatValue } from './charts.js';
+import { Charts, EDGE_ROWS, formatValue, quantityOf, NOT_COMPUTED } from './charts.js';
 import { GroupsTable, ConditionsForm } from './tables.js';
 import { plain, trimName, groupLook } from './draw.js';
 
@@ -58,6 +58,16 @@ function attempt(call) {
   }
 }
 
+// The engine's message of a refused call, or null when it succeeded.
+function refusal(call) {
+  try {
+    call();
+    return null;
+  } catch (error) {
+    return error.message;
+  }
+}
+
 function defaultEdges(section) {
   const lateral = section.lateral;
   if (lateral.length >= 2) {
@@ -82,16 +92,35 @@ function recompute() {
   return true;
 }
 
-function render() {
+// `replace`: a new line: every field shows its value, the focused one too.
+function render(replace = false) {
   const { section, profiles } = state;
   view.render({ section, left: state.left, right: state.right, selected: state.selected });
   charts.render(profiles, section);
-  groupsTable.render(section, profiles.gradients, state.selected);
-  conditionsForm.render(section);
+  groupsTable.render(section, profiles.gradients, state.selected, replace);
+  conditionsForm.render(section, profiles.notes, replace);
   renderEdges();
   renderGradients();
   renderSelection();
+  renderWarnings();
   if ($('singular').hidden !== !profiles.singular) $('singular').hidden = !profiles.singular;
+}
+
+// The engine's warnings (what is legal but probably not meant), in view
+// above the tables; each also stands beside its value in the groups table.
+function renderWarnings() {
+  const box = $('warnings');
+  const texts = state.section.warnings.map((w) => w.text);
+  const key = JSON.stringify(texts);
+  if (box.dataset.key === key) return;
+  box.dataset.key = key;
+  box.replaceChildren(...state.section.warnings.map((w) => {
+    const item = document.createElement('li');
+    item.textContent = w.text;
+    if (w.group >= 0) item.addEventListener('click', () => select(w.group));
+    return item;
+  }));
+  box.hidden = texts.length === 0;
 }
 
 function renderEdges() {
@@ -114,12 +143,20 @@ function renderEdges() {
     setText($(`edge-${row.key}-left`), formatValue(row.key, values[0]));
     setText($(`edge-${row.key}-right`), formatValue(row.key, values[n - 1]));
     const finite = values.filter((v) => v !== null);
-    setText($(`edge-${row.key}-max`), finite.length ? formatValue(row.key, Math.max(...finite)) : '–');
+    setText($(`edge-${row.key}-max`), finite.length ? formatValue(row.key, Math.max(...finite)) : NOT_COMPUTED);
+    // A quantity not computed at all says why.
+    const why = profiles.notes[quantityOf(row.key)] ?? '';
+    const head = $(`edge-${row.key}-left`).parentElement;
+    if (head.title !== why) head.title = why;
   }
   const c = section.conditions;
   const u = section.units.length;
   setText($('heights-note'), `E at ${plain(c.ef_height)} ${u}, B at ${plain(c.mf_height)} ${u}, audible noise at ${plain(c.an_height)} ${u}, ` +
-    `radio at ${plain(c.ri_height)} ${u} and ${plain(c.ri_frequency)} MHz above ground`);
+    `radio at ${plain(c.ri_height)} ${u} and ${plain(c.ri_frequency)} MHz, ozone at ${plain(c.oz_height)} ${u} above ground` +
+    ` (wind ${plain(c.wind)} ${section.units.wind} towards the right)`);
+  const notes = Object.values(profiles.notes).join('; ');
+  setText($('edge-notes'), notes ? `${notes.charAt(0).toUpperCase()}${notes.slice(1)}.` : '');
+  if ($('edge-notes').hidden !== !notes) $('edge-notes').hidden = !notes;
 }
 
 function renderGradients() {
@@ -147,10 +184,12 @@ function renderGradients() {
       fill.style.background = colour;
       fill.dataset.colour = colour;
     }
-    setText(row.children[2], Number.isFinite(value) ? value.toFixed(2) : '–');
+    setText(row.children[2], Number.isFinite(value) ? value.toFixed(2) : NOT_COMPUTED);
     if (row.classList.contains('selected') !== (selected === index)) row.classList.toggle('selected', selected === index);
   });
 }
+
+const formatGradient = (value) => (Number.isFinite(value) ? value.toFixed(2) : NOT_COMPUTED);
 
 function renderSelection() {
   const { section, selected, profiles } = state;
@@ -160,27 +199,49 @@ function renderSelection() {
     const g = section.groups[selected];
     const look = groupLook(g, selected, section.energized);
     text = `${trimName(g.name) || `Group ${selected + 1}`} (${look.detail}): x ${plain(g.x)} ${unit}, height ${plain(g.y)} ${unit}, ` +
-      `maximum surface gradient ${profiles.gradients[selected].toFixed(2)} kV/cm`;
+      `maximum surface gradient ${formatGradient(profiles.gradients[selected])} kV/cm`;
   } else if (selected === 'left' || selected === 'right') {
     text = `${selected === 'left' ? 'Left' : 'Right'} edge at ${plain(selected === 'left' ? state.left : state.right)} ${unit}`;
   }
   setText($('selection'), text);
 }
 
+// A new line, shown whole: its profiles are computed before anything on
+// the page changes, and every field takes the new line's value.
 function showSection(section, fileName) {
-  state.section = section;
-  state.fileName = fileName;
-  [state.left, state.right] = defaultEdges(section);
-  state.selected = null;
+  const [left, right] = defaultEdges(section);
+  const started = performance.now();
+  const profiles = state.engine.profiles(left, right, POINTS);
+  Object.assign(state, { section, fileName, left, right, profiles, selected: null });
+  $('layout').hidden = false;
   $('titles').textContent = section.titles.map((t) => t.trim()).filter(Boolean).join('\n');
   $('file-name').textContent = `· ${fileName}`;
-  recompute();
+  clearFieldNotes();
+  render(true);
+  setText($('status'), `${section.groups.length} groups · ${POINTS} points · profiles in ${(performance.now() - started).toFixed(1)} ms`);
+}
+
+// Nothing of an earlier line stays on the page under a new name: a line
+// the engine took but the page could not show leaves the page empty.
+function showNothing(name, text) {
+  Object.assign(state, { section: null, profiles: null, fileName: name, selected: null, example: '' });
+  $('layout').hidden = true;
+  $('titles').textContent = '';
+  $('file-name').textContent = '';
+  showMessage(`${name} cannot be shown: ${text}`);
 }
 
 function openBytes(bytes, name) {
   const section = attempt(() => state.engine.load(bytes, name));
-  if (section) showSection(section, name);
-  return Boolean(section);
+  if (!section) return false;
+  try {
+    showSection(section, name);
+    clearMessage();
+    return true;
+  } catch (error) {
+    showNothing(name, error.message);
+    return false;
+  }
 }
 
 // The example list shows the example open, or nothing for a file of the user's.
@@ -210,18 +271,26 @@ async function openFile(file) {
 
 // Edits -------------------------------------------------------------------
 
-function editGroup(index, field, text) {
-  const section = attempt(() => state.engine.setGroup(index, field, text));
-  if (!section) return false;
+// A value typed in the tables: null when taken, else the engine's message
+// (which the table shows beside the value, and the banner at the top).
+function edit(call) {
+  let section;
+  const refused = refusal(() => { section = call(); });
+  if (refused) {
+    showMessage(refused);
+    return refused;
+  }
+  clearMessage();
   state.section = section;
-  return recompute();
+  return recompute() ? null : $('message-text').textContent;
 }
 
-function editCondition(field, text) {
-  const section = attempt(() => state.engine.setCondition(field, text));
-  if (!section) return false;
-  state.section = section;
-  return recompute();
+const editGroup = (index, field, text) => edit(() => state.engine.setGroup(index, field, text));
+const editCondition = (field, text) => edit(() => state.engine.setCondition(field, text));
+
+function clearFieldNotes() {
+  groupsTable.clearNotes();
+  conditionsForm.clearNotes();
 }
 
 // A drag is applied at once when nothing was applied in the last few
@@ -333,10 +402,12 @@ async function start() {
   });
   $('example').addEventListener('change', () => openExample($('example').value));
   $('download-data').addEventListener('click', () => {
+    if (!state.section) return;
     const bytes = attempt(() => state.engine.dataFile());
     if (bytes) download(bytes, `${baseName()}-explorer.dat`);
   });
   $('download-print').addEventListener('click', () => {
+    if (!state.section) return;
     const bytes = attempt(() => state.engine.printFile());
     if (bytes) download(bytes, `${baseName()}-explorer.prt`);
   });

@@ -51,17 +51,39 @@ function onCommit(input, commit) {
 }
 
 // Shows a value unless the user is typing in the field; writes only what
-// changed (a drag updates two fields of fifty rows).
-function show(input, text) {
+// changed (a drag updates two fields of fifty rows). `replace` (a new line
+// opened): the value of the new line, whatever was typed, focused or not.
+function show(input, text, replace = false) {
   const committed = input.dataset.committed === '1';
-  if (input.dataset.shown === text && !committed) return;
+  if (input.dataset.shown === text && !committed && !replace) return;
   input.dataset.shown = text;
-  if (committed || document.activeElement !== input) input.value = text;
+  if (committed || replace || document.activeElement !== input) input.value = text;
   if (committed) input.dataset.committed = '';
 }
 
+// A note beside a field: the message of a value refused (role alert), or
+// what the engine says of the value. Kept in `holder`, an element made for it.
+function setNote(holder, text) {
+  if (holder.textContent !== text) holder.textContent = text;
+  if (holder.hidden !== !text) holder.hidden = !text;
+}
+
+// A refused value: its message beside the field, scrolled into view.
+function showRefusal(input, holder, message) {
+  input.setAttribute('aria-invalid', 'true');
+  setNote(holder, message);
+  holder.scrollIntoView({ block: 'nearest', inline: 'nearest' });
+  // Typing again in the field takes the message away.
+  input.addEventListener('input', () => clearRefusal(input, holder), { once: true });
+}
+
+function clearRefusal(input, holder) {
+  input.removeAttribute('aria-invalid');
+  setNote(holder, '');
+}
+
 export class GroupsTable {
-  // handlers: edit(index, field, text) -> boolean, select(index)
+  // handlers: edit(index, field, text) -> null when taken, else the message; select(index)
   constructor(table, handlers) {
     this.table = table;
     this.handlers = handlers;
@@ -120,38 +142,86 @@ export class GroupsTable {
       const computed = row.insertCell();
       computed.className = 'computed';
       computed.dataset.gradient = index;
-      return { row, inputs, computed, swatch: number.firstChild };
+      // Under the row: a warning on its values and the message of a value
+      // refused, beside the values they concern.
+      const notesRow = body.insertRow();
+      notesRow.className = 'group-notes';
+      notesRow.dataset.notes = index;
+      notesRow.hidden = true;
+      notesRow.insertCell();
+      const cell = notesRow.insertCell();
+      cell.colSpan = GROUP_COLUMNS.length + 1;
+      const warning = document.createElement('div');
+      warning.className = 'field-warning';
+      warning.hidden = true;
+      const refused = document.createElement('div');
+      refused.className = 'field-refusal';
+      refused.setAttribute('role', 'alert');
+      refused.hidden = true;
+      cell.append(warning, refused);
+      return { row, inputs, computed, swatch: number.firstChild, notesRow, warning, refused };
     });
   }
 
   #commit(index, field, input) {
     if (input.value === input.dataset.shown) return;
     input.dataset.committed = '1';
-    if (!this.handlers.edit(index, field, input.value)) {
-      input.value = input.dataset.shown;  // refused: the value shown before
+    const entry = this.rows[index];
+    const refused = this.handlers.edit(index, field, input.value);
+    if (refused) {
+      const typed = input.value;
+      input.value = input.dataset.shown;  // the value shown before
       input.dataset.committed = '';
+      showRefusal(input, entry.refused, `"${typed}" refused: ${refused}`);
+    } else {
+      clearRefusal(input, entry.refused);
+    }
+    this.#showNotesRow(entry);
+  }
+
+  #showNotesRow({ notesRow, warning, refused }) {
+    const hidden = warning.hidden && refused.hidden;
+    if (notesRow.hidden !== hidden) notesRow.hidden = hidden;
+  }
+
+  // Takes away every refusal message (a new line opened).
+  clearNotes() {
+    for (const entry of this.rows ?? []) {
+      for (const input of Object.values(entry.inputs)) input.removeAttribute('aria-invalid');
+      setNote(entry.refused, '');
+      this.#showNotesRow(entry);
     }
   }
 
-  render(section, gradients, selected) {
+  render(section, gradients, selected, replace = false) {
     const shape = `${section.groups.length}|${section.units.length}|${section.energized}`;
     if (shape !== this.shape) {
       this.#build(section);
       this.shape = shape;
     }
     section.groups.forEach((group, index) => {
-      const { row, inputs, computed, swatch } = this.rows[index];
+      const entry = this.rows[index];
+      const { row, inputs, computed, swatch } = entry;
       for (const c of GROUP_COLUMNS) {
         const value = group[c.field];
         const text = c.kind === 'name' ? value.replace(/\s+$/, '') : c.kind === 'type' ? value : plain(value);
         if (c.kind === 'type') {
-          if (inputs.type.dataset.shown !== text) inputs.type.value = text;
+          if (inputs.type.dataset.shown !== text || replace) inputs.type.value = text;
           inputs.type.dataset.shown = text;
         } else {
-          show(inputs[c.field], text);
+          show(inputs[c.field], text, replace);
         }
       }
-      const gradient = gradients ? plain(Number.parseFloat(gradients[index].toFixed(3))) : '';
+      // The engine's warnings on this group, beside the value they concern.
+      const warnings = section.warnings.filter((w) => w.group === index);
+      setNote(entry.warning, warnings.map((w) => w.text).join(' '));
+      for (const c of GROUP_COLUMNS) {
+        const warned = warnings.some((w) => w.field === c.field);
+        if (inputs[c.field].classList.contains('warned') !== warned) inputs[c.field].classList.toggle('warned', warned);
+      }
+      this.#showNotesRow(entry);
+      const value = gradients?.[index];
+      const gradient = Number.isFinite(value) ? plain(Number.parseFloat(value.toFixed(3))) : '';
       if (computed.textContent !== gradient) computed.textContent = gradient;
       const colour = groupLook(group, index, section.energized).colour;
       if (swatch.dataset.colour !== colour) {
@@ -164,7 +234,7 @@ export class GroupsTable {
 }
 
 export class ConditionsForm {
-  // handlers: edit(field, text) -> boolean
+  // handlers: edit(field, text) -> null when taken, else the message
   constructor(form, handlers) {
     this.form = form;
     this.handlers = handlers;
@@ -176,6 +246,7 @@ export class ConditionsForm {
     const units = section.units;
     this.form.replaceChildren();
     this.inputs = {};
+    this.notes = {};
     const add = (field, labelText, wide = false) => {
       const label = document.createElement('label');
       if (wide) label.className = 'wide';
@@ -186,9 +257,19 @@ export class ConditionsForm {
       if (!field.startsWith('title')) input.inputMode = 'decimal';
       else input.maxLength = 72;
       onCommit(input, () => this.#commit(field, input));
-      label.append(input);
+      // Beside the field: what the engine says of its value (no wind), and
+      // the message of a value refused.
+      const note = document.createElement('span');
+      note.className = 'field-warning';
+      note.hidden = true;
+      const refused = document.createElement('span');
+      refused.className = 'field-refusal';
+      refused.setAttribute('role', 'alert');
+      refused.hidden = true;
+      label.append(input, note, refused);
       this.form.append(label);
       this.inputs[field] = input;
+      this.notes[field] = { note, refused };
     };
     add('title1', 'Title', true);
     add('title2', 'Second title', true);
@@ -202,7 +283,7 @@ export class ConditionsForm {
     box.type = 'checkbox';
     box.name = 'given_gradients';
     box.addEventListener('change', () => {
-      if (!this.handlers.edit('given_gradients', box.checked ? '1' : '0')) box.checked = !box.checked;
+      if (this.handlers.edit('given_gradients', box.checked ? '1' : '0')) box.checked = !box.checked;
     });
     label.append(box, document.createTextNode('Use the given gradients of the groups instead of the computed ones'));
     this.form.append(label);
@@ -212,21 +293,34 @@ export class ConditionsForm {
   #commit(field, input) {
     if (input.value === input.dataset.shown) return;
     input.dataset.committed = '1';
-    if (!this.handlers.edit(field, input.value)) {
+    const refused = this.handlers.edit(field, input.value);
+    if (refused) {
+      const typed = input.value;
       input.value = input.dataset.shown;
       input.dataset.committed = '';
+      showRefusal(input, this.notes[field].refused, `"${typed}" refused: ${refused}`);
+    } else {
+      clearRefusal(input, this.notes[field].refused);
     }
   }
 
-  render(section) {
+  clearNotes() {
+    for (const [field, { refused }] of Object.entries(this.notes ?? {})) clearRefusal(this.inputs[field], refused);
+  }
+
+  // notes: the engine's reasons for a quantity not computed ({ozone, ri}),
+  // shown beside the condition that causes them.
+  render(section, notes = {}, replace = false) {
     const units = JSON.stringify(section.units);
     if (units !== this.units) {
       this.#build(section);
       this.units = units;
     }
-    show(this.inputs.title1, section.titles[0].replace(/\s+$/, ''));
-    show(this.inputs.title2, section.titles[1].replace(/\s+$/, ''));
-    for (const c of CONDITION_FIELDS) show(this.inputs[c.field], plain(section.conditions[c.field]));
+    show(this.inputs.title1, section.titles[0].replace(/\s+$/, ''), replace);
+    show(this.inputs.title2, section.titles[1].replace(/\s+$/, ''), replace);
+    for (const c of CONDITION_FIELDS) show(this.inputs[c.field], plain(section.conditions[c.field]), replace);
     this.inputs.given_gradients.checked = section.conditions.given_gradients === 1;
+    setNote(this.notes.wind.note, notes.ozone ?? '');
+    setNote(this.notes.ri_frequency.note, notes.ri ?? '');
   }
 }

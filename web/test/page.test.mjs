@@ -1,7 +1,9 @@
 // The explorer in headless chromium: the example at first open, a group
 // dragged with the mouse and the profiles and edge values that follow (the
 // native build's values for the new position), a refused value and a
-// refused file with everything kept, the keyboard, a narrow window, the
+// refused file with everything kept, lines the page cannot show, names in
+// Latin-1, values not computed, a file dropped while a field is being
+// typed in, warnings beside their value, the keyboard, a narrow window, the
 // downloaded data file run by tesk31, and the drag-to-redraw time on a
 // 50-group line (measured and reported, not asserted).
 import { test, before, after } from 'node:test';
@@ -175,6 +177,182 @@ test('a refused file shows its message and keeps the section; a dropped file ope
   await page.waitForFunction(() => window.explorer.state.section.english);
   assert.equal((await message(page)).shown, false);
   assert.match(await page.$eval('#groups-table thead', (el) => el.textContent), /x ft/);
+  await page.close();
+});
+
+// example.dat with each `from` replaced by `to`.
+function exampleWith(...changes) {
+  let text = readFileSync(join(repo, 'examples', 'example.dat'), 'latin1');
+  for (const [from, to] of changes) {
+    assert.ok(text.includes(from), from);
+    text = text.replace(from, to);
+  }
+  return text;
+}
+
+// A file dropped on the page, as a person drops one.
+const dropFile = (page, text, name) => page.evaluate((body, fileName) => {
+  const bytes = Uint8Array.from(body, (c) => c.charCodeAt(0));  // Latin-1
+  const transfer = new DataTransfer();
+  transfer.items.add(new File([bytes], fileName));
+  window.dispatchEvent(new DragEvent('drop', { dataTransfer: transfer, bubbles: true, cancelable: true }));
+}, text, name);
+
+// Where an element stands against the window: within it, or not.
+const inView = (page, selector) => page.$eval(selector, (el) => {
+  const r = el.getBoundingClientRect();
+  return r.width > 0 && r.height > 0 && r.top >= 0 && r.bottom <= window.innerHeight && r.left >= 0 && r.right <= window.innerWidth;
+});
+
+// What a person reads: the text of the page's panels.
+const shownText = (page) => page.$eval('#layout', (el) => el.innerText);
+
+async function typeInto(page, selector, text, key = 'Enter') {
+  await page.click(selector, { clickCount: 3 });
+  await page.keyboard.press('Backspace');
+  await page.type(selector, text);
+  if (key) await page.keyboard.press(key);
+}
+
+const stacked = (count) => [' STACKED', ' ', ` 0,0,${count},${count},0.0,   0.00,   1.00, 300.00`, ' ALL',
+  '   1.5, 2.0, 10.0, 1.0, 1.0, 75.0, 1.0, 10.0, 1.0',
+  ...Array.from({ length: count }, (_, i) => ` 'P${i}','A', 0.00, 15.00, 3, 30.0, 45.0, 303.0, ${(i % 3) * 120}.0, 1.0, 0.0`),
+  '  21,  -50.0,    5.0', '   0,    0.0,    0.0', ''].join('\n');
+
+test('a line the page cannot show is refused whole, and nothing of the earlier line is shown under its name', async () => {
+  const page = await openExplorer(session);
+  const before = await pageState(page);
+  const texts = await edgeTexts(page);
+  const cases = [
+    ['below.dat', exampleWith(['  -12.00,   15.00,', '  -12.00,   -1.00,']), /group 1 \(?PHASE A\)?.*ground/],
+    ['tiny.dat', exampleWith(['  30.000,  45.000, 303.000,   0.000', '  1e-45,  45.000, 303.000,   0.000']),
+      /group 1 \(PHASE A\): the maximum surface gradient cannot be computed/],
+    ['fifty.dat', stacked(50), /the maximum surface gradient cannot be computed \(it stands at the same place as group 2/],
+  ];
+  for (const [name, text, expected] of cases) {
+    await dropFile(page, text, name);
+    await page.waitForFunction((n) => document.getElementById('message-text').textContent.includes(n), {}, name);
+    assert.match((await message(page)).text, expected, name);
+    assert.deepEqual(await pageState(page), before, name);
+    assert.deepEqual(await edgeTexts(page), texts, name);
+    assert.equal(await page.$eval('#file-name', (el) => el.textContent), '· example.dat', name);
+    assert.match(await page.$eval('#titles', (el) => el.textContent), /500 KV EXAMPLE LINE/, name);
+  }
+  // A diameter typed too small to compute with: refused beside the value.
+  const diameter = 'tr[data-group="0"] input[data-field="diameter"]';
+  await typeInto(page, diameter, '1e-45');
+  assert.equal(await page.$eval(diameter, (el) => el.value), '30');
+  assert.match(await page.$eval('tr[data-notes="0"] .field-refusal', (el) => el.textContent),
+    /^"1e-45" refused: group 1 \(PHASE A\): the maximum surface gradient cannot be computed/);
+  assert.ok(await inView(page, 'tr[data-notes="0"] .field-refusal'));
+  assert.deepEqual(await pageState(page), before);
+  assert.deepEqual(page.errors, []);
+  await page.close();
+});
+
+test('names and titles are kept in Latin-1; a character it cannot hold is refused', async () => {
+  const page = await openExplorer(session);
+  const name = 'tr[data-group="1"] input[data-field="name"]';
+  await typeInto(page, name, 'Côté é');
+  assert.equal((await pageState(page)).section.groups[1].name, 'Côté é');
+  await typeInto(page, 'input[name="title2"]', 'Ligne à 500 kV, µ ±');
+  assert.equal((await pageState(page)).section.titles[1], 'Ligne à 500 kV, µ ±');
+  const data = Buffer.from(await pageDataFile(page));
+  assert.ok(data.includes(Buffer.from("'Côté é  ','A'", 'latin1')), data.toString('latin1'));
+  assert.ok(data.includes(Buffer.from('Ligne à 500 kV, µ ±', 'latin1')));
+  assert.ok(!data.includes(Buffer.from('Ã')), 'no UTF-8 bytes in the data file');
+  // The file reads back to the same names (the Latin-1 bytes as characters).
+  await dropFile(page, data.toString('latin1'), 'latin.dat');
+  await page.waitForFunction(() => window.explorer.state.fileName === 'latin.dat');
+  assert.equal(await page.$eval(name, (el) => el.value), 'Côté é');
+  // Beyond Latin-1: refused, with the message beside the name.
+  await typeInto(page, name, 'Ωmega');
+  assert.equal((await pageState(page)).section.groups[1].name, 'Côté é');
+  assert.equal(await page.$eval(name, (el) => el.value), 'Côté é');
+  assert.match(await page.$eval('tr[data-notes="1"] .field-refusal', (el) => el.textContent),
+    /name: "Ω" is not a character a data file can hold \(Latin-1 only\)/);
+  await typeInto(page, 'input[name="title1"]', 'Line 50 € a metre');
+  assert.match(await page.$eval('input[name="title1"] ~ .field-refusal', (el) => el.textContent), /"€" is not a character/);
+  assert.ok(await inView(page, 'input[name="title1"] ~ .field-refusal'));
+  assert.deepEqual(page.errors, []);
+  await page.close();
+});
+
+test('values not computed read n/a with the reason, never a marker number', async () => {
+  const page = await openExplorer(session);
+  // The example has no wind: no ozone, and the page says why.
+  const note = 'no wind: ozone is carried nowhere, so it is not computed downwind';
+  assert.equal(await page.$eval('[data-quantity="ozone"] .chart-note', (el) => (el.hidden ? '' : el.textContent)), note);
+  assert.equal(await page.$eval('[data-quantity="ozone"] svg', (el) => getComputedStyle(el).display), 'none');
+  assert.equal(await page.$eval('input[name="wind"] ~ .field-warning', (el) => el.textContent), note);
+  let texts = await edgeTexts(page);
+  for (const side of ['left', 'right', 'max']) assert.equal(texts[`edge-ozone-${side}`], 'n/a');
+  // Radio at 0 MHz: not computed, not -10006 dB.
+  await typeInto(page, 'input[name="ri_frequency"]', '0');
+  texts = await edgeTexts(page);
+  for (const key of ['ri_rain', 'ri_fair']) {
+    for (const side of ['left', 'right', 'max']) assert.equal(texts[`edge-${key}-${side}`], 'n/a', key);
+  }
+  assert.match(await page.$eval('[data-quantity="ri"] .chart-note', (el) => el.textContent), /not computed at 0 MHz/);
+  assert.doesNotMatch(await shownText(page), /-9999|-10006|-999\.9|NaN/);
+  // With wind, ozone is drawn, upwind 0 and a value downwind.
+  await typeInto(page, 'input[name="wind"]', '2');
+  texts = await edgeTexts(page);
+  assert.equal(texts['edge-ozone-left'], '0');
+  assert.match(texts['edge-ozone-right'], /^\d/);
+  assert.equal(await page.$eval('[data-quantity="ozone"] .chart-note', (el) => el.hidden), true);
+  assert.equal(await page.$eval('input[name="wind"] ~ .field-warning', (el) => el.hidden), true);
+  assert.deepEqual(page.errors, []);
+  await page.close();
+});
+
+test('a file dropped while a field is typed in replaces every value; the typed one never lands', async () => {
+  const page = await openExplorer(session);
+  const altitude = 'input[name="altitude"]';
+  const x = 'tr[data-group="2"] input[data-field="x"]';
+  await page.click(x, { clickCount: 3 });
+  await page.type(x, '77');
+  await page.click(altitude, { clickCount: 3 });
+  await page.type(altitude, '999');  // typed, not yet applied, the field focused
+  await dropFile(page, exampleWith(['300.00', '200.00'], ['   12.00,   15.00,', '   14.00,   15.00,']), 'dropped.dat');
+  await page.waitForFunction(() => window.explorer.state.fileName === 'dropped.dat');
+  assert.equal(await page.evaluate(() => document.activeElement.name), 'altitude');
+  assert.equal(await page.$eval(altitude, (el) => el.value), '200');
+  assert.equal(await page.$eval(x, (el) => el.value), '14');
+  await page.keyboard.press('Enter');
+  await page.keyboard.press('Tab');
+  const { section } = await pageState(page);
+  assert.equal(section.conditions.altitude, 200);
+  assert.equal(section.groups[2].x, 14);
+  assert.equal((await message(page)).shown, false);
+  await page.close();
+});
+
+test('a refused value shows its message beside the value and in view; a warning stands beside its value', async () => {
+  const page = await openExplorer(session);
+  // Far down the page: the rain rate of the conditions.
+  await page.$eval('input[name="rain"]', (el) => el.scrollIntoView({ block: 'center' }));
+  await typeInto(page, 'input[name="rain"]', '1,2');
+  assert.equal(await page.$eval('input[name="rain"] ~ .field-refusal', (el) => el.textContent),
+    '"1,2" refused: rain: "1,2" is not a number');
+  assert.ok(await inView(page, 'input[name="rain"] ~ .field-refusal'));
+  assert.equal(await page.$eval('input[name="rain"]', (el) => el.getAttribute('aria-invalid')), 'true');
+  // A value taken clears it.
+  await typeInto(page, 'input[name="rain"]', '1.5');
+  assert.equal(await page.$eval('input[name="rain"] ~ .field-refusal', (el) => el.hidden), true);
+  // A negative current: taken, with the engine's warning beside it and at the top.
+  const current = 'tr[data-group="0"] input[data-field="ka"]';
+  await typeInto(page, current, '-1');
+  assert.equal((await pageState(page)).section.groups[0].ka, -1);
+  const warning = await page.$eval('tr[data-notes="0"] .field-warning', (el) => el.textContent);
+  assert.match(warning, /^group 1 PHASE A: current -1 kA entered negative/);
+  assert.ok(await inView(page, 'tr[data-notes="0"] .field-warning'));
+  assert.equal(await page.$eval(current, (el) => el.classList.contains('warned')), true);
+  assert.equal(await page.$eval('#warnings', (el) => el.textContent), warning);
+  await typeInto(page, current, '1');
+  assert.equal(await page.$eval('tr[data-notes="0"]', (el) => el.hidden), true);
+  assert.equal(await page.$eval('#warnings', (el) => el.hidden), true);
+  assert.deepEqual(page.errors, []);
   await page.close();
 });
 

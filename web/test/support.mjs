@@ -59,8 +59,8 @@ export const TOLERANCE = 1e-6;
 // The first difference between two profiles beyond the tolerance, or null.
 export function profileDifference(got, want) {
   for (const key of Object.keys(want)) {
-    if (typeof want[key] === 'boolean') {
-      if (got[key] !== want[key]) return `${key}: ${got[key]} against ${want[key]}`;
+    if (!Array.isArray(want[key])) {
+      if (JSON.stringify(got[key]) !== JSON.stringify(want[key])) return `${key}: ${JSON.stringify(got[key])} against ${JSON.stringify(want[key])}`;
       continue;
     }
     if (got[key].length !== want[key].length) return `${key}: ${got[key].length} values against ${want[key].length}`;
