@@ -128,12 +128,14 @@ void write_point(Problem& problem, int j, FrequencyTerms& terms, record::Writer&
   in.evalfreq = run.rifreq;
   in.evalht = run.riheight;
   radio_distance_terms(in, terms.radio);
-  ztradio_with_terms(in, terms.radio, terms.radio_frequency, out);
+  GroupReals radio_field;
+  radio_field_terms(in, terms.radio, terms.radio_frequency, radio_field);
+  ztradio_with_field(in, terms.radio, terms.radio_frequency, radio_field, out);
   const real ri_rain = out.radio.ril50;
   dif::write_value(dif, ri_rain);
 
   in.rainflag = false;
-  ztradio_with_terms(in, terms.radio, terms.radio_frequency, out);
+  ztradio_with_field(in, terms.radio, terms.radio_frequency, radio_field, out);
   const real ri_fair = out.radio.ril50;
   dif::write_value(dif, ri_fair);
 
