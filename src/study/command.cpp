@@ -32,7 +32,7 @@ const char* const usage =
     "      each data file as tesk31 runs it, several at once: DIR/NAME.prt, and DIR/NAME.dif\n"
     "      when the combined report is selected; one line per failed file, status 2 if any\n"
     "      (--list: more names, one a line, from a file or - for standard input)\n"
-    "Every subcommand: --csv FILE writes the table as CSV; --b-unit uT|mG|G (default uT).\n"
+    "Every subcommand but run: --csv FILE writes the table as CSV; --b-unit uT|mG|G (default uT).\n"
     "Quantities: E (kV/m), B, AN (rain L50, dB(A)), AN-FAIR, RI (fair L50 at the file's radio\n"
     "frequency, dB(uV/m)), RI-RAIN, TV, OZ (ppb), each at the file's height for it.\n"
     "Distances, heights and limits are in the data file's unit (m, or ft for an English file).\n";
