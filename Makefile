@@ -64,7 +64,8 @@ EXPLORE_PORT ?= 8031
 web-setup:
 	@web/install.sh
 
-web: web-setup
+# The build tools too: the explorer's build takes {fmt} and fast_float's headers.
+web: build-tools web-setup
 	$(WEB_ENV) emcmake cmake -S . -B build-web $(GENERATOR) -DCMAKE_BUILD_TYPE=Release >/dev/null
 	$(WEB_ENV) cmake --build build-web --target explorer -j $(JOBS)
 
@@ -91,7 +92,7 @@ PYTEST_ARGS ?=
 python-deps:
 	@python/install.sh
 
-python: python-deps
+python: build-tools python-deps
 	cmake -S . -B build $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DBRENLOW_PYTHON=$(PYTHON)
 	cmake --build build --target brenlow_python tesk31 tesk31-study -j $(JOBS)
 
