@@ -3,7 +3,9 @@
 #   make test   install what the tests need when missing, build everything, normally and with
 #               the sanitizers, run every test in both, the explorer's and the Python module's
 #   make bench  build everything optimised and run the benchmarks (the whole ALL run of the
-#               50-group hybrid line, the engine's 1,000-point profile, the charge loops, ...)
+#               50-group hybrid line, the engine's 1,000-point profile, the charge loops, ...),
+#               then whole runs: tesk31's instructions as a process, 300 files through
+#               tesk31-study run against a tesk31 process each
 #   make web    build the right-of-way explorer (WebAssembly) into build-web/
 #   make explore  build it and serve it on 127.0.0.1
 #   make python build the Python module into build/python (installing what it needs)
@@ -45,6 +47,7 @@ test: python-deps build build-asan python-test
 
 bench: build
 	@for b in build/bench/bench_*; do echo "== $$b"; $$b; done
+	@bench/whole_runs.sh build
 
 clean:
 	rm -rf build build-asan build-web
@@ -61,7 +64,8 @@ EXPLORE_PORT ?= 8031
 web-setup:
 	@web/install.sh
 
-web: web-setup
+# The build tools too: the explorer's build takes {fmt} and fast_float's headers.
+web: build-tools web-setup
 	$(WEB_ENV) emcmake cmake -S . -B build-web $(GENERATOR) -DCMAKE_BUILD_TYPE=Release >/dev/null
 	$(WEB_ENV) cmake --build build-web --target explorer -j $(JOBS)
 
@@ -90,7 +94,7 @@ PYTEST_ARGS ?=
 python-deps:
 	@python/install.sh
 
-python: python-deps
+python: build-tools python-deps
 	cmake -S . -B build $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DBRENLOW_PYTHON=$(PYTHON)
 	cmake --build build --target brenlow_python tesk31 tesk31-study -j $(JOBS)
 

@@ -75,17 +75,42 @@ void ztradio(const Inputs& inputs, Outputs& outputs) {
 
 void ztradio_with_terms(const Inputs& inputs, const RadioGroupTerms& groups_terms,
                         const RadioFrequencyTerms& frequency, Outputs& outputs) {
-  RadioResults& ri = outputs.radio;
+  GroupReals field;
+  radio_field_terms(inputs, groups_terms, frequency, field);
+  ztradio_with_field(inputs, groups_terms, frequency, field, outputs);
+}
+
+void radio_field_terms(const Inputs& inputs, const RadioGroupTerms& groups_terms, const RadioFrequencyTerms& frequency,
+                       GroupReals& field) {
   const real f = inputs.evalfreq;
   const real h = inputs.evalht;
-  ri.ril50 = no_level;
   const real lambda = frequency.lambda;
-
   const int groups = energized_groups(inputs);
   for (int i = 0; i < groups; ++i) {
     const real y = inputs.ycond[i];
     const real r = groups_terms.distance[i];
 
+    // Field terms at the point; beyond the limit distance the direct term
+    // falls with the square of the distance.
+    const real kr = f * 0.020944f * r;
+    const real u = 1.0f / kr;
+    real t1 = y * u;
+    const real limit = h * 12.0f * y / lambda;
+    if (r > limit) t1 = t1 * limit / r;
+    const real p = (r * 52.5f) / ((lambda * lambda) * inputs.gndcond);
+    const real t2 = attenuation(p) * u * y;
+    const real t3 = (u * u) * y;
+    field[i] = 10.0f * std::log10(t3 * t3 + (t1 * t1 + t2 * t2));
+  }
+}
+
+void ztradio_with_field(const Inputs& inputs, const RadioGroupTerms& groups_terms, const RadioFrequencyTerms& frequency,
+                        const GroupReals& field, Outputs& outputs) {
+  RadioResults& ri = outputs.radio;
+  ri.ril50 = no_level;
+
+  const int groups = energized_groups(inputs);
+  for (int i = 0; i < groups; ++i) {
     const real spectrum = frequency.spectrum;
     const real g = inputs.gradient[i];
     const bool ac = inputs.acflag[i];
@@ -105,19 +130,8 @@ void ztradio_with_terms(const Inputs& inputs, const RadioGroupTerms& groups_term
       if (inputs.rainflag) gen = gen - 6.0f;
     }
 
-    // Field terms at the point; beyond the limit distance the direct term
-    // falls with the square of the distance.
-    const real kr = f * 0.020944f * r;
-    const real u = 1.0f / kr;
-    real t1 = y * u;
-    const real limit = h * 12.0f * y / lambda;
-    if (r > limit) t1 = t1 * limit / r;
-    const real p = (r * 52.5f) / ((lambda * lambda) * inputs.gndcond);
-    const real t2 = attenuation(p) * u * y;
-    const real t3 = (u * u) * y;
-
     const real reference = ac ? frequency.ac_reference : frequency.dc_reference;
-    real level = (gen - reference) + 10.0f * std::log10(t3 * t3 + (t1 * t1 + t2 * t2));
+    real level = (gen - reference) + field[i];
     if (ac && !inputs.rainflag) level = level - 24.0f;
 
     ri.ricond[i] = level;

@@ -31,3 +31,12 @@ void radio_distance_terms(const Inputs& inputs, RadioGroupTerms& terms);
 // from these inputs at xpoint and evalht.
 void ztradio_with_terms(const Inputs& inputs, const RadioGroupTerms& groups, const RadioFrequencyTerms& frequency,
                         Outputs& outputs);
+
+// ztradio_with_terms in two steps: the field term of each group at the
+// point (10 log10 of its field terms), which the weather leaves alone, then
+// the levels in the weather of inputs.rainflag. A page that needs both
+// weathers at a point and frequency takes the field terms once.
+void radio_field_terms(const Inputs& inputs, const RadioGroupTerms& groups, const RadioFrequencyTerms& frequency,
+                       GroupReals& field);
+void ztradio_with_field(const Inputs& inputs, const RadioGroupTerms& groups, const RadioFrequencyTerms& frequency,
+                        const GroupReals& field, Outputs& outputs);

@@ -20,14 +20,16 @@ void compute_gradients(Problem& problem, record::Writer& console) {
 
 void write_reports(Problem& problem, record::Writer& print, record::Writer& dif, record::Writer& console) {
   const auto& flags = problem.run.rptflags;
-  if (flags[AN]) print_audible_noise_report(problem, print, console);
+  // What the pages work out at the lateral points, for the combined report.
+  PageValues values;
+  if (flags[AN]) print_audible_noise_report(problem, print, console, &values);
   if (flags[RI]) print_radio_report(problem, print, console);
   if (flags[TV]) print_tv_report(problem, print, console);
   if (flags[OZ]) print_ozone_report(problem, print, console);
   if (flags[CL]) print_corona_loss_report(console);
-  if (flags[EF]) print_electric_field_report(problem, print, console);
-  if (flags[MF]) print_magnetic_field_report(problem, print, console);
-  if (flags[COMB]) print_combined_report(problem, print, dif, console);
+  if (flags[EF]) print_electric_field_report(problem, print, console, &values);
+  if (flags[MF]) print_magnetic_field_report(problem, print, console, &values);
+  if (flags[COMB]) print_combined_report(problem, print, dif, console, &values);
 }
 
 void run_sequence(Problem& problem, RunFiles& files) {

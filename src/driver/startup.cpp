@@ -160,9 +160,12 @@ void finish_run(InputOutcome outcome, Problem& problem, RunFiles& files) {
 
 }  // namespace
 
+// localtime_r, not localtime: runs on several threads at once each take
+// their own date.
 void getdat(integer& year, integer& month, integer& day) {
   const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
-  const std::tm* local = std::localtime(&now);
+  std::tm parts{};
+  const std::tm* local = localtime_r(&now, &parts);
   year = static_cast<integer>(local ? local->tm_year + 1900 : 0);
   month = static_cast<integer>(local ? local->tm_mon + 1 : 0);
   day = static_cast<integer>(local ? local->tm_mday : 0);
@@ -171,7 +174,8 @@ void getdat(integer& year, integer& month, integer& day) {
 void gettim(integer& hour, integer& minute, integer& second, integer& hundredths) {
   const auto now = std::chrono::system_clock::now();
   const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
-  const std::tm* local = std::localtime(&seconds);
+  std::tm parts{};
+  const std::tm* local = localtime_r(&seconds, &parts);
   const auto millis = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
   hour = static_cast<integer>(local ? local->tm_hour : 0);
   minute = static_cast<integer>(local ? local->tm_min : 0);

@@ -36,8 +36,11 @@ void ztelefld(const Inputs& inputs, Outputs& outputs) {
     if (h >= smallest_normal) {
       const real r1 = std::sqrt(dx * dx + dy1 * dy1);
       const real r2 = std::sqrt(dx * dx + dy2 * dy2);
-      v_re = (v_re + std::log(r1 / h) * (qr * potential_factor)) - std::log(r2 / h) * (qr * potential_factor);
-      v_im = (v_im + std::log(r1 / h) * (qi * potential_factor)) - std::log(r2 / h) * (qi * potential_factor);
+      // Each logarithm once, for the real and the imaginary part alike.
+      const real direct = std::log(r1 / h);
+      const real image = std::log(r2 / h);
+      v_re = (v_re + direct * (qr * potential_factor)) - image * (qr * potential_factor);
+      v_im = (v_im + direct * (qi * potential_factor)) - image * (qi * potential_factor);
     }
   }
 

@@ -229,9 +229,10 @@ struct TextHash {
 Spec parse_spec(std::string_view text) { return Parser(text).parse(); }
 
 const Spec& cached_spec(std::string_view text) {
-  // Specs live as long as the program; the map owns them through pointers so
-  // references stay valid when it rehashes.
-  static std::unordered_map<std::string, std::unique_ptr<Spec>, TextHash, std::equal_to<>> cache;
+  // Specs live as long as the thread; the map owns them through pointers so
+  // references stay valid when it rehashes. One cache per thread: runs on
+  // several threads at once (tesk31-study run) share nothing.
+  thread_local std::unordered_map<std::string, std::unique_ptr<Spec>, TextHash, std::equal_to<>> cache;
   auto it = cache.find(text);
   if (it != cache.end()) return *it->second;
   auto spec = std::make_unique<Spec>(parse_spec(text));

@@ -2,6 +2,7 @@
 // the maximum bundle surface gradients; on a line with AC and DC groups the
 // AC phasors are turned through one cycle and the largest gradient kept.
 
+#include <array>
 #include <cmath>
 #include <cstring>
 
@@ -16,6 +17,8 @@ constexpr real potential_factor = 1.8e10f;  // m/F, 1 / (2 pi e0)
 constexpr real gradient_factor = 1.8e7f;
 constexpr real phase_step = 0.1f;  // degrees
 constexpr int cycle_steps = 3600;
+
+bool same_bits(real a, real b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 enum LineKind { hybrid = 0, all_dc = 1, all_ac = 2 };
 
@@ -83,23 +86,22 @@ template <class Lanes, int rows>
   }
 }
 
-// Blocks of 16 rows, then one of 8 and one of 4 as far as the vectors
-// allow, then the rest one row at a time.
+// Blocks of 16 rows, then one of 8 and one of 4, then the rest one row at
+// a time.
 template <class Lanes>
 [[gnu::always_inline]] inline void charges_in_blocks(const Matrix& c, int n, const GroupReals& vre,
                                                      const GroupReals& vim, GroupReals& qreal, GroupReals& qimag) {
-  constexpr int lanes = sizeof(Lanes) / sizeof(real);
   int k0 = 0;
   for (; k0 + 16 <= n; k0 += 16) charge_rows<Lanes, 16>(c, n, k0, vre, vim, qreal, qimag);
   if (k0 + 8 <= n) {
     charge_rows<Lanes, 8>(c, n, k0, vre, vim, qreal, qimag);
     k0 += 8;
   }
-  if constexpr (lanes <= 4) {
-    if (k0 + 4 <= n) {
-      charge_rows<Lanes, 4>(c, n, k0, vre, vim, qreal, qimag);
-      k0 += 4;
-    }
+  // Four rows in four lanes, also in the wide build: a small line (five
+  // groups, say) would otherwise go row by row.
+  if (k0 + 4 <= n) {
+    charge_rows<Lanes4, 4>(c, n, k0, vre, vim, qreal, qimag);
+    k0 += 4;
   }
   single_rows(c, n, k0, vre, vim, qreal, qimag);
 }
@@ -189,16 +191,49 @@ bool ztmxgrad_with(Inputs& in, ChargeLoop charges) {
   // One step, or on a hybrid line one cycle of AC phasors against the fixed
   // DC voltages; the AC angles are left advanced in the record.
   const int steps = kind == hybrid ? cycle_steps : 1;
-  GroupReals vre{}, vim{};
-  for (int t = 1; t <= steps; ++t) {
-    for (int j = 0; j < n; ++j) {
-      if (t != 1) {
-        if (!in.acflag[j]) continue;  // a DC phasor stays as it is
-        in.phangle[j] = in.phangle[j] + phase_step;
+  // Groups that start at the same angle (bit for bit) step through the same
+  // angles, so the cosine and sine are taken once per distinct angle: each
+  // AC group after the first at its angle copies that group's phasor terms.
+  GroupReals vre{}, vim{}, cosine{}, sine{};
+  std::array<int, max_groups> ac{}, first_alike{};
+  int ac_count = 0;
+  for (int j = 0; j < n; ++j) {
+    const real angle = in.phangle[j] * radians_per_degree;
+    cosine[j] = std::cos(angle);
+    sine[j] = std::sin(angle);
+    if (!in.acflag[j]) continue;
+    first_alike[j] = j;
+    for (int a = 0; a < ac_count; ++a) {
+      if (same_bits(in.phangle[ac[a]], in.phangle[j])) {
+        first_alike[j] = ac[a];
+        break;
       }
-      const real angle = in.phangle[j] * radians_per_degree;
-      vre[j] = std::cos(angle) * in.volts[j] * 1000.0f;
-      vim[j] = std::sin(angle) * in.volts[j] * 1000.0f;
+    }
+    ac[ac_count++] = j;
+  }
+  for (int j = 0; j < n; ++j) {
+    vre[j] = cosine[j] * in.volts[j] * 1000.0f;
+    vim[j] = sine[j] * in.volts[j] * 1000.0f;
+  }
+  for (int t = 1; t <= steps; ++t) {
+    if (t != 1) {
+      // The AC phasors advance; a DC phasor stays as it is.
+      for (int a = 0; a < ac_count; ++a) {
+        const int j = ac[a];
+        const int first = first_alike[j];
+        if (first == j) {
+          in.phangle[j] = in.phangle[j] + phase_step;
+          const real angle = in.phangle[j] * radians_per_degree;
+          cosine[j] = std::cos(angle);
+          sine[j] = std::sin(angle);
+        } else {
+          in.phangle[j] = in.phangle[first];
+          cosine[j] = cosine[first];
+          sine[j] = sine[first];
+        }
+        vre[j] = cosine[j] * in.volts[j] * 1000.0f;
+        vim[j] = sine[j] * in.volts[j] * 1000.0f;
+      }
     }
 
     charges(coefficients, n, vre, vim, in.qreal, in.qimag);

@@ -10,7 +10,7 @@ constexpr int named_groups = 10;  // group columns on a report line
 
 }  // namespace
 
-void print_audible_noise_report(Problem& problem, record::Writer& print, record::Writer& console) {
+void print_audible_noise_report(Problem& problem, record::Writer& print, record::Writer& console, PageValues* keep) {
   Inputs& inputs = problem.inputs;
   const RunData& run = problem.run;
   const bool english = run.units != 0;
@@ -34,6 +34,7 @@ void print_audible_noise_report(Problem& problem, record::Writer& print, record:
       inputs.xpoint = run.latpts[j];
       ztaudio(inputs, problem.outputs);
       const AudibleNoiseResults& an = problem.outputs.audible;
+      if (keep) (rain ? keep->an_rain : keep->an_fair).push_back(an.anl50);
       std::vector<record::Item> line{report_distance(inputs.xpoint, english), an.anl5, an.anl50};
       for (int i = 0; i < printed; ++i) line.emplace_back(an.ancond[i]);
       print.write("(13F9.1)", line);

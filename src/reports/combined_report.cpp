@@ -1,5 +1,7 @@
 #include "reports/combined_report.hpp"
 
+#include <vector>
+
 #include "corona/audible_noise.hpp"
 #include "corona/ozone.hpp"
 #include "corona/radio.hpp"
@@ -102,9 +104,17 @@ void prepare_terms(const Inputs& in, const RunData& run, FrequencyTerms& terms) 
   tv_generation_terms(in, terms.tv);
 }
 
+// The value a page kept for point j, or else the routine's.
+template <class Compute>
+real kept_or(const std::vector<real>* kept, int j, Compute compute) {
+  return kept != nullptr && static_cast<std::size_t>(j) < kept->size() ? (*kept)[static_cast<std::size_t>(j)]
+                                                                         : compute();
+}
+
 // One lateral point: every routine in turn, each value into the DIF tuple
 // as soon as it is known, then the summary line.
-void write_point(Problem& problem, int j, FrequencyTerms& terms, record::Writer& print, record::Writer& dif) {
+void write_point(Problem& problem, int j, FrequencyTerms& terms, const PageValues* pages, record::Writer& print,
+                 record::Writer& dif) {
   Inputs& in = problem.inputs;
   Outputs& out = problem.outputs;
   const RunData& run = problem.run;
@@ -113,27 +123,31 @@ void write_point(Problem& problem, int j, FrequencyTerms& terms, record::Writer&
   dif::write_tuple_start(dif);
   dif::write_value(dif, report_distance(in.xpoint, run.units == 1));
 
+  const auto audible = [&] {
+    ztaudio(in, out);
+    return out.audible.anl50;
+  };
   in.rainflag = true;
   in.evalht = run.anheight;
-  ztaudio(in, out);
-  const real an_rain = out.audible.anl50;
+  const real an_rain = kept_or(pages ? &pages->an_rain : nullptr, j, audible);
   dif::write_value(dif, an_rain);
 
   in.rainflag = false;
-  ztaudio(in, out);
-  const real an_fair = out.audible.anl50;
+  const real an_fair = kept_or(pages ? &pages->an_fair : nullptr, j, audible);
   dif::write_value(dif, an_fair);
 
   in.rainflag = true;
   in.evalfreq = run.rifreq;
   in.evalht = run.riheight;
   radio_distance_terms(in, terms.radio);
-  ztradio_with_terms(in, terms.radio, terms.radio_frequency, out);
+  GroupReals radio_field;
+  radio_field_terms(in, terms.radio, terms.radio_frequency, radio_field);
+  ztradio_with_field(in, terms.radio, terms.radio_frequency, radio_field, out);
   const real ri_rain = out.radio.ril50;
   dif::write_value(dif, ri_rain);
 
   in.rainflag = false;
-  ztradio_with_terms(in, terms.radio, terms.radio_frequency, out);
+  ztradio_with_field(in, terms.radio, terms.radio_frequency, radio_field, out);
   const real ri_fair = out.radio.ril50;
   dif::write_value(dif, ri_fair);
 
@@ -150,13 +164,17 @@ void write_point(Problem& problem, int j, FrequencyTerms& terms, record::Writer&
   dif::write_value(dif, oz);
 
   in.evalht = run.efheight;
-  ztelefld(in, out);
-  const real ef = out.electric.efmax;
+  const real ef = kept_or(pages ? &pages->electric : nullptr, j, [&] {
+    ztelefld(in, out);
+    return out.electric.efmax;
+  });
   dif::write_value(dif, ef);
 
   in.evalht = run.mfheight;
-  ztmagfld(in, out);
-  const real mf = out.magnetic.mfmax;
+  const real mf = kept_or(pages ? &pages->magnetic : nullptr, j, [&] {
+    ztmagfld(in, out);
+    return out.magnetic.mfmax;
+  });
   dif::write_value(dif, mf);
 
   print.write("(F10.1,4X,2(F10.1,F9.1),7X,F9.1,9X,F10.6,9X,              F10.3,4X,F8.5)",
@@ -166,7 +184,7 @@ void write_point(Problem& problem, int j, FrequencyTerms& terms, record::Writer&
 }  // namespace
 
 void print_combined_report(Problem& problem, record::Writer& print, record::Writer& dif,
-                           record::Writer& console) {
+                           record::Writer& console, const PageValues* pages) {
   // The tuple count in the header is the number of tuples that follow.
   const int points = lateral_points(problem.run);
 
@@ -177,7 +195,7 @@ void print_combined_report(Problem& problem, record::Writer& print, record::Writ
   write_column_headings(problem.inputs, problem.run, print);
   FrequencyTerms terms;
   prepare_terms(problem.inputs, problem.run, terms);
-  for (int j = 0; j < points; ++j) write_point(problem, j, terms, print, dif);
+  for (int j = 0; j < points; ++j) write_point(problem, j, terms, pages, print, dif);
   dif::write_trailer(dif);
   console.write("(' COMBINATION REPORT')");
 }

@@ -2,7 +2,8 @@
 #include "fields/magnetic_field.hpp"
 #include "reports/pages.hpp"
 
-void print_electric_field_report(Problem& problem, record::Writer& print, record::Writer& console) {
+void print_electric_field_report(Problem& problem, record::Writer& print, record::Writer& console,
+                                 PageValues* keep) {
   Inputs& inputs = problem.inputs;
   const RunData& run = problem.run;
   // English pages print lengths in feet and diameters in inches; fields stay metric.
@@ -38,6 +39,7 @@ void print_electric_field_report(Problem& problem, record::Writer& print, record
   for (int p = 0; p < npoints; ++p) {
     inputs.xpoint = run.latpts[p];
     ztelefld(inputs, problem.outputs);
+    if (keep) keep->electric.push_back(ef.efmax);
     print.write("(1X,F8.1,3(6X,F8.3,6X,F9.1),6X,F8.1)",
                 {report_distance(inputs.xpoint, english), ef.efmax, ef.eftheta, ef.efy, ef.efthetay, ef.efx,
                  ef.efthetax, ef.efpot});
@@ -45,7 +47,8 @@ void print_electric_field_report(Problem& problem, record::Writer& print, record
   console.write("(' ELECTRIC FIELD REPORT')");
 }
 
-void print_magnetic_field_report(Problem& problem, record::Writer& print, record::Writer& console) {
+void print_magnetic_field_report(Problem& problem, record::Writer& print, record::Writer& console,
+                                 PageValues* keep) {
   Inputs& inputs = problem.inputs;
   const RunData& run = problem.run;
   // English pages print lengths in feet; flux densities stay in gauss.
@@ -65,6 +68,7 @@ void print_magnetic_field_report(Problem& problem, record::Writer& print, record
   for (int p = 0; p < npoints; ++p) {
     inputs.xpoint = run.latpts[p];
     ztmagfld(inputs, problem.outputs);
+    if (keep) keep->magnetic.push_back(mf.mfmax);
     print.write("(1X,F8.1,1X,F12.8,F10.1,2(F13.8,F9.1))",
                 {report_distance(inputs.xpoint, english), mf.mfmax, mf.mftheta, mf.mfy, mf.mfthetay, mf.mfx,
                  mf.mfthetax});

@@ -28,7 +28,11 @@ const char* const usage =
     "      the smallest common raise of the groups (default: all) meeting every limit\n"
     "  map LINE.dat --quantity E|B [--x FROM:TO] [--y FROM:TO] [--step S] --svg FILE\n"
     "      the field over the cross section, with contour lines\n"
-    "Every subcommand: --csv FILE writes the table as CSV; --b-unit uT|mG|G (default uT).\n"
+    "  run FILE.dat ... --out DIR [--jobs N] [--list FILE|-]\n"
+    "      each data file as tesk31 runs it, several at once: DIR/NAME.prt, and DIR/NAME.dif\n"
+    "      when the combined report is selected; one line per failed file, status 2 if any\n"
+    "      (--list: more names, one a line, from a file or - for standard input)\n"
+    "Every subcommand but run: --csv FILE writes the table as CSV; --b-unit uT|mG|G (default uT).\n"
     "Quantities: E (kV/m), B, AN (rain L50, dB(A)), AN-FAIR, RI (fair L50 at the file's radio\n"
     "frequency, dB(uV/m)), RI-RAIN, TV, OZ (ppb), each at the file's height for it.\n"
     "Distances, heights and limits are in the data file's unit (m, or ft for an English file).\n";
@@ -53,6 +57,7 @@ int run_command(const std::vector<std::string>& args, std::ostream& out, std::os
     if (sub == "phasing") return phasing_command(rest, out, err);
     if (sub == "height") return height_command(rest, out, err);
     if (sub == "map") return map_command(rest, out, err);
+    if (sub == "run") return run_files_command(rest, out, err);
     err << "tesk31-study: unknown subcommand \"" << sub << "\"\n" << usage;
     return 2;
   } catch (const UsageError& e) {

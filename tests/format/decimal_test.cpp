@@ -9,6 +9,7 @@
 
 #include <bit>
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <fstream>
 #include <random>
@@ -118,6 +119,58 @@ TEST(PortableDecimal, RendersRandomFloatsAsTheStandardLibrary) {
       ASSERT_EQ(text_of(portable_scientific_chars, magnitude, n), text_of(scientific_chars, magnitude, n))
           << std::hexfloat << magnitude << " precision " << n;
     }
+  }
+}
+
+std::string standard_fixed(float magnitude, int decimals) {
+  char buffer[320];
+  const auto r = std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::fixed, decimals);
+  return std::string(buffer, r.ptr);
+}
+
+// The fixed-point fields take an integer path for a few decimals and
+// values below 2^33: the standard library's text for the values at its
+// edges (ties to even, the smallest floats, the exponents either side of
+// its bound, ten decimals), then for four million random magnitudes
+// spread over the binary exponents in and around that range.
+TEST(FixedChars, ReportFieldsAsTheStandardLibrary) {
+  if (!kBothPaths) GTEST_SKIP() << "no standard float to_chars to compare with";
+  struct Case {
+    float magnitude;
+    int decimals;
+  };
+  const std::vector<Case> edges = {
+      {0.0f, 0},          {0.0f, 3},           {0.5f, 0},         {1.5f, 0},          {2.5f, 0},
+      {0.125f, 2},        {0.375f, 2},         {0.0625f, 3},      {9.5f, 0},          {99.95f, 1},
+      {0x1p-149f, 9},     {0x1p-126f, 9},      {5e-10f, 9},       {1.5e-9f, 9},       {0x1.fffffep32f, 9},
+      {0x1p33f, 9},       {0x1.fffffep33f, 0}, {0x1p34f, 2},      {123.456f, 10},     {16777216.0f, 9},
+      {0.049999997f, 1},  {0.05f, 1},          {999999.94f, 1},   {1e-5f, 4},         {3.4028235e38f, 1}};
+  for (const Case& c : edges)
+    EXPECT_EQ(text_of(fixed_chars, c.magnitude, c.decimals), standard_fixed(c.magnitude, c.decimals))
+        << std::hexfloat << c.magnitude << " decimals " << c.decimals;
+  std::mt19937 random(4242);
+  for (int i = 0; i < 4000000; ++i) {
+    const int exponent = -60 + static_cast<int>(random() % 100);  // 2^-60 .. 2^39
+    const float magnitude = std::ldexp(static_cast<float>(random() % 16777216u) / 16777216.0f + 0.0f, exponent);
+    const int decimals = static_cast<int>(random() % 11);
+    ASSERT_EQ(text_of(fixed_chars, magnitude, decimals), standard_fixed(magnitude, decimals))
+        << std::hexfloat << magnitude << " decimals " << decimals;
+  }
+}
+
+// Too short a buffer is refused, never overrun.
+TEST(FixedChars, ShortBufferRefused) {
+  struct Case {
+    float magnitude;
+    int decimals;
+    std::size_t room;  // the text's length
+  };
+  for (const Case& c : {Case{123.456f, 2, 6}, Case{0.5f, 0, 1}, Case{7.0f, 9, 11}, Case{1e20f, 1, 23}}) {
+    std::vector<char> buffer(c.room);
+    EXPECT_NE(fixed_chars(buffer.data(), buffer.data() + c.room, c.magnitude, c.decimals), nullptr) << c.magnitude;
+    buffer.resize(c.room - 1);
+    EXPECT_EQ(fixed_chars(buffer.data(), buffer.data() + c.room - 1, c.magnitude, c.decimals), nullptr)
+        << c.magnitude;
   }
 }
 

@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <fstream>
+#include <limits>
 #include <sstream>
 #include <string>
 
@@ -220,6 +221,64 @@ TEST(SurfaceGradients, ChargeLoopsMatchRowByRowBitForBit) {
       EXPECT_EQ(std::memcmp(&program, &reference, sizeof(Inputs)), 0) << n << " groups, hybrid " << hybrid;
       EXPECT_EQ(std::memcmp(&portable, &reference, sizeof(Inputs)), 0) << n << " groups, hybrid " << hybrid;
     }
+  }
+}
+
+// The phasors each step hands to the charge loop, recorded step by step.
+std::vector<std::pair<GroupReals, GroupReals>> recorded_phasors;
+void recording_charges(const Matrix& c, int n, const GroupReals& vre, const GroupReals& vim, GroupReals& qreal,
+                       GroupReals& qimag) {
+  recorded_phasors.emplace_back(vre, vim);
+  lines::row_by_row_charges(c, n, vre, vim, qreal, qimag);
+}
+
+bool same_bits(real a, real b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+// Groups sharing a starting angle share its cosine and sine through the
+// cycle; every step's phasors must still be those of each group's own
+// angle, advanced 0.1 degree a step from its own start, bit for bit:
+// angles alike and not, +0 and -0 (whose sines differ in sign), a
+// not-a-number, AC groups at a DC pole's angle, and zero voltages.
+TEST(SurfaceGradients, EveryStepsPhasorsAreEachGroupsOwn) {
+  struct Case {
+    const char* name;
+    std::vector<Group> groups;
+  };
+  const real nan = std::numeric_limits<real>::quiet_NaN();
+  const std::vector<Case> cases = {
+      {"three angles, two circuits",
+       {{true, -12, 15, 3, 30, 45, 303, 0}, {true, 0, 15, 3, 30, 45, 303, 120}, {true, 12, 15, 3, 30, 45, 303, 240},
+        {true, -12, 30, 3, 30, 45, 303, 0}, {true, 0, 30, 3, 30, 45, 303, 120}, {true, 12, 30, 3, 30, 45, 303, 240},
+        {false, 30, 20, 2, 30, 45, 400, 0}, {false, -9, 45, 1, 11, 0, 0, 0}}},
+      {"plus and minus zero",
+       {{true, -12, 15, 3, 30, 45, 303, 0.0f}, {true, 0, 15, 3, 30, 45, 303, -0.0f}, {true, 12, 15, 3, 30, 45, 303, 0.0f},
+        {false, 30, 20, 2, 30, 45, -400, -0.0f}}},
+      {"not a number",
+       {{true, -12, 15, 3, 30, 45, 303, nan}, {true, 0, 15, 3, 30, 45, 303, nan}, {true, 12, 15, 3, 30, 45, 303, 7.3f},
+        {false, 30, 20, 2, 30, 45, 400, 0}}},
+      {"DC pole at the AC angle first",
+       {{false, 30, 20, 2, 30, 45, 400, 120}, {true, 0, 15, 3, 30, 45, 303, 120}, {true, 12, 15, 3, 30, 45, 0, 120},
+        {true, -12, 15, 3, 30, 45, 303, 359.95f}}},
+  };
+  for (const Case& c : cases) {
+    const Inputs line = line_of(static_cast<integer>(c.groups.size()), c.groups);
+    Inputs in = line;
+    recorded_phasors.clear();
+    ztmxgrad_with(in, recording_charges);
+    ASSERT_EQ(recorded_phasors.size(), 3600u) << c.name;
+    const int n = static_cast<int>(c.groups.size());
+    GroupReals angle = line.phangle;
+    for (std::size_t step = 0; step < recorded_phasors.size(); ++step) {
+      for (int j = 0; j < n; ++j) {
+        if (step > 0 && line.acflag[j]) angle[j] = angle[j] + 0.1f;
+        const real radians = angle[j] * 0.017453292f;
+        const real vre = std::cos(radians) * line.volts[j] * 1000.0f;
+        const real vim = std::sin(radians) * line.volts[j] * 1000.0f;
+        ASSERT_TRUE(same_bits(recorded_phasors[step].first[j], vre)) << c.name << ", step " << step << ", group " << j;
+        ASSERT_TRUE(same_bits(recorded_phasors[step].second[j], vim)) << c.name << ", step " << step << ", group " << j;
+      }
+    }
+    for (int j = 0; j < n; ++j) EXPECT_TRUE(same_bits(in.phangle[j], angle[j])) << c.name << ", group " << j;
   }
 }
 

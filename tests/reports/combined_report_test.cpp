@@ -13,6 +13,8 @@
 #include "fields/electric_field.hpp"
 #include "fields/magnetic_field.hpp"
 #include "report_text.hpp"
+#include "reports/pages.hpp"
+#include "support/hybrid_line.hpp"
 
 namespace {
 
@@ -373,6 +375,54 @@ TEST(CombinedReport, EveryTupleCompleteBeforeItsPrintLine) {
     EXPECT_EQ(recs[tuple + 20].size(), 118u);
   }
   EXPECT_EQ(recs[recs.size() - 1], "EOD");
+}
+
+}  // namespace
+
+namespace {
+
+// The combined report takes the audible noise and field values the pages
+// kept instead of calling the routines again. After the pages have run in
+// the driver's order (each leaving the point, the height, the frequency
+// and the weather as it ends), the page and the DIF file must be those of
+// the report calling every routine itself, byte for byte.
+TEST(CombinedReport, PagesValuesGiveTheSameReportAsItsOwnCalls) {
+  struct Case {
+    const char* name;
+    Problem problem;
+  };
+  std::vector<Case> cases = {{"flat line", small_line()}, {"flat line, English", small_line(1)},
+                             {"hybrid line", support::hybrid_line()}};
+  for (Case& c : cases) {
+    Inputs& in = c.problem.inputs;
+    // Charges of the groups' own phasors, so that the fields are not zero.
+    for (int i = 0; i < all_groups(in); ++i) {
+      in.qreal[i] = 1e-8f * in.volts[i] * std::cos(in.phangle[i] * 0.017453292f);
+      in.qimag[i] = 1e-8f * in.volts[i] * std::sin(in.phangle[i] * 0.017453292f);
+    }
+    Problem own = c.problem;
+    const Outcome alone = run_report(own);
+
+    Outcome after_pages;
+    auto print = record::Writer::to_string(&after_pages.print);
+    auto dif = record::Writer::to_string(&after_pages.dif);
+    auto console = record::Writer::to_string(&after_pages.console);
+    std::string pages_text;
+    auto pages_print = record::Writer::to_string(&pages_text);
+    PageValues values;
+    print_audible_noise_report(c.problem, pages_print, console, &values);
+    print_radio_report(c.problem, pages_print, console);
+    print_tv_report(c.problem, pages_print, console);
+    print_ozone_report(c.problem, pages_print, console);
+    print_electric_field_report(c.problem, pages_print, console, &values);
+    print_magnetic_field_report(c.problem, pages_print, console, &values);
+    const std::size_t points = static_cast<std::size_t>(lateral_points(c.problem.run));
+    for (const auto* list : {&values.an_rain, &values.an_fair, &values.electric, &values.magnetic})
+      EXPECT_EQ(list->size(), points) << c.name;
+    print_combined_report(c.problem, print, dif, console, &values);
+    EXPECT_EQ(after_pages.print, alone.print) << c.name;
+    EXPECT_EQ(after_pages.dif, alone.dif) << c.name;
+  }
 }
 
 }  // namespace
