@@ -69,8 +69,8 @@ std::vector<Job> jobs_for(const std::vector<std::string>& files, const fs::path&
 }
 
 // One data file's run: tesk31's exit status, and what went wrong in one
-// line, empty when nothing did. A run tesk31 ends with status 0 after an
-// ERROR line on the console (data refused by its checks) failed too.
+// line (the error stream's lines and any ERROR line of the console), empty
+// when nothing did.
 struct Outcome {
   bool done = false;
   int status = 0;

@@ -108,8 +108,8 @@ TEST(RunFiles, EveryBundledFileAsTesk31WritesIt) {
 
 // Files that fail, among good ones: each one line naming the file, the
 // status tesk31 would have ended with and why; the good files written;
-// status 2. A data file its checks refuse ends tesk31 with status 0 after
-// an ERROR line, and counts as failed here.
+// status 2. A data file its checks refuse ends tesk31 with status 2, its
+// ERROR line and the reason.
 TEST(RunFiles, FailuresSummarisedOneLineEach) {
   const Scratch s;
   const std::string good = support::read_file(std::string(BRENLOW_EXAMPLES) + "/500kv_flat.dat");
@@ -122,8 +122,9 @@ TEST(RunFiles, FailuresSummarisedOneLineEach) {
   support::write_file(s.dir / "cut.dat", good.substr(0, good.find(" 'PHASE B")));
   support::write_file(s.dir / "refused.dat", refused);
   const std::vector<std::string> lines = {
-      "cut.dat: status 2: file cut.dat, record 7: End of file\n",
-      "refused.dat: status 0: ERROR-INVALID DATA IN INPUT FILE\n",
+      "cut.dat: status 2: reading conductor group 2 of 5: file cut.dat, record 7: End of file\n",
+      "refused.dat: status 2: file refused.dat: -3 energized of 5 groups: 0 <= energized <= groups <= 50 must "
+      "hold; ERROR-INVALID DATA IN INPUT FILE\n",
       "missing.dat: status 2: missing.dat: No such file or directory\n",
   };
   for (const char* jobs : {"1", "4"}) {
