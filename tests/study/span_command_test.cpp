@@ -20,7 +20,10 @@ namespace fs = std::filesystem;
 struct Scratch {
   fs::path dir;
   explicit Scratch(const std::string& line) {
-    dir = support::fresh_directory("brenlow-span-" + std::to_string(::getpid()) + "-" + support::test_name());
+    std::string name = support::test_name();  // "Test/Case" for a case of a table
+    for (char& c : name)
+      if (c == '/') c = '-';
+    dir = support::fresh_directory("brenlow-span-" + std::to_string(::getpid()) + "-" + name);
     fs::copy_file(line, dir / "line.dat");
     fs::permissions(dir / "line.dat", fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add);
   }
