@@ -27,6 +27,8 @@ constexpr double straight_enough = 0.0024;
 constexpr double shortest_height = 2;  // m, for that choice
 constexpr int fewest_elements = 16;
 constexpr int most_elements = 400;
+// Unknown charges the solve takes: a dense matrix of 128 MB.
+constexpr std::size_t most_unknowns = 4000;
 // A point closer to an element's axis than this is taken at this distance.
 constexpr double closest = 1e-9;
 
@@ -282,7 +284,18 @@ Line::Line(const std::vector<Conductor>& conductors, const Layout& layout) : con
       throw std::invalid_argument("a conductor's position and radius must be finite, the radius above 0");
   }
 
-  if (layout_.elements == 0) layout_.elements = chosen_elements(layout.length, conductors);
+  // Each conductor's unknowns are half its nodes: (spans * elements + 1) / 2,
+  // rounded up. The dense system grows as their square.
+  const auto unknowns_for = [&](int elements) {
+    return conductors.size() * ((static_cast<std::size_t>(layout.spans) * static_cast<std::size_t>(elements) + 2) / 2);
+  };
+  if (layout_.elements == 0) {
+    layout_.elements = chosen_elements(layout.length, conductors);
+    while (layout_.elements > fewest_elements && unknowns_for(layout_.elements) > most_unknowns) --layout_.elements;
+  }
+  if (unknowns_for(layout_.elements) > most_unknowns)
+    throw std::invalid_argument(std::to_string(unknowns_for(layout_.elements)) + " unknown charges: at most " +
+                                std::to_string(most_unknowns) + " (fewer spans, elements or groups)");
   refuse_touching(conductors, layout.length);
 
   auto chains = std::make_shared<std::vector<Chain>>();

@@ -103,6 +103,11 @@ TEST(SpanLine, RefusesLayoutsOutOfRange) {
     c.sag = k.sag;
     EXPECT_THROW(Line({c}, k.layout), std::invalid_argument) << k.layout.length << " " << k.layout.spans << " " << k.sag;
   }
+  // A system too large to hold, given or (with the fewest elements) chosen.
+  std::vector<Conductor> many;
+  for (int i = 0; i < 50; ++i) many.push_back({2.0 * i, 10, 5, 0.1, 1e5, 1});
+  EXPECT_THROW(Line(many, Layout{300, 15, 60}), std::invalid_argument);
+  EXPECT_THROW(Line(many, Layout{300, 15, 0}), std::invalid_argument);
   // Conductors that touch leave the charges undetermined: in one place,
   // or crossing between mid-span and the tower.
   c.sag = 5;
