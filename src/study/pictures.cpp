@@ -211,8 +211,8 @@ std::string map_svg(const MapPicture& p) {
     taken.push_back({chart.px(c.x) - 6, chart.py(c.y) - 6, 12, 12});
   for (std::size_t k = levels.size(); k-- > 0;)
     svg::draw_contour(doc.out(), chart, svg::contour_lines(grid, levels[k]), svg::fixed(levels[k], decimals), taken);
-  // The ground and the conductors.
-  if (ya.lo <= 0 && ya.hi >= 0)
+  // The ground and the conductors (a plan view has neither).
+  if (p.wires.empty() && ya.lo <= 0 && ya.hi >= 0)
     doc.out() << Tag("line")
                      .set("x1", area.x)
                      .set("y1", chart.py(0))

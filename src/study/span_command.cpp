@@ -230,7 +230,7 @@ int span_command(const std::vector<std::string>& argv, std::ostream& out, std::o
     }
     MapPicture plan;
     plan.title = std::string(plan_electric ? "Electric" : "Magnetic") + " field at " + fixed(unit.from_metres(height), 2) +
-                 " " + u + " beside a line of spans: " + short_name(file);
+                 " " + u + " over the ground beside a line of spans (plan): " + short_name(file);
     plan.quantity = plan_electric ? Quantity::e : Quantity::b;
     plan.b = b;
     plan.distance_unit = unit.label();
