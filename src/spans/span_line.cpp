@@ -10,7 +10,6 @@ namespace spans {
 
 namespace {
 
-constexpr double pi = 3.14159265358979323846;
 constexpr double coulomb = 8.9875517923e9;  // 1 / (4 pi e0), m/F
 // The charge changes fastest near the towers, where the conductor bends:
 // the elements there are shorter, the density of elements rising by up to
