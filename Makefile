@@ -71,7 +71,7 @@ explore: web
 # Node tests of the module against the native reference program, then the
 # browser tests (headless chromium); both need the native build for tesk31.
 web-test: web build
-	cd web && BRENLOW_WEB=../build-web BRENLOW_BUILD=../build node --test test/module.test.mjs test/page.test.mjs
+	cd web && BRENLOW_WEB=../build-web BRENLOW_BUILD=../build node --test test/module.test.mjs test/span.test.mjs test/page.test.mjs
 
 test: web-test
 
