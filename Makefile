@@ -76,7 +76,7 @@ explore: web
 # browser tests (headless chromium); both need the native build for tesk31.
 # The local server's tests need neither.
 web-test: web build
-	cd web && BRENLOW_WEB=../build-web BRENLOW_BUILD=../build node --test test/module.test.mjs test/page.test.mjs \
+	cd web && BRENLOW_WEB=../build-web BRENLOW_BUILD=../build node --test test/module.test.mjs test/span.test.mjs test/page.test.mjs \
 	  test/serve.test.mjs
 
 test: web-test

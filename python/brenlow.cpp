@@ -19,6 +19,7 @@
 
 #include "engine/engine.hpp"
 #include "section.hpp"
+#include "span.hpp"
 #include "studies.hpp"
 #include "table.hpp"
 
@@ -1143,6 +1144,7 @@ the file and the record when it cannot.)");
       "text"_a, "name"_a = "data file", "Reads data file text held in memory; name stands for the file in messages.");
 
   bind_studies(m);
+  bind_span(m);
   for (const char* name : {"Group", "Conditions", "PointGroup", "Evaluation", "CrossSection", "Table"}) {
     plain_repr(m, name);
   }

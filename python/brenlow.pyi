@@ -164,6 +164,36 @@ class Evaluation:
         ozone_production."""
 
 
+class Span:
+    """A cross section hung in a line of sagging level spans, in three
+    dimensions: the section's heights at mid-span, each sag lifting the
+    attachment points at the towers; the middle span evaluated, along
+    measured from its first tower. Solved once on construction."""
+
+    def __init__(self, section: CrossSection, *, length: float, sag: Union[float, Iterable[float]],
+                 earth_sag: Union[float, None] = None, spans: int = 3, elements: int = 0) -> None: ...
+    def at(self, x: _Positions, along: _Positions, height: _Positions) -> Table:
+        """E and B at (x, along, height), m, broadcast together: x, along,
+        height, e, e_lateral, e_lateral_phase, e_along, e_along_phase,
+        e_vertical, e_vertical_phase (kV/m, degrees), b, b_lateral, ...
+        (gauss, degrees)."""
+    @property
+    def section(self) -> CrossSection:
+        """A copy of the section hung."""
+    @property
+    def length(self) -> float:
+        """Length of each span, m."""
+    @property
+    def spans(self) -> int:
+        """Spans in the line; the middle one is evaluated."""
+    @property
+    def sags(self) -> list[float]:
+        """The sag of each group, m, in the section's order."""
+    @property
+    def elements(self) -> int:
+        """Elements per span, as given or chosen."""
+
+
 class CrossSection:
     """One cross section of an overhead line and what a data file holds with it.
     Built with groups, it needs energized= (how many lead the list) or

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "explorer.hpp"
+#include "span_panel.hpp"
 
 namespace {
 
@@ -66,6 +67,10 @@ int explorer_section() {
 
 int explorer_profiles(double left, double right, int count) {
   return attempt([&] { return session.profiles_json(left, right, count); });
+}
+
+int explorer_span(double length, double sag, int magnetic, int columns, int rows) {
+  return attempt([&] { return explorer::span_json(session.section(), length, sag, magnetic != 0, columns, rows); });
 }
 
 int explorer_data_file() {

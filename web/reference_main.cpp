@@ -3,6 +3,7 @@
 //   explorer_reference FILE LEFT RIGHT COUNT   {"section": ..., "profiles": ...} as JSON
 //   explorer_reference --data-file FILE        the section as a data file
 //   explorer_reference --print-file FILE       the print file of a whole run
+//   explorer_reference --span FILE L S Q C R   the span panel's map (Q: E or B)
 // LEFT and RIGHT in the file's units. A refused file: its message on
 // standard error, status 2.
 
@@ -12,9 +13,22 @@
 #include <string>
 
 #include "explorer.hpp"
+#include "span_panel.hpp"
 
 int main(int argc, char** argv) {
-  const std::string mode = argc == 3 ? argv[1] : "";
+  const std::string mode = argc == 3 || argc == 8 ? argv[1] : "";
+  if (mode == "--span") {
+    try {
+      const brenlow::CrossSection section = brenlow::read_data_file(argv[2]);
+      std::cout << explorer::span_json(section, std::stod(argv[3]), std::stod(argv[4]), std::string(argv[5]) == "B",
+                                       std::stoi(argv[6]), std::stoi(argv[7]))
+                << "\n";
+    } catch (const std::exception& e) {
+      std::cerr << e.what() << "\n";
+      return 2;
+    }
+    return 0;
+  }
   if (argc != 5 && !(argc == 3 && (mode == "--data-file" || mode == "--print-file"))) {
     std::cerr << "usage: explorer_reference FILE LEFT RIGHT COUNT | --data-file FILE | --print-file FILE\n";
     return 1;

@@ -17,6 +17,7 @@
 #include <array>
 #include <cmath>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -215,6 +216,84 @@ class Evaluation {
   CrossSection section_;
   std::vector<GroupResult> groups_;
   bool singular_ = false;
+  std::shared_ptr<const State> state_;
+};
+
+// ---------------------------------------------------------------------------
+// A line of spans: the conductors of a cross section hanging in catenaries
+// between towers, evaluated in three dimensions.
+//
+//   brenlow::Spans spans;
+//   spans.length = 400.0f;                          // m between towers
+//   spans.sag = 12.0f;                              // m, phases and poles
+//   brenlow::SpanEvaluation run(line, spans);       // the charges, once
+//   brenlow::SpanField e = run.electric_field(0.0f, 200.0f, 1.0f);  // mid-span, 1 m up
+//
+// The section's heights are those at mid-span, the lowest point; each
+// group's sag lifts its attachment points at the towers by that much. The
+// line is `count` identical level spans in a row; the middle one is
+// evaluated, positions along the line measured from its first tower (0 at
+// the tower, length / 2 at mid-span). Conductors run on through the inner
+// towers and end at the outer ones; tower steel and insulators are not
+// modelled. The ground is flat and, for the magnetic field, absent, as for
+// the cross section.
+struct Spans {
+  float length = 0;                // of each span, m, above 0
+  int count = 3;                   // spans in the line, odd, 1 to 15
+  float sag = 0;                   // of the phases and poles, m, 0 or above, below the length
+  std::optional<float> earth_sag;  // of the earth wires, m; the phases' sag when not given
+  std::vector<float> group_sags;   // when given: one sag per group, in the section's order, m
+  int elements = 0;                // per span; 0 chooses enough for 0.1 % near the ground
+
+  // The sag of each group of the section; throws Error when group_sags
+  // does not hold one per group.
+  std::vector<float> sags_of(const CrossSection& section) const;
+};
+
+// A field in three dimensions, the ellipse of its three phasor components.
+struct SpanField {
+  float max = 0;             // semi-major axis: the largest magnitude over a cycle
+  float lateral = 0;         // magnitude of the component across the line
+  float lateral_phase = 0;   // degrees
+  float along = 0;           // magnitude of the component along the line
+  float along_phase = 0;     // degrees
+  float vertical = 0;        // magnitude of the vertical component
+  float vertical_phase = 0;  // degrees
+};
+
+// The line of spans, solved once on construction; then the electric field
+// (kV/m) and the magnetic flux density (gauss) at any point. Const and free
+// of shared mutable state, like Evaluation.
+class SpanEvaluation {
+ public:
+  // Checks the section and the spans (throws Error) and solves for the
+  // conductors' charges.
+  SpanEvaluation(const CrossSection& section, const Spans& spans);
+
+  const CrossSection& section() const { return cross_section_.section(); }
+  const Spans& spans() const { return spans_; }
+  // The cross section evaluated in two dimensions, as at mid-span.
+  const Evaluation& cross_section() const { return cross_section_; }
+
+  // At lateral position x, position along the line and height, m.
+  SpanField electric_field(float x, float along, float height) const;  // kV/m
+  SpanField magnetic_field(float x, float along, float height) const;  // gauss
+  float potential(float x, float along, float height) const;           // space potential, V
+
+  // Height of group i's conductor above ground at a position along the
+  // line, m (between the outer towers).
+  float conductor_height(int group, float along) const;
+  // The sag of each group, m, as the line was built.
+  const std::vector<float>& sags() const { return sags_; }
+  // Elements per span, as given or chosen.
+  int elements() const;
+
+  struct State;  // the solved line
+
+ private:
+  Evaluation cross_section_;
+  Spans spans_;
+  std::vector<float> sags_;
   std::shared_ptr<const State> state_;
 };
 

@@ -17,6 +17,12 @@ real component_phase(real re, real im) {
 
 }  // namespace
 
+real current_phase(const Inputs& inputs, int i) {
+  // The current of a negative DC pole flows the other way.
+  if (inputs.volts[i] <= 0 && !inputs.acflag[i]) return -fields::pi;
+  return inputs.phangle[i] * fields::degrees_to_radians;
+}
+
 void ztmagfld(const Inputs& inputs, Outputs& outputs) {
   using namespace fields;
   // Only the energized groups carry current; earth wires and images carry none.
@@ -26,12 +32,10 @@ void ztmagfld(const Inputs& inputs, Outputs& outputs) {
 
   real bx_re = 0, bx_im = 0, by_re = 0, by_im = 0;
   for (int i = 0; i < n; ++i) {
-    real alpha = inputs.phangle[i] * degrees_to_radians;
+    const real alpha = current_phase(inputs, i);
     const real dx = x - inputs.xcond[i];
     const real dy = inputs.ycond[i] - h;
     const real r2 = dy * dy + dx * dx;
-    // The current of a negative DC pole flows the other way.
-    if (inputs.volts[i] <= 0 && !inputs.acflag[i]) alpha = -pi;
     const real i2 = gauss_factor * inputs.current[i];
     bx_re += i2 * dy * std::cos(alpha) / r2;
     bx_im += i2 * dy * std::sin(alpha) / r2;

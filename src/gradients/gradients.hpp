@@ -16,6 +16,10 @@ using Matrix = std::array<real, max_groups * max_groups>;
 // holds whatever the elimination left in it.
 bool ztmxinvr(Matrix& matrix, integer n);
 
+// Equivalent diameter of group i's bundle, m: the diameter of the single
+// conductor with the bundle's capacitance.
+real equivalent_diameter(const Inputs& inputs, int i);
+
 // Fills calcgrad, qreal and qimag of every group; on a line with AC and DC
 // groups advances every AC phangle through one cycle in place. Returns
 // false when the potential coefficient matrix was singular.

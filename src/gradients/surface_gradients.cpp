@@ -138,6 +138,14 @@ void bundle_charges(const Matrix& c, int n, const GroupReals& vre, const GroupRe
   portable_bundle_charges(c, n, vre, vim, qreal, qimag);
 }
 
+real equivalent_diameter(const Inputs& in, int i) {
+  const real count = static_cast<real>(in.nsub[i]);
+  const real d = in.subdiam[i] / 10.0f;
+  real bundle = d;
+  if (in.nsub[i] != 1) bundle = in.spacing[i] / std::sin(pi / count);
+  return std::pow(count * d / bundle, 1.0f / count) * bundle / 100.0f;
+}
+
 bool ztmxgrad(Inputs& inputs) { return ztmxgrad_with(inputs, bundle_charges); }
 
 bool ztmxgrad_with(Inputs& in, ChargeLoop charges) {
@@ -154,14 +162,9 @@ bool ztmxgrad_with(Inputs& in, ChargeLoop charges) {
     const real count = static_cast<real>(in.nsub[i]);
     const real d = in.subdiam[i] / 10.0f;
     const real r = d / 2.0f;
-    real s = r;
-    real bundle = d;
-    if (in.nsub[i] != 1) {
-      s = in.spacing[i];
-      bundle = in.spacing[i] / std::sin(pi / count);
-    }
+    const real s = in.nsub[i] != 1 ? in.spacing[i] : r;
     radius[i] = r;
-    equivalent[i] = std::pow(count * d / bundle, 1.0f / count) * bundle / 100.0f;
+    equivalent[i] = equivalent_diameter(in, i);
     const real shape = 2.0f * (count - 1.0f) * std::sin(pi / count);
     boost[i] = shape / (s / r) + 1.0f;
     divisor[i] = r * count;

@@ -32,6 +32,11 @@ const char* const usage =
     "      each data file as tesk31 runs it, several at once: DIR/NAME.prt, and DIR/NAME.dif\n"
     "      when the combined report is selected; one line per failed file, status 2 if any\n"
     "      (--list: more names, one a line, from a file or - for standard input)\n"
+    "  span LINE.dat --length L --sag S[,S...] [--earth-sag S] [--spans N] [--along Y ...]\n"
+    "          (--at X ... | --from A --to B --step C) [--height H] [--map plan.svg|side.svg]\n"
+    "          [--quantity E|B] [--svg FILE]\n"
+    "      E and B beside a line of sagging level spans (3-D), against the cross section's\n"
+    "      (B in uT for a metric file, mG for an English one, unless --b-unit)\n"
     "Every subcommand but run: --csv FILE writes the table as CSV; --b-unit uT|mG|G (default uT).\n"
     "Quantities: E (kV/m), B, AN (rain L50, dB(A)), AN-FAIR, RI (fair L50 at the file's radio\n"
     "frequency, dB(uV/m)), RI-RAIN, TV, OZ (ppb), each at the file's height for it.\n"
@@ -58,6 +63,7 @@ int run_command(const std::vector<std::string>& args, std::ostream& out, std::os
     if (sub == "height") return height_command(rest, out, err);
     if (sub == "map") return map_command(rest, out, err);
     if (sub == "run") return run_files_command(rest, out, err);
+    if (sub == "span") return span_command(rest, out, err);
     err << "tesk31-study: unknown subcommand \"" << sub << "\"\n" << usage;
     return 2;
   } catch (const UsageError& e) {

@@ -163,7 +163,7 @@ std::string profiles_svg(const ProfilesPicture& p) {
       const svg::LineStyle style{svg::line_colour(s), "2", s % 2 == 1, svg::Marker::none};
       for (const svg::Run& run : svg::split_at_gaps(points)) svg::write_run(doc.out(), run, style);
     }
-    chart.frame(doc.out(), "Lateral distance, " + p.distance_unit, axis_label(p.quantities[q], p.b));
+    chart.frame(doc.out(), p.x_label + ", " + p.distance_unit, axis_label(p.quantities[q], p.b));
     chart.title(doc.out(), std::string(name(p.quantities[q])));
     panel_note(doc.out(), p.notes, q, areas[q]);
   }
@@ -238,8 +238,8 @@ std::string map_svg(const MapPicture& p) {
     taken.push_back({chart.px(c.x) - 6, chart.py(c.y) - 6, 12, 12});
   for (std::size_t k = levels.size(); k-- > 0;)
     svg::draw_contour(doc.out(), chart, svg::contour_lines(grid, levels[k]), svg::fixed(levels[k], decimals), taken);
-  // The ground and the conductors.
-  if (ya.lo <= 0 && ya.hi >= 0)
+  // The ground and the conductors (a plan view has neither).
+  if (p.wires.empty() && ya.lo <= 0 && ya.hi >= 0)
     doc.out() << Tag("line")
                      .set("x1", area.x)
                      .set("y1", chart.py(0))
@@ -259,10 +259,50 @@ std::string map_svg(const MapPicture& p) {
                      .set("stroke-width", "1.5")
               << '\n';
   }
-  chart.frame(doc.out(), "Lateral distance, " + p.distance_unit, "Height above ground, " + p.distance_unit);
+  // A plan view's conductors and towers.
+  double wire_lo = INFINITY, wire_hi = -INFINITY;
+  for (const MapPicture::Wire& w : p.wires) {
+    wire_lo = std::min<double>({wire_lo, w.y1, w.y2});
+    wire_hi = std::max<double>({wire_hi, w.y1, w.y2});
+    doc.out() << Tag("line")
+                     .set("x1", chart.px(std::clamp<double>(w.x1, xa.lo, xa.hi)))
+                     .set("y1", chart.py(w.y1))
+                     .set("x2", chart.px(std::clamp<double>(w.x2, xa.lo, xa.hi)))
+                     .set("y2", chart.py(w.y2))
+                     .set("stroke", w.earth ? "#ffffff" : "#111111")
+                     .set("stroke-width", w.earth ? "1" : "1.5")
+                     .set("stroke-dasharray", w.earth ? "4 3" : "none")
+              << '\n';
+  }
+  for (float t : p.towers) {
+    if (t < xa.lo || t > xa.hi || !(wire_lo <= wire_hi)) continue;
+    const double pad = (ya.hi - ya.lo) * 0.03;
+    doc.out() << Tag("rect")
+                     .set("x", chart.px(t) - 3)
+                     .set("y", chart.py(std::min(wire_hi + pad, ya.hi)))
+                     .set("width", 6)
+                     .set("height", chart.py(std::max(wire_lo - pad, ya.lo)) - chart.py(std::min(wire_hi + pad, ya.hi)))
+                     .set("fill", "#444444")
+                     .set("stroke", "#ffffff")
+                     .set("stroke-width", "1")
+              << '\n';
+  }
+  chart.frame(doc.out(), p.x_label + ", " + p.distance_unit, p.y_label + ", " + p.distance_unit);
   svg::draw_colour_bar(doc.out(), {area.right() + 40, area.y + 20, 18, area.height - 20}, scale, levels, decimals,
                        axis_label(p.quantity, p.b));
   // What the markers are.
+  if (!p.wires.empty()) {
+    doc.out() << Tag("line").set("x1", 540).set("y1", 48).set("x2", 560).set("y2", 48).set("stroke", "#111111").set("stroke-width", "1.5")
+              << Tag("text").set("x", 566).set("y", 52).set("font-size", "12").set("fill", "#222").text("phase or pole")
+              << Tag("line").set("x1", 660).set("y1", 48).set("x2", 680).set("y2", 48).set("stroke", "#111111").set("stroke-width", "1").set("stroke-dasharray", "4 3")
+              << Tag("text").set("x", 686).set("y", 52).set("font-size", "12").set("fill", "#222").text("earth wire")
+              << Tag("rect").set("x", 768).set("y", 41).set("width", 6).set("height", 14).set("fill", "#444444")
+              << Tag("text").set("x", 780).set("y", 52).set("font-size", "12").set("fill", "#222").text("tower")
+              << Tag("text").set("x", 830).set("y", 52).set("font-size", "12").set("fill", "#222").text(
+                     log ? "contours: 1-2-5 steps" : "contours: round steps")
+              << '\n';
+    return doc.finish();
+  }
   doc.out() << Tag("circle").set("cx", 560).set("cy", 48).set("r", 5).set("fill", "#111111")
             << Tag("text").set("x", 570).set("y", 52).set("font-size", "12").set("fill", "#222").text("phase or pole")
             << Tag("circle").set("cx", 680).set("cy", 48).set("r", 3.5).set("fill", "#ffffff").set("stroke", "#111111")

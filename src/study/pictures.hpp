@@ -32,6 +32,7 @@ struct ProfilesPicture {
   std::vector<float> marks;             // points marked on every panel (distance_unit)
   BUnit b = BUnit::microtesla;
   std::vector<std::string> notes;       // [quantity]: said inside its panel (empty or missing: nothing)
+  std::string x_label = "Lateral distance";
 };
 std::string profiles_svg(const ProfilesPicture& picture);
 
@@ -49,6 +50,15 @@ struct MapPicture {
     bool earth;
   };
   std::vector<Conductor> conductors;
+  // A plan view instead of a cross section: its axes, the conductors as
+  // lines and the towers standing across them.
+  std::string x_label = "Lateral distance", y_label = "Height above ground";
+  struct Wire {
+    float x1, y1, x2, y2;                     // distance_unit
+    bool earth;
+  };
+  std::vector<Wire> wires;
+  std::vector<float> towers;                  // x of each tower, across the wires
 };
 std::string map_svg(const MapPicture& picture);
 

@@ -74,6 +74,12 @@ export class Engine {
     return JSON.parse(this.#outcome(this.m._explorer_profiles(left, right, count)));
   }
 
+  // E (kV/m) or B (uT) at 1 m around the middle of 3 sagging spans of
+  // `length` hanging by `sag` (file units), on a grid of columns by rows.
+  span(length, sag, quantity, columns, rows) {
+    return JSON.parse(this.#outcome(this.m._explorer_span(length, sag, quantity === 'B' ? 1 : 0, columns, rows)));
+  }
+
   dataFile() {
     return this.#bytes(this.m._explorer_data_file());
   }

@@ -7,6 +7,7 @@ import { SectionView } from './view.js';
 import { Charts, EDGE_ROWS, formatValue, quantityOf, NOT_COMPUTED } from './charts.js';
 import { GroupsTable, ConditionsForm } from './tables.js';
 import { plain, trimName, groupLook } from './draw.js';
+import { SpanPanel } from './span.js';
 
 const POINTS = 200;
 const $ = (id) => document.getElementById(id);
@@ -35,6 +36,7 @@ let view;
 let charts;
 let groupsTable;
 let conditionsForm;
+let spanPanel;
 
 function showMessage(text) {
   $('message-text').textContent = text;
@@ -103,6 +105,7 @@ function render(replace = false) {
   renderGradients();
   renderSelection();
   renderWarnings();
+  spanPanel.setSection(section);
   if ($('singular').hidden !== !profiles.singular) $('singular').hidden = !profiles.singular;
 }
 
@@ -393,6 +396,7 @@ async function start() {
   charts = new Charts($('charts'));
   groupsTable = new GroupsTable($('groups-table'), { edit: editGroup, select });
   conditionsForm = new ConditionsForm($('conditions'), { edit: editCondition });
+  spanPanel = new SpanPanel($('span-panel'), state.engine, showMessage);
 
   $('message-close').addEventListener('click', clearMessage);
   $('open').addEventListener('click', () => $('file').click());
