@@ -12,7 +12,7 @@ const engine = await loadEngine();
 const cases = [
   ['examples/500kv_flat.dat', 400, 12, 'E'],
   ['examples/345kv_double_circuit.dat', 350, 10, 'B'],
-  ['web/examples/500kv_english.dat', 1300, 40, 'E'],
+  ['examples/500kv_english.dat', 1300, 40, 'E'],
 ];
 
 for (const [file, length, sag, quantity] of cases) {

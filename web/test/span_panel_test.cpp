@@ -31,7 +31,7 @@ TEST(SpanPanel, GridInFileUnitsValuesInMetres) {
     double length, sag, feet;
   };
   for (const Case c : {Case{BRENLOW_EXAMPLES "/500kv_flat.dat", 350, 10, 1},
-                       {BRENLOW_EXAMPLES "/../web/examples/500kv_english.dat", 1200, 35, 0.3048}}) {
+                       {BRENLOW_EXAMPLES "/500kv_english.dat", 1200, 35, 0.3048}}) {
     SCOPED_TRACE(c.file);
     const brenlow::CrossSection section = brenlow::read_data_file(c.file);
     brenlow::Spans spans;
