@@ -1,7 +1,11 @@
 #include "study/command.hpp"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
 #include <set>
 
 #include "study/arguments.hpp"
@@ -65,6 +69,25 @@ int run_command(const std::vector<std::string>& args, std::ostream& out, std::os
     err << "tesk31-study " << sub << ": " << e.what() << '\n';
     return 2;
   }
+}
+
+int run_on_console(const std::vector<std::string>& args) {
+  // A closed standard output would hand its descriptor to the first file
+  // the study writes, and the table would land in that file. Asking for the
+  // position fails with EBADF only when the descriptor is closed.
+  errno = 0;
+  if (std::ftell(stdout) < 0 && errno == EBADF) {
+    std::cerr << "tesk31-study: standard output: " << std::strerror(EBADF) << '\n';
+    return 2;
+  }
+  const int status = run_command(args, std::cout, std::cerr);
+  errno = 0;
+  std::cout.flush();
+  const bool lost = !std::cout || std::fflush(stdout) != 0 || std::ferror(stdout);
+  if (!lost) return status;
+  const int code = errno != 0 ? errno : EIO;
+  std::cerr << "tesk31-study: standard output: " << std::strerror(code) << '\n';
+  return 2;
 }
 
 // ---------------------------------------------------------------------------
@@ -138,7 +161,7 @@ int edges_command(const std::vector<std::string>& argv, std::ostream& out, std::
   Table table(columns);
 
   EdgesPicture picture;
-  picture.title = "Values at the points";
+  picture.title = mixed ? "Values at the points (x in each file's unit)" : "Values at the points";
   picture.quantities.assign(all_quantities.begin(), all_quantities.end());
   picture.b = b;
   picture.values.assign(all_quantities.size(), {});
@@ -147,7 +170,9 @@ int edges_command(const std::vector<std::string>& argv, std::ostream& out, std::
     const std::vector<float> xs = at_points(args, unit);
     const brenlow::Evaluation run(sections[f]);
     const float gradient = largest_gradient(run);
-    picture.files.push_back(base_name(args.files[f]));
+    // Mixed units: --at X is X m for one file and X ft for another, so each
+    // file's bars say their unit and the groups carry the bare number.
+    picture.files.push_back(base_name(args.files[f]) + (mixed ? ", x in " + std::string(unit.label()) : ""));
     for (std::size_t p = 0; p < xs.size(); ++p) {
       const brenlow::Point point = run.point(xs[p]);
       std::string x = distance_text(xs[p], unit);
@@ -161,7 +186,7 @@ int edges_command(const std::vector<std::string>& argv, std::ostream& out, std::
       }
       row.push_back(Table::number(gradient, 2));
       table.add_row(std::move(row));
-      if (f == 0) picture.points.push_back(distance_text(xs[p], unit) + " " + std::string(unit.label()));
+      if (f == 0) picture.points.push_back(distance_text(xs[p], unit) + (mixed ? "" : " " + std::string(unit.label())));
     }
   }
   out << table.aligned();
@@ -196,7 +221,6 @@ int compare_command(const std::vector<std::string>& argv, std::ostream& out, std
     step = parse_number("--step", *args.one("--step"));
     if (!(step > 0)) throw UsageError("--step must be above 0");
     if (to < from) throw UsageError("--to must not be below --from");
-    if ((to - from) / step > 10000) throw UsageError("more than 10000 points from --from to --to");
   }
 
   std::vector<brenlow::CrossSection> sections;
@@ -211,8 +235,10 @@ int compare_command(const std::vector<std::string>& argv, std::ostream& out, std
   // The points: the range given, else the first file's own lateral points.
   std::vector<float> xs;  // metres
   if (ranged) {
-    const long n = static_cast<long>(std::floor((to - from) / step + 1e-4f));
-    for (long i = 0; i <= n; ++i) xs.push_back(unit.to_metres(from + static_cast<float>(i) * step));
+    check_distance("--from", from, unit);
+    check_distance("--to", to, unit);
+    if ((to - from) / step > 10000) throw UsageError("more than 10000 points from --from to --to");
+    for (float x : range_points("--from, --to, --step", from, to, step, unit)) xs.push_back(unit.to_metres(x));
   } else {
     xs = sections[0].lateral_points();
     if (xs.empty()) throw StudyError(args.files[0] + " lists no lateral points: give --from, --to and --step");

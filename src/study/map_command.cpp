@@ -23,14 +23,6 @@ Range range_option(const Arguments& args, const std::string& option) {
   return r;
 }
 
-// Grid lines from `from` to `to`, `step` apart, the last at `to` or just short of it.
-std::vector<float> grid_lines(float from, float to, float step) {
-  std::vector<float> out;
-  const long n = static_cast<long>(std::floor((to - from) / step + 1e-4f));
-  for (long i = 0; i <= n; ++i) out.push_back(from + static_cast<float>(i) * step);
-  return out;
-}
-
 // A step of 1, 2 or 5 times a power of ten near span / n.
 float round_step(float span, float n) {
   const double raw = span / n;
@@ -78,6 +70,11 @@ int map_command(const std::vector<std::string>& argv, std::ostream& out, std::os
   yr.to = std::ceil(yr.to / 5) * 5;
   if (args.has("--x")) xr = range_option(args, "--x");
   if (args.has("--y")) yr = range_option(args, "--y");
+  // The extent the groups give is checked too: a group far out makes it far.
+  const std::string x_what = args.has("--x") ? "--x" : "the groups' extent across (give --x)";
+  const std::string y_what = args.has("--y") ? "--y" : "the groups' extent up (give --y)";
+  for (float v : {xr.from, xr.to}) check_distance(x_what, v, unit);
+  for (float v : {yr.from, yr.to}) check_distance(y_what, v, unit);
   if (yr.from < 0) throw UsageError("--y: heights start at the ground (0) or above");
   float step = round_step(std::max(xr.to - xr.from, yr.to - yr.from), 200);
   if (auto s = args.one("--step")) {
@@ -93,8 +90,8 @@ int map_command(const std::vector<std::string>& argv, std::ostream& out, std::os
   picture.quantity = *q;
   picture.b = b;
   picture.distance_unit = unit.label();
-  picture.xs = grid_lines(xr.from, xr.to, step);
-  picture.ys = grid_lines(yr.from, yr.to, step);
+  picture.xs = range_points(x_what + " with --step", xr.from, xr.to, step, unit);
+  picture.ys = range_points(y_what + " with --step", yr.from, yr.to, step, unit);
   const brenlow::Evaluation run(section);
   for (float y : picture.ys) {
     std::vector<float> row;
