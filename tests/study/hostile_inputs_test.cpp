@@ -131,6 +131,7 @@ TEST(Study, StandardOutputLostIsAFailure) {
       "--help",
       "edges line.dat --at 0 --csv out.csv",
       "compare line.dat line.dat --quantity E --csv out.csv",
+      "compare line.dat --from -500 --to 500 --step 2 --csv out.csv",  // a table past the stdio buffer
       "phasing line.dat --circuit 1-3 --minimize B --at 0 --csv out.csv",
       "height line.dat --limit B=30 --at 0 --csv out.csv",
       "map line.dat --quantity E --step 5 --csv out.csv",
