@@ -65,13 +65,3 @@ def test_groups_to_raise_name_each_once(groups, message):
     with pytest.raises(ValueError, match=re.escape(message)):
         brenlow.height(LINE, {"B": 10.0}, [0.0], groups=groups)
 
-
-def test_each_group_named_once_is_raised_once():
-    now = float(LINE.profile([0.0], quantities="b").b.max()) * 100  # uT
-    result = brenlow.height(LINE, {"B": now * 0.8}, [0.0], groups=[0, 1, 2])
-    assert result["found"] and result["raise"] > 0
-    raised = result["section"].groups
-    for g in range(3):
-        assert raised[g].y == pytest.approx(LINE.groups[g].y + result["raise"], abs=1e-4)
-    for g in (3, 4):
-        assert raised[g].y == LINE.groups[g].y

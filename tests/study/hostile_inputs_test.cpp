@@ -196,7 +196,6 @@ TEST(Study, EdgesPictureLabelsEachFilesPointsInItsUnit) {
        {">double.dat, x in m<", ">line.dat, x in ft<", ">-30.0<", ">30.0<", "(x in each file"},
        {">-30.0 m<", ">-30.0 ft<"}},
       {"double.dat double.dat", {">double.dat<", ">-30.0 m<", ">30.0 m<"}, {"x in m", "(x in each file"}},
-      {"line.dat line.dat", {">line.dat<", ">-30.0 ft<"}, {"x in ft"}},
   };
   const fs::path dir = folder();
   for (const Case& c : cases) {
