@@ -122,12 +122,22 @@ int map_command(const std::vector<std::string>& argv, std::ostream& out, std::os
   for (std::size_t j = picture.ys.size(); j-- > 0;) {
     if (j % every_y) continue;
     std::vector<Cell> row = {Table::number(picture.ys[j], 1)};
-    for (std::size_t i = 0; i < picture.xs.size(); i += every_x) row.push_back(Table::number(picture.grid[j][i], d));
+    for (std::size_t i = 0; i < picture.xs.size(); i += every_x) {
+      const float v = picture.grid[j][i];
+      row.push_back(std::isfinite(v) ? Table::number(v, d) : Table::text("-"));
+    }
     shown.add_row(std::move(row));
   }
   out << picture.title << " (" << name(*q) << " in " << u << ", every " << every_x * step << " " << unit.label()
       << " across, " << every_y * step << " " << unit.label() << " up)\n\n";
   out << shown.aligned();
+  // A grid point at a conductor's centre: the field there is no number.
+  std::size_t none = 0;
+  for (const auto& row : picture.grid)
+    for (float v : row) none += std::isfinite(v) ? 0 : 1;
+  if (none > 0)
+    out << "- : no value at " << none << (none == 1 ? " grid point" : " grid points")
+        << " on a conductor's centre (NaN in the CSV, no colour in the picture).\n";
 
   std::vector<std::pair<std::string, std::string>> files;
   if (auto svg = args.one("--svg")) files.emplace_back(*svg, map_svg(picture));

@@ -76,9 +76,11 @@ class Inside {
 
 bool is_input(const std::string& name) { return name == inputs[0] || name == inputs[1]; }
 
-// A table's word or CSV field that is no number where a number stands.
+// A table's word or CSV field that is no number where a number stands. A
+// CSV field may be NaN: a map's grid point on a conductor's centre, which
+// the table shows as "-".
 bool not_a_number(std::string_view word) {
-  for (std::string_view bad : {"nan", "-nan", "inf", "-inf", "NaN", "Infinity", "-Infinity"})
+  for (std::string_view bad : {"nan", "-nan", "inf", "-inf", "Infinity", "-Infinity"})
     if (word == bad) return true;
   return false;
 }

@@ -109,14 +109,17 @@ INSTANTIATE_TEST_SUITE_P(
                 "map line.dat --quantity E --svg m.svg --csv dang.csv", "--csv and --svg both name dang.csv"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// The farthest points a study reaches are evaluated, as numbers.
-TEST(Study, PointsAtTheFarthestReachAreNumbers) {
+// The farthest points a study reaches are evaluated, as numbers; a map's
+// grid point on a conductor's centre (line.dat's 345R-3 at 22 ft, 40 ft),
+// where the field is no number, is shown as such.
+TEST(Study, ValuesPrintedAreNumbers) {
   const fs::path dir = folder();
   // line.dat has no wind: its ozone downwind is no number at any point.
   for (const char* args : {"compare line.dat --from -3280839 --to 3280839 --step 6561678 --quantity E,B,AN,RI,TV",
                            "edges double.dat --at 1000000 --at -1000000",
                            "compare double.dat --from 999000 --to 1000000 --step 250 --quantity E,B,AN,RI,TV",
-                           "map double.dat --quantity B --x=999900:1000000 --y=0:100 --step 10 --csv m.csv"}) {
+                           "map double.dat --quantity B --x=999900:1000000 --y=0:100 --step 10 --csv m.csv",
+                           "map line.dat --quantity E --x=-98:100 --y=0:120 --step 10 --csv m.csv"}) {
     const support::Finished f = study(dir, args);
     EXPECT_EQ(f.status, 0) << args << '\n' << f.err;
     EXPECT_EQ(not_numbers(f.out), std::vector<std::string>()) << args << '\n' << f.out;
