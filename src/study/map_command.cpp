@@ -92,6 +92,10 @@ int map_command(const std::vector<std::string>& argv, std::ostream& out, std::os
   picture.distance_unit = unit.label();
   picture.xs = range_points(x_what + " with --step", xr.from, xr.to, step, unit);
   picture.ys = range_points(y_what + " with --step", yr.from, yr.to, step, unit);
+  // One line each way at least two: a single one spans nothing to draw.
+  if (picture.xs.size() < 2 || picture.ys.size() < 2)
+    throw UsageError("--step " + fixed(step, 2) + " " + std::string(unit.label()) +
+                     " is too coarse: a map needs two grid lines across and two up at least");
   const brenlow::Evaluation run(section);
   for (float y : picture.ys) {
     std::vector<float> row;

@@ -98,6 +98,8 @@ INSTANTIATE_TEST_SUITE_P(
         Refused{"MapAcrossFar", {}, "map line.dat --quantity E --x=-3e38:3e38 --svg m.svg --csv m.csv",
                 "--x: -3e+38 ft is farther"},
         Refused{"MapUpFar", {}, "map double.dat --quantity B --y=0:1e20 --svg m.svg", "--y: 1e+20 m is farther"},
+        Refused{"MapOneGridLineUp", {}, "map line.dat --quantity B --x=-892:100 --y=5:120 --step 510 --svg m.svg",
+                "--step 510.00 ft is too coarse: a map needs two grid lines across and two up"},
         Refused{"MapStepBelowThePrecision", {}, "map line.dat --quantity E --x=3000000:3000010 --y=0:5 --step 0.01 --csv m.csv",
                 "too fine for single precision"},
         // An output through a link to a file not made yet is that file.
