@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
+#include <limits>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -54,11 +55,18 @@ study::BUnit b_unit_of(const std::string& text) {
   throw py::value_error("unknown unit for B '" + text + "'; the units are uT, mG, G");
 }
 
+// The lateral points, read in double precision so that a value beyond the
+// float range is refused rather than turned into infinity.
 std::vector<float> points_of(const py::object& at) {
-  py::array_t<float, py::array::c_style | py::array::forcecast> xs =
-      py::module_::import("numpy").attr("atleast_1d")(py::module_::import("numpy").attr("asarray")(at, "dtype"_a = "float32"));
+  py::array_t<double, py::array::c_style | py::array::forcecast> xs =
+      py::module_::import("numpy").attr("atleast_1d")(py::module_::import("numpy").attr("asarray")(at, "dtype"_a = "float64"));
   if (xs.ndim() != 1 || xs.size() == 0) throw py::value_error("at: give one or more lateral points, m");
-  return {xs.data(), xs.data() + xs.size()};
+  std::vector<float> out;
+  for (py::ssize_t i = 0; i < xs.size(); ++i) {
+    study::check_distance("at[" + std::to_string(i) + "]", xs.data()[i], study::LengthUnit{});
+    out.push_back(static_cast<float>(xs.data()[i]));
+  }
+  return out;
 }
 
 std::vector<int> group_indices(const py::handle& value, std::size_t groups, const std::string& what) {
@@ -168,8 +176,9 @@ const char* height_doc = R"(The smallest common raise of some groups for which e
 height(section, limits, at, *, groups=None, b_unit='uT')
 
 limits: {quantity: largest value} (E in kV/m, B in b_unit, noise in dB);
-at: lateral points, m; groups: indices (from 0) of the groups to raise
-(default: every group, earth wires too). The raise is found to 1 cm (0.05 ft
+at: lateral points, m (within 1,000 km of the line, as in every study);
+groups: indices (from 0) of the groups to raise, none twice and at least
+one (default None: every group, earth wires too). The raise is found to 1 cm (0.05 ft
 for a section in English units), a field that first rises with height
 included; a limit met already gives 0.
 
@@ -237,12 +246,20 @@ void bind_studies(py::module_& m) {
          const std::string& b_unit) {
         study::HeightRequest request;
         request.section = section_from_python(section);
-        if (!groups.is_none()) request.groups = group_indices(groups, request.section.groups.size(), "groups");
+        if (!groups.is_none()) {
+          request.groups = group_indices(groups, request.section.groups.size(), "groups");
+          // An empty request.groups raises every group: an empty list given is refused.
+          if (request.groups.empty())
+            throw py::value_error("groups: the list names no group to raise (None raises every group)");
+        }
         const py::dict d = py::isinstance<py::dict>(limits) ? py::dict(limits) : py::dict(py::module_::import("builtins").attr("dict")(limits));
         std::vector<study::Quantity> qs;
         for (const auto& [q, value] : d) {
           const double v = py::float_(py::reinterpret_borrow<py::object>(value));
-          if (!std::isfinite(v)) throw py::value_error("a limit must be a finite number");
+          if (!std::isfinite(v) || std::fabs(v) > std::numeric_limits<float>::max())
+            throw py::value_error("limits: the limit for " + std::string(py::str(q)) +
+                                  " must be a finite number within the float range, not " +
+                                  std::string(py::str(py::float_(v))));
           request.limits.push_back({quantity_of(q), static_cast<float>(v)});
           qs.push_back(request.limits.back().quantity);
         }

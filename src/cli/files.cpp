@@ -1,5 +1,6 @@
 #include "cli/files.hpp"
 
+#include <deque>
 #include <filesystem>
 #include <system_error>
 
@@ -9,14 +10,42 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Made absolute first: a relative name whose first part does not exist
-// would otherwise stay relative and never meet "./name".
+// As many links as the system follows in one name before it gives up.
+constexpr int most_links = 40;
+
+// The absolute path a file written under `name` lands at: every link
+// followed, a dangling one too (its target is where the write goes), and
+// ".", ".." taken away. Made absolute first: a relative name whose first
+// part does not exist would otherwise stay relative and never meet
+// "./name". A name whose links go round in a loop is left as written.
 fs::path resolved(const std::string& name) {
   std::error_code ec;
-  fs::path path = fs::absolute(name, ec);
+  const fs::path path = fs::absolute(name, ec);
   if (ec) return fs::path(name).lexically_normal();
-  fs::path canonical = fs::weakly_canonical(path, ec);
-  return ec ? path.lexically_normal() : canonical;
+  const fs::path relative = path.relative_path();
+  std::deque<fs::path> parts(relative.begin(), relative.end());
+  fs::path out = path.root_path();
+  int links = 0;
+  while (!parts.empty()) {
+    const fs::path part = parts.front();
+    parts.pop_front();
+    if (part.empty() || part == ".") continue;
+    if (part == "..") {
+      out = out.parent_path();
+      continue;
+    }
+    const fs::path next = out / part;
+    if (!fs::is_symlink(fs::symlink_status(next, ec))) {
+      out = next;
+      continue;
+    }
+    const fs::path target = fs::read_symlink(next, ec);
+    if (ec || ++links > most_links) return path.lexically_normal();
+    if (target.is_absolute()) out = target.root_path();
+    const fs::path rest = target.relative_path();
+    parts.insert(parts.begin(), rest.begin(), rest.end());
+  }
+  return out;
 }
 
 }  // namespace

@@ -109,7 +109,11 @@ void check_outputs(const std::vector<std::string>& inputs,
 
 std::vector<float> at_points(const Arguments& args, const LengthUnit& unit) {
   std::vector<float> out;
-  for (const std::string& text : args.all("--at")) out.push_back(unit.to_metres(parse_number("--at", text)));
+  for (const std::string& text : args.all("--at")) {
+    const float x = parse_number("--at", text);
+    check_distance("--at " + text, x, unit);
+    out.push_back(unit.to_metres(x));
+  }
   if (out.empty()) throw StudyError("no point given (--at X, in the data file's unit)");
   return out;
 }

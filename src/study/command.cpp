@@ -1,8 +1,13 @@
 #include "study/command.hpp"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
 #include <set>
+#include <streambuf>
 
 #include "study/arguments.hpp"
 #include "study/commands.hpp"
@@ -78,6 +83,58 @@ int run_command(const std::vector<std::string>& args, std::ostream& out, std::os
   }
 }
 
+namespace {
+
+// Standard output through stdio, keeping why the first write failed: by the
+// end of the run errno tells something else.
+class ConsoleBuffer : public std::streambuf {
+ public:
+  int error = 0;
+  bool finish() { return sync() == 0; }
+
+ protected:
+  int_type overflow(int_type c) override {
+    if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
+    const char ch = traits_type::to_char_type(c);
+    return put(&ch, 1) ? c : traits_type::eof();
+  }
+  std::streamsize xsputn(const char* s, std::streamsize n) override { return put(s, n) ? n : 0; }
+  int sync() override {
+    if (error != 0) return -1;
+    errno = 0;
+    if (std::fflush(stdout) != 0) error = errno != 0 ? errno : EIO;
+    return error != 0 ? -1 : 0;
+  }
+
+ private:
+  bool put(const char* s, std::streamsize n) {
+    if (error != 0) return false;
+    errno = 0;
+    if (std::fwrite(s, 1, static_cast<std::size_t>(n), stdout) != static_cast<std::size_t>(n))
+      error = errno != 0 ? errno : EIO;
+    return error == 0;
+  }
+};
+
+}  // namespace
+
+int run_on_console(const std::vector<std::string>& args) {
+  // A closed standard output would hand its descriptor to the first file
+  // the study writes, and the table would land in that file. Asking for the
+  // position fails with EBADF only when the descriptor is closed.
+  errno = 0;
+  if (std::ftell(stdout) < 0 && errno == EBADF) {
+    std::cerr << "tesk31-study: standard output: " << std::strerror(EBADF) << '\n';
+    return 2;
+  }
+  ConsoleBuffer console;
+  std::ostream out(&console);
+  const int status = run_command(args, out, std::cerr);
+  if (console.finish()) return status;
+  std::cerr << "tesk31-study: standard output: " << std::strerror(console.error) << '\n';
+  return 2;
+}
+
 // ---------------------------------------------------------------------------
 
 void write_outputs(const std::vector<std::pair<std::string, std::string>>& files, std::ostream& out) {
@@ -150,7 +207,7 @@ int edges_command(const std::vector<std::string>& argv, std::ostream& out, std::
   Table table(columns);
 
   EdgesPicture picture;
-  picture.title = "Values at the points";
+  picture.title = mixed ? "Values at the points (x in each file's unit)" : "Values at the points";
   picture.quantities.assign(all_quantities.begin(), all_quantities.end());
   picture.b = b;
   picture.values.assign(all_quantities.size(), {});
@@ -160,7 +217,9 @@ int edges_command(const std::vector<std::string>& argv, std::ostream& out, std::
     const std::vector<float> xs = at_points(args, unit);
     const brenlow::Evaluation run(sections[f]);
     const float gradient = largest_gradient(run);
-    picture.files.push_back(base_name(args.files[f]));
+    // Mixed units: --at X is X m for one file and X ft for another, so each
+    // file's bars say their unit and the groups carry the bare number.
+    picture.files.push_back(base_name(args.files[f]) + (mixed ? ", x in " + std::string(unit.label()) : ""));
     for (std::size_t p = 0; p < xs.size(); ++p) {
       const brenlow::Point point = run.point(xs[p]);
       std::string x = distance_text(xs[p], unit);
@@ -174,7 +233,7 @@ int edges_command(const std::vector<std::string>& argv, std::ostream& out, std::
       }
       row.push_back(Table::number(gradient, 2));
       table.add_row(std::move(row));
-      if (f == 0) picture.points.push_back(distance_text(xs[p], unit) + " " + std::string(unit.label()));
+      if (f == 0) picture.points.push_back(distance_text(xs[p], unit) + (mixed ? "" : " " + std::string(unit.label())));
     }
   }
   out << table.aligned();
@@ -209,7 +268,6 @@ int compare_command(const std::vector<std::string>& argv, std::ostream& out, std
     step = parse_number("--step", *args.one("--step"));
     if (!(step > 0)) throw UsageError("--step must be above 0");
     if (to < from) throw UsageError("--to must not be below --from");
-    if ((to - from) / step > 10000) throw UsageError("more than 10000 points from --from to --to");
   }
 
   std::vector<brenlow::CrossSection> sections;
@@ -226,8 +284,10 @@ int compare_command(const std::vector<std::string>& argv, std::ostream& out, std
   // The points: the range given, else the first file's own lateral points.
   std::vector<float> xs;  // metres
   if (ranged) {
-    const long n = static_cast<long>(std::floor((to - from) / step + 1e-4f));
-    for (long i = 0; i <= n; ++i) xs.push_back(unit.to_metres(from + static_cast<float>(i) * step));
+    check_distance("--from", from, unit);
+    check_distance("--to", to, unit);
+    if ((to - from) / step > 10000) throw UsageError("more than 10000 points from --from to --to");
+    for (float x : range_points("--from, --to, --step", from, to, step, unit)) xs.push_back(unit.to_metres(x));
   } else {
     xs = sections[0].lateral_points();
     if (xs.empty()) throw StudyError(args.files[0] + " lists no lateral points: give --from, --to and --step");

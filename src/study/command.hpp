@@ -13,4 +13,9 @@ namespace study {
 // stopped by Ctrl-C (the best found so far is reported).
 int run_command(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
+// run_command on the process's standard output and error. A standard output
+// that is closed (refused before any work) or that loses what is written to
+// it (a full device) is a failure: a message and status 2.
+int run_on_console(const std::vector<std::string>& args);
+
 }  // namespace study

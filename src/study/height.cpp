@@ -49,10 +49,20 @@ brenlow::CrossSection raised(const brenlow::CrossSection& section, const std::ve
 HeightResult search_height(const HeightRequest& request, Progress* progress) {
   if (request.limits.empty()) throw StudyError("no limit given (--limit Q=VALUE)");
   if (request.at.empty()) throw StudyError("no point given (--at X)");
-  for (int g : request.groups)
+  std::vector<bool> listed(request.section.groups.size(), false);
+  for (int g : request.groups) {
     if (g < 0 || static_cast<std::size_t>(g) >= request.section.groups.size())
       throw StudyError("group " + std::to_string(g + 1) + " is not in the data file, which has " +
                        std::to_string(request.section.groups.size()) + " groups");
+    // A group listed twice would be raised twice.
+    if (listed[static_cast<std::size_t>(g)]) {
+      std::string name = request.section.groups[static_cast<std::size_t>(g)].name;
+      while (!name.empty() && name.back() == ' ') name.pop_back();
+      throw StudyError("groups to raise: group " + std::to_string(g + 1) + (name.empty() ? "" : " (" + name + ")") +
+                       " is listed twice");
+    }
+    listed[static_cast<std::size_t>(g)] = true;
+  }
   brenlow::check(request.section);
 
   const LengthUnit unit{request.section.english};

@@ -1,6 +1,7 @@
 // tesk31-study height: the smallest common raise that meets every limit.
 #include <cmath>
 
+#include "cli/numbers.hpp"
 #include "study/commands.hpp"
 #include "study/height.hpp"
 #include "study/progress.hpp"
@@ -23,6 +24,18 @@ std::vector<Limit> limits_option(const Arguments& args) {
   }
   if (out.empty()) throw UsageError("no limit given (--limit Q=VALUE)");
   return out;
+}
+
+// A limit as given: the quantity's decimals, more when they would round it
+// (E=0.0005 is not "E <= 0.001"), the shortest exact text when no fixed
+// decimals up to nine hold it.
+std::string limit_text(float value, int decimals) {
+  for (int d = decimals; d <= 9; ++d) {
+    const std::string text = fixed(value, d);
+    const std::optional<double> back = cli::parse_real(text);
+    if (back && static_cast<float>(*back) == value) return text;
+  }
+  return cli::round_trip_text(value);
 }
 
 }  // namespace
@@ -89,7 +102,7 @@ int height_command(const std::vector<std::string>& argv, std::ostream& out, std:
   for (std::size_t l = 0; l < request.limits.size(); ++l) {
     const Limit& limit = request.limits[l];
     const int d = decimals(limit.quantity, b);
-    const std::string label = std::string(name(limit.quantity)) + " <= " + fixed(limit.value, d) + " " +
+    const std::string label = std::string(name(limit.quantity)) + " <= " + limit_text(limit.value, d) + " " +
                               std::string(unit_label(limit.quantity, b));
     for (std::size_t p = 0; p < request.at.size(); ++p) {
       std::vector<Cell> row = {Table::text(label), Table::number(unit.from_metres(request.at[p]), 1),

@@ -1,5 +1,4 @@
 // tesk31-study: design studies of a line's cross section on the engine.
-#include <iostream>
 #include <string>
 #include <vector>
 
@@ -7,5 +6,5 @@
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
-  return study::run_command(args, std::cout, std::cerr);
+  return study::run_on_console(args);
 }

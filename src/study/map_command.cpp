@@ -23,14 +23,6 @@ Range range_option(const Arguments& args, const std::string& option) {
   return r;
 }
 
-// Grid lines from `from` to `to`, `step` apart, the last at `to` or just short of it.
-std::vector<float> grid_lines(float from, float to, float step) {
-  std::vector<float> out;
-  const long n = static_cast<long>(std::floor((to - from) / step + 1e-4f));
-  for (long i = 0; i <= n; ++i) out.push_back(from + static_cast<float>(i) * step);
-  return out;
-}
-
 // A step of 1, 2 or 5 times a power of ten near span / n.
 float round_step(float span, float n) {
   const double raw = span / n;
@@ -79,6 +71,11 @@ int map_command(const std::vector<std::string>& argv, std::ostream& out, std::os
   yr.to = std::ceil(yr.to / 5) * 5;
   if (args.has("--x")) xr = range_option(args, "--x");
   if (args.has("--y")) yr = range_option(args, "--y");
+  // The extent the groups give is checked too: a group far out makes it far.
+  const std::string x_what = args.has("--x") ? "--x" : "the groups' extent across (give --x)";
+  const std::string y_what = args.has("--y") ? "--y" : "the groups' extent up (give --y)";
+  for (float v : {xr.from, xr.to}) check_distance(x_what, v, unit);
+  for (float v : {yr.from, yr.to}) check_distance(y_what, v, unit);
   if (yr.from < 0) throw UsageError("--y: heights start at the ground (0) or above");
   float step = round_step(std::max(xr.to - xr.from, yr.to - yr.from), 200);
   if (auto s = args.one("--step")) {
@@ -94,8 +91,12 @@ int map_command(const std::vector<std::string>& argv, std::ostream& out, std::os
   picture.quantity = *q;
   picture.b = b;
   picture.distance_unit = unit.label();
-  picture.xs = grid_lines(xr.from, xr.to, step);
-  picture.ys = grid_lines(yr.from, yr.to, step);
+  picture.xs = range_points(x_what + " with --step", xr.from, xr.to, step, unit);
+  picture.ys = range_points(y_what + " with --step", yr.from, yr.to, step, unit);
+  // One line each way at least two: a single one spans nothing to draw.
+  if (picture.xs.size() < 2 || picture.ys.size() < 2)
+    throw UsageError("--step " + fixed(step, 2) + " " + std::string(unit.label()) +
+                     " is too coarse: a map needs two grid lines across and two up at least");
   const brenlow::Evaluation run(section);
   for (float y : picture.ys) {
     std::vector<float> row;
@@ -126,12 +127,22 @@ int map_command(const std::vector<std::string>& argv, std::ostream& out, std::os
   for (std::size_t j = picture.ys.size(); j-- > 0;) {
     if (j % every_y) continue;
     std::vector<Cell> row = {Table::number(picture.ys[j], 1)};
-    for (std::size_t i = 0; i < picture.xs.size(); i += every_x) row.push_back(Table::number(picture.grid[j][i], d));
+    for (std::size_t i = 0; i < picture.xs.size(); i += every_x) {
+      const float v = picture.grid[j][i];
+      row.push_back(std::isfinite(v) ? Table::number(v, d) : Table::text("-"));
+    }
     shown.add_row(std::move(row));
   }
   out << picture.title << " (" << name(*q) << " in " << u << ", every " << every_x * step << " " << unit.label()
       << " across, " << every_y * step << " " << unit.label() << " up)\n\n";
   out << shown.aligned();
+  // A grid point at a conductor's centre: the field there is no number.
+  std::size_t none = 0;
+  for (const auto& row : picture.grid)
+    for (float v : row) none += std::isfinite(v) ? 0 : 1;
+  if (none > 0)
+    out << "- : no value at " << none << (none == 1 ? " grid point" : " grid points")
+        << " on a conductor's centre (NaN in the CSV, no colour in the picture).\n";
 
   std::vector<std::pair<std::string, std::string>> files;
   if (auto svg = args.one("--svg")) files.emplace_back(*svg, map_svg(picture));

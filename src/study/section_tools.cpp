@@ -5,7 +5,12 @@
 #include <cmath>
 #include <cstring>
 #include <fstream>
+#include <cstdlib>
+#include <iomanip>
 #include <limits>
+#include <sstream>
+
+#include "cli/numbers.hpp"
 
 namespace study {
 
@@ -19,6 +24,50 @@ std::vector<std::vector<float>> values_at(const brenlow::Evaluation& run, const 
   for (std::size_t p = 0; p < xs.size(); ++p) {
     const brenlow::Point point = run.point(xs[p]);
     for (std::size_t q = 0; q < quantities.size(); ++q) out[q][p] = value(point, quantities[q], b);
+  }
+  return out;
+}
+
+namespace {
+
+// The shortest text that reads back to the value: as a float when it is
+// one (as every number of the command line is), else as a double.
+std::string number_text(double v) {
+  if (std::isfinite(v) && static_cast<double>(static_cast<float>(v)) == v)
+    return cli::round_trip_text(static_cast<float>(v));
+  std::ostringstream text;
+  for (int digits = 1; digits <= 17; ++digits) {
+    text.str("");
+    text << std::setprecision(digits) << v;
+    if (!std::isfinite(v) || std::strtod(text.str().c_str(), nullptr) == v) break;
+  }
+  return text.str();
+}
+
+}  // namespace
+
+void check_distance(const std::string& what, double value, const LengthUnit& unit) {
+  const std::string u(unit.label());
+  if (!std::isfinite(value)) throw StudyError(what + ": " + number_text(value) + " is not a distance");
+  const double limit = unit.feet ? largest_distance_metres / 0.3048 : largest_distance_metres;
+  if (std::fabs(value) > limit)
+    throw StudyError(what + ": " + number_text(value) + " " + u + " is farther than the " + fixed(limit, 0) + " " + u +
+                     " (1000 km) a study reaches from the line");
+}
+
+std::vector<float> range_points(const std::string& what, float from, float to, float step, const LengthUnit& unit) {
+  check_distance(what, from, unit);
+  check_distance(what, to, unit);
+  if (!(step > 0) || !(to >= from)) throw StudyError(what + ": no points from " + number_text(from) + " to " +
+                                                     number_text(to) + " every " + number_text(step));
+  std::vector<float> out;
+  const long n = static_cast<long>(std::floor((to - from) / step + 1e-4f));
+  for (long i = 0; i <= n; ++i) {
+    const float x = from + static_cast<float>(i) * step;
+    if (!out.empty() && !(x > out.back()))
+      throw StudyError(what + ": a step of " + number_text(step) + " " + std::string(unit.label()) +
+                       " is too fine for single precision near " + number_text(x));
+    out.push_back(x);
   }
   return out;
 }

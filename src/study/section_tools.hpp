@@ -55,6 +55,22 @@ std::vector<std::string> panel_notes(const std::vector<Quantity>& quantities,
 // for an ozone value not computed for want of wind, else the number.
 Cell value_cell(float v, Quantity q, BUnit b, const brenlow::CrossSection& section);
 
+// The farthest a study evaluates from the line's centre, either side and
+// up: 1,000 km. Single precision still holds a tenth of a metre there, and
+// every quantity's arithmetic stays well within the float range (beyond
+// about 1e19 m the noise levels and the fields are no longer numbers).
+inline constexpr float largest_distance_metres = 1.0e6f;
+
+// Throws StudyError unless `value`, a distance in `unit`, is a number
+// within largest_distance_metres; `what` names where it was given.
+void check_distance(const std::string& what, double value, const LengthUnit& unit);
+
+// Points from `from` to `to` (the last at `to` or just short of it), `step`
+// apart (the caller bounds their number); throws StudyError naming `what`
+// when an end is not within largest_distance_metres or when the step is too
+// fine for single precision to tell neighbouring points apart.
+std::vector<float> range_points(const std::string& what, float from, float to, float step, const LengthUnit& unit);
+
 // Writes the whole text to `path`; throws StudyError naming the file.
 void write_text_file(const std::string& path, const std::string& text);
 

@@ -82,4 +82,38 @@ TEST_F(SameFile, ByIdentityForLongNames) {
   }
 }
 
+// A link whose target is not made yet: a file written under the link's name
+// is made at the target, so the link and the target's name are one file.
+TEST_F(SameFile, ThroughLinksToFilesNotMadeYet) {
+  fs::create_symlink("new.dat", at("dangling.dat"));                 // relative target
+  fs::create_symlink(at("sub/new.dat"), at("absolute.dat"));         // absolute target
+  fs::create_symlink("dangling.dat", at("chain.dat"));               // a link to a dangling link
+  fs::create_symlink("../new.dat", at("sub/up.dat"));                // target beside the link's folder
+  fs::create_directory_symlink(at("sub"), at("folder"));             // a linked folder on the way
+  fs::create_symlink("loop-b.dat", at("loop-a.dat"));                // links that go round
+  fs::create_symlink("loop-a.dat", at("loop-b.dat"));
+  struct Case {
+    std::string output, other;
+    bool same;
+  };
+  const std::vector<Case> cases = {
+      {at("dangling.dat"), at("new.dat"), true},
+      {at("new.dat"), at("dangling.dat"), true},
+      {at("absolute.dat"), at("sub/new.dat"), true},
+      {at("absolute.dat"), at("folder/new.dat"), true},
+      {at("absolute.dat"), at("new.dat"), false},
+      {at("chain.dat"), at("new.dat"), true},
+      {at("chain.dat"), at("dangling.dat"), true},
+      {at("sub/up.dat"), at("new.dat"), true},
+      {at("folder/up.dat"), at("dangling.dat"), true},
+      {at("dangling.dat"), at("line.dat"), false},
+      {at("loop-a.dat"), at("new.dat"), false},
+      {at("loop-a.dat"), at("loop-a.dat"), true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.output + " / " + c.other);
+    EXPECT_EQ(cli::same_file(c.output, c.other), c.same);
+  }
+}
+
 }  // namespace

@@ -254,6 +254,35 @@ TEST_F(Program, FilesThatCannotBeUsedEndTheRunWithStatusTwo) {
   }
 }
 
+// A link whose target is not made yet names that target: writing one output
+// through it would write over the other. Refused before either is made.
+TEST_F(Program, OutputThroughALinkToAFileNotMadeYetIsThatFile) {
+  write("line.dat", example_with(" ALL"));
+  struct Case {
+    const char* name;
+    std::string link, target, args, message;
+  };
+  const std::vector<Case> cases = {
+      {"DIF file through a link to the print file", "dang.dif", "line.prt", "line.dat line.prt dang.dif",
+       "DIF file \"dang.dif\" is the same file as the print file \"line.prt\""},
+      {"print file through a link to the DIF file", "dang.prt", "line.dif", "line.dat dang.prt line.dif",
+       "DIF file \"line.dif\" is the same file as the print file \"dang.prt\""},
+      {"print file through a link to a link to the DIF file", "chain.prt", "dang.dif",
+       "line.dat chain.prt line.dif", "the print file \"chain.prt\""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs::create_symlink(c.target, dir_ / c.link);
+    if (c.target == "dang.dif") fs::create_symlink("line.dif", dir_ / "dang.dif");
+    const Outcome r = run(c.args);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    EXPECT_FALSE(exists("line.prt") || exists("line.dif"));
+    for (const auto& entry : fs::directory_iterator(dir_))
+      if (fs::is_symlink(entry.symlink_status())) fs::remove(entry.path());
+  }
+}
+
 // Regular files under `dir` but for the harness's own, sorted by path.
 std::vector<std::string> files_under(const fs::path& dir) {
   std::vector<std::string> names;

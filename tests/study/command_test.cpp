@@ -10,6 +10,7 @@
 
 #include "engine/engine.hpp"
 #include "study/quantity.hpp"
+#include "study/study_run.hpp"
 #include "study/test_lines.hpp"
 #include "support/files.hpp"
 #include "support/program.hpp"
@@ -17,17 +18,8 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-fs::path scratch() {
-  const fs::path dir = support::fresh_directory("brenlow-study-" + std::to_string(::getpid()) + "-" + support::test_name());
-  fs::copy_file(std::string(BRENLOW_TEST_DATA) + "/study/peer_case_a.dat", dir / "line.dat");
-  fs::permissions(dir / "line.dat", fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add);
-  return dir;
-}
-
-support::Finished study(const fs::path& dir, const std::string& args) {
-  return support::run_program(dir, TESK31_STUDY_PATH, args);
-}
+using study_test::scratch;
+using study_test::study;
 
 struct Bad {
   const char* name;

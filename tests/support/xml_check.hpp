@@ -63,6 +63,7 @@ inline bool reference(std::string_view s, std::size_t& i) {
 
 // Every number in an attribute value reads as a finite value.
 inline bool finite_numbers(std::string_view value) {
+  if (!value.empty() && value.front() == '#') return true;  // a colour: hex digits, "#3e4888" is no number
   for (std::string_view bad : {"nan", "NaN", "inf", "Inf", "INF"})
     if (value.find(bad) != std::string_view::npos) return false;
   std::string text(value);
