@@ -133,9 +133,10 @@ TEST(Phasing, LineWithADcPoleIsRankedByTheEngine) {
 
 TEST(Phasing, StopRequestedEndsTheSearchCleanly) {
   study::PhasingRequest request = double_circuit({Quantity::b});
-  study::request_stop();
+  study::StopFlag stop;
+  stop.request();
+  request.stop = &stop;
   const study::PhasingResult r = study::search_phasings(request, nullptr);
-  study::clear_stop_request();
   EXPECT_TRUE(r.stopped);
   EXPECT_LT(r.examined, r.distinct);
 }
