@@ -634,11 +634,12 @@ PhasingResult search_phasings(const PhasingRequest& request, Progress* progress)
                      ": raise the limit (--time-limit, time_limit= in Python) or give fewer circuits or points");
   }
   result.examined = s.examined.load();
-  const auto stop_requested = [&] { return request.stop && request.stop->requested(); };
-  result.stopped = result.examined < result.distinct && stop_requested();
+  const unsigned requests = request.stop ? request.stop->requests() : 0;
+  result.stopped = result.examined < result.distinct && requests > 0;
 
   // The candidates, evaluated by the engine on the section as written; a
-  // stop ends this too, with those evaluated so far.
+  // stop requested from now on ends this too, with those evaluated so far.
+  const auto stop_requested = [&] { return request.stop && request.stop->requests() > requests; };
   std::vector<Candidate> candidates = std::move(s.kept);
   std::sort(candidates.begin(), candidates.end(), before);
   if (!front && candidates.size() > top) {

@@ -26,7 +26,8 @@ struct PhasingRequest {
   std::size_t top = 10;
   unsigned threads = 0;       // 0: one per core
   bool fast_ranking = true;   // rank by phasor superposition where the line allows it
-  const StopFlag* stop = nullptr;  // ends the search early, with the best of what it has
+  const StopFlag* stop = nullptr;  // ends the search early, with the best of what it has;
+                                   // one more request ends the listing of those too
   // A search whose time, estimated once it has run for a second (or a tenth
   // of the limit), passes this many seconds is refused; 0: no limit.
   double time_limit = 0;

@@ -12,16 +12,19 @@ namespace study {
 
 // A request to end one search early, set by whoever runs the search
 // (Ctrl-C, a Python interrupt, a test) and read by the search as it works;
-// each search has its own, so stopping one leaves the others running.
+// each search has its own, so stopping one leaves the others running. The
+// requests are counted: a search stopped while it scores still lists the
+// best of what it scored, and a further request ends that listing too.
 class StopFlag {
  public:
-  bool requested() const { return flag_.load(std::memory_order_relaxed); }
-  void request() { flag_.store(true, std::memory_order_relaxed); }
-  void clear() { flag_.store(false, std::memory_order_relaxed); }
+  bool requested() const { return requests() > 0; }
+  unsigned requests() const { return count_.load(std::memory_order_relaxed); }
+  void request() { count_.fetch_add(1, std::memory_order_relaxed); }
+  void clear() { count_.store(0, std::memory_order_relaxed); }
 
  private:
-  std::atomic<bool> flag_{false};
-  static_assert(std::atomic<bool>::is_always_lock_free, "a stop flag is set from a signal handler");
+  std::atomic<unsigned> count_{0};
+  static_assert(std::atomic<unsigned>::is_always_lock_free, "a stop is requested from a signal handler");
 };
 
 // While it lives, SIGINT requests its stop instead of ending the program;
