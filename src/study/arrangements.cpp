@@ -156,7 +156,7 @@ Arrangements::Walk::Walk(const Arrangements& arrangements, const Choice& start, 
   settle(0);
 }
 
-void Arrangements::Walk::next() {
+void Arrangements::Walk::next_slow() {
   std::size_t c = choice_.size();
   if (done_ || c == 0 || !advance(c)) {
     done_ = true;

@@ -63,9 +63,19 @@ class Arrangements {
     // The first circuit whose assignment differs from the combination before
     // (0 for the first).
     std::size_t changed() const { return changed_; }
-    void next();
+    void next() {
+      // Mostly the last circuit moves on, with no relabelling left to check.
+      const std::size_t last = choice_.size() - 1;
+      if (!done_ && last + 1 > fixed_ && tied_[last].empty() && choice_[last] + 1u < a_.choices_[last].size()) {
+        ++choice_[last];
+        changed_ = last;
+        return;
+      }
+      next_slow();
+    }
 
    private:
+    void next_slow();
     // Finds the first canonical combination from the current one on, given
     // that circuits 0..c-1 hold a prefix no relabelling turns earlier.
     void settle(std::size_t c);

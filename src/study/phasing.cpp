@@ -280,21 +280,23 @@ bool beats(const double* a, const double* b, std::size_t nq) {
 //
 // The front is kept in ascending order of the first score, so that an
 // arrangement is compared only with the members that could beat it (those
-// not worse on the first score) and only the members it could beat are
-// tried for removal. The last arrangement that beat one offered is tried
-// first: neighbours in the enumeration differ in one circuit and are mostly
-// beaten by the same one. It need not be a member any more: whatever beat
-// it beats what it beats, so the front is the same.
+// not worse on the first score), nearest first, and only the members it
+// could beat are tried for removal. The last arrangement that beat one
+// offered is tried before them: neighbours in the enumeration differ in one
+// circuit and are often beaten by the same one. It need not be a member any
+// more: whatever beat it beats what it beats, so the front is the same.
 class Keeper {
  public:
   Keeper(std::size_t keep, std::size_t nq, bool front) : keep_(keep), nq_(nq), front_(front) {}
 
-  void offer(const double* raw, std::uint64_t number) {
+  // `number_of()` gives the arrangement's number, asked only when needed.
+  template <class Number>
+  void offer(const double* raw, const Number& number_of) {
     if (!front_) {
       if (kept_.size() >= keep_ && !(raw[0] < kept_.front().raw[0] ||
-                                     (raw[0] == kept_.front().raw[0] && number < kept_.front().number)))
+                                     (raw[0] == kept_.front().raw[0] && number_of() < kept_.front().number)))
         return;
-      kept_.push_back({std::vector<double>(raw, raw + nq_), number});
+      kept_.push_back({std::vector<double>(raw, raw + nq_), number_of()});
       std::push_heap(kept_.begin(), kept_.end(), before);
       if (kept_.size() > keep_) {
         std::pop_heap(kept_.begin(), kept_.end(), before);
@@ -312,7 +314,9 @@ class Keeper {
       else high = mid;
     }
     const std::size_t end_of_ties = low;
-    for (std::size_t i = 0; i < end_of_ties; ++i) {
+    // Nearest first: a member close on the first score is the likeliest to
+    // be no worse on the others too.
+    for (std::size_t i = end_of_ties; i-- > 0;) {
       const double* f = &raws_[i * nq_];
       if (beats(f, raw, nq_)) {
         beaten_by_.assign(f, f + nq_);
@@ -338,7 +342,7 @@ class Keeper {
     std::size_t at = first;
     while (at < to && raws_[at * nq_] <= raw[0]) ++at;
     raws_.insert(raws_.begin() + static_cast<std::ptrdiff_t>(at * nq_), raw, raw + nq_);
-    numbers_.insert(numbers_.begin() + static_cast<std::ptrdiff_t>(at), number);
+    numbers_.insert(numbers_.begin() + static_cast<std::ptrdiff_t>(at), number_of());
   }
 
   std::vector<Candidate> take() {
@@ -414,7 +418,11 @@ void run_job(SearchState& s, std::uint64_t job, Keeper& keeper, std::vector<std:
         const Complex* block = s.model->block(c, choice[c]).data();
         const Complex* from = partial[c].data();
         Complex* to = partial[c + 1].data();
-        for (std::size_t i = 0; i < m; ++i) to[i] = from[i] + block[i];
+        // As doubles, which the compiler adds two at a time.
+        const double* b = reinterpret_cast<const double*>(block);
+        const double* f = reinterpret_cast<const double*>(from);
+        double* t = reinterpret_cast<double*>(to);
+        for (std::size_t i = 0; i < 2 * m; ++i) t[i] = f[i] + b[i];
       }
       s.model->scores(partial[k].data(), raw.data(), scratch.data());
     } else {
@@ -425,7 +433,7 @@ void run_job(SearchState& s, std::uint64_t job, Keeper& keeper, std::vector<std:
         raw[q] = std::isnan(w) ? std::numeric_limits<double>::infinity() : w;
       }
     }
-    keeper.offer(raw.data(), a.number(choice));
+    keeper.offer(raw.data(), [&] { return a.number(choice); });
     ++examined;
   }
   s.examined.fetch_add(examined, std::memory_order_relaxed);
