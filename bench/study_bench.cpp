@@ -1,8 +1,10 @@
 // The design studies on a six-circuit line (18 phase groups and six earth
 // wires, 46,656 arrangements): the phasing search for B at two points, for
 // E and for audible noise, on one thread and on every core; the height
-// search for one limit. On a busy machine the CPU time is the figure to
-// read: the time on the clock includes the waits for a core.
+// search for one limit; nine circuits for B and for the trade-off front of
+// three quantities. On a busy machine the CPU time is the figure to read:
+// the time on the clock includes the waits for a core. Instruction counts
+// (callgrind, one benchmark at a time) do not depend on the machine at all.
 
 #include <benchmark/benchmark.h>
 
