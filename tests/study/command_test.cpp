@@ -71,7 +71,12 @@ INSTANTIATE_TEST_SUITE_P(
         Bad{"CompareMissingFile", "compare line.dat ../../nothing.dat", "nothing.dat"},
         Bad{"CompareMixedUnits", "compare line.dat " BRENLOW_EXAMPLES "/500kv_flat.dat", "profiles are compared in one unit"},
         Bad{"CircuitTooLarge", "phasing line.dat --circuit 1-7 --minimize B --at 0", "circuit 1 has more than 6 groups"},
-        Bad{"TopZero", "phasing line.dat --circuit 1,2,3 --minimize B --at 0 --top 0", "--top needs a whole number"}),
+        Bad{"TopZero", "phasing line.dat --circuit 1,2,3 --minimize B --at 0 --top 0", "--top needs a whole number"},
+        Bad{"TopTooMany", "phasing line.dat --circuit 1,2,3 --minimize B --at 0 --top 100001", "--top"},
+        Bad{"TimeLimitZero", "phasing line.dat --circuit 1,2,3 --minimize B --at 0 --time-limit 0",
+            "--time-limit: a number of seconds above 0"},
+        Bad{"TimeLimitNotANumber", "phasing line.dat --circuit 1,2,3 --minimize B --at 0 --time-limit soon",
+            "--time-limit"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Study, HelpIsStatusZero) {
