@@ -222,10 +222,11 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Study, CtrlCStopsTheSearchWithTheBestSoFar) {
-  // Eight circuits ranked by the engine itself: minutes of work, stopped after a second.
+  // Eight circuits ranked by the engine itself: minutes of work, stopped after
+  // a second (under no time limit that a slow build could pass first).
   const fs::path dir = scratch();
   brenlow::write_data_file(study_test::tower_line(4), (dir / "eight.dat").string());
-  std::string args = "phasing eight.dat --minimize B --at 0 --engine-ranking --threads 1 --top 2";
+  std::string args = "phasing eight.dat --minimize B --at 0 --engine-ranking --threads 1 --top 2 --time-limit 1e9";
   for (int c = 0; c < 8; ++c) args += " --circuit " + std::to_string(3 * c + 1) + "-" + std::to_string(3 * c + 3);
   const std::string command = "cd '" + dir.string() + "' && ('" + TESK31_STUDY_PATH + "' " + args +
                               " > .out 2> .err & p=$!; sleep 1; kill -INT $p; wait $p; echo $? > .status)";
