@@ -1,8 +1,10 @@
 // The design studies on a six-circuit line (18 phase groups and six earth
 // wires, 46,656 arrangements): the phasing search for B at two points, for
 // E and for audible noise, on one thread and on every core; the height
-// search for one limit. On a busy machine the CPU time is the figure to
-// read: the time on the clock includes the waits for a core.
+// search for one limit; nine circuits for B and for the trade-off front of
+// three quantities. On a busy machine the CPU time is the figure to read:
+// the time on the clock includes the waits for a core. Instruction counts
+// (callgrind, one benchmark at a time) do not depend on the machine at all.
 
 #include <benchmark/benchmark.h>
 
@@ -63,6 +65,48 @@ void BM_PhasingB_EightCircuits(benchmark::State& state) {
   state.SetLabel(std::to_string(request.threads) + " thread(s)");
 }
 BENCHMARK(BM_PhasingB_EightCircuits)->Apply(threads);
+
+// Nine circuits (10,077,696 arrangements, 1,679,616 distinct) on one thread,
+// the figures to read with callgrind (instruction counts): B at two points,
+// and the trade-off front of E, B and audible noise at the same points.
+study::PhasingRequest circuits(int k, std::vector<study::Quantity> quantities) {
+  study::PhasingRequest request;
+  // Whole towers; an odd count leaves out the last tower's second circuit,
+  // so that every phase of the line is in a circuit.
+  request.section = study_test::tower_line((k + 1) / 2);
+  if (k % 2) {
+    auto& groups = request.section.groups;
+    groups.erase(groups.begin() + 3 * k, groups.begin() + 3 * k + 3);
+    request.section.energized = 3 * k;
+  }
+  for (int c = 0; c < k; ++c) request.circuits.push_back({3 * c, 3 * c + 1, 3 * c + 2});
+  request.quantities = std::move(quantities);
+  request.at = {-90.0f, 90.0f};
+  request.threads = 1;
+  return request;
+}
+
+void nine(benchmark::State& state, const study::PhasingRequest& request) {
+  std::size_t listed = 0;
+  for (auto _ : state) {
+    study::PhasingResult r = study::search_phasings(request, nullptr);
+    listed = r.listed.size();
+    benchmark::DoNotOptimize(r.listed.data());
+  }
+  state.SetLabel(std::to_string(listed) + " listed, 1 thread");
+}
+
+void BM_PhasingB_NineCircuits(benchmark::State& state) { nine(state, circuits(9, {study::Quantity::b})); }
+void BM_PhasingFront_NineCircuits(benchmark::State& state) {
+  nine(state, circuits(9, {study::Quantity::e, study::Quantity::b, study::Quantity::an}));
+}
+// The same front on eight circuits: short enough to count instructions of.
+void BM_PhasingFront_EightCircuits(benchmark::State& state) {
+  nine(state, circuits(8, {study::Quantity::e, study::Quantity::b, study::Quantity::an}));
+}
+BENCHMARK(BM_PhasingB_NineCircuits)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PhasingFront_NineCircuits)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PhasingFront_EightCircuits)->Unit(benchmark::kMillisecond);
 
 void BM_HeightB(benchmark::State& state) {
   study::HeightRequest request;

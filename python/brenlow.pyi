@@ -258,10 +258,11 @@ StudyQuantity = Literal["E", "B", "AN", "AN-FAIR", "RI", "RI-RAIN", "TV", "OZ"]
 
 def phasing(section: CrossSection, circuits: Iterable[Iterable[int]],
             minimize: Union[StudyQuantity, Sequence[StudyQuantity]], at: _Positions, *, top: int = 10,
-            b_unit: str = "uT", threads: int = 0) -> dict:
+            b_unit: str = "uT", threads: int = 0, time_limit: float = 600.0) -> dict:
     """The best phasings: every assignment of each circuit's phase angles to its
     groups, counted once per relabelling. A dict: total, distinct, relabellings,
-    examined, front, original and listed (each angles, scores, values, section, number)."""
+    examined, stopped, front, original and listed (each angles, scores, values,
+    section, number). Ctrl-C raises KeyboardInterrupt with that dict as `result`."""
 def height(section: CrossSection, limits: dict[StudyQuantity, float], at: _Positions, *,
            groups: Iterable[int] | None = None, b_unit: str = "uT") -> dict:
     """The smallest common raise meeting every limit at every point. A dict:

@@ -83,14 +83,15 @@ std::vector<int> group_indices(const py::handle& value, std::size_t groups, cons
 }
 
 // Runs a search with the GIL released, on a thread of its own, while this
-// thread watches for Ctrl-C: an interrupt asks the search to stop and is
-// raised as KeyboardInterrupt once it has.
+// thread watches for Ctrl-C (which Python delivers to its main thread only):
+// an interrupt asks this search, and no other, to stop. The interrupt's
+// exception comes back in `interrupt`, for the caller to raise once it has
+// the result.
 template <class Result, class Work>
-Result interruptible(Work work) {
-  study::clear_stop_request();
+Result interruptible(Work work, std::optional<py::error_already_set>& interrupt) {
+  study::StopFlag stop;
   std::optional<Result> result;
   std::exception_ptr error;
-  bool interrupted = false;
   {
     py::gil_scoped_release released;
     std::mutex m;
@@ -98,7 +99,7 @@ Result interruptible(Work work) {
     bool done = false;
     std::thread worker([&] {
       try {
-        result.emplace(work());
+        result.emplace(work(stop));
       } catch (...) {
         error = std::current_exception();
       }
@@ -108,13 +109,17 @@ Result interruptible(Work work) {
     });
     std::unique_lock<std::mutex> lock(m);
     while (!finished.wait_for(lock, std::chrono::milliseconds(100), [&] { return done; })) {
-      if (interrupted) continue;
       lock.unlock();
       {
         py::gil_scoped_acquire held;
+        // A second Ctrl-C ends what the first left to do (the listing).
         if (PyErr_CheckSignals() != 0) {
-          interrupted = true;
-          study::request_stop();
+          stop.request();
+          if (interrupt) {
+            PyErr_Clear();
+          } else {
+            interrupt.emplace();
+          }
         }
       }
       lock.lock();
@@ -122,9 +127,19 @@ Result interruptible(Work work) {
     lock.unlock();
     worker.join();
   }
-  if (interrupted) throw py::error_already_set();
   if (error) std::rethrow_exception(error);
   return std::move(*result);
+}
+
+// Raises the interrupt of a search, carrying what the search found before
+// it stopped as its `result`.
+[[noreturn]] void raise_interrupt(py::error_already_set& interrupt, const py::object& result) {
+  try {
+    interrupt.value().attr("result") = result;
+  } catch (const py::error_already_set&) {
+    // An exception that takes no attributes goes as it is.
+  }
+  throw interrupt;
 }
 
 py::dict values_by_quantity(const std::vector<study::Quantity>& qs, const std::vector<std::vector<float>>& values) {
@@ -152,7 +167,7 @@ py::dict arrangement(const study::Ranked& r, const study::PhasingRequest& reques
 
 const char* phasing_doc = R"(The best phasings: every assignment of each circuit's phase angles to its groups.
 
-phasing(section, circuits, minimize, at, *, top=10, b_unit='uT', threads=0)
+phasing(section, circuits, minimize, at, *, top=10, b_unit='uT', threads=0, time_limit=600)
 
 circuits: for each circuit the indices (from 0) of its groups in
 section.groups, AC and energized, none twice; minimize: a quantity or a
@@ -163,13 +178,18 @@ that differ by one relabelling applied to all circuits at once give the
 same magnitudes everywhere and are counted once.
 
 Returns a dict: total, distinct (counted once per relabelling),
-relabellings, examined; front (True with two or more quantities: listed
-then holds the arrangements no other beats on every quantity); original
-and listed (best first), each a dict of angles (per circuit, per group,
-degrees), scores (largest value per quantity), values (per quantity, an
-array over the points: the engine's, for the section as a data file holds
+relabellings, examined, stopped; front (True with two or more quantities:
+listed then holds the arrangements no other beats on every quantity);
+original and listed (best first), each a dict of angles (per circuit, per
+group, degrees), scores (largest value per quantity), values (per quantity,
+an array over the points: the engine's, for the section as a data file holds
 it) and section (a CrossSection with those angles). B in b_unit (uT, mG or
-G). Ctrl-C stops the search (KeyboardInterrupt).)";
+G). top: at most 100,000. A search whose time, estimated after its first
+second, passes time_limit (s) is refused (brenlow.Error).
+
+Ctrl-C stops this search (not those of other threads) and raises
+KeyboardInterrupt; its `result` attribute holds the dict of what was
+found before the stop (stopped True, examined the arrangements scored).)";
 
 const char* height_doc = R"(The smallest common raise of some groups for which every limit holds at every point.
 
@@ -214,7 +234,7 @@ void bind_studies(py::module_& m) {
   m.def(
       "phasing",
       [](const py::object& section, const py::iterable& circuits, const py::object& minimize, const py::object& at,
-         std::size_t top, const std::string& b_unit, unsigned threads) {
+         std::size_t top, const std::string& b_unit, unsigned threads, double time_limit) {
         study::PhasingRequest request;
         request.section = section_from_python(section);
         std::size_t index = 0;
@@ -225,20 +245,31 @@ void bind_studies(py::module_& m) {
         request.quantities = quantities_of(minimize);
         request.at = points_of(at);
         request.b = b_unit_of(b_unit);
-        if (top < 1) throw py::value_error("top must be at least 1");
+        if (top < 1 || top > study::max_top)
+          throw py::value_error("top: from 1 to " + std::to_string(study::max_top) + " arrangements, not " +
+                                std::to_string(top));
+        if (!(time_limit > 0)) throw py::value_error("time_limit: a number of seconds above 0");
         request.top = top;
         request.threads = threads;
+        request.time_limit = time_limit;
         study::check_circuits(request.section, request.circuits);
-        const study::PhasingResult r =
-            interruptible<study::PhasingResult>([&] { return study::search_phasings(request, nullptr); });
+        std::optional<py::error_already_set> interrupt;
+        const study::PhasingResult r = interruptible<study::PhasingResult>(
+            [&](const study::StopFlag& stop) {
+              request.stop = &stop;
+              return study::search_phasings(request, nullptr);
+            },
+            interrupt);
         py::list listed;
         for (const auto& ranked : r.listed) listed.append(arrangement(ranked, request));
-        return py::dict("total"_a = r.total, "distinct"_a = r.distinct, "relabellings"_a = r.relabellings,
-                        "examined"_a = r.examined, "front"_a = request.quantities.size() > 1,
-                        "original"_a = arrangement(r.original, request), "listed"_a = listed);
+        py::dict d("total"_a = r.total, "distinct"_a = r.distinct, "relabellings"_a = r.relabellings,
+                   "examined"_a = r.examined, "stopped"_a = r.stopped, "front"_a = request.quantities.size() > 1,
+                   "original"_a = arrangement(r.original, request), "listed"_a = listed);
+        if (interrupt) raise_interrupt(*interrupt, d);
+        return d;
       },
       "section"_a, "circuits"_a, "minimize"_a, "at"_a, py::kw_only(), "top"_a = 10, "b_unit"_a = "uT",
-      "threads"_a = 0, phasing_doc);
+      "threads"_a = 0, "time_limit"_a = study::default_time_limit, phasing_doc);
 
   m.def(
       "height",
@@ -266,8 +297,14 @@ void bind_studies(py::module_& m) {
         if (request.limits.empty()) throw py::value_error("no limit given");
         request.at = points_of(at);
         request.b = b_unit_of(b_unit);
-        const study::HeightResult r =
-            interruptible<study::HeightResult>([&] { return study::search_height(request, nullptr); });
+        std::optional<py::error_already_set> interrupt;
+        const study::HeightResult r = interruptible<study::HeightResult>(
+            [&](const study::StopFlag& stop) {
+              request.stop = &stop;
+              return study::search_height(request, nullptr);
+            },
+            interrupt);
+        if (interrupt) raise_interrupt(*interrupt, py::dict("stopped"_a = true, "evaluations"_a = r.evaluations));
         const study::LengthUnit unit{request.section.english};
         // The raise in whole steps of the resolution, as the float's shortest text reads.
         py::object raise = r.found ? py::module_::import("builtins").attr("float")(float_text(unit.to_metres(r.raise)))

@@ -2,7 +2,10 @@
 relabelling, the listed ones evaluated by the engine, the smallest raise,
 the edge tables; refused requests with the study's message."""
 import csv
+import os
+import signal
 import subprocess
+import threading
 
 import numpy as np
 import pytest
@@ -105,10 +108,55 @@ def test_refused_study_requests():
         (lambda: brenlow.height(line, {"B": 10.0}, AT, b_unit="T"), ValueError, "unknown unit for B 'T'"),
         (lambda: brenlow.height(line, {}, AT), ValueError, "no limit given"),
         (lambda: brenlow.edges([line, "x"], AT), TypeError, "must be a CrossSection, not str"),
+        # Listing without bound would grow without bound: capped as on the command line.
+        (lambda: brenlow.phasing(line, [[0, 1, 2]], "B", AT, top=10**8), ValueError, "top: from 1 to 100000"),
+        (lambda: brenlow.phasing(line, [[0, 1, 2]], "B", AT, time_limit=0), ValueError, "time_limit"),
     ]
     for call, kind, message in cases:
         with pytest.raises(kind, match=message):
             call()
+
+
+def towers(n):
+    """n double-circuit towers side by side: 2n three-phase circuits."""
+    phase = dict(subconductors=2, diameter=30.0, spacing=45.0, kv=230.0, ka=1.5)
+    groups = [brenlow.Group(f"T{t}{side}{k}", x=40.0 * t + sign * (8.0 if k == 2 else 6.5), y=28.0 - 7.0 * k,
+                            phase=angle, **phase)
+              for t in range(n) for side, sign in (("L", -1.0), ("R", 1.0))
+              for k, angle in ((1, 0.0), (2, 240.0), (3, 120.0))]
+    return brenlow.CrossSection(groups, titles=("TOWERS", ""), points=[(21, -50.0, 5.0)],
+                                rain=1.0, an_height=1.5, ri_height=2.0, tv_height=10.0, oz_height=1.0,
+                                ri_frequency=1.0, tv_frequency=75.0, ef_height=1.0, mf_height=1.0,
+                                ground_conductivity=10.0, wind=2.0)
+
+
+def circuits(k):
+    return [[3 * c, 3 * c + 1, 3 * c + 2] for c in range(k)]
+
+
+def test_ctrl_c_stops_only_the_search_of_the_main_thread():
+    # Ozone is ranked by the engine itself: eight circuits take minutes, five
+    # (beside a sixth left as it is: every arrangement distinct) a second or two.
+    other = {}
+    thread = threading.Thread(target=lambda: other.update(
+        brenlow.phasing(towers(3), circuits(5), "OZ", AT, threads=1)))
+    thread.start()
+    timer = threading.Timer(0.3, lambda: os.kill(os.getpid(), signal.SIGINT))
+    timer.start()
+    with pytest.raises(KeyboardInterrupt) as stopped:
+        brenlow.phasing(towers(4), circuits(8), "OZ", AT, threads=1, time_limit=1e6)
+    timer.join()
+    thread.join()
+    result = stopped.value.result
+    assert result["stopped"] and 0 <= result["examined"] < result["distinct"] == 279936
+    assert not other["stopped"] and other["examined"] == other["distinct"] == 7776 and other["listed"]
+
+
+def test_a_search_past_its_time_limit_is_refused():
+    with pytest.raises(brenlow.Error, match="more than the time limit of 0.01 s"):
+        brenlow.phasing(towers(4), circuits(8), "OZ", AT, threads=1, time_limit=0.01)
+    done = brenlow.phasing(double_circuit(), [[0, 1, 2], [3, 4, 5]], "B", AT)
+    assert not done["stopped"] and done["examined"] == done["distinct"] == 6
 
 
 def study_csv(tmp_path, *args):

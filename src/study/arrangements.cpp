@@ -47,7 +47,8 @@ std::vector<std::vector<float>> orderings(const std::vector<float>& angles) {
 
 }  // namespace
 
-Arrangements::Arrangements(const std::vector<std::vector<float>>& circuit_angles) {
+Arrangements::Arrangements(const std::vector<std::vector<float>>& circuit_angles,
+                           const std::vector<float>& fixed_angles) {
   for (const auto& angles : circuit_angles) {
     if (angles.empty()) throw std::invalid_argument("a circuit without groups");
     choices_.push_back(orderings(angles));
@@ -74,6 +75,10 @@ Arrangements::Arrangements(const std::vector<std::vector<float>>& circuit_angles
         if (all) known = true;
       }
       if (known) continue;
+      // The groups outside the circuits must keep their phasors.
+      if (!std::all_of(fixed_angles.begin(), fixed_angles.end(),
+                       [&](float f) { return same_angle(image(f), f); }))
+        continue;
       // Each circuit's angles onto themselves: a permutation of each circuit's assignments.
       std::vector<std::vector<std::uint16_t>> map;
       bool valid = true;
@@ -141,6 +146,66 @@ Arrangements::Choice Arrangements::canonical_form(const Choice& choice) const {
     if (image < best) best = image;
   }
   return best;
+}
+
+Arrangements::Walk::Walk(const Arrangements& arrangements, const Choice& start, std::size_t fixed)
+    : a_(arrangements), fixed_(fixed), choice_(arrangements.circuits(), 0), tied_(arrangements.circuits() + 1) {
+  for (std::size_t c = 0; c < fixed_; ++c) choice_[c] = start[c];
+  // The identity (relabelling 0) never turns anything earlier.
+  for (std::size_t m = 1; m < a_.maps_.size(); ++m) tied_[0].push_back(static_cast<std::uint16_t>(m));
+  settle(0);
+}
+
+void Arrangements::Walk::next_slow() {
+  std::size_t c = choice_.size();
+  if (done_ || c == 0 || !advance(c)) {
+    done_ = true;
+    return;
+  }
+  changed_ = c;
+  settle(c);
+}
+
+bool Arrangements::Walk::advance(std::size_t& c) {
+  while (true) {
+    if (c <= fixed_) return false;
+    --c;
+    if (++choice_[c] < a_.choices_[c].size()) break;
+    choice_[c] = 0;
+  }
+  std::fill(choice_.begin() + static_cast<std::ptrdiff_t>(c) + 1, choice_.end(), std::uint16_t{0});
+  return true;
+}
+
+void Arrangements::Walk::settle(std::size_t c) {
+  const std::size_t k = choice_.size();
+  while (c < k) {
+    const std::uint16_t v = choice_[c];
+    std::vector<std::uint16_t>& below = tied_[c + 1];
+    below.clear();
+    bool earlier = false;
+    for (std::uint16_t m : tied_[c]) {
+      const std::uint16_t image = a_.maps_[m][c][v];
+      if (image < v) {
+        earlier = true;
+        break;
+      }
+      if (image == v) below.push_back(m);
+    }
+    if (!earlier) {
+      ++c;
+      continue;
+    }
+    // Every combination with this prefix has an earlier relabelling: on to
+    // the next assignment of circuit c (or of an earlier circuit).
+    std::size_t moved = c + 1;
+    if (c < fixed_ || !advance(moved)) {
+      done_ = true;
+      return;
+    }
+    changed_ = std::min(changed_, moved);
+    c = moved;
+  }
 }
 
 std::vector<std::size_t> trade_off_front(const std::vector<std::vector<double>>& scores) {

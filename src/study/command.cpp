@@ -26,7 +26,7 @@ const char* const usage =
     "  compare A.dat B.dat ... [--quantity Q ...] [--from X --to X --step S] [--svg FILE]\n"
     "      the profiles of several cross sections over one another\n"
     "  phasing LINE.dat --circuit i,j,k [--circuit ...] --minimize Q[,Q...] --at X [--at X ...]\n"
-    "          [--top N] [--threads N] [-o BEST.dat] [--svg FILE]\n"
+    "          [--top N] [--threads N] [--time-limit S] [-o BEST.dat] [--svg FILE]\n"
     "      every assignment of each circuit's phase angles to its groups, best first\n"
     "      (with two or more quantities, those no other beats on every quantity)\n"
     "  height LINE.dat [--groups LIST] --limit Q=VALUE [--limit ...] --at X [--at X ...] [-o RAISED.dat]\n"

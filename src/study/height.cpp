@@ -86,7 +86,7 @@ HeightResult search_height(const HeightRequest& request, Progress* progress) {
     long low = 0;
     for (long s = scan;; s += scan) {
       if (s > last) s = last;
-      if (stop_requested()) {
+      if (request.stop && request.stop->requested()) {
         result.stopped = true;
         break;
       }

@@ -11,6 +11,7 @@
 namespace study {
 
 class Progress;
+class StopFlag;
 
 struct Limit {
   Quantity quantity;
@@ -23,6 +24,7 @@ struct HeightRequest {
   std::vector<Limit> limits;
   std::vector<float> at;        // lateral points, metres
   BUnit b = BUnit::microtesla;
+  const StopFlag* stop = nullptr;  // ends the search early when requested
 };
 
 struct HeightResult {

@@ -64,10 +64,10 @@ int height_command(const std::vector<std::string>& argv, std::ostream& out, std:
   const LengthUnit unit{request.section.english};
   request.at = at_points(args, unit);
 
-  clear_stop_request();
   HeightResult result;
   {
     StopOnInterrupt interrupt;
+    request.stop = &interrupt.stop();
     Progress progress(err, stderr_is_terminal(), "height");
     result = search_height(request, &progress);
   }

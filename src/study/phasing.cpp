@@ -4,7 +4,9 @@
 #include <atomic>
 #include <cmath>
 #include <complex>
+#include <chrono>
 #include <condition_variable>
+#include <cstdio>
 #include <limits>
 #include <mutex>
 #include <optional>
@@ -264,17 +266,37 @@ bool before(const Candidate& a, const Candidate& b) {
   return a.raw[0] != b.raw[0] ? a.raw[0] < b.raw[0] : a.number < b.number;
 }
 
+// No worse on every quantity and better on one.
+bool beats(const double* a, const double* b, std::size_t nq) {
+  bool better = false;
+  for (std::size_t q = 0; q < nq; ++q) {
+    if (a[q] > b[q]) return false;
+    if (a[q] < b[q]) better = true;
+  }
+  return better;
+}
+
 // The best `keep` by the first score, or the running trade-off front.
+//
+// The front is kept in ascending order of the first score, so that an
+// arrangement is compared only with the members that could beat it (those
+// not worse on the first score), nearest first, and only the members it
+// could beat are tried for removal. The last arrangement that beat one
+// offered is tried before them: neighbours in the enumeration differ in one
+// circuit and are often beaten by the same one. It need not be a member any
+// more: whatever beat it beats what it beats, so the front is the same.
 class Keeper {
  public:
-  Keeper(std::size_t keep, bool front) : keep_(keep), front_(front) {}
+  Keeper(std::size_t keep, std::size_t nq, bool front) : keep_(keep), nq_(nq), front_(front) {}
 
-  void offer(const double* raw, std::size_t nq, std::uint64_t number) {
+  // `number_of()` gives the arrangement's number, asked only when needed.
+  template <class Number>
+  void offer(const double* raw, const Number& number_of) {
     if (!front_) {
       if (kept_.size() >= keep_ && !(raw[0] < kept_.front().raw[0] ||
-                                     (raw[0] == kept_.front().raw[0] && number < kept_.front().number)))
+                                     (raw[0] == kept_.front().raw[0] && number_of() < kept_.front().number)))
         return;
-      kept_.push_back({std::vector<double>(raw, raw + nq), number});
+      kept_.push_back({std::vector<double>(raw, raw + nq_), number_of()});
       std::push_heap(kept_.begin(), kept_.end(), before);
       if (kept_.size() > keep_) {
         std::pop_heap(kept_.begin(), kept_.end(), before);
@@ -282,36 +304,72 @@ class Keeper {
       }
       return;
     }
-    for (const Candidate& f : kept_) {
-      bool no_worse = true, better = false;
-      for (std::size_t q = 0; q < nq; ++q) {
-        if (f.raw[q] > raw[q]) no_worse = false;
-        if (f.raw[q] < raw[q]) better = true;
-      }
-      if (no_worse && better) return;
+    if (!beaten_by_.empty() && beats(beaten_by_.data(), raw, nq_)) return;
+    const std::size_t n = numbers_.size();
+    // Members [0, end_of_ties) are not worse on the first score.
+    std::size_t low = 0, high = n;
+    while (low < high) {
+      const std::size_t mid = low + (high - low) / 2;
+      if (raws_[mid * nq_] <= raw[0]) low = mid + 1;
+      else high = mid;
     }
-    std::erase_if(kept_, [&](const Candidate& f) {
-      bool no_worse = true, better = false;
-      for (std::size_t q = 0; q < nq; ++q) {
-        if (raw[q] > f.raw[q]) no_worse = false;
-        if (raw[q] < f.raw[q]) better = true;
+    const std::size_t end_of_ties = low;
+    // Nearest first: a member close on the first score is the likeliest to
+    // be no worse on the others too.
+    for (std::size_t i = end_of_ties; i-- > 0;) {
+      const double* f = &raws_[i * nq_];
+      if (beats(f, raw, nq_)) {
+        beaten_by_.assign(f, f + nq_);
+        return;
       }
-      return no_worse && better;
-    });
-    kept_.push_back({std::vector<double>(raw, raw + nq), number});
+    }
+    // The members not better on the first score may be beaten by it: dropped.
+    std::size_t first = end_of_ties;
+    while (first > 0 && raws_[(first - 1) * nq_] == raw[0]) --first;
+    std::size_t to = first;
+    for (std::size_t i = first; i < n; ++i) {
+      const double* f = &raws_[i * nq_];
+      if (beats(raw, f, nq_)) continue;
+      if (to != i) {
+        std::copy(f, f + nq_, &raws_[to * nq_]);
+        numbers_[to] = numbers_[i];
+      }
+      ++to;
+    }
+    raws_.resize(to * nq_);
+    numbers_.resize(to);
+    // In after the members with the same first score that stayed.
+    std::size_t at = first;
+    while (at < to && raws_[at * nq_] <= raw[0]) ++at;
+    raws_.insert(raws_.begin() + static_cast<std::ptrdiff_t>(at * nq_), raw, raw + nq_);
+    numbers_.insert(numbers_.begin() + static_cast<std::ptrdiff_t>(at), number_of());
   }
 
-  std::vector<Candidate>& kept() { return kept_; }
+  std::vector<Candidate> take() {
+    if (front_)
+      for (std::size_t i = 0; i < numbers_.size(); ++i)
+        kept_.push_back({std::vector<double>(raws_.begin() + static_cast<std::ptrdiff_t>(i * nq_),
+                                             raws_.begin() + static_cast<std::ptrdiff_t>((i + 1) * nq_)),
+                         numbers_[i]});
+    return std::move(kept_);
+  }
 
  private:
-  std::size_t keep_;
+  std::size_t keep_, nq_;
   bool front_;
-  std::vector<Candidate> kept_;
+  std::vector<Candidate> kept_;      // the best `keep`, a heap with the worst on top
+  std::vector<double> raws_;         // the front's scores, nq_ a member
+  std::vector<std::uint64_t> numbers_;
+  std::vector<double> beaten_by_;
 };
 
 struct SearchState {
   SearchState(const PhasingRequest& r, const Arrangements& a, const FastModel* m, std::size_t k, bool f)
       : request(r), arrangements(a), model(m), keep(k), front(f) {}
+
+  bool stopping() const {
+    return refused.load(std::memory_order_relaxed) || (request.stop && request.stop->requested());
+  }
 
   const PhasingRequest& request;
   const Arrangements& arrangements;
@@ -321,92 +379,96 @@ struct SearchState {
   std::size_t job_depth = 0;  // circuits fixed by a job
   std::uint64_t jobs = 1;
   std::atomic<std::uint64_t> next_job{0};
-  std::atomic<std::uint64_t> visited{0};
   std::atomic<std::uint64_t> examined{0};
+  std::atomic<bool> refused{false};  // over the time limit: every worker ends
   std::mutex mutex;
   std::condition_variable done;
   unsigned running = 0;
   std::vector<Candidate> kept;
 };
 
-// Scores every arrangement whose first circuits are those of the job.
+// Scores every canonical arrangement whose first circuits are those of the job.
 void run_job(SearchState& s, std::uint64_t job, Keeper& keeper, std::vector<std::vector<Complex>>& partial,
              std::vector<double>& raw, std::vector<double>& scratch) {
   const Arrangements& a = s.arrangements;
   const std::size_t k = a.circuits();
   const std::size_t nq = s.request.quantities.size();
   const std::size_t m = s.model ? s.model->size() : 0;
-  Arrangements::Choice choice(k, 0);
+  Arrangements::Choice start(k, 0);
   std::uint64_t rest = job;
   for (std::size_t c = s.job_depth; c-- > 0;) {
-    choice[c] = static_cast<std::uint16_t>(rest % a.choices(c).size());
+    start[c] = static_cast<std::uint16_t>(rest % a.choices(c).size());
     rest /= a.choices(c).size();
   }
-  // partial[d]: the fixed part plus the contributions of circuits 0..d-1.
-  std::size_t d = 0;
-  std::uint64_t visited = 0, examined = 0;
-  while (true) {
-    // Counted in batches, for the progress shown while the search runs.
-    if (++visited % 1024 == 0 || !s.model) {
-      s.visited.fetch_add(visited, std::memory_order_relaxed);
-      visited = 0;
+  // Counted in batches, for the progress shown while the search runs; the
+  // stop is checked every few arrangements (well under a tenth of a second
+  // of work even against a large front).
+  const std::uint64_t batch = s.model ? 64 : 1;
+  std::uint64_t examined = 0;
+  for (Arrangements::Walk walk(a, start, s.job_depth); !walk.done(); walk.next()) {
+    if (examined % batch == 0) {
+      s.examined.fetch_add(examined, std::memory_order_relaxed);
+      examined = 0;
+      if (s.stopping()) return;
     }
-    if (a.canonical(choice)) {
-      ++examined;
-      if (s.model) {
-        for (std::size_t c = d; c < k; ++c) {
-          const Complex* block = s.model->block(c, choice[c]).data();
-          const Complex* from = partial[c].data();
-          Complex* to = partial[c + 1].data();
-          for (std::size_t i = 0; i < m; ++i) to[i] = from[i] + block[i];
-        }
-        d = k;
-        s.model->scores(partial[k].data(), raw.data(), scratch.data());
-      } else {
-        const brenlow::Evaluation run(arranged(s.request.section, s.request.circuits, a, choice));
-        const auto values = values_at(run, s.request.quantities, s.request.at, s.request.b);
-        for (std::size_t q = 0; q < nq; ++q) {
-          const float w = worst(values[q]);
-          raw[q] = std::isnan(w) ? std::numeric_limits<double>::infinity() : w;
-        }
-        if (stop_requested()) break;
+    const Arrangements::Choice& choice = walk.choice();
+    if (s.model) {
+      // partial[c]: the fixed part plus the contributions of circuits 0..c-1.
+      for (std::size_t c = walk.changed(); c < k; ++c) {
+        const Complex* block = s.model->block(c, choice[c]).data();
+        const Complex* from = partial[c].data();
+        Complex* to = partial[c + 1].data();
+        // As doubles, which the compiler adds two at a time.
+        const double* b = reinterpret_cast<const double*>(block);
+        const double* f = reinterpret_cast<const double*>(from);
+        double* t = reinterpret_cast<double*>(to);
+        for (std::size_t i = 0; i < 2 * m; ++i) t[i] = f[i] + b[i];
       }
-      keeper.offer(raw.data(), nq, a.number(choice));
-    }
-    // Next: the deepest circuit after the job's that can still move.
-    std::size_t c = k;
-    bool moved = false;
-    while (c > s.job_depth) {
-      --c;
-      if (++choice[c] < a.choices(c).size()) {
-        moved = true;
-        break;
+      s.model->scores(partial[k].data(), raw.data(), scratch.data());
+    } else {
+      const brenlow::Evaluation run(arranged(s.request.section, s.request.circuits, a, choice));
+      const auto values = values_at(run, s.request.quantities, s.request.at, s.request.b);
+      for (std::size_t q = 0; q < nq; ++q) {
+        const float w = worst(values[q]);
+        raw[q] = std::isnan(w) ? std::numeric_limits<double>::infinity() : w;
       }
-      choice[c] = 0;
     }
-    if (!moved) break;
-    d = std::min(d, c);
+    keeper.offer(raw.data(), [&] { return a.number(choice); });
+    ++examined;
   }
-  s.visited.fetch_add(visited, std::memory_order_relaxed);
   s.examined.fetch_add(examined, std::memory_order_relaxed);
 }
 
 void worker(SearchState& s) {
-  Keeper keeper(s.keep, s.front);
+  Keeper keeper(s.keep, s.request.quantities.size(), s.front);
   const std::size_t m = s.model ? s.model->size() : 0;
   std::vector<std::vector<Complex>> partial(s.arrangements.circuits() + 1, std::vector<Complex>(m));
   if (s.model) partial[0] = s.model->base();
   std::vector<double> raw(s.request.quantities.size());
   std::vector<double> scratch(static_cast<std::size_t>(s.request.section.energized) + 1);
-  while (!stop_requested()) {
+  while (!s.stopping()) {
     const std::uint64_t job = s.next_job.fetch_add(1, std::memory_order_relaxed);
     if (job >= s.jobs) break;
     run_job(s, job, keeper, partial, raw, scratch);
   }
+  std::vector<Candidate> kept = keeper.take();
   std::lock_guard<std::mutex> lock(s.mutex);
-  for (Candidate& c : keeper.kept()) s.kept.push_back(std::move(c));
+  for (Candidate& c : kept) s.kept.push_back(std::move(c));
   --s.running;
   s.done.notify_all();
+}
+
+// "about 40 s", "about 12 min", "about 3.5 h".
+std::string duration_text(double seconds) {
+  char text[64];
+  if (!(seconds < 1e9)) return "more than 30 years";
+  if (seconds < 120)
+    std::snprintf(text, sizeof text, "about %.0f s", seconds);
+  else if (seconds < 7200)
+    std::snprintf(text, sizeof text, "about %.0f min", seconds / 60);
+  else
+    std::snprintf(text, sizeof text, "about %.1f h", seconds / 3600);
+  return text;
 }
 
 Ranked evaluate(const PhasingRequest& request, const Arrangements& a, const Arrangements::Choice& choice) {
@@ -474,15 +536,29 @@ PhasingResult search_phasings(const PhasingRequest& request, Progress* progress)
   check_circuits(request.section, request.circuits);
   if (request.quantities.empty()) throw StudyError("no quantity to minimise");
   if (request.at.empty()) throw StudyError("no point given (--at X)");
+  if (request.top > max_top)
+    throw StudyError("top: at most " + std::to_string(max_top) + " arrangements are listed, not " +
+                     std::to_string(request.top));
+  if (!(request.time_limit >= 0)) throw StudyError("the time limit must be a number of seconds, 0 or more");
   brenlow::check(request.section);
 
   std::vector<std::vector<float>> angles;
+  std::vector<bool> in_circuit(request.section.groups.size(), false);
   for (const auto& circuit : request.circuits) {
     std::vector<float> a;
-    for (int g : circuit) a.push_back(request.section.groups[static_cast<std::size_t>(g)].phase);
+    for (int g : circuit) {
+      a.push_back(request.section.groups[static_cast<std::size_t>(g)].phase);
+      in_circuit[static_cast<std::size_t>(g)] = true;
+    }
     angles.push_back(std::move(a));
   }
-  const Arrangements arrangements(angles);
+  // The AC phasors that stay: a relabelling must leave each where it is.
+  std::vector<float> fixed;
+  for (std::size_t g = 0; g < static_cast<std::size_t>(request.section.energized); ++g) {
+    const brenlow::Group& group = request.section.groups[g];
+    if (!in_circuit[g] && group.ac && (group.kv != 0 || group.ka != 0)) fixed.push_back(group.phase);
+  }
+  const Arrangements arrangements(angles, fixed);
   if (arrangements.total() > max_arrangements)
     throw StudyError(std::to_string(arrangements.total()) + " arrangements are more than the " +
                      std::to_string(max_arrangements) + " a search tries: fewer circuits, please");
@@ -509,64 +585,99 @@ PhasingResult search_phasings(const PhasingRequest& request, Progress* progress)
   const bool front = request.quantities.size() > 1;
   const std::size_t top = std::max<std::size_t>(request.top, 1);
   SearchState s(request, arrangements, model ? &*model : nullptr, top + 16, front);
-  // Jobs: the first circuits' assignments, enough to share among the workers.
+  // Jobs: the first circuits' assignments, enough to share among the
+  // workers (only about one in `relabellings` holds canonical arrangements).
   const std::size_t k = arrangements.circuits();
-  while (s.job_depth < k && (s.job_depth == 0 || (s.jobs < 64 && s.job_depth + 1 < k))) {
+  const std::uint64_t enough = 64 * arrangements.relabellings();
+  while (s.job_depth < k && (s.job_depth == 0 || (s.jobs < enough && s.job_depth + 1 < k))) {
     s.jobs *= arrangements.choices(s.job_depth).size();
     ++s.job_depth;
   }
 
+  // The workers search; this thread shows the progress and, once the search
+  // has run long enough to tell, refuses one that would take too long.
   unsigned threads = request.threads ? request.threads : std::max(1u, std::thread::hardware_concurrency());
   threads = static_cast<unsigned>(std::min<std::uint64_t>(threads, s.jobs));
-  std::vector<std::thread> pool;
   s.running = threads;
-  for (unsigned t = 1; t < threads; ++t) pool.emplace_back(worker, std::ref(s));
-  if (threads == 1 && !progress) {
-    worker(s);
-  } else {
-    // This thread works too, and between jobs shows the progress.
-    std::thread last(worker, std::ref(s));
+  std::vector<std::thread> pool;
+  for (unsigned t = 0; t < threads; ++t) pool.emplace_back(worker, std::ref(s));
+  const auto started = std::chrono::steady_clock::now();
+  const double limit = request.time_limit;
+  bool estimated = limit <= 0;
+  double estimate = 0;
+  std::uint64_t pilot = 0;
+  double pilot_seconds = 0;
+  {
     std::unique_lock<std::mutex> lock(s.mutex);
     while (s.running > 0) {
-      s.done.wait_for(lock, std::chrono::milliseconds(100));
-      if (progress && s.running > 0) {
+      s.done.wait_for(lock, std::chrono::milliseconds(50));
+      if (s.running == 0) break;
+      const std::uint64_t examined = s.examined.load(std::memory_order_relaxed);
+      if (progress) {
         lock.unlock();
-        progress->update(std::min(s.visited.load(std::memory_order_relaxed), result.total), result.total);
+        progress->update(std::min(examined, result.distinct), result.distinct);
         lock.lock();
       }
+      if (estimated) continue;
+      const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+      if (elapsed < std::min(1.0, limit / 10)) continue;
+      if (examined == 0 && elapsed <= limit) continue;
+      estimated = true;
+      pilot = examined;
+      pilot_seconds = elapsed;
+      estimate = examined ? elapsed * static_cast<double>(result.distinct) / static_cast<double>(examined)
+                          : std::numeric_limits<double>::infinity();
+      if (estimate > limit) s.refused.store(true, std::memory_order_relaxed);
     }
-    lock.unlock();
-    last.join();
   }
   for (std::thread& t : pool) t.join();
   if (progress) progress->finish();
+  if (s.refused.load()) {
+    char limit_text[32], pilot_text[32];
+    std::snprintf(limit_text, sizeof limit_text, "%g s", limit);
+    std::snprintf(pilot_text, sizeof pilot_text, "%.1f s", pilot_seconds);
+    throw StudyError("this search would take " + duration_text(estimate) + " (estimated from its first " +
+                     std::to_string(pilot) + " of " + std::to_string(result.distinct) + " distinct arrangements, in " +
+                     pilot_text + "), more than the time limit of " + limit_text +
+                     ": raise the limit (--time-limit, time_limit= in Python) or give fewer circuits or points");
+  }
   result.examined = s.examined.load();
-  result.stopped = stop_requested() && s.visited.load() < result.total;
+  const unsigned requests = request.stop ? request.stop->requests() : 0;
+  result.stopped = result.examined < result.distinct && requests > 0;
 
-  // The candidates, evaluated by the engine on the section as written.
+  // The candidates, evaluated by the engine on the section as written; a
+  // stop requested from now on ends this too, with those evaluated so far.
+  const auto stop_requested = [&] { return request.stop && request.stop->requests() > requests; };
   std::vector<Candidate> candidates = std::move(s.kept);
   std::sort(candidates.begin(), candidates.end(), before);
-  if (!front) {
-    if (candidates.size() > top) {
-      // Scores within a hair of the last listed may swap places in the
-      // engine's own rounding: evaluate those too.
-      const double limit = candidates[top - 1].raw[0];
-      const double margin = std::fabs(limit) * 1e-5 + 1e-300;
-      std::size_t n = top;
-      while (n < candidates.size() && candidates[n].raw[0] <= limit + margin) ++n;
-      candidates.resize(n);
+  if (!front && candidates.size() > top) {
+    // Scores within a hair of the last listed may swap places in the
+    // engine's own rounding: evaluate those too.
+    const double limit_score = candidates[top - 1].raw[0];
+    const double margin = std::fabs(limit_score) * 1e-5 + 1e-300;
+    std::size_t n = top;
+    while (n < candidates.size() && candidates[n].raw[0] <= limit_score + margin) ++n;
+    candidates.resize(n);
+  }
+  result.candidates = candidates.size();
+  std::vector<Ranked> all;
+  for (const Candidate& c : candidates) {
+    if (stop_requested()) {
+      result.stopped = true;
+      break;
     }
-    for (const Candidate& c : candidates)
-      result.listed.push_back(evaluate(request, arrangements, arrangements.choice(c.number)));
+    all.push_back(evaluate(request, arrangements, arrangements.choice(c.number)));
+  }
+  result.evaluated = all.size();
+  if (!front) {
+    result.listed = std::move(all);
     std::sort(result.listed.begin(), result.listed.end(), ranked_before);
     if (result.listed.size() > top) result.listed.resize(top);
   } else {
-    std::vector<Ranked> all;
     std::vector<std::vector<double>> scores;
-    for (const Candidate& c : candidates) {
-      all.push_back(evaluate(request, arrangements, arrangements.choice(c.number)));
+    for (const Ranked& r : all) {
       std::vector<double> v;
-      for (float x : all.back().scores) v.push_back(std::isnan(x) ? std::numeric_limits<double>::infinity() : x);
+      for (float x : r.scores) v.push_back(std::isnan(x) ? std::numeric_limits<double>::infinity() : x);
       scores.push_back(std::move(v));
     }
     for (std::size_t i : trade_off_front(scores)) result.listed.push_back(std::move(all[i]));

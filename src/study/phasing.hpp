@@ -15,6 +15,7 @@
 namespace study {
 
 class Progress;
+class StopFlag;
 
 struct PhasingRequest {
   brenlow::CrossSection section;
@@ -25,6 +26,11 @@ struct PhasingRequest {
   std::size_t top = 10;
   unsigned threads = 0;       // 0: one per core
   bool fast_ranking = true;   // rank by phasor superposition where the line allows it
+  const StopFlag* stop = nullptr;  // ends the search early, with the best of what it has;
+                                   // one more request ends the listing of those too
+  // A search whose time, estimated once it has run for a second (or a tenth
+  // of the limit), passes this many seconds is refused; 0: no limit.
+  double time_limit = 0;
 };
 
 struct Ranked {
@@ -42,7 +48,10 @@ struct PhasingResult {
   std::size_t relabellings = 1;
   std::vector<std::size_t> assignments;  // distinct assignments of each circuit (6 for three distinct angles)
   std::uint64_t examined = 0;      // distinct combinations scored (fewer when stopped)
-  bool stopped = false;            // Ctrl-C: the best of those examined
+  bool stopped = false;            // stopped early: the best of those examined, or of those the
+                                   // engine evaluated for the list before the stop
+  std::size_t candidates = 0;      // combinations the engine was to evaluate for the list
+  std::size_t evaluated = 0;       // of those, evaluated (fewer when stopped while listing)
   bool fast_ranking = false;       // ranked by superposition, listed by the engine
   Ranked original;
   std::vector<Ranked> listed;      // best first, or the trade-off front by the first quantity
@@ -50,6 +59,10 @@ struct PhasingResult {
 
 // The most arrangements a search tries (6^10).
 inline constexpr std::uint64_t max_arrangements = 60466176;
+// The most arrangements a search lists.
+inline constexpr std::size_t max_top = 100000;
+// The time limit of a search unless the user gives another, seconds.
+inline constexpr double default_time_limit = 600;
 
 // Checks the circuits against the section: energized AC groups, none twice.
 // Throws StudyError.
@@ -60,7 +73,7 @@ brenlow::CrossSection arranged(const brenlow::CrossSection& section, const std::
                                const Arrangements& arrangements, const Arrangements::Choice& choice);
 
 // Runs the search. `progress` may be null. Throws StudyError for a request
-// that cannot be searched.
+// that cannot be searched, or whose estimated time passes its limit.
 PhasingResult search_phasings(const PhasingRequest& request, Progress* progress);
 
 }  // namespace study

@@ -26,7 +26,8 @@ std::string angle_text(float degrees) { return fixed(degrees, 1); }
 
 int phasing_command(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err) {
   const Arguments args = Arguments::parse(
-      argv, {"--circuit", "--minimize", "--minimise", "--at", "--top", "--threads", "-o", "--svg", "--csv", "--b-unit"},
+      argv, {"--circuit", "--minimize", "--minimise", "--at", "--top", "--threads", "--time-limit", "-o", "--svg", "--csv",
+       "--b-unit"},
       {"--engine-ranking"});
   const BUnit b = b_unit_option(args);
   if (args.files.size() != 1)
@@ -37,9 +38,15 @@ int phasing_command(const std::vector<std::string>& argv, std::ostream& out, std
   for (Quantity q : quantities_option(args, "--minimise")) request.quantities.push_back(q);
   if (request.quantities.empty()) throw UsageError("no quantity to minimise (--minimize Q[,Q...])");
   if (args.all("--at").empty()) throw UsageError("no point given (--at X, in the data file's unit)");
-  if (auto top = args.one("--top")) request.top = static_cast<std::size_t>(parse_count("--top", *top, 1, 100000));
+  if (auto top = args.one("--top")) request.top = static_cast<std::size_t>(parse_count("--top", *top, 1, static_cast<long>(max_top)));
   if (auto threads = args.one("--threads"))
     request.threads = static_cast<unsigned>(parse_count("--threads", *threads, 1, 256));
+  request.time_limit = default_time_limit;
+  if (auto limit = args.one("--time-limit")) {
+    const float seconds = parse_number("--time-limit", *limit);
+    if (!(seconds > 0)) throw UsageError("--time-limit: a number of seconds above 0, not '" + *limit + "'");
+    request.time_limit = seconds;
+  }
   request.fast_ranking = !args.has("--engine-ranking");
   request.b = b;
   std::vector<std::pair<std::string, std::string>> outputs;
@@ -56,10 +63,10 @@ int phasing_command(const std::vector<std::string>& argv, std::ostream& out, std
   request.at = at_points(args, unit);
   check_circuits(request.section, request.circuits);
 
-  clear_stop_request();
   PhasingResult result;
   {
     StopOnInterrupt interrupt;
+    request.stop = &interrupt.stop();
     Progress progress(err, stderr_is_terminal(), "phasing");
     result = search_phasings(request, &progress);
   }
@@ -83,9 +90,12 @@ int phasing_command(const std::vector<std::string>& argv, std::ostream& out, std
     out << (p ? ", " : "") << distance_text(request.at[p], unit) << ' ' << unit.label();
   out << ")" << (result.fast_ranking ? ", ranked by phasor superposition; every value listed is the engine's" : "")
       << ".\n";
-  if (result.stopped)
+  if (result.stopped && result.examined < result.distinct)
     out << "Stopped by Ctrl-C after " << result.examined << " of " << result.distinct
         << " distinct arrangements: the best of those.\n";
+  else if (result.stopped)
+    out << "Stopped by Ctrl-C while the engine evaluated the best: " << result.evaluated << " of "
+        << result.candidates << " evaluated, the best of those.\n";
   const bool front = request.quantities.size() > 1;
   out << (front ? "The trade-off front: arrangements no other beats on every quantity, by "
                 : "The best " + std::to_string(result.listed.size()) + " by ")

@@ -9,22 +9,22 @@ namespace study {
 
 namespace {
 
-std::atomic<bool> stop_flag{false};
-static_assert(std::atomic<bool>::is_always_lock_free, "the stop flag is set from a signal handler");
+StopFlag interrupt_stop;
 
-extern "C" void on_interrupt(int) { stop_flag.store(true, std::memory_order_relaxed); }
+extern "C" void on_interrupt(int) { interrupt_stop.request(); }
 
 }  // namespace
 
-bool stop_requested() { return stop_flag.load(std::memory_order_relaxed); }
-void clear_stop_request() { stop_flag.store(false, std::memory_order_relaxed); }
-void request_stop() { stop_flag.store(true, std::memory_order_relaxed); }
-
-StopOnInterrupt::StopOnInterrupt() : previous_(std::signal(SIGINT, on_interrupt)) {}
+StopOnInterrupt::StopOnInterrupt() {
+  interrupt_stop.clear();
+  previous_ = std::signal(SIGINT, on_interrupt);
+}
 
 StopOnInterrupt::~StopOnInterrupt() {
   if (previous_ != SIG_ERR) std::signal(SIGINT, previous_);
 }
+
+const StopFlag& StopOnInterrupt::stop() const { return interrupt_stop; }
 
 bool stderr_is_terminal() { return ::isatty(STDERR_FILENO) == 1; }
 

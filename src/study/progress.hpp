@@ -10,21 +10,33 @@
 
 namespace study {
 
-// True once Ctrl-C was pressed while a StopOnInterrupt was in force.
-bool stop_requested();
-// Forgets an earlier request (a new search starts).
-void clear_stop_request();
-// Asks a running search to stop, as Ctrl-C does (tests use it).
-void request_stop();
+// A request to end one search early, set by whoever runs the search
+// (Ctrl-C, a Python interrupt, a test) and read by the search as it works;
+// each search has its own, so stopping one leaves the others running. The
+// requests are counted: a search stopped while it scores still lists the
+// best of what it scored, and a further request ends that listing too.
+class StopFlag {
+ public:
+  bool requested() const { return requests() > 0; }
+  unsigned requests() const { return count_.load(std::memory_order_relaxed); }
+  void request() { count_.fetch_add(1, std::memory_order_relaxed); }
+  void clear() { count_.store(0, std::memory_order_relaxed); }
 
-// While it lives, SIGINT sets the stop request instead of ending the
-// program; the previous handler comes back when it goes.
+ private:
+  std::atomic<unsigned> count_{0};
+  static_assert(std::atomic<unsigned>::is_always_lock_free, "a stop is requested from a signal handler");
+};
+
+// While it lives, SIGINT requests its stop instead of ending the program;
+// the previous handler comes back when it goes. One at a time (the
+// command's search).
 class StopOnInterrupt {
  public:
-  StopOnInterrupt();
+  StopOnInterrupt();  // with the stop not requested
   ~StopOnInterrupt();
   StopOnInterrupt(const StopOnInterrupt&) = delete;
   StopOnInterrupt& operator=(const StopOnInterrupt&) = delete;
+  const StopFlag& stop() const;
 
  private:
   void (*previous_)(int);

@@ -18,13 +18,14 @@ struct CountCase {
   std::uint64_t total;
   std::size_t relabellings;
   std::uint64_t distinct;
+  std::vector<float> fixed = {};  // angles of energized groups outside the circuits
 };
 
 class Counting : public ::testing::TestWithParam<CountCase> {};
 
 TEST_P(Counting, TotalRelabellingsAndDistinct) {
   const CountCase& c = GetParam();
-  const Arrangements a(c.angles);
+  const Arrangements a(c.angles, c.fixed);
   EXPECT_EQ(a.total(), c.total);
   EXPECT_EQ(a.relabellings(), c.relabellings);
   EXPECT_EQ(a.distinct(), c.distinct);
@@ -42,6 +43,38 @@ TEST_P(Counting, TotalRelabellingsAndDistinct) {
   }
   EXPECT_EQ(canonical, c.distinct);
   EXPECT_EQ(classes.size(), c.distinct);
+}
+
+// The walk yields the canonical combinations, in order, and nothing else;
+// split into jobs by the first circuits' assignments, the jobs together
+// yield the same.
+TEST_P(Counting, WalkYieldsTheCanonicalOnes) {
+  const CountCase& c = GetParam();
+  const Arrangements a(c.angles, c.fixed);
+  std::vector<std::uint64_t> expected;
+  for (std::uint64_t i = 0; i < a.total(); ++i)
+    if (a.canonical(a.choice(i))) expected.push_back(i);
+  for (std::size_t depth = 0; depth <= a.circuits(); ++depth) {
+    std::uint64_t jobs = 1;
+    for (std::size_t d = 0; d < depth; ++d) jobs *= a.choices(d).size();
+    std::vector<std::uint64_t> walked;
+    for (std::uint64_t job = 0; job < jobs; ++job) {
+      // The job's assignments in the first `depth` circuits; the rest at random.
+      Arrangements::Choice start = a.choice(job * (a.total() / jobs));
+      for (std::size_t d = depth; d < start.size(); ++d) start[d] = static_cast<std::uint16_t>(job % 3);
+      Arrangements::Choice previous;
+      for (Arrangements::Walk w(a, start, depth); !w.done(); w.next()) {
+        // What changed since the combination before is at or after changed().
+        if (!previous.empty()) {
+          for (std::size_t d = 0; d < w.changed(); ++d) ASSERT_EQ(w.choice()[d], previous[d]);
+          ASSERT_NE(w.choice()[w.changed()], previous[w.changed()]);
+        }
+        previous = w.choice();
+        walked.push_back(a.number(w.choice()));
+      }
+    }
+    EXPECT_EQ(walked, expected) << "jobs of " << depth << " circuits";
+  }
 }
 
 const std::vector<float> abc = {0, 240, 120};
@@ -63,7 +96,17 @@ INSTANTIATE_TEST_SUITE_P(
         // Two equal angles: only the distinct orders are tried; the mirror
         // keeps 0 and 180 where they are, so it relabels nothing.
         CountCase{"RepeatedAngle", {{0, 0, 180}}, 3, 1, 3},
-        CountCase{"SixPhaseCircuit", {{0, 60, 120, 180, 240, 300}}, 720, 12, 60}),
+        CountCase{"SixPhaseCircuit", {{0, 60, 120, 180, 240, 300}}, 720, 12, 60},
+        // Phases outside the circuits keep their angles: a relabelling must
+        // leave each where it is. A whole circuit outside: only the identity.
+        CountCase{"FixedCircuit", {abc}, 6, 1, 6, abc},
+        // One phase at 0 outside: the mirror about 0 leaves it alone, no turn does.
+        CountCase{"FixedAtZero", {abc, abc}, 36, 2, 18, {0}},
+        CountCase{"FixedAtZeroAnd180", {abc}, 6, 2, 3, {0, 180}},
+        // At 90 degrees: the mirror about 90 does not carry 0, 120, 240 onto themselves.
+        CountCase{"FixedAt90", {abc}, 6, 1, 6, {90}},
+        // Two phases outside at 240 and 120: no mirror leaves both, no turn either.
+        CountCase{"FixedAt240And120", {abc, abc, abc}, 216, 1, 216, {240, 120}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Arrangements, ChoiceZeroIsTheGivenOrder) {

@@ -63,7 +63,12 @@ INSTANTIATE_TEST_SUITE_P(
         Bad{"CompareMissingFile", "compare line.dat ../../nothing.dat", "nothing.dat"},
         Bad{"CompareMixedUnits", "compare line.dat " BRENLOW_EXAMPLES "/500kv_flat.dat", "profiles are compared in one unit"},
         Bad{"CircuitTooLarge", "phasing line.dat --circuit 1-7 --minimize B --at 0", "circuit 1 has more than 6 groups"},
-        Bad{"TopZero", "phasing line.dat --circuit 1,2,3 --minimize B --at 0 --top 0", "--top needs a whole number"}),
+        Bad{"TopZero", "phasing line.dat --circuit 1,2,3 --minimize B --at 0 --top 0", "--top needs a whole number"},
+        Bad{"TopTooMany", "phasing line.dat --circuit 1,2,3 --minimize B --at 0 --top 100001", "--top"},
+        Bad{"TimeLimitZero", "phasing line.dat --circuit 1,2,3 --minimize B --at 0 --time-limit 0",
+            "--time-limit: a number of seconds above 0"},
+        Bad{"TimeLimitNotANumber", "phasing line.dat --circuit 1,2,3 --minimize B --at 0 --time-limit soon",
+            "--time-limit"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Study, HelpIsStatusZero) {
@@ -209,10 +214,11 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Study, CtrlCStopsTheSearchWithTheBestSoFar) {
-  // Eight circuits ranked by the engine itself: minutes of work, stopped after a second.
+  // Eight circuits ranked by the engine itself: minutes of work, stopped after
+  // a second (under no time limit that a slow build could pass first).
   const fs::path dir = scratch();
   brenlow::write_data_file(study_test::tower_line(4), (dir / "eight.dat").string());
-  std::string args = "phasing eight.dat --minimize B --at 0 --engine-ranking --threads 1 --top 2";
+  std::string args = "phasing eight.dat --minimize B --at 0 --engine-ranking --threads 1 --top 2 --time-limit 1e9";
   for (int c = 0; c < 8; ++c) args += " --circuit " + std::to_string(3 * c + 1) + "-" + std::to_string(3 * c + 3);
   const std::string command = "cd '" + dir.string() + "' && ('" + TESK31_STUDY_PATH + "' " + args +
                               " > .out 2> .err & p=$!; sleep 1; kill -INT $p; wait $p; echo $? > .status)";

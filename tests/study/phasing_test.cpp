@@ -6,6 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
+#include <thread>
+#include <tuple>
 
 #include "study/phasing.hpp"
 #include "study/progress.hpp"
@@ -133,11 +137,151 @@ TEST(Phasing, LineWithADcPoleIsRankedByTheEngine) {
 
 TEST(Phasing, StopRequestedEndsTheSearchCleanly) {
   study::PhasingRequest request = double_circuit({Quantity::b});
-  study::request_stop();
+  study::StopFlag stop;
+  stop.request();
+  request.stop = &stop;
   const study::PhasingResult r = study::search_phasings(request, nullptr);
-  study::clear_stop_request();
   EXPECT_TRUE(r.stopped);
   EXPECT_LT(r.examined, r.distinct);
+}
+
+// The best over every assignment of each circuit's groups' angles, each
+// arrangement through the engine on the section as written: no counting of
+// relabellings, no superposition.
+float brute_force_best(const study::PhasingRequest& request) {
+  std::vector<std::vector<int>> order;
+  for (const auto& circuit : request.circuits) {
+    std::vector<int> o(circuit.size());
+    for (std::size_t j = 0; j < o.size(); ++j) o[j] = static_cast<int>(j);
+    order.push_back(o);
+  }
+  float best = std::numeric_limits<float>::infinity();
+  while (true) {
+    brenlow::CrossSection section = request.section;
+    for (std::size_t c = 0; c < request.circuits.size(); ++c)
+      for (std::size_t j = 0; j < order[c].size(); ++j)
+        section.groups[static_cast<std::size_t>(request.circuits[c][j])].phase =
+            request.section.groups[static_cast<std::size_t>(request.circuits[c][static_cast<std::size_t>(order[c][j])])]
+                .phase;
+    const brenlow::Evaluation run(study::as_written(section));
+    best = std::min(best, study::worst(study::values_at(run, request.quantities, request.at, request.b)[0]));
+    std::size_t c = 0;
+    while (c < order.size() && !std::next_permutation(order[c].begin(), order[c].end())) ++c;
+    if (c == order.size()) return best;
+  }
+}
+
+struct FixedGroups {
+  const char* name;
+  brenlow::CrossSection section;
+  std::vector<std::vector<int>> circuits;
+  std::size_t relabellings;
+  std::uint64_t distinct;
+};
+
+// Lines with energized groups outside the circuits: only the relabellings
+// that leave those groups' phasors alone count.
+brenlow::CrossSection with_single_phase(float angle) {
+  brenlow::CrossSection s = study_test::double_circuit_line();
+  s.groups.insert(s.groups.begin() + 6, study_test::phase("SP", 20, 15, 66, angle, 0.3f));
+  s.energized = 7;
+  return s;
+}
+
+brenlow::CrossSection with_dead_phases() {
+  brenlow::CrossSection s = study_test::double_circuit_line();
+  for (int g = 3; g < 6; ++g) s.groups[static_cast<std::size_t>(g)].kv = s.groups[static_cast<std::size_t>(g)].ka = 0;
+  return s;
+}
+
+const FixedGroups fixed_group_lines[] = {
+    // One circuit of a double circuit: every order of it is its own.
+    {"OneOfTwoCircuits", study_test::double_circuit_line(), {{0, 1, 2}}, 1, 6},
+    {"SecondOfTwoCircuits", study_test::double_circuit_line(), {{3, 4, 5}}, 1, 6},
+    // Circuits of two groups, the third phase of each left where it is.
+    {"TwoGroupCircuits", study_test::double_circuit_line(), {{0, 1}, {4, 5}}, 1, 4},
+    // Four groups (one angle twice) and three, the rest of two towers fixed.
+    {"FourGroupCircuit", study_test::tower_line(2), {{0, 1, 2, 3}, {6, 7, 8}}, 1, 72},
+    // A phase at 0 degrees outside: mirroring every phasor leaves it alone.
+    {"FixedAtZero", with_single_phase(0), {{0, 1, 2}, {3, 4, 5}}, 2, 18},
+    {"FixedAt90", with_single_phase(90), {{0, 1, 2}, {3, 4, 5}}, 1, 36},
+    // Groups without voltage or current constrain nothing.
+    {"DeadPhasesOutside", with_dead_phases(), {{0, 1, 2}}, 6, 1},
+};
+
+class WithFixedGroups : public ::testing::TestWithParam<std::tuple<FixedGroups, Quantity, bool>> {};
+
+TEST_P(WithFixedGroups, BestIsTheBruteForceBest) {
+  const auto& [line, q, fast] = GetParam();
+  study::PhasingRequest request;
+  request.section = line.section;
+  request.circuits = line.circuits;
+  request.quantities = {q};
+  request.at = {-20.0f, 0.0f, 15.0f};
+  request.top = 1;
+  request.threads = 1;
+  request.fast_ranking = fast;
+  const study::PhasingResult r = study::search_phasings(request, nullptr);
+  EXPECT_EQ(r.relabellings, line.relabellings);
+  EXPECT_EQ(r.distinct, line.distinct);
+  EXPECT_EQ(r.examined, line.distinct);
+  ASSERT_EQ(r.listed.size(), 1u);
+  // Relabelled arrangements agree to the engine's rounding, not to the bit.
+  const float best = brute_force_best(request);
+  EXPECT_NEAR(r.listed[0].scores[0], best, 1e-5f * std::fabs(best));
+}
+
+INSTANTIATE_TEST_SUITE_P(Phasing, WithFixedGroups,
+                         ::testing::Combine(::testing::ValuesIn(fixed_group_lines),
+                                            ::testing::Values(Quantity::b, Quantity::e, Quantity::an),
+                                            ::testing::Bool()),
+                         [](const auto& info) {
+                           std::string n = std::string(std::get<0>(info.param).name) + "_" +
+                                           std::string(study::name(std::get<1>(info.param))) +
+                                           (std::get<2>(info.param) ? "_Superposition" : "_Engine");
+                           n.erase(std::remove(n.begin(), n.end(), '-'), n.end());
+                           return n;
+                         });
+
+TEST(Phasing, EachSearchHasItsOwnStop) {
+  // Two searches at once: stopping one leaves the other to finish.
+  study::PhasingRequest request = double_circuit({Quantity::b});
+  request.section = study_test::six_circuit_line();
+  request.circuits = study_test::six_circuits();
+  request.at = {-70.0f, 70.0f};
+  study::StopFlag stop_one, stop_other;
+  stop_one.request();
+  study::PhasingRequest one = request, other = request;
+  one.stop = &stop_one;
+  other.stop = &stop_other;
+  study::PhasingResult stopped, finished;
+  std::thread t([&] { stopped = study::search_phasings(one, nullptr); });
+  finished = study::search_phasings(other, nullptr);
+  t.join();
+  EXPECT_TRUE(stopped.stopped);
+  EXPECT_LT(stopped.examined, stopped.distinct);
+  EXPECT_FALSE(finished.stopped);
+  EXPECT_EQ(finished.examined, finished.distinct);
+  EXPECT_EQ(finished.listed.size(), 6u);
+}
+
+TEST(Phasing, SearchOverItsTimeLimitIsRefused) {
+  // Eight circuits ranked by the engine: far more than a millisecond.
+  study::PhasingRequest request = double_circuit({Quantity::b});
+  request.section = study_test::tower_line(4);
+  request.circuits.clear();
+  for (int c = 0; c < 8; ++c) request.circuits.push_back({3 * c, 3 * c + 1, 3 * c + 2});
+  request.fast_ranking = false;
+  request.time_limit = 0.001;
+  try {
+    study::search_phasings(request, nullptr);
+    FAIL() << "accepted";
+  } catch (const study::StudyError& e) {
+    EXPECT_NE(std::string(e.what()).find("more than the time limit of 0.001 s"), std::string::npos) << e.what();
+  }
+  request.time_limit = 0;
+  request.top = study::max_top + 1;
+  EXPECT_THROW(study::search_phasings(request, nullptr), study::StudyError);
 }
 
 struct BadCircuit {
