@@ -32,6 +32,6 @@ else()
   set(CPACK_DEBIAN_PACKAGE_SECTION science)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)  # the libraries the programs link, from dpkg-shlibdeps
   set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-      "tesk31 predicts conductor surface gradients, audible noise, radio and TV\n interference, ozone, corona loss and the electric and magnetic fields across\n the right-of-way of AC, DC and hybrid lines; tesk31-plot draws its profiles,\n tesk31-study runs design studies on its engine.")
+      "tesk31 predicts conductor surface gradients, audible noise, radio and TV\ninterference, ozone, corona loss and the electric and magnetic fields across\nthe right-of-way of AC, DC and hybrid lines; tesk31-plot draws its profiles,\ntesk31-study runs design studies on its engine.")
 endif()
 include(CPack)

@@ -7,7 +7,9 @@
 #include "format/render.hpp"
 
 #ifdef _WIN32
+#ifndef NOMINMAX
 #define NOMINMAX
+#endif
 #define WIN32_LEAN_AND_MEAN
 #include <fcntl.h>
 #include <io.h>
