@@ -66,6 +66,13 @@ void refuse_unusable_name(const FileName& name) {
   std::error_code ec;
   static_cast<void>(fs::status(text, ec));
   if (ec == std::errc::filename_too_long) throw record::FileError(text + ": " + ec.message());
+#ifdef _WIN32
+  // Windows takes no part of a name longer than 255 characters, but says
+  // only that such a file is missing, and a DIF file is not always opened.
+  for (const fs::path& part : fs::path(text)) {
+    if (part.native().size() > 255) throw record::FileError(text + ": File name too long");
+  }
+#endif
 }
 
 void read_file_name(record::Reader& keyboard, FileName& name) {
