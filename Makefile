@@ -1,7 +1,8 @@
 # Thin wrapper over CMake.
 #   make run    build tesk31 and tesk31-plot only, then run the bundled example with every report
 #   make test   install what the tests need when missing, build everything, normally and with
-#               the sanitizers, run every test in both, the explorer's and the Python module's
+#               the sanitizers, run every test in both, the explorer's and the Python module's,
+#               the Debian package's, pip install's and the Windows build's under wine
 #   make bench  build everything optimised and run the benchmarks (the whole ALL run of the
 #               50-group hybrid line, the engine's 1,000-point profile, the charge loops, ...)
 #   make web    build the right-of-way explorer (WebAssembly) into build-web/
@@ -9,7 +10,8 @@
 #   make python build the Python module into build/python (installing what it needs)
 #   make windows  cross-compile the three programs for 64-bit Windows (MinGW-w64) into
 #               build-windows/ and pack build-windows/brenlow-VERSION-windows-x64.zip
-#   make windows-test  run the Windows test programs and the programs under wine
+#   make windows-test  run the Windows test programs and the programs under wine (make test
+#               runs it: wine, MinGW-w64 and the build add about five minutes on two cores)
 #   make package  the Debian package build/brenlow_VERSION-1_ARCH.deb, unpacked and run
 #   make pip-test  pip install . into a fresh virtual environment, the Python tests against it
 # Evaluated where used, after build-tools may have installed ninja.
@@ -44,7 +46,7 @@ run: programs
 	cd build && ./tesk31-plot example.dif -o example.svg
 	@echo "Print file: build/example.prt   DIF file: build/example.dif   Profile: build/example.svg"
 
-test: python-deps build build-asan python-test package pip-test
+test: python-deps build build-asan python-test package pip-test windows-test
 	cd build && ctest --output-on-failure -j $(JOBS)
 	cd build-asan && ctest --output-on-failure -j $(JOBS)
 
