@@ -72,6 +72,7 @@ cases=(
   "@DIR@\\LINE.DAT|@DIR@\\sub\\Out.Prt|0|sub/Out.Prt"
   "line.dat|nul|0|-"
   "LINE.DAT|Nul|0|-"
+  "LINE.DAT|PRN|2|-"  # the printer device, which wine lacks: a clear failure
   "LINE.DAT|line.dat|2|-"
   "LINE.DAT|.\\Line.Dat|2|-"
 )
