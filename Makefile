@@ -106,7 +106,7 @@ python-test: python
 
 # ---- Windows, the Debian package, pip install ----
 # The one version number, from project(brenlow VERSION ...).
-VERSION := $(shell sed -n 's/^project(brenlow VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+VERSION := $(shell sed -n 's/^project.brenlow VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 
 .PHONY: windows windows-test package pip-test
 
