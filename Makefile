@@ -1,7 +1,8 @@
 # Thin wrapper over CMake.
 #   make run    build tesk31 and tesk31-plot only, then run the bundled example with every report
 #   make test   install what the tests need when missing, build everything, normally and with
-#               the sanitizers, run every test in both, the explorer's and the Python module's
+#               the sanitizers, run every test in both, the explorer's and the Python module's,
+#               the Debian package's, pip install's and the Windows build's under wine
 #   make bench  build everything optimised and run the benchmarks (the whole ALL run of the
 #               50-group hybrid line, the engine's 1,000-point profile, the charge loops, ...),
 #               then whole runs: tesk31's instructions as a process, 300 files through
@@ -9,6 +10,12 @@
 #   make web    build the right-of-way explorer (WebAssembly) into build-web/
 #   make explore  build it and serve it on 127.0.0.1
 #   make python build the Python module into build/python (installing what it needs)
+#   make windows  cross-compile the three programs for 64-bit Windows (MinGW-w64) into
+#               build-windows/ and pack build-windows/brenlow-VERSION-windows-x64.zip
+#   make windows-test  run the Windows test programs and the programs under wine (make test
+#               runs it: wine, MinGW-w64 and the build add about five minutes on two cores)
+#   make package  the Debian package build/brenlow_VERSION-1_ARCH.deb, unpacked and run
+#   make pip-test  pip install . into a fresh virtual environment, the Python tests against it
 # Evaluated where used, after build-tools may have installed ninja.
 GENERATOR = $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
@@ -41,7 +48,7 @@ run: programs
 	cd build && ./tesk31-plot example.dif -o example.svg
 	@echo "Print file: build/example.prt   DIF file: build/example.dif   Profile: build/example.svg"
 
-test: python-deps build build-asan python-test
+test: python-deps build build-asan python-test package pip-test windows-test
 	cd build && ctest --output-on-failure -j $(JOBS)
 	cd build-asan && ctest --output-on-failure -j $(JOBS)
 
@@ -50,7 +57,7 @@ bench: build
 	@bench/whole_runs.sh build
 
 clean:
-	rm -rf build build-asan build-web
+	rm -rf build build-asan build-web build-windows build-pip
 
 # --- The right-of-way explorer (web/): the engine in WebAssembly ----------
 # web/install.sh installs emscripten, chromium and the pinned npm packages
@@ -102,3 +109,43 @@ python-test: python
 	@PYTHONPATH=build/python PYTHONDONTWRITEBYTECODE=1 $(PYTHON) -m pytest -q -p no:cacheprovider \
 	  python/tests $(PYTEST_ARGS); status=$$?; \
 	  if [ $$status -eq 5 ]; then echo "python-test: pytest collected no tests" >&2; fi; exit $$status
+
+# ---- Windows, the Debian package, pip install ----
+# The one version number, from project(brenlow VERSION ...).
+VERSION := $(shell sed -n 's/^project.brenlow VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+
+.PHONY: windows windows-test package pip-test
+
+# MinGW-w64 (and for the tests wine) when missing.
+windows: build-tools
+	@.ci/install-windows-tools
+	cmake -S . -B build-windows $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
+	cmake --build build-windows -j $(JOBS) --target tesk31 tesk31-plot tesk31-study
+	cd build-windows && cpack -G ZIP >/dev/null
+	@echo "Windows programs: build-windows/brenlow-$(VERSION)-windows-x64.zip"
+
+# The test programs under wine, and the programs against the native build's.
+windows-test: windows configure
+	@.ci/install-windows-tools --wine
+	cmake --build build -j $(JOBS) --target tesk31 tesk31-plot tesk31-study
+	cmake -S . -B build-windows -DBRENLOW_NATIVE_BUILD=$(CURDIR)/build
+	cmake --build build-windows -j $(JOBS)
+	cd build-windows && ctest --output-on-failure -j $(JOBS)
+
+# dpkg-shlibdeps (dpkg-dev, a build tool) computes the dependencies.
+package: configure
+	cmake --build build -j $(JOBS) --target tesk31 tesk31-plot tesk31-study
+	cd build && cpack -G DEB >/dev/null
+	tests/package/deb_test.sh build/brenlow_$(VERSION)-1_$$(dpkg --print-architecture).deb build examples/example.dat
+
+# The module pip installs, found from another folder, passes the Python
+# tests; the programs they run come from build/.
+pip-test: python
+	@dir=$$(mktemp -d) && trap 'rm -rf "$$dir"' EXIT && \
+	  $(PYTHON) -m venv --system-site-packages "$$dir/v" && \
+	  "$$dir/v/bin/pip" install -q --no-cache-dir --no-build-isolation --no-index . && \
+	  cd "$$dir" && "$$dir/v/bin/python" -c 'import brenlow, sys; \
+	    assert brenlow.__file__.startswith(sys.prefix), brenlow.__file__; \
+	    assert brenlow.__version__ == "$(VERSION)", brenlow.__version__' && \
+	  TESK31=$(CURDIR)/build/tesk31 TESK31_STUDY=$(CURDIR)/build/tesk31-study PYTHONDONTWRITEBYTECODE=1 \
+	  "$$dir/v/bin/python" -m pytest -q -p no:cacheprovider $(CURDIR)/python/tests $(PYTEST_ARGS)

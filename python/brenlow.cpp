@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "cli/version.hpp"
 #include "engine/engine.hpp"
 #include "section.hpp"
 #include "span.hpp"
@@ -804,6 +805,7 @@ using namespace brenlow_python;
 
 PYBIND11_MODULE(brenlow, m) {
   m.doc() = module_doc;
+  m.attr("__version__") = std::string(cli::version());
   py::register_exception<brenlow::Error>(m, "Error", PyExc_ValueError);
   m.attr("Error").attr("__doc__") =
       "What the engine refuses: a section that fails a check, a data file that cannot be read or written.";

@@ -17,6 +17,9 @@ _Positions = Union[float, npt.ArrayLike]
 Quantity = Literal["an_rain", "an_fair", "ri_rain", "ri_fair", "tv", "ozone", "e", "b",
                    "an_rain_l5", "an_fair_l5", "potential"]
 
+__version__: str
+"""The release, "MAJOR.MINOR.PATCH": the number the programs' --version print."""
+
 
 class Error(ValueError):
     """What the engine refuses: a section that fails a check, a data file

@@ -2,11 +2,13 @@
 # Installs what the Python module and its tests need on a Debian machine,
 # for Debian's own Python: pybind11 and the headers to build the module,
 # numpy, pytest, and matplotlib and pandas for the notebook-style example
-# and the DataFrame tests (the module itself runs without pandas). Silent
-# when everything is there already.
+# and the DataFrame tests (the module itself runs without pandas), and
+# setuptools, wheel, venv and pip for pip install . (make pip-test). Silent when
+# everything is there already.
 set -euo pipefail
 
-packages=(pybind11-dev python3-dev python3-numpy python3-pytest python3-matplotlib python3-pandas)
+packages=(pybind11-dev python3-dev python3-numpy python3-pytest python3-matplotlib python3-pandas
+          python3-setuptools python3-wheel python3-venv python3-pip)
 
 need=()
 for p in "${packages[@]}"; do

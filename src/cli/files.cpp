@@ -4,6 +4,14 @@
 #include <filesystem>
 #include <system_error>
 
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#endif
+
 namespace cli {
 
 namespace fs = std::filesystem;
@@ -48,6 +56,18 @@ fs::path resolved(const std::string& name) {
   return out;
 }
 
+#ifdef _WIN32
+// Windows names are blind to case ("LINE.DAT" is line.dat) and take either
+// slash: compared in the system's upper case, with its own separators.
+std::wstring comparable(fs::path path) {
+  std::wstring text = path.make_preferred().native();
+  if (!text.empty()) CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
+  return text;
+}
+#else
+const fs::path& comparable(const fs::path& path) { return path; }
+#endif
+
 }  // namespace
 
 bool same_file(const std::string& output, const std::string& other) {
@@ -59,7 +79,7 @@ bool same_file(const std::string& output, const std::string& other) {
     const bool same = fs::equivalent(output, other, ec);
     return !ec && same;
   }
-  return resolved(output) == resolved(other);
+  return comparable(resolved(output)) == comparable(resolved(other));
 }
 
 }  // namespace cli

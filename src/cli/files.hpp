@@ -10,7 +10,8 @@ namespace cli {
 // `other`: the same file by identity when both exist (hard and symbolic
 // links included), otherwise the same absolute path once ".", ".." and
 // links are resolved, so that names of files not yet made compare too (a
-// link whose target is not made yet leads to that target's name). An empty
+// link whose target is not made yet leads to that target's name). On
+// Windows names differing only in case or slashes are one file. An empty
 // name names no file and is never the same.
 bool same_file(const std::string& output, const std::string& other);
 

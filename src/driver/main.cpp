@@ -4,10 +4,12 @@
 #include <string>
 #include <vector>
 
+#include "cli/version.hpp"
 #include "driver/program.hpp"
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
+  if (cli::show_version(args, "tesk31", std::cout)) return std::cout.flush() ? 0 : 1;
   std::optional<record::Writer> console;
   int status = 0;
   try {

@@ -16,7 +16,19 @@ namespace {
 
 constexpr std::string_view printer_device = "PRN";
 
+#ifdef _WIN32
+// Windows has both devices itself, under names of any case ("nul", "Prn").
+constexpr bool system_printer = true;
+bool is_device(const std::string& name) {
+  std::string upper = name;
+  for (char& c : upper) c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+  return upper == "NUL" || upper == printer_device;
+}
+#else
+// Elsewhere the print file is handed to the print spooler.
+constexpr bool system_printer = false;
 bool is_device(const std::string& name) { return name == "NUL" || name == printer_device; }
+#endif
 
 bool spooler_available() {
   return std::system(nullptr) != 0 && std::system("command -v lp >/dev/null 2>&1") == 0;
@@ -54,6 +66,13 @@ void refuse_unusable_name(const FileName& name) {
   std::error_code ec;
   static_cast<void>(fs::status(text, ec));
   if (ec == std::errc::filename_too_long) throw record::FileError(text + ": " + ec.message());
+#ifdef _WIN32
+  // Windows takes no part of a name longer than 255 characters, but says
+  // only that such a file is missing, and a DIF file is not always opened.
+  for (const fs::path& part : fs::path(text)) {
+    if (part.native().size() > 255) throw record::FileError(text + ": File name too long");
+  }
+#endif
 }
 
 void read_file_name(record::Reader& keyboard, FileName& name) {
@@ -93,7 +112,7 @@ OutputFile::~OutputFile() {
 }
 
 OutputFile OutputFile::open(const std::string& name) {
-  if (name != printer_device) return OutputFile(record::Writer::file(name));
+  if (name != printer_device || system_printer) return OutputFile(record::Writer::file(name));
   if (!spooler_available()) throw record::FileError(name + ": no print spooler (lp) is installed");
   const std::string path = spool_file_name();
   OutputFile file(record::Writer::file(path));

@@ -6,7 +6,30 @@
 
 #include "format/render.hpp"
 
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#define WIN32_LEAN_AND_MEAN
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+
+#include "format/console.hpp"
+#endif
+
 namespace record {
+
+#ifdef _WIN32
+std::wstring console_text(std::string_view bytes) {
+  if (bytes.empty()) return {};
+  const int size = static_cast<int>(std::min<std::size_t>(bytes.size(), 1 << 30));
+  std::wstring text(static_cast<std::size_t>(size), L'\0');
+  const int made = MultiByteToWideChar(437, 0, bytes.data(), size, text.data(), size);
+  text.resize(made > 0 ? static_cast<std::size_t>(made) : 0);
+  return text;
+}
+#endif
 
 namespace {
 enum class Channel { Console, File, Null, String };
@@ -22,6 +45,7 @@ struct Writer::State {
   bool started = false;  // a file is emptied when its first record is written
   int error = 0;         // first failure of a write, flush or close
   bool closed = false;
+  bool console_window = false;  // Windows: standard output is a console window
 
   void fail(int code) {
     if (error == 0) error = code != 0 ? code : EIO;
@@ -47,11 +71,33 @@ struct Writer::State {
         }
         [[fallthrough]];
       case Channel::Console:
+#ifdef _WIN32
+        if (console_window) {
+          write_console(bytes);
+          return;
+        }
+#endif
         errno = 0;
         if (std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size()) fail(errno);
         return;
     }
   }
+
+#ifdef _WIN32
+  // A console window shows text in the code page it uses, the records hold
+  // code page 437 bytes (the banner's blocks, the menus' boxes): written as
+  // UTF-16 characters they show right whatever that code page is.
+  void write_console(std::string_view bytes) {
+    std::fflush(file);
+    const std::wstring text = console_text(bytes);
+    const HANDLE handle = GetStdHandle(STD_OUTPUT_HANDLE);
+    DWORD written = 0;
+    if (!WriteConsoleW(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ||
+        written != text.size()) {
+      fail(EIO);
+    }
+  }
+#endif
 
   void flush() {
     if (closed || file == nullptr) return;
@@ -90,6 +136,12 @@ Writer Writer::console() {
   s->channel = Channel::Console;
   s->name = console_name;
   s->file = stdout;
+#ifdef _WIN32
+  // The records end with CR LF themselves: no second CR from text mode.
+  _setmode(_fileno(stdout), _O_BINARY);
+  DWORD mode = 0;
+  s->console_window = GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
+#endif
   return Writer(std::move(s));
 }
 

@@ -169,7 +169,11 @@ std::vector<Quantity> quantity_list(const Arguments& args, const std::string& op
 }
 
 std::string base_name(const std::string& path) {
+#ifdef _WIN32
+  const std::size_t slash = path.find_last_of("/\\:");  // C:\dir\line.dat, C:line.dat
+#else
   const std::size_t slash = path.find_last_of('/');
+#endif
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 

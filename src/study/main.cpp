@@ -1,10 +1,13 @@
 // tesk31-study: design studies of a line's cross section on the engine.
+#include <iostream>
 #include <string>
 #include <vector>
 
+#include "cli/version.hpp"
 #include "study/command.hpp"
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
+  if (cli::show_version(args, "tesk31-study", std::cout)) return std::cout.flush() ? 0 : 1;
   return study::run_on_console(args);
 }

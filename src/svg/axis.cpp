@@ -46,9 +46,11 @@ Axis nice_axis(double min, double max, int target) {
   Axis axis;
   axis.has_data = true;
   axis.step = nice_step((max - min) / target);
-  // A value within rounding of a tick is on it.
-  axis.lo = std::floor(min / axis.step + 1e-9) * axis.step;
-  axis.hi = std::ceil(max / axis.step - 1e-9) * axis.step;
+  // A value within rounding of a tick is on it; the tick then stands at the
+  // value, never a rounding inside it (a step a hair above its decimal
+  // value, as some math libraries' powers of ten give, would put it there).
+  axis.lo = std::min(std::floor(min / axis.step + 1e-9) * axis.step, min);
+  axis.hi = std::max(std::ceil(max / axis.step - 1e-9) * axis.step, max);
   if (!(std::isfinite(axis.lo) && std::isfinite(axis.hi)) || (axis.hi - axis.lo) / axis.step > most_ticks) {
     // The extreme ends of the double range: plain bounds, no rounding.
     axis.lo = min;

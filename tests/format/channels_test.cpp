@@ -112,7 +112,11 @@ TEST_F(Channels, OpenFailuresNameTheFile) {
     record::Reader::file(dir_.string());
     FAIL() << "no error";
   } catch (const FileError& e) {
+#ifdef _WIN32
+    EXPECT_EQ(std::string(e.what()), dir_.string() + ": Permission denied");  // what Windows says of a folder
+#else
     EXPECT_EQ(std::string(e.what()), dir_.string() + ": Is a directory");
+#endif
   }
 }
 

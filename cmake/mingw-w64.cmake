@@ -1,0 +1,20 @@
+# Cross-compiling for 64-bit Windows with Debian's MinGW-w64 (make windows).
+# The POSIX thread model: the study's std::thread needs it.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(BRENLOW_MINGW x86_64-w64-mingw32)
+set(CMAKE_C_COMPILER ${BRENLOW_MINGW}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${BRENLOW_MINGW}-g++-posix)
+set(CMAKE_RC_COMPILER ${BRENLOW_MINGW}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${BRENLOW_MINGW})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+# The test programs run under wine when it is installed, in a prefix of the
+# build folder's own, its debugging chatter silenced.
+find_program(BRENLOW_WINE wine)
+if(BRENLOW_WINE)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_COMMAND} -E env WINEPREFIX=${CMAKE_BINARY_DIR}/wine WINEDEBUG=-all
+      ${BRENLOW_WINE})
+endif()

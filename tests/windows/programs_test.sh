@@ -1,0 +1,99 @@
+#!/usr/bin/env bash
+# The Windows programs run under wine against the native build's: on every
+# bundled example tesk31.exe writes the print file, the DIF file and the
+# console lines as tesk31 does (the run's date line aside), tesk31-plot.exe
+# draws the same picture from that DIF file, and tesk31-study.exe prints and
+# draws the same edge table; then the names only Windows has: drive letters
+# and backslashes, names equal but for case, NUL. Outputs are equal byte
+# for byte, or else (listed) differ only in the last digits of numbers:
+# MinGW's math library rounds logarithms, powers and sines apart from
+# glibc's by a unit in the last place now and then.
+#   programs_test.sh NATIVE_BUILD WINDOWS_BUILD EXAMPLES WINE...
+set -uo pipefail
+native=$1 windows=$2 examples=$3
+shift 3
+wine=("$@")
+work=$(mktemp -d "${TMPDIR:-/tmp}/brenlow-windows-XXXXXX")
+trap 'rm -rf "$work"' EXIT
+failures=0 n=0
+
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+
+# The run's date and time: the one line that may differ between two runs.
+undated() { sed -E 's#^ {17}[ 0-9]{2}/[ 0-9]{2}/[0-9]{4} {10}[0-9]{2}:[0-9]{2}:[0-9]{2}\r$#(the date line)\r#' "$1"; }
+
+here=$(dirname "$(realpath "$0")")
+equal=0 rounded=()
+same_bytes() {  # what, native file, windows file
+  if cmp -s <(undated "$2") <(undated "$3"); then
+    equal=$((equal + 1))
+  elif "$here/same_text.py" <(undated "$2") <(undated "$3"); then
+    rounded+=("$1")
+  else
+    fail "$1 differs from the native build's"
+  fi
+}
+
+# In a fresh folder holding the example as LINE.DAT: native program and
+# Windows program, the same arguments.
+for example in "$examples"/*.dat; do
+  name=$(basename "$example" .dat)
+  for side in native windows; do
+    mkdir -p "$work/$name/$side"
+    cp "$example" "$work/$name/$side/LINE.DAT"
+  done
+  (cd "$work/$name/native" && "$native/tesk31" LINE.DAT RUN.PRT RUN.DIF > console.txt 2>&1 </dev/null)
+  status_native=$?
+  (cd "$work/$name/windows" && "${wine[@]}" "$windows/tesk31.exe" LINE.DAT RUN.PRT RUN.DIF > console.txt 2>&1 </dev/null)
+  status_windows=$?
+  [ "$status_native" -eq 0 ] || fail "$name: native tesk31 exit status $status_native"
+  [ "$status_windows" -eq 0 ] || fail "$name: tesk31.exe exit status $status_windows"
+  for file in RUN.PRT RUN.DIF console.txt; do
+    [ -s "$work/$name/windows/$file" ] || fail "$name: tesk31.exe wrote no $file"
+    same_bytes "$name: $file" "$work/$name/native/$file" "$work/$name/windows/$file"
+  done
+  (cd "$work/$name/native" && "$native/tesk31-plot" RUN.DIF -o RUN.SVG > /dev/null 2>&1)
+  (cd "$work/$name/windows" && "${wine[@]}" "$windows/tesk31-plot.exe" RUN.DIF -o RUN.SVG > /dev/null 2>&1)
+  [ -s "$work/$name/windows/RUN.SVG" ] || fail "$name: tesk31-plot.exe drew no picture"
+  same_bytes "$name: RUN.SVG" "$work/$name/native/RUN.SVG" "$work/$name/windows/RUN.SVG"
+  (cd "$work/$name/native" && "$native/tesk31-study" edges LINE.DAT --at 30 --svg EDGES.SVG > edges.txt 2>&1)
+  (cd "$work/$name/windows" && "${wine[@]}" "$windows/tesk31-study.exe" edges LINE.DAT --at 30 --svg EDGES.SVG 2>&1 | tr -d '\r' > edges.txt)
+  [ -s "$work/$name/windows/edges.txt" ] || fail "$name: tesk31-study.exe printed no edge table"
+  same_bytes "$name: edge table" "$work/$name/native/edges.txt" "$work/$name/windows/edges.txt"
+  same_bytes "$name: EDGES.SVG" "$work/$name/native/EDGES.SVG" "$work/$name/windows/EDGES.SVG"
+done
+
+# Names only Windows has. Each case: the arguments, the exit status, and the
+# file that must then hold the native print file ("-" for none).
+first=$(ls "$examples"/*.dat | head -1)
+reference="$work/$(basename "$first" .dat)/native/RUN.PRT"
+cases=(
+  "LINE.DAT|sub\\RUN.PRT|0|sub/RUN.PRT"
+  "@DIR@\\LINE.DAT|@DIR@\\sub\\Out.Prt|0|sub/Out.Prt"
+  "line.dat|nul|0|-"
+  "LINE.DAT|Nul|0|-"
+  "LINE.DAT|PRN|2|-"  # the printer device, which wine lacks: a clear failure
+  "LINE.DAT|line.dat|2|-"
+  "LINE.DAT|.\\Line.Dat|2|-"
+)
+for case in "${cases[@]}"; do
+  IFS='|' read -r data print status expected <<< "$case"
+  dir="$work/names-$((++n))"
+  mkdir -p "$dir/sub"
+  cp "$first" "$dir/LINE.DAT"
+  windows_dir=$("${wine[@]}" winepath -w "$dir" 2>/dev/null | tr -d '\r')
+  data=${data//@DIR@/$windows_dir} print=${print//@DIR@/$windows_dir}
+  (cd "$dir" && "${wine[@]}" "$windows/tesk31.exe" "$data" "$print" > console.txt 2> errors.txt </dev/null)
+  got=$?
+  [ "$got" -eq "$status" ] || fail "tesk31.exe $data $print: exit status $got, not $status ($(cat "$dir/errors.txt"))"
+  cmp -s "$first" "$dir/LINE.DAT" || fail "tesk31.exe $data $print: the data file was changed"
+  if [ "$expected" != - ]; then
+    same_bytes "tesk31.exe $data $print: $expected" "$reference" "$dir/$expected"
+  fi
+  leftover=$(cd "$dir" && ls -A | grep -v -x -e LINE.DAT -e sub -e console.txt -e errors.txt -e "$expected")
+  [ -z "$leftover" ] || fail "tesk31.exe $data $print: left $leftover"
+done
+
+echo "$equal outputs equal to the native build's byte for byte"
+[ ${#rounded[@]} -eq 0 ] || printf '%s\n' "${#rounded[@]} differing only in the last digits of numbers:" "${rounded[@]/#/  }"
+exit $((failures > 0))
