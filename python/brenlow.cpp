@@ -1,6 +1,7 @@
 // The Python face of the engine: cross sections built or read in Python,
 // their evaluation into numpy arrays. Every number comes from the engine
-// unchanged; this file only moves values between Python and the engine.
+// unchanged but for B, which the engine gives in gauss and a caller reads in
+// the unit asked; this file only moves values between Python and the engine.
 #include <pybind11/numpy.h>
 #include <pybind11/eval.h>
 #include <pybind11/pybind11.h>
