@@ -1,11 +1,13 @@
 // The Python face of the engine: cross sections built or read in Python,
 // their evaluation into numpy arrays. Every number comes from the engine
-// unchanged; this file only moves values between Python and the engine.
+// unchanged but for B, which the engine gives in gauss and a caller reads in
+// the unit asked; this file only moves values between Python and the engine.
 #include <pybind11/numpy.h>
 #include <pybind11/eval.h>
 #include <pybind11/pybind11.h>
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -15,8 +17,10 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
+#include "cli/units.hpp"
 #include "cli/version.hpp"
 #include "engine/engine.hpp"
 #include "section.hpp"
@@ -446,66 +450,115 @@ std::string section_repr(const Section& s) {
 // ---- evaluation -------------------------------------------------------------
 
 // The quantities a profile can hold, each at the height and frequency the
-// conditions give, as the combined report evaluates them.
+// conditions give, as the combined report evaluates them. A magnetic
+// quantity comes from the engine in gauss and is shown in the unit asked.
 struct Quantity {
   const char* name;
-  const char* unit;
+  const char* unit;  // for a magnetic quantity: the unit asked takes its place
+  bool magnetic;
   float (*value)(const brenlow::Evaluation&, float x);
 };
 
 const Quantity quantities[] = {
-    {"an_rain", "dB(A)",
+    {"an_rain", "dB(A)", false,
      [](const brenlow::Evaluation& e, float x) {
        return e.audible_noise(x, e.section().conditions.an_height, brenlow::Weather::rain).l50;
      }},
-    {"an_fair", "dB(A)",
+    {"an_fair", "dB(A)", false,
      [](const brenlow::Evaluation& e, float x) {
        return e.audible_noise(x, e.section().conditions.an_height, brenlow::Weather::fair).l50;
      }},
-    {"ri_rain", "dB(uV/m)",
+    {"ri_rain", "dB(uV/m)", false,
      [](const brenlow::Evaluation& e, float x) {
        const auto& c = e.section().conditions;
        return e.radio(x, c.ri_height, c.ri_frequency, brenlow::Weather::rain);
      }},
-    {"ri_fair", "dB(uV/m)",
+    {"ri_fair", "dB(uV/m)", false,
      [](const brenlow::Evaluation& e, float x) {
        const auto& c = e.section().conditions;
        return e.radio(x, c.ri_height, c.ri_frequency, brenlow::Weather::fair);
      }},
-    {"tv", "dB(uV/m)",
+    {"tv", "dB(uV/m)", false,
      [](const brenlow::Evaluation& e, float x) {
        const auto& c = e.section().conditions;
        return e.tv(x, c.tv_height, c.tv_frequency);
      }},
-    {"ozone", "ppb",
+    {"ozone", "ppb", false,
      [](const brenlow::Evaluation& e, float x) { return e.ozone(x, e.section().conditions.oz_height); }},
-    {"e", "kV/m",
+    {"e", "kV/m", false,
      [](const brenlow::Evaluation& e, float x) {
        return e.electric_field(x, e.section().conditions.ef_height).max;
      }},
-    {"b", "G",
+    {"b", "", true,
      [](const brenlow::Evaluation& e, float x) {
        return e.magnetic_field(x, e.section().conditions.mf_height).max;
      }},
-    {"an_rain_l5", "dB(A)",
+    {"an_rain_l5", "dB(A)", false,
      [](const brenlow::Evaluation& e, float x) {
        return e.audible_noise(x, e.section().conditions.an_height, brenlow::Weather::rain).l5;
      }},
-    {"an_fair_l5", "dB(A)",
+    {"an_fair_l5", "dB(A)", false,
      [](const brenlow::Evaluation& e, float x) {
        return e.audible_noise(x, e.section().conditions.an_height, brenlow::Weather::fair).l5;
      }},
-    {"potential", "V",
+    {"potential", "V", false,
      [](const brenlow::Evaluation& e, float x) {
        return e.electric_field(x, e.section().conditions.ef_height).potential;
+     }},
+    {"e_res", "kV/m", false,
+     [](const brenlow::Evaluation& e, float x) {
+       return e.electric_field(x, e.section().conditions.ef_height).resultant();
+     }},
+    {"b_res", "", true,
+     [](const brenlow::Evaluation& e, float x) {
+       return e.magnetic_field(x, e.section().conditions.mf_height).resultant();
      }},
 };
 constexpr std::size_t report_quantities = 8;  // the combined report's columns come first
 
+// The short names the studies use, beside the column names. AN and RI
+// alone mean rain, as the reports put rain first.
+const std::pair<const char*, const char*> short_names[] = {
+    {"an", "an_rain"}, {"ri", "ri_rain"}, {"oz", "ozone"},
+};
+
+// The quantity a name means: a column name or a study's name, in any case,
+// with '-' for '_' (E, B, AN, AN-FAIR, RI, RI-FAIR, TV, OZ, E-RES, B-RES);
+// none for a name it does not know.
+const Quantity* quantity_named(const std::string& name) {
+  std::string key;
+  for (const char c : name) key += c == '-' ? '_' : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (const auto& [short_name, column] : short_names) {
+    if (key == short_name) key = column;
+  }
+  for (const auto& q : quantities) {
+    if (key == q.name) return &q;
+  }
+  return nullptr;
+}
+
 std::string quantity_names() {
   std::string names;
   for (const auto& q : quantities) names += (names.empty() ? "" : ", ") + std::string(q.name);
-  return names;
+  return names + " (or E, B, AN, AN-FAIR, RI, RI-FAIR, TV, OZ, E-RES, B-RES; in any case)";
+}
+
+// The unit B is shown in: "uT", "mG" or "G" in any case; ValueError for
+// anything else.
+cli::BUnit b_unit_of(const py::object& text) {
+  if (!py::isinstance<py::str>(text)) {
+    throw py::type_error("b_unit must be a str: 'uT', 'mG' or 'G', not " +
+                         std::string(py::str(text.get_type().attr("__name__"))));
+  }
+  const std::string name = text.cast<std::string>();
+  if (const auto b = cli::parse_b_unit(name)) return *b;
+  throw py::value_error("unknown b_unit '" + name + "'; the units of B are uT, mG and G");
+}
+
+// Values in gauss, in unit b.
+void from_gauss(std::vector<float>& values, cli::BUnit b) {
+  const float factor = static_cast<float>(cli::per_gauss(b));
+  for (float& v : values) v *= factor;
 }
 
 // Runs work(begin, end) over [0, n) on every core when n is large; the
@@ -602,7 +655,7 @@ PyEvaluation evaluate(const Section& s) {
   return result;
 }
 
-Table profile(const PyEvaluation& ev, const py::object& x, const py::object& quantity_list) {
+Table profile(const PyEvaluation& ev, const py::object& x, const py::object& quantity_list, cli::BUnit b) {
   std::vector<const Quantity*> chosen;
   if (quantity_list.is_none()) {
     for (std::size_t i = 0; i < report_quantities; ++i) chosen.push_back(&quantities[i]);
@@ -615,15 +668,12 @@ Table profile(const PyEvaluation& ev, const py::object& x, const py::object& qua
     }
     for (const auto& n : names) {
       const std::string name = text_from_python(n, "a quantity");
-      const Quantity* found = nullptr;
-      for (const auto& q : quantities) {
-        if (name == q.name) found = &q;
-      }
+      const Quantity* found = quantity_named(name);
       if (found == nullptr) {
         throw py::value_error("unknown quantity '" + name + "'; the quantities are " + quantity_names());
       }
       if (std::find(chosen.begin(), chosen.end(), found) != chosen.end()) {
-        throw py::value_error("quantity '" + name + "' is listed twice");
+        throw py::value_error("quantity '" + name + "' is listed twice (as the column '" + found->name + "')");
       }
       chosen.push_back(found);
     }
@@ -648,12 +698,14 @@ Table profile(const PyEvaluation& ev, const py::object& x, const py::object& qua
   Table table("profile");
   table.add("x", column(std::move(in), shape), "m");
   for (std::size_t q = 0; q < chosen.size(); ++q) {
-    table.add(chosen[q]->name, column(std::move(out[q]), shape), chosen[q]->unit);
+    if (chosen[q]->magnetic) from_gauss(out[q], b);
+    const std::string unit(chosen[q]->magnetic ? cli::b_unit_label(b) : chosen[q]->unit);
+    table.add(chosen[q]->name, column(std::move(out[q]), shape), unit);
   }
   return table;
 }
 
-Table fields_at(const PyEvaluation& ev, const py::object& x, const py::object& y) {
+Table fields_at(const PyEvaluation& ev, const py::object& x, const py::object& y, cli::BUnit b_in) {
   py::module_ np = py::module_::import("numpy");
   py::tuple both = np.attr("broadcast_arrays")(float_array(x), float_array(y));
   const FloatArray xs = both[0].cast<FloatArray>(), ys = both[1].cast<FloatArray>();
@@ -699,9 +751,22 @@ Table fields_at(const PyEvaluation& ev, const py::object& x, const py::object& y
     table.add(std::string("e") + p.suffix, column(pick(e, p.member), shape), p.angle ? "deg" : "kV/m");
   }
   table.add("potential", column(pick(e, &brenlow::ElectricField::potential), shape), "V");
+  const std::string b_label(cli::b_unit_label(b_in));
   for (const Part& p : parts) {
-    table.add(std::string("b") + p.suffix, column(pick(b, p.member), shape), p.angle ? "deg" : "G");
+    std::vector<float> values = pick(b, p.member);
+    if (!p.angle) from_gauss(values, b_in);
+    table.add(std::string("b") + p.suffix, column(std::move(values), shape), p.angle ? "deg" : b_label);
   }
+  // The resultants, what a three-axis meter reads.
+  auto resultants = [n](const auto& v) {
+    std::vector<float> values(n);
+    for (std::size_t i = 0; i < n; ++i) values[i] = v[i].resultant();
+    return values;
+  };
+  table.add("e_res", column(resultants(e), shape), "kV/m");
+  std::vector<float> b_res = resultants(b);
+  from_gauss(b_res, b_in);
+  table.add("b_res", column(std::move(b_res), shape), b_label);
   return table;
 }
 
@@ -739,12 +804,15 @@ precision values, so the numbers are the ones tesk31 prints.
     >>> for group in line.groups:
     ...     group.y += 2.0                      # the whole line 2 m higher
     >>> p = line.profile(range(-50, 51, 5))     # a Table of numpy arrays
-    >>> p.e, p.b                                # kV/m, gauss
+    >>> p.e, p.b                                # kV/m, uT
     >>> line.at(30.0, [1.0, 2.0]).e             # E at any height
 
-Units are metric throughout: m, mm (subconductor diameter), cm (bundle
-spacing), kV line to ground, kA, degrees, kV/cm, MHz, m/s, mm/hr, mmhos/m;
-E in kV/m, B in gauss (1 G = 100 uT), noise in dB(A) and dB(uV/m).
+Units are metric throughout, whatever the data file's units: m, mm
+(subconductor diameter), cm (bundle spacing), kV line to ground, kA,
+degrees, kV/cm, MHz, m/s, mm/hr, mmhos/m; E in kV/m, B in uT unless
+b_unit="mG" or "G" says otherwise (1 G = 100 uT = 1000 mG; tesk31's
+print and DIF files hold gauss), noise in dB(A) and dB(uV/m), ozone in
+ppb.
 
 Everything the engine refuses raises brenlow.Error, a ValueError, with
 the engine's message. What is legal but probably not meant (a current
@@ -755,28 +823,50 @@ turns these off or into errors as any other warning.
 
 const char* profile_doc = R"(Each quantity at lateral positions x, m.
 
-x is any array-like of positions (any length, any shape; a scalar gives
-scalars). quantities names the columns, in order; the default is the
-combined report's: an_rain, an_fair (audible noise L50, dB(A)), ri_rain,
-ri_fair (radio L50 at the RI frequency, dB(uV/m)), tv (L50, dB(uV/m)),
-ozone (ppb), e (kV/m), b (gauss). Also an_rain_l5, an_fair_l5 (L5, dB(A))
-and potential (space potential, V). Each is evaluated at the height the
-conditions give for it (an_height, ri_height, ...).
+profile(x, quantities=None, *, b_unit='uT')
+
+x is any array-like of positions in metres (any length, any shape; a
+scalar gives scalars). quantities names the columns, in order; the
+default is the combined report's: an_rain, an_fair (audible noise L50,
+dB(A)), ri_rain, ri_fair (radio L50 at the RI frequency, dB(uV/m)), tv
+(L50, dB(uV/m)), ozone (ppb), e (ellipse maximum, kV/m), b (ellipse
+maximum, in b_unit). Also an_rain_l5, an_fair_l5 (L5, dB(A)), potential
+(space potential, V), e_res (resultant E, kV/m) and b_res (resultant B,
+in b_unit): the resultant is the root of the sum of the squared rms
+components, what a three-axis meter reads, between the ellipse maximum
+and 1.41 times it. Each is evaluated at the height the conditions give
+for it (an_height, ri_height, ...).
+
+Names are taken in any case, and the studies' names too: E, B, AN, AN-FAIR,
+RI, RI-FAIR, TV, OZ, E-RES, B-RES. AN and RI alone mean rain (an_rain,
+ri_rain); AN-FAIR and RI-FAIR fair weather. The column keeps its own name
+(profile(x, ["B"]).b). A name not known, or one quantity named twice,
+raises ValueError.
+
+b_unit is the unit of b and b_res: 'uT' (the default), 'mG' or 'G', in
+any case.
 
 Without wind (conditions.wind 0) ozone is carried nowhere: the ozone
 column is NaN downwind of the bundles and 0 upwind, and a
 brenlow.BrenlowWarning says so.
 
-Returns a Table: x (as float32) and one float32 array per quantity.
+Returns a Table: x (m, as float32) and one float32 array per quantity;
+table.units gives each column's unit.
 )";
 
 const char* at_doc = R"(Electric and magnetic field at lateral position x and height y, m.
 
-x and y are numbers or array-likes broadcast together (a meshgrid gives a
-map). Returns a Table of float32 arrays in the broadcast shape: x, y;
-e, e_direction, e_vertical, e_vertical_phase, e_horizontal,
-e_horizontal_phase (kV/m, degrees); potential (V); b, b_direction, ...
-(gauss, degrees). e and b are the ellipse maxima.
+at(x, y, *, b_unit='uT')
+
+x and y are numbers or array-likes in metres, broadcast together (a
+meshgrid gives a map). Returns a Table of float32 arrays in the broadcast
+shape: x, y (m); e, e_direction, e_vertical, e_vertical_phase,
+e_horizontal, e_horizontal_phase (kV/m, degrees); potential (V); b,
+b_direction, b_vertical, ... (B in b_unit, degrees); e_res (kV/m), b_res
+(in b_unit). e and b are the ellipse maxima, e_res and b_res the
+resultants (the root of the sum of the squared rms components, what a
+three-axis meter reads). b_unit: 'uT' (the default), 'mG' or 'G', in any
+case.
 )";
 
 const char* gradients_doc = R"(The gradient step's result for each group, in the section's order.
@@ -976,8 +1066,18 @@ Evaluation(section) checks the section (brenlow.Error when refused) and
 computes the gradients; profile(), at() and gradients() then cost only the
 points asked for. Later changes to the section do not reach it.)");
   evaluation.def(py::init(&evaluate), "section"_a);
-  evaluation.def("profile", &profile, "x"_a, "quantities"_a = py::none(), profile_doc);
-  evaluation.def("at", &fields_at, "x"_a, "y"_a, at_doc);
+  evaluation.def(
+      "profile",
+      [](const PyEvaluation& ev, const py::object& x, const py::object& q, const py::object& b) {
+        return profile(ev, x, q, b_unit_of(b));
+      },
+      "x"_a, "quantities"_a = py::none(), py::kw_only(), "b_unit"_a = "uT", profile_doc);
+  evaluation.def(
+      "at",
+      [](const PyEvaluation& ev, const py::object& x, const py::object& y, const py::object& b) {
+        return fields_at(ev, x, y, b_unit_of(b));
+      },
+      "x"_a, "y"_a, py::kw_only(), "b_unit"_a = "uT", at_doc);
   evaluation.def("gradients", &gradients, gradients_doc);
   evaluation.def_property_readonly(
       "singular", [](const PyEvaluation& e) { return e.evaluation->singular(); },
@@ -1075,11 +1175,19 @@ groups and points are plain Python lists, changed in place as any list.)");
       "evaluate", [](const Section& s) { return evaluate(s); },
       "An Evaluation of the section as it is now: the gradients computed once for many calls.");
   section.def(
-      "profile", [](const Section& s, const py::object& x, const py::object& q) { return profile(evaluate(s), x, q); },
-      "x"_a, "quantities"_a = py::none(), profile_doc);
+      "profile",
+      [](const Section& s, const py::object& x, const py::object& q, const py::object& b) {
+        const cli::BUnit unit = b_unit_of(b);  // refused before the section is evaluated
+        return profile(evaluate(s), x, q, unit);
+      },
+      "x"_a, "quantities"_a = py::none(), py::kw_only(), "b_unit"_a = "uT", profile_doc);
   section.def(
-      "at", [](const Section& s, const py::object& x, const py::object& y) { return fields_at(evaluate(s), x, y); },
-      "x"_a, "y"_a, at_doc);
+      "at",
+      [](const Section& s, const py::object& x, const py::object& y, const py::object& b) {
+        const cli::BUnit unit = b_unit_of(b);
+        return fields_at(evaluate(s), x, y, unit);
+      },
+      "x"_a, "y"_a, py::kw_only(), "b_unit"_a = "uT", at_doc);
   section.def(
       "gradients", [](const Section& s) { return gradients(evaluate(s)); }, gradients_doc);
   section.def(

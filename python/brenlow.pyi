@@ -1,9 +1,11 @@
 """Brenlow: corona effects and power-frequency fields of an overhead line.
 
-Metric units throughout: m, mm (subconductor diameter), cm (bundle spacing),
-kV line to ground, kA, degrees, kV/cm, MHz, m/s, mm/hr, mmhos/m; E in kV/m,
-B in gauss (1 G = 100 uT), noise in dB(A) and dB(uV/m). Every value the
-engine holds is single precision (float32).
+Metric units throughout, whatever the data file's units: m, mm (subconductor
+diameter), cm (bundle spacing), kV line to ground, kA, degrees, kV/cm, MHz,
+m/s, mm/hr, mmhos/m; E in kV/m, B in uT unless b_unit='mG' or 'G' (the print
+and DIF files hold gauss: 1 G = 100 uT = 1000 mG), noise in dB(A) and
+dB(uV/m), ozone in ppb. Every value the engine holds is single precision
+(float32).
 """
 import os
 from typing import Iterable, Iterator, Literal, Sequence, Tuple, Union
@@ -14,8 +16,11 @@ import numpy.typing as npt
 _Path = Union[str, os.PathLike[str]]
 _Positions = Union[float, npt.ArrayLike]
 
+# A profile's columns, and the studies' names for them; taken in any case.
+# AN and RI alone are rain.
 Quantity = Literal["an_rain", "an_fair", "ri_rain", "ri_fair", "tv", "ozone", "e", "b",
-                   "an_rain_l5", "an_fair_l5", "potential"]
+                   "an_rain_l5", "an_fair_l5", "potential", "e_res", "b_res",
+                   "E", "B", "AN", "AN-FAIR", "RI", "RI-FAIR", "TV", "OZ", "E-RES", "B-RES"]
 
 __version__: str
 """The release, "MAJOR.MINOR.PATCH": the number the programs' --version print."""
@@ -153,15 +158,20 @@ class Evaluation:
     @property
     def section(self) -> CrossSection:
         """A copy of the section evaluated."""
-    def profile(self, x: _Positions, quantities: Union[Quantity, Sequence[Quantity], None] = None) -> Table:
+    def profile(self, x: _Positions, quantities: Union[Quantity, Sequence[Quantity], None] = None, *,
+                b_unit: str = "uT") -> Table:
         """Each quantity at lateral positions x (m, any shape), at the heights
-        the conditions give: columns x and the quantities (default: an_rain,
-        an_fair, ri_rain, ri_fair, tv, ozone, e, b), float32. Without wind the
-        ozone column is NaN downwind, and a BrenlowWarning says so."""
-    def at(self, x: _Positions, y: _Positions) -> Table:
+        the conditions give: columns x (m) and the quantities (default: an_rain,
+        an_fair, ri_rain, ri_fair, tv, ozone, e, b; also an_rain_l5, an_fair_l5,
+        potential, e_res, b_res), float32. Names in any case, the studies' too
+        (AN and RI alone are rain). E in kV/m, B in b_unit ('uT', 'mG', 'G').
+        Without wind the ozone column is NaN downwind, and a BrenlowWarning
+        says so."""
+    def at(self, x: _Positions, y: _Positions, *, b_unit: str = "uT") -> Table:
         """E and B at lateral positions x and heights y (m, broadcast
         together): x, y, e, e_direction, e_vertical, e_vertical_phase,
-        e_horizontal, e_horizontal_phase, potential, b, b_direction, ..."""
+        e_horizontal, e_horizontal_phase, potential, b, b_direction, ...,
+        e_res, b_res (the resultants). E in kV/m, B in b_unit ('uT', 'mG', 'G')."""
     def gradients(self) -> Table:
         """Per group: name, gradient, computed_gradient, phase, corona_loss,
         ozone_production."""
@@ -233,9 +243,10 @@ class CrossSection:
         """Raises Error with the engine's message when tesk31 would refuse the section."""
     def evaluate(self) -> Evaluation:
         """An Evaluation of the section as it is now."""
-    def profile(self, x: _Positions, quantities: Union[Quantity, Sequence[Quantity], None] = None) -> Table:
+    def profile(self, x: _Positions, quantities: Union[Quantity, Sequence[Quantity], None] = None, *,
+                b_unit: str = "uT") -> Table:
         """Each quantity at lateral positions x (see Evaluation.profile)."""
-    def at(self, x: _Positions, y: _Positions) -> Table:
+    def at(self, x: _Positions, y: _Positions, *, b_unit: str = "uT") -> Table:
         """E and B at positions x and heights y (see Evaluation.at)."""
     def gradients(self) -> Table:
         """The gradient step's result for each group (see Evaluation.gradients)."""

@@ -104,7 +104,7 @@ def test_a_file_that_cannot_be_read_or_written_is_named(tmp_path):
 def test_what_python_gets_wrong_is_named():
     line = brenlow.read_data_file(FLAT)
     cases = [
-        (lambda: line.profile([0.0], quantities=["e", "E"]), ValueError, "unknown quantity 'E'; the quantities are"),
+        (lambda: line.profile([0.0], quantities=["e", "H"]), ValueError, "unknown quantity 'H'; the quantities are"),
         (lambda: line.profile([0.0], quantities=["b", "b"]), ValueError, "quantity 'b' is listed twice"),
         (lambda: line.profile(["far"]), ValueError, "could not convert"),
         (lambda: line.at([0.0, 1.0, 2.0], [1.0, 2.0]), ValueError, "shape"),

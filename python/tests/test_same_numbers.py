@@ -15,7 +15,7 @@ LINES = EXAMPLES + TEST_LINES
 def test_profile_equals_tesk31(path, tmp_path):
     section = brenlow.read_data_file(path)
     dif = run_tesk31(path, tmp_path)
-    profile = section.profile(section.lateral_points())
+    profile = section.profile(section.lateral_points(), b_unit="G")  # the DIF file holds gauss
     assert dif.shape == (len(section.lateral_points()), 1 + len(DIF_COLUMNS))
     # The DIF distance is in the file's units: metres, or feet (x / 0.3048 in float32).
     assert same_bits(in_file_units(section, profile.x), dif[:, 0])
@@ -42,12 +42,12 @@ def test_fields_at_any_height_equal_tesk31(height, tmp_path):
     changed.write_text("\n".join(lines) + "\n", encoding="latin-1")
     dif = run_tesk31(changed, tmp_path)
     section = brenlow.read_data_file(path)
-    fields = section.at(section.lateral_points(), height)
+    fields = section.at(section.lateral_points(), height, b_unit="G")
     assert same_bits(fields.e, dif[:, 7])
     assert same_bits(fields.b, dif[:, 8])
     # The profile's e and b are the fields at the conditions' heights.
     section.conditions.ef_height = section.conditions.mf_height = height
-    profile = section.profile(section.lateral_points(), quantities=["e", "b"])
+    profile = section.profile(section.lateral_points(), quantities=["e", "b"], b_unit="G")
     assert same_bits(profile.e, fields.e) and same_bits(profile.b, fields.b)
 
 
@@ -84,7 +84,7 @@ def test_field_components_are_the_field_pages(path, tmp_path):
     run_tesk31(path, tmp_path)
     xs = section.lateral_points()
     fields = {"ELECTRIC": section.at(xs, section.conditions.ef_height),
-              "MAGNETIC": section.at(xs, section.conditions.mf_height)}
+              "MAGNETIC": section.at(xs, section.conditions.mf_height, b_unit="G")}
     for title, names in FIELD_PAGES:
         rows = page_rows(tmp_path / "run.prt", title, len(names))
         assert len(rows) == len(xs), title
@@ -112,7 +112,7 @@ def test_section_changed_in_python_and_written_runs_the_same_in_tesk31(english, 
     if not english:
         # Every value fits the layout's decimals: the file holds the section exactly.
         assert again == section
-    profile = again.profile(again.lateral_points())
+    profile = again.profile(again.lateral_points(), b_unit="G")
     for i, name in enumerate(DIF_COLUMNS, start=1):
         assert same_bits(profile[name], dif[:, i]), name
 

@@ -126,7 +126,7 @@ def test_table_is_read_by_name_and_as_a_data_frame():
     line = brenlow.read_data_file(FLAT)
     profile = line.profile([0.0, 10.0], quantities=["b", "e"])
     assert list(profile) == ["x", "b", "e"] and "e" in profile and "tv" not in profile
-    assert profile["e"] is profile.e and profile.units["b"] == "G"
+    assert profile["e"] is profile.e and profile.units["b"] == "uT"
     with pytest.raises(KeyError):
         profile["tv"]
     with pytest.raises(AttributeError):
