@@ -178,10 +178,11 @@ export class SectionView {
         shape.label = wider;
       }
     }
-    for (const { index, group, look, name, cx, cy, r, label } of shapes) {
+    for (const shape of shapes) {
+      const { index, group, look, name, cx, cy, r, label } = shape;
       const node = nodes[index];
       const isSelected = selected === index;
-      const key = JSON.stringify([cx, cy, r, look, name, isSelected, label && [label.y, label.size, label.both], group.x, group.y, unit]);
+      const key = JSON.stringify([width, cx, cy, r, look, name, isSelected, label && [label.y, label.size, label.both], group.x, group.y, unit]);
       if (node.dataset.drawn === key) continue;
       node.dataset.drawn = key;
       node.setAttribute('class', `group${isSelected ? ' selected' : ''}`);
@@ -198,9 +199,19 @@ export class SectionView {
       }
       svgElement('circle', { cx, cy, r: r + 9, fill: 'transparent' }, node);  // easier to grab
       if (label) {
-        const text = svgElement('text', { class: 'label', x: cx, y: label.y, 'text-anchor': 'middle', 'font-size': label.size }, node);
+        const text = svgElement('text', { class: `label${label.both ? '' : ' short'}`, x: cx, y: label.y, 'text-anchor': 'middle', 'font-size': label.size }, node);
         svgElement('tspan', {}, text, name);
         if (label.both) svgElement('tspan', { class: 'sub', dx: 4 }, text, look.detail);
+      }
+      // What found no room (the whole label, or the phase beside the name)
+      // is shown while the group is hovered or focused, in place of its
+      // short label; never dropped without a way to read it.
+      if (!label?.both) {
+        const full = labelAt(shape, true, label?.above ?? true);
+        const x = Math.min(Math.max(cx, (full.box.x1 - full.box.x0) / 2), width - (full.box.x1 - full.box.x0) / 2);
+        const text = svgElement('text', { class: 'label tucked', x, y: full.y, 'text-anchor': 'middle', 'font-size': full.size }, node);
+        svgElement('tspan', {}, text, name);
+        svgElement('tspan', { class: 'sub', dx: 4 }, text, look.detail);
       }
     }
   }
