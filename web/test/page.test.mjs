@@ -633,21 +633,31 @@ test('a label with no room is read on hover or focus; a value not computed is le
     .filter((n) => n.querySelector('.label.tucked')).map((n) => Number(n.dataset.group)));
   assert.ok(tucked.length > 0, 'nothing crowded on a 50-group line');
   const { section } = await pageState(page);
-  const visible = (index) => page.$eval(`[data-group="${index}"] .label.tucked`, (el) => getComputedStyle(el).visibility);
+  const tip = () => page.$eval('#cross-section .tip', (el) => ({
+    text: el.querySelector('text')?.textContent ?? '', ground: el.querySelectorAll('rect').length,
+    last: el === el.parentElement.lastElementChild,  // drawn over every label
+  }));
+  const full = (i) => section.groups[i].name.trim();
   const index = tucked.find((i) => i < section.energized) ?? tucked[0];
-  assert.equal(await visible(index), 'hidden');
-  // Focused with the keyboard: the whole label, name and phase.
+  assert.deepEqual(await tip(), { text: '', ground: 0, last: true });
+  // Focused with the keyboard: the whole label, name and phase, over its neighbours.
   await page.$eval(`[data-group="${index}"]`, (el) => el.focus());
-  assert.equal(await visible(index), 'visible');
-  const label = await page.$eval(`[data-group="${index}"] .label.tucked`, (el) => el.textContent);
-  assert.ok(label.startsWith(section.groups[index].name.trim()), label);
+  let shown = await tip();
+  assert.ok(shown.text.startsWith(full(index)) && shown.text.length > full(index).length, shown.text);
+  assert.equal(shown.ground, 1);
+  // Moved with the keys, it follows, and goes with the focus.
+  await page.keyboard.press('ArrowUp');
+  assert.equal((await tip()).text, shown.text);
   await page.$eval(`[data-group="${index}"]`, (el) => el.blur());
-  assert.equal(await visible(index), 'hidden');
+  assert.deepEqual(await tip(), { text: '', ground: 0, last: true });
   // Hovered with the mouse, likewise.
   const other = tucked.find((i) => i !== index) ?? index;
   const at = await markerCentre(page, other);
   await page.mouse.move(at.x, at.y);
-  assert.equal(await visible(other), 'visible');
+  shown = await tip();
+  assert.ok(shown.text.startsWith(full(other)), shown.text);
+  await page.mouse.move(1, 1);
+  assert.equal((await tip()).text, '');
   // A gradient name cut short in the list keeps the whole name on hover.
   assert.equal(await page.$eval('#gradients .gradient-bar .name', (el) => el.title), section.groups[0].name.trim());
 
