@@ -114,13 +114,20 @@ export class Charts {
       box.append(head, svg, note, gaps);
       const controls = document.createElement('div');
       controls.className = 'chart-controls';
-      const choice = (name, label, options, change) => {
+      const choice = (name, label, options, change, words = '') => {
         const select = document.createElement('select');
         select.name = name;
         select.setAttribute('aria-label', label);
         for (const [value, text] of options) select.add(new Option(text, value));
         select.addEventListener('change', () => change(select.value));
-        controls.append(select);
+        if (words) {
+          const named = document.createElement('label');
+          named.className = 'choice';
+          named.append(`${words} `, select);
+          controls.append(named);
+        } else {
+          controls.append(select);
+        }
         return select;
       };
       const selects = {};
@@ -130,7 +137,7 @@ export class Charts {
       }
       if (q.key === 'b') {
         selects.unit = choice('b-unit', 'Unit of the magnetic field',
-          Object.entries(B_UNITS).map(([value, u]) => [value, u.label]), (value) => handlers.bUnit(value));
+          Object.entries(B_UNITS).map(([value, u]) => [value, u.label]), (value) => handlers.bUnit(value), 'unit');
       }
       if (q.series.length > 1) {
         const legend = document.createElement('div');
