@@ -409,13 +409,17 @@ std::string Session::profiles_json(double left, double right, int count) const {
   const auto n = static_cast<std::size_t>(count);
   // Without wind the ozone plume goes nowhere: no value downwind.
   const bool no_wind = c.wind == 0;
-  std::vector<float> x(n), e(n), b(n), an_rain(n), an_fair(n), ri_rain(n), ri_fair(n), ozone(n);
+  std::vector<float> x(n), e(n), e_res(n), b(n), b_res(n), an_rain(n), an_fair(n), ri_rain(n), ri_fair(n), ozone(n);
   const float width = to - from;
   for (std::size_t i = 0; i < n; ++i) {
     const float at = i + 1 == n ? to : from + width * static_cast<float>(i) / static_cast<float>(n - 1);
     x[i] = to_file(at, Unit::length, english);
-    e[i] = run.electric_field(at, c.ef_height).max;
-    b[i] = run.magnetic_field(at, c.mf_height).max;
+    const brenlow::ElectricField electric = run.electric_field(at, c.ef_height);
+    const brenlow::MagneticField magnetic = run.magnetic_field(at, c.mf_height);
+    e[i] = electric.max;
+    e_res[i] = electric.resultant();
+    b[i] = magnetic.max;
+    b_res[i] = magnetic.resultant();
     an_rain[i] = level_or_nan(run.audible_noise(at, c.an_height, brenlow::Weather::rain).l50);
     an_fair[i] = level_or_nan(run.audible_noise(at, c.an_height, brenlow::Weather::fair).l50);
     ri_rain[i] = level_or_nan(run.radio(at, c.ri_height, c.ri_frequency, brenlow::Weather::rain));
@@ -427,7 +431,9 @@ std::string Session::profiles_json(double left, double right, int count) const {
   std::string out = "{";
   put_series(out, "x", x);
   put_series(out, "e", e);
+  put_series(out, "e_res", e_res);
   put_series(out, "b", b);
+  put_series(out, "b_res", b_res);
   put_series(out, "an_rain", an_rain);
   put_series(out, "an_fair", an_fair);
   put_series(out, "ri_rain", ri_rain);

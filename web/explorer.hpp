@@ -41,7 +41,8 @@ class Session {
   // The section as JSON: titles, units, conditions and groups in file units,
   // and the engine's warnings, each with the group (and field) it names.
   std::string section_json() const;
-  // E, B, audible noise, radio interference (rain and fair) and ozone at
+  // E and B (each as the ellipse maximum and as the resultant; B in gauss),
+  // audible noise, radio interference (rain and fair) and ozone at
   // `count` points from `left` to `right` (file units), at the heights and
   // frequency of the conditions, and each group's maximum surface gradient,
   // as JSON. A value not computed is null (a routine's marker level, or

@@ -1,13 +1,24 @@
 // The profiles across the right-of-way: one chart per quantity, the values
-// at the two edges printed above it.
+// at the two edges printed above it. The engine gives B in gauss and each
+// field both as its ellipse maximum and as its resultant; what is shown is
+// chosen on the page (see shownProfiles).
 
 import { svgElement, ticks, tickText } from './draw.js';
 
+// B in the unit a person reads: µT for a line in metric units, mG for one
+// in English units, or gauss, as chosen.
+export const B_UNITS = { uT: { label: 'µT', perGauss: 100 }, mG: { label: 'mG', perGauss: 1000 }, G: { label: 'G', perGauss: 1 } };
+export const defaultBUnit = (section) => (section.english ? 'mG' : 'uT');
+
+// A field as the ellipse maximum (the default) or the resultant, the root
+// of the sum of its squared rms components (what a three-axis meter reads).
+export const FIELD_MEASURES = { max: 'ellipse maximum', res: 'resultant' };
+
 export const QUANTITIES = [
-  { key: 'e', title: 'Electric field', unit: 'kV/m', series: [['e', 'one']], fromZero: true },
-  { key: 'b', title: 'Magnetic field', unit: 'G', series: [['b', 'one']], fromZero: true },
+  { key: 'e', title: 'Electric field', unit: 'kV/m', series: [['e', 'one']], fromZero: true, measured: true },
+  { key: 'b', title: 'Magnetic field', unit: 'G', series: [['b', 'one']], fromZero: true, measured: true },
   { key: 'an', title: 'Audible noise L50', unit: 'dB(A)', series: [['an_rain', 'rain'], ['an_fair', 'fair']] },
-  { key: 'ri', title: 'Radio interference L50', unit: 'dB above 1 µV/m', series: [['ri_rain', 'rain'], ['ri_fair', 'fair']] },
+  { key: 'ri', title: 'Radio interference L50', unit: 'dB above 1 µV/m', axisUnit: 'dB µV/m', series: [['ri_rain', 'rain'], ['ri_fair', 'fair']] },
   { key: 'ozone', title: 'Ozone', unit: 'ppb', series: [['ozone', 'one']], fromZero: true },
 ];
 
@@ -17,10 +28,30 @@ export const EDGE_ROWS = [
   { key: 'b', label: 'Magnetic field', unit: 'G' },
   { key: 'an_rain', label: 'Noise, rain', unit: 'dB(A)' },
   { key: 'an_fair', label: 'Noise, fair', unit: 'dB(A)' },
-  { key: 'ri_rain', label: 'Radio, rain', unit: 'dB' },
-  { key: 'ri_fair', label: 'Radio, fair', unit: 'dB' },
+  { key: 'ri_rain', label: 'Radio, rain', unit: 'dB µV/m' },
+  { key: 'ri_fair', label: 'Radio, fair', unit: 'dB µV/m' },
   { key: 'ozone', label: 'Ozone', unit: 'ppb' },
 ];
+
+// The choices of the page: B's unit and each field's measure.
+export const defaultView = (section) => ({ bUnit: defaultBUnit(section), measure: { e: 'max', b: 'max' } });
+
+// The profiles as shown: under `e` and `b` the chosen measure of each
+// field, B in the chosen unit; everything else as the engine gave it.
+export function shownProfiles(profiles, view) {
+  const perGauss = B_UNITS[view.bUnit].perGauss;
+  const pick = (key) => profiles[view.measure[key] === 'res' ? `${key}_res` : key];
+  return { ...profiles, e: pick('e'), b: pick('b').map((v) => (v === null ? null : v * perGauss)) };
+}
+
+// The unit and the words of a quantity (or an edge row) under the view.
+export function unitOf(key, view) {
+  if (key === 'b') return B_UNITS[view.bUnit].label;
+  return (QUANTITIES.find((q) => q.key === key) ?? EDGE_ROWS.find((r) => r.key === key)).unit;
+}
+export function titleOf(q, view) {
+  return q.measured ? `${q.title}, ${FIELD_MEASURES[view.measure[q.key]]}` : q.title;
+}
 
 // The quantity (chart and notes key) of a series.
 export function quantityOf(key) {
@@ -38,10 +69,25 @@ export function formatValue(key, value) {
   return Number.parseFloat(value.toPrecision(digits)).toString();
 }
 
-const PAD = { left: 40, right: 10, top: 10, bottom: 22 };
+const SERIES_WORDS = { rain: 'rain', fair: 'fair weather', one: '' };
+
+// What a chart drawn with gaps leaves out: each series with values not
+// computed, said with how many of the points; '' when every value is there.
+export function missingNote(q, profiles) {
+  const n = profiles.x.length;
+  return q.series.map(([key, style]) => {
+    const missing = profiles[key].filter((v) => v === null || !Number.isFinite(v)).length;
+    if (!missing) return '';
+    const what = SERIES_WORDS[style] ? `${SERIES_WORDS[style]}: ` : '';
+    return missing === n ? `${what}not computed, not drawn` : `${what}not computed at ${missing} of ${n} points, left out of the curve`;
+  }).filter(Boolean).join('; ');
+}
+
+const PAD = { left: 40, right: 10, top: 18, bottom: 22 };
 
 export class Charts {
-  constructor(container) {
+  // handlers: measure(key, 'max' | 'res'), bUnit(unit)
+  constructor(container, handlers) {
     this.container = container;
     this.charts = QUANTITIES.map((q) => {
       const box = document.createElement('figure');
@@ -51,7 +97,6 @@ export class Charts {
       const head = document.createElement('div');
       head.className = 'chart-head';
       const title = document.createElement('h3');
-      title.innerHTML = `${q.title} <span class="muted">${q.unit}</span>`;
       const edges = document.createElement('div');
       edges.className = 'chart-edges';
       head.append(title, edges);
@@ -62,15 +107,47 @@ export class Charts {
       const note = document.createElement('p');
       note.className = 'chart-note';
       note.hidden = true;
-      box.append(head, svg, note);
+      // Said under the chart when some values are left out of it.
+      const gaps = document.createElement('p');
+      gaps.className = 'chart-gaps';
+      gaps.hidden = true;
+      box.append(head, svg, note, gaps);
+      const controls = document.createElement('div');
+      controls.className = 'chart-controls';
+      const choice = (name, label, options, change, words = '') => {
+        const select = document.createElement('select');
+        select.name = name;
+        select.setAttribute('aria-label', label);
+        for (const [value, text] of options) select.add(new Option(text, value));
+        select.addEventListener('change', () => change(select.value));
+        if (words) {
+          const named = document.createElement('label');
+          named.className = 'choice';
+          named.append(`${words} `, select);
+          controls.append(named);
+        } else {
+          controls.append(select);
+        }
+        return select;
+      };
+      const selects = {};
+      if (q.measured) {
+        selects.measure = choice(`${q.key}-measure`, `${q.title}: ellipse maximum or resultant`,
+          Object.entries(FIELD_MEASURES), (value) => handlers.measure(q.key, value));
+      }
+      if (q.key === 'b') {
+        selects.unit = choice('b-unit', 'Unit of the magnetic field',
+          Object.entries(B_UNITS).map(([value, u]) => [value, u.label]), (value) => handlers.bUnit(value), 'unit');
+      }
       if (q.series.length > 1) {
         const legend = document.createElement('div');
         legend.className = 'legend';
         legend.innerHTML = '<span class="rain"><i></i>rain</span><span class="fair"><i></i>fair weather</span>';
-        box.append(legend);
+        controls.append(legend);
       }
+      if (controls.children.length) box.append(controls);
       container.append(box);
-      return { q, box, edges, svg, note };
+      return { q, box, title, edges, svg, note, gaps, selects };
     });
     // Sizes kept from the observer, never read while drawing (see view.js).
     const observer = new ResizeObserver((entries) => {
@@ -89,17 +166,25 @@ export class Charts {
     for (const chart of this.charts) observer.observe(chart.svg);
   }
 
-  render(profiles, section) {
-    this.last = [profiles, section];
+  // `profiles` as shown (shownProfiles), `view` the choices they were made with.
+  render(profiles, section, view) {
+    this.last = [profiles, section, view];
     const n = profiles.x.length;
     for (const chart of this.charts) {
       if (!chart.width) Object.assign(chart, { width: chart.svg.clientWidth, height: chart.svg.clientHeight });
     }
     for (const chart of this.charts) {
-      const { q, edges, svg, note } = chart;
-      const left = q.series.map(([key]) => formatValue(key, profiles[key][0])).join(' / ');
-      const right = q.series.map(([key]) => formatValue(key, profiles[key][n - 1])).join(' / ');
-      const text = `left <b data-edge-value="${q.key}-left">${left}</b> · right <b data-edge-value="${q.key}-right">${right}</b>`;
+      const { q, title, edges, svg, note, gaps, selects } = chart;
+      const unit = unitOf(q.key, view);
+      const heading = `${titleOf(q, view)} <span class="muted">${unit}</span>`;
+      if (title.innerHTML !== heading) title.innerHTML = heading;
+      if (selects.measure && selects.measure.value !== view.measure[q.key]) selects.measure.value = view.measure[q.key];
+      if (selects.unit && selects.unit.value !== view.bUnit) selects.unit.value = view.bUnit;
+      const side = (i) => q.series.map(([key]) => formatValue(key, profiles[key][i])).join(' / ');
+      const left = side(0);
+      const right = side(n - 1);
+      const short = q.axisUnit ?? unit;  // the unit where room is short
+      const text = `left <b data-edge-value="${q.key}-left">${left}</b> · right <b data-edge-value="${q.key}-right">${right}</b> ${short}`;
       if (edges.innerHTML !== text) edges.innerHTML = text;
       // Nothing computed: the reason instead of an empty axis.
       const reason = profiles.notes?.[q.key] ??
@@ -107,13 +192,17 @@ export class Charts {
       if (note.textContent !== (reason ?? '')) note.textContent = reason ?? '';
       if (note.hidden !== !reason) note.hidden = !reason;
       if (svg.style.display !== (reason ? 'none' : '')) svg.style.display = reason ? 'none' : '';
-      if (!reason) this.#plot(chart, profiles, section);
+      const missing = reason ? '' : missingNote(q, profiles);
+      if (gaps.textContent !== missing) gaps.textContent = missing;
+      if (gaps.hidden !== !missing) gaps.hidden = !missing;
+      if (!reason) this.#plot(chart, profiles, section, short);
+      else chart.layers?.series.replaceChildren();  // no curve of an earlier state left behind
     }
   }
 
   // Three layers, each drawn again only when what it shows changed: the
   // axes with their ticks, the conductor positions, the series.
-  #plot(chart, profiles, section) {
+  #plot(chart, profiles, section, unit) {
     const { svg, q } = chart;
     const width = Math.max(chart.width, 200);
     const height = Math.max(chart.height, 120);
@@ -148,7 +237,7 @@ export class Charts {
     const py = (y) => PAD.top + (1 - (y - low) / (high - low)) * plotH;
 
     const axes = chart.layers.axes;
-    const axesKey = JSON.stringify([width, height, x0, x1, low, high]);
+    const axesKey = JSON.stringify([width, height, x0, x1, low, high, unit, section.units.length]);
     if (axes.dataset.drawn !== axesKey) {
       axes.dataset.drawn = axesKey;
       axes.replaceChildren();
@@ -161,6 +250,9 @@ export class Charts {
         svgElement('text', { class: 'tick', x: px(v), y: height - 6, 'text-anchor': 'middle' }, axes, tickText(v, xt.step));
       }
       svgElement('line', { class: 'axis', x1: PAD.left, x2: width - PAD.right, y1: PAD.top + plotH, y2: PAD.top + plotH }, axes);
+      // The units of both axes: the value's above its ticks, the distance's under them.
+      svgElement('text', { class: 'tick unit', x: 2, y: 10 }, axes, unit);
+      svgElement('text', { class: 'tick unit', x: 2, y: height - 6 }, axes, section.units.length);
     }
 
     const conductors = chart.layers.conductors;

@@ -57,3 +57,17 @@ export function groupLook(group, index, energized) {
   const colour = { 0: 'var(--phase-a)', 120: 'var(--phase-b)', 240: 'var(--phase-c)', 360: 'var(--phase-a)' }[nearest];
   return { colour, detail: `${plain(group.phase)}°` };
 }
+
+// Where a gradient's bar lies on its track, in percent of the track: from
+// the zero line to the value. With a negative pole among the groups the
+// zero line moves right, and a negative gradient runs left of it.
+export function gradientBar(value, gradients) {
+  const finite = gradients.filter(Number.isFinite);
+  const high = Math.max(0, ...finite);
+  const low = Math.min(0, ...finite);
+  const span = Math.max(high - low, 1e-9);
+  const zero = (-low / span) * 100;
+  if (!Number.isFinite(value)) return { zero, start: zero, width: 0 };
+  const length = (Math.abs(value) / span) * 100;
+  return { zero, start: value < 0 ? zero - length : zero, width: length };
+}

@@ -4,9 +4,9 @@
 
 import { Engine } from './engine.js';
 import { SectionView } from './view.js';
-import { Charts, EDGE_ROWS, formatValue, quantityOf, NOT_COMPUTED } from './charts.js';
+import { Charts, EDGE_ROWS, formatValue, quantityOf, NOT_COMPUTED, defaultView, shownProfiles, unitOf, FIELD_MEASURES } from './charts.js';
 import { GroupsTable, ConditionsForm } from './tables.js';
-import { plain, trimName, groupLook } from './draw.js';
+import { plain, trimName, groupLook, gradientBar } from './draw.js';
 import { SpanPanel } from './span.js';
 
 const POINTS = 200;
@@ -24,6 +24,7 @@ const state = {
   selected: null,
   fileName: '',
   example: '',  // the bundled example open, or '' for a file of the user's
+  view: { bUnit: 'uT', measure: { e: 'max', b: 'max' } },  // B's unit and each field's measure
 };
 
 // Drag timings, for the browser tests: event time to redrawn profiles, and
@@ -98,7 +99,7 @@ function recompute() {
 function render(replace = false) {
   const { section, profiles } = state;
   view.render({ section, left: state.left, right: state.right, selected: state.selected });
-  charts.render(profiles, section);
+  charts.render(shownProfiles(profiles, state.view), section, state.view);
   groupsTable.render(section, profiles.gradients, state.selected, replace);
   conditionsForm.render(section, profiles.notes, replace);
   renderEdges();
@@ -127,7 +128,8 @@ function renderWarnings() {
 }
 
 function renderEdges() {
-  const { profiles, section } = state;
+  const { section, view } = state;
+  const profiles = shownProfiles(state.profiles, view);
   const unit = section.units.length;
   const n = profiles.x.length;
   setHtml($('left-edge-head'), `Left <span class="unit">${plain(Math.round(state.left * 100) / 100)} ${unit}</span>`);
@@ -137,10 +139,15 @@ function renderEdges() {
     body.replaceChildren();
     for (const row of EDGE_ROWS) {
       const tr = body.insertRow();
-      tr.innerHTML = `<th scope="row">${row.label} <span class="unit">${row.unit}</span></th>` +
+      tr.innerHTML = `<th scope="row"></th>` +
         `<td id="edge-${row.key}-left"></td><td id="edge-${row.key}-right"></td><td id="edge-${row.key}-max"></td>`;
     }
   }
+  EDGE_ROWS.forEach((row, index) => {
+    // A field says which measure it is (the resultant; the ellipse maximum unsaid).
+    const measure = view.measure[row.key] === 'res' ? ` (${FIELD_MEASURES.res})` : '';
+    setHtml(body.rows[index].cells[0], `${row.label}${measure} <span class="unit">${unitOf(row.key, view)}</span>`);
+  });
   for (const row of EDGE_ROWS) {
     const values = profiles[row.key];
     setText($(`edge-${row.key}-left`), formatValue(row.key, values[0]));
@@ -162,15 +169,17 @@ function renderEdges() {
   if ($('edge-notes').hidden !== !notes) $('edge-notes').hidden = !notes;
 }
 
+const formatGradient = (value) => (Number.isFinite(value) ? value.toFixed(2) : NOT_COMPUTED);
+
 function renderGradients() {
   const { section, profiles, selected } = state;
   const box = $('gradients');
-  const top = Math.max(...profiles.gradients, 1e-9);
   if (box.children.length !== section.groups.length) {
     box.replaceChildren(...section.groups.map((_, index) => {
       const row = document.createElement('div');
       row.className = 'gradient-bar';
-      row.innerHTML = '<span class="name"></span><span class="track"><span class="fill"></span></span><span class="value"></span>';
+      row.dataset.group = index;
+      row.innerHTML = '<span class="name"></span><span class="track"><span class="zero"></span><span class="fill"></span></span><span class="value"></span>';
       row.addEventListener('click', () => select(index));
       return row;
     }));
@@ -178,21 +187,27 @@ function renderGradients() {
   section.groups.forEach((group, index) => {
     const row = box.children[index];
     const value = profiles.gradients[index];
-    setText(row.children[0], trimName(group.name) || `group ${index + 1}`);
-    const fill = row.children[1].firstChild;
-    const width = `${Math.max(0, (value / top) * 100).toFixed(1)}%`;
-    if (fill.style.width !== width) fill.style.width = width;
+    const name = trimName(group.name) || `group ${index + 1}`;
+    setText(row.children[0], name);
+    // The name may be cut short: the whole of it on hover.
+    if (row.children[0].title !== name) row.children[0].title = name;
+    const [zero, fill] = row.children[1].children;
+    const bar = gradientBar(value, profiles.gradients);
+    const place = { left: `${bar.start.toFixed(1)}%`, width: `${bar.width.toFixed(1)}%` };
+    if (fill.style.left !== place.left) fill.style.left = place.left;
+    if (fill.style.width !== place.width) fill.style.width = place.width;
+    const zeroAt = `${bar.zero.toFixed(1)}%`;
+    if (zero.style.left !== zeroAt) zero.style.left = zeroAt;
+    if (zero.hidden !== !(bar.zero > 0)) zero.hidden = !(bar.zero > 0);
     const colour = groupLook(group, index, section.energized).colour;
     if (fill.dataset.colour !== colour) {
       fill.style.background = colour;
       fill.dataset.colour = colour;
     }
-    setText(row.children[2], Number.isFinite(value) ? value.toFixed(2) : NOT_COMPUTED);
+    setText(row.children[2], formatGradient(value));
     if (row.classList.contains('selected') !== (selected === index)) row.classList.toggle('selected', selected === index);
   });
 }
-
-const formatGradient = (value) => (Number.isFinite(value) ? value.toFixed(2) : NOT_COMPUTED);
 
 function renderSelection() {
   const { section, selected, profiles } = state;
@@ -215,7 +230,7 @@ function showSection(section, fileName) {
   const [left, right] = defaultEdges(section);
   const started = performance.now();
   const profiles = state.engine.profiles(left, right, POINTS);
-  Object.assign(state, { section, fileName, left, right, profiles, selected: null });
+  Object.assign(state, { section, fileName, left, right, profiles, selected: null, view: defaultView(section) });
   $('layout').hidden = false;
   $('titles').textContent = section.titles.map((t) => t.trim()).filter(Boolean).join('\n');
   $('file-name').textContent = `· ${fileName}`;
@@ -393,7 +408,10 @@ async function start() {
     nudgeEdge: (side, dx) => setEdge(side, (side === 'left' ? state.left : state.right) + dx),
     dragEnd: () => render(),
   });
-  charts = new Charts($('charts'));
+  charts = new Charts($('charts'), {
+    measure: (key, value) => { state.view = { ...state.view, measure: { ...state.view.measure, [key]: value } }; render(); },
+    bUnit: (unit) => { state.view = { ...state.view, bUnit: unit }; render(); },
+  });
   groupsTable = new GroupsTable($('groups-table'), { edit: editGroup, select });
   conditionsForm = new ConditionsForm($('conditions'), { edit: editCondition });
   spanPanel = new SpanPanel($('span-panel'), state.engine, showMessage);

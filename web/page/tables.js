@@ -221,7 +221,8 @@ export class GroupsTable {
       }
       this.#showNotesRow(entry);
       const value = gradients?.[index];
-      const gradient = Number.isFinite(value) ? plain(Number.parseFloat(value.toFixed(3))) : '';
+      // A gradient not computed reads n/a, as every value not computed does.
+      const gradient = Number.isFinite(value) ? plain(Number.parseFloat(value.toFixed(3))) : gradients ? 'n/a' : '';
       if (computed.textContent !== gradient) computed.textContent = gradient;
       const colour = groupLook(group, index, section.energized).colour;
       if (swatch.dataset.colour !== colour) {

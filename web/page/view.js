@@ -20,6 +20,15 @@ export class SectionView {
     svg.addEventListener('pointerup', (e) => this.#pointerUp(e));
     svg.addEventListener('pointercancel', (e) => this.#pointerUp(e));
     svg.addEventListener('keydown', (e) => this.#keyDown(e));
+    // A label that found no room is shown, above everything, while its
+    // group is focused or under the pointer.
+    this.tip = { focused: null, hovered: null };
+    // (Focus listeners go on the groups: on the <svg> they would make the
+    // drawing itself a stop of the Tab key.)
+    const tipFor = (event) => event.target.closest?.('[data-group]')?.dataset.group ?? null;
+    this.focusTip = (event) => { this.tip.focused = event.type === 'focus' ? tipFor(event) : null; this.#showTip(); };
+    svg.addEventListener('pointerover', (e) => { this.tip.hovered = tipFor(e); this.#showTip(); });
+    svg.addEventListener('pointerleave', () => { this.tip.hovered = null; this.#showTip(); });
     // The size is kept from the observer: reading it while drawing would
     // force a layout of the whole page on every frame of a drag.
     this.width = 0;
@@ -69,7 +78,10 @@ export class SectionView {
     // that the one focused keeps the focus (and no layout is forced).
     if (!this.layers) {
       this.svg.replaceChildren();
-      this.layers = { back: svgElement('g', {}, this.svg), edges: svgElement('g', {}, this.svg), groups: svgElement('g', {}, this.svg) };
+      this.layers = {
+        back: svgElement('g', {}, this.svg), edges: svgElement('g', {}, this.svg), groups: svgElement('g', {}, this.svg),
+        tip: svgElement('g', { class: 'tip', 'aria-hidden': 'true' }, this.svg),
+      };
       this.edgeNodes = {};
       this.groupNodes = [];
     }
@@ -136,7 +148,10 @@ export class SectionView {
     const nodes = this.groupNodes;
     while (nodes.length > section.groups.length) nodes.pop().remove();
     for (let index = nodes.length; index < section.groups.length; ++index) {
-      nodes.push(svgElement('g', { tabindex: 0, role: 'button', 'data-key': `group-${index}`, 'data-group': index }, this.layers.groups));
+      const node = svgElement('g', { tabindex: 0, role: 'button', 'data-key': `group-${index}`, 'data-group': index }, this.layers.groups);
+      node.addEventListener('focus', this.focusTip);
+      node.addEventListener('blur', this.focusTip);
+      nodes.push(node);
     }
     const placed = [];
     const fits = (box) => box.x0 >= 0 && box.x1 <= width && !placed.some((b) => box.x0 < b.x1 && box.x1 > b.x0 && box.y0 < b.y1 && box.y1 > b.y0);
@@ -178,10 +193,11 @@ export class SectionView {
         shape.label = wider;
       }
     }
-    for (const { index, group, look, name, cx, cy, r, label } of shapes) {
+    for (const shape of shapes) {
+      const { index, group, look, name, cx, cy, r, label } = shape;
       const node = nodes[index];
       const isSelected = selected === index;
-      const key = JSON.stringify([cx, cy, r, look, name, isSelected, label && [label.y, label.size, label.both], group.x, group.y, unit]);
+      const key = JSON.stringify([width, cx, cy, r, look, name, isSelected, label && [label.y, label.size, label.both], group.x, group.y, unit]);
       if (node.dataset.drawn === key) continue;
       node.dataset.drawn = key;
       node.setAttribute('class', `group${isSelected ? ' selected' : ''}`);
@@ -198,11 +214,45 @@ export class SectionView {
       }
       svgElement('circle', { cx, cy, r: r + 9, fill: 'transparent' }, node);  // easier to grab
       if (label) {
-        const text = svgElement('text', { class: 'label', x: cx, y: label.y, 'text-anchor': 'middle', 'font-size': label.size }, node);
+        const text = svgElement('text', { class: `label${label.both ? '' : ' short'}`, x: cx, y: label.y, 'text-anchor': 'middle', 'font-size': label.size }, node);
         svgElement('tspan', {}, text, name);
         if (label.both) svgElement('tspan', { class: 'sub', dx: 4 }, text, look.detail);
       }
+      // What found no room (the whole label, or the phase beside the name)
+      // is shown while the group is hovered or focused, in place of its
+      // short label; never dropped without a way to read it.
+      if (!label?.both) {
+        const full = labelAt(shape, true, label?.above ?? true);
+        const x = Math.min(Math.max(cx, (full.box.x1 - full.box.x0) / 2), width - (full.box.x1 - full.box.x0) / 2);
+        const w = full.box.x1 - full.box.x0;
+        const text = svgElement('text', {
+          class: 'label tucked', x, y: full.y, 'text-anchor': 'middle', 'font-size': full.size,
+          'data-box': [x - w / 2, full.y - full.size, w, full.size + 4].join(' '),  // its ground, without a layout read
+        }, node);
+        svgElement('tspan', {}, text, name);
+        svgElement('tspan', { class: 'sub', dx: 4 }, text, look.detail);
+      }
     }
+    this.#showTip();
+  }
+
+  // The tucked label of the group hovered (else the one focused), drawn
+  // on a white ground over its neighbours' labels.
+  #showTip() {
+    const layer = this.layers?.tip;
+    if (!layer) return;
+    const index = this.tip.hovered ?? this.tip.focused;
+    const label = index === null ? null : this.layers.groups.querySelector(`[data-group="${index}"] .label.tucked`);
+    const key = label ? `${index} ${label.dataset.box} ${label.textContent}` : '';
+    if (layer.dataset.key === key) return;
+    layer.dataset.key = key;
+    layer.replaceChildren();
+    if (!label) return;
+    const [x, y, width, height] = label.dataset.box.split(' ').map(Number);
+    svgElement('rect', { x, y, width, height, rx: 4 }, layer);
+    const text = label.cloneNode(true);
+    text.setAttribute('class', 'label shown');
+    layer.append(text);
   }
 
   #extents({ section, left, right }) {

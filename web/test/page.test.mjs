@@ -14,7 +14,8 @@ import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { openBrowser, openExplorer } from './browser.mjs';
 import { nativeValues, profileDifference, repo, here, tesk31 } from './support.mjs';
-import { EDGE_ROWS, formatValue } from '../page/charts.js';
+import { EDGE_ROWS, formatValue, shownProfiles, defaultView, missingNote, QUANTITIES } from '../page/charts.js';
+import { gradientBar } from '../page/draw.js';
 
 let session;
 const scratch = mkdtempSync(join(tmpdir(), 'explorer-test-'));
@@ -29,6 +30,7 @@ const pageState = (page) => page.evaluate(() => {
   const { section, profiles, left, right } = window.explorer.state;
   return { section, profiles, left, right };
 });
+const pageView = (page) => page.evaluate(() => window.explorer.state.view);
 const edgeTexts = (page) => page.evaluate(() => Object.fromEntries(
   [...document.querySelectorAll('#edge-table td[id]')].map((cell) => [cell.id, cell.textContent])));
 const message = (page) => page.evaluate(() => ({
@@ -45,7 +47,10 @@ function nativeOf(bytes, left, right, name) {
 }
 const pageDataFile = (page) => page.evaluate(() => Array.from(window.explorer.state.engine.dataFile()));
 
-function expectEdgeTexts(texts, profiles) {
+// The edge table shows the engine's values as chosen on the page (B in
+// µT for a metric line by default).
+function expectEdgeTexts(texts, engineProfiles, view = { bUnit: 'uT', measure: { e: 'max', b: 'max' } }) {
+  const profiles = shownProfiles(engineProfiles, view);
   const n = profiles.x.length;
   for (const row of EDGE_ROWS) {
     assert.equal(texts[`edge-${row.key}-left`], formatValue(row.key, profiles[row.key][0]), row.key);
@@ -442,5 +447,231 @@ test('drag to redrawn profiles on a 50-group hybrid line with 200 points (measur
   t.diagnostic(line);
   console.log(line);
   writeFileSync(join(here, '..', '..', 'build-web', 'drag-timing.txt'), `${line}\n`);
+  await page.close();
+});
+
+// The text of each drawn chart's axis units: [value unit, distance unit].
+const axisUnits = (page) => page.$$eval('.chart', (charts) => Object.fromEntries(charts
+  .filter((c) => getComputedStyle(c.querySelector('svg')).display !== 'none')
+  .map((c) => [c.dataset.quantity, [...c.querySelectorAll('.tick.unit')].map((t) => t.textContent)])));
+const chartHead = (page, key) => page.$eval(`[data-quantity="${key}"] h3`, (el) => el.textContent);
+const rowHead = (page, key) => page.$eval(`#edge-${key}-left`, (el) => el.parentElement.cells[0].textContent);
+
+test('B reads in µT for a metric line and mG for an English one, in the unit chosen; every axis names its unit', async () => {
+  const page = await openExplorer(session);
+  const { profiles } = await pageState(page);
+  assert.deepEqual(await pageView(page), { bUnit: 'uT', measure: { e: 'max', b: 'max' } });
+  // Each unit: the chart heading, its axis, the edge row and the values (engine gauss times the factor).
+  for (const [unit, label, perGauss] of [['mG', 'mG', 1000], ['G', 'G', 1], ['uT', 'µT', 100]]) {
+    await page.select('select[name="b-unit"]', unit);
+    assert.match(await chartHead(page, 'b'), new RegExp(`Magnetic field.* ${label}$`), unit);
+    assert.match(await rowHead(page, 'b'), new RegExp(`Magnetic field ${label}$`), unit);
+    assert.deepEqual((await axisUnits(page)).b, [label, 'm'], unit);
+    const texts = await edgeTexts(page);
+    assert.equal(texts['edge-b-left'], formatValue('b', profiles.b[0] * perGauss), unit);
+    assert.equal(texts['edge-b-max'], formatValue('b', Math.max(...profiles.b) * perGauss), unit);
+    assert.match(await page.$eval('[data-edge-value="b-right"]', (el) => el.parentElement.textContent), new RegExp(` ${label}$`));
+  }
+  // Every chart drawn names both its units; nothing is left unlabelled.
+  assert.deepEqual(await axisUnits(page),
+    { e: ['kV/m', 'm'], b: ['µT', 'm'], an: ['dB(A)', 'm'], ri: ['dB µV/m', 'm'] });
+  for (const row of EDGE_ROWS) assert.match(await rowHead(page, row.key), /\S+ \S+$/, row.key);
+  // An English line opens in mG with distances in feet, whatever was chosen before.
+  await page.select('select[name="b-unit"]', 'G');
+  await page.select('#example', '500kv_english.dat');
+  await page.waitForFunction(() => window.explorer.state.section.english);
+  assert.equal((await pageView(page)).bUnit, 'mG');
+  assert.equal(await page.$eval('select[name="b-unit"]', (el) => el.value), 'mG');
+  assert.deepEqual((await axisUnits(page)).b, ['mG', 'ft']);
+  const english = await pageState(page);
+  expectEdgeTexts(await edgeTexts(page), english.profiles, await pageView(page));
+  assert.equal((await edgeTexts(page))['edge-b-left'], formatValue('b', english.profiles.b[0] * 1000));
+  assert.deepEqual(page.errors, []);
+  await page.close();
+});
+
+// A 525 kV flat line whose resultant fields another field program pins:
+// E at 20 m and 2 m above ground, B at the centre and 1 m.
+const peerLine = [' 525 KV FLAT LINE', ' PHASES 10 M APART, 10.6 M HIGH', ' 0,0, 3, 3,0.0,   0.00,   1.00, 300.00', ' EF MF',
+  '   1.500,  2.000, 10.000,  1.000,  1.000, 75.000,  1.000, 10.000,  2.000',
+  " 'A       ','A',  -10.00,   10.60, 3,  33.000,  45.000, 303.100, 120.000,   1.000,   0.000",
+  " 'B       ','A',    0.00,   10.60, 3,  33.000,  45.000, 303.100,   0.000,   1.000,   0.000",
+  " 'C       ','A',   10.00,   10.60, 3,  33.000,  45.000, 303.100,-120.000,   1.000,   0.000",
+  '  21,    0.0,    1.0', '   0,    0.0,    0.0', ''].join('\n');
+
+test('each field chart offers the resultant beside the ellipse maximum, which stays the default', async () => {
+  const page = await openExplorer(session);
+  await dropFile(page, peerLine, 'peer.dat');
+  await page.waitForFunction(() => window.explorer.state.fileName === 'peer.dat');
+  const { profiles, left, right } = await pageState(page);
+  assert.deepEqual([left, right], [0, 20]);
+  const n = profiles.x.length;
+  // The other program's values: 4877 V/m and 21.05 µT.
+  assert.ok(Math.abs(profiles.e_res[n - 1] - 4.877) < 4.877 * 5e-4, `E ${profiles.e_res[n - 1]} kV/m`);
+  assert.ok(Math.abs(profiles.b_res[0] * 100 - 21.05) < 21.05 * 1e-3, `B ${profiles.b_res[0] * 100} µT`);
+  const native = nativeOf(await pageDataFile(page), left, right, 'peer.dat');
+  assert.equal(profileDifference(profiles, native.profiles), null);
+  // Each choice changes its own chart and edge row only.
+  const cases = [
+    [{ e: 'res', b: 'max' }, /Electric field, resultant/, /Magnetic field, ellipse maximum/],
+    [{ e: 'res', b: 'res' }, /Electric field, resultant/, /Magnetic field, resultant/],
+    [{ e: 'max', b: 'res' }, /Electric field, ellipse maximum/, /Magnetic field, resultant/],
+  ];
+  for (const [measure, eHead, bHead] of cases) {
+    await page.select('select[name="e-measure"]', measure.e);
+    await page.select('select[name="b-measure"]', measure.b);
+    const view = await pageView(page);
+    assert.deepEqual(view.measure, measure);
+    assert.match(await chartHead(page, 'e'), eHead);
+    assert.match(await chartHead(page, 'b'), bHead);
+    assert.equal(/resultant/.test(await rowHead(page, 'e')), measure.e === 'res');
+    assert.equal(/resultant/.test(await rowHead(page, 'b')), measure.b === 'res');
+    expectEdgeTexts(await edgeTexts(page), profiles, view);
+  }
+  // A file opened starts again from the ellipse maximum.
+  await page.select('#example', 'example.dat');
+  await page.waitForFunction(() => window.explorer.state.fileName === 'example.dat');
+  assert.deepEqual((await pageView(page)).measure, { e: 'max', b: 'max' });
+  assert.match(await chartHead(page, 'e'), /ellipse maximum/);
+  assert.deepEqual(page.errors, []);
+  await page.close();
+});
+
+test('the gradient list shows every group, a negative pole\'s gradient left of the zero line', async () => {
+  const page = await openExplorer(session);
+  const bars = () => page.$$eval('#gradients .gradient-bar', (rows) => rows.map((row) => {
+    const track = row.querySelector('.track').getBoundingClientRect();
+    const fill = row.querySelector('.fill').getBoundingClientRect();
+    const zero = row.querySelector('.zero');
+    const list = document.getElementById('gradients').getBoundingClientRect();
+    const r = row.getBoundingClientRect();
+    return {
+      name: row.querySelector('.name').title, value: row.querySelector('.value').textContent,
+      from: (fill.left - track.left) / track.width, to: (fill.right - track.left) / track.width,
+      zero: zero.hidden ? 0 : (zero.getBoundingClientRect().left - track.left) / track.width,
+      inside: r.top >= list.top - 0.5 && r.bottom <= list.bottom + 0.5,
+    };
+  }));
+  const lines = [
+    // file, groups, the negative pole's index
+    ['500kv_dc_bipole.dat', 4, 1],
+    ['hybrid_corridor.dat', 7, 4],
+    ['hybrid50.dat', 50, -1],
+  ];
+  for (const [name, count, negative] of lines) {
+    if (name === 'hybrid50.dat') {
+      await (await page.$('#file')).uploadFile(join(here, 'data', name));
+    } else {
+      await page.select('#example', name);
+    }
+    await page.waitForFunction((file) => window.explorer.state.fileName === file, {}, name);
+    const { profiles } = await pageState(page);
+    const shown = await bars();
+    assert.equal(shown.length, count, name);
+    // Every row within the list (no scroll box cutting it off), its own value.
+    shown.forEach((bar, i) => {
+      assert.ok(bar.inside, `${name} group ${i + 1} cut off`);
+      assert.equal(bar.value, profiles.gradients[i].toFixed(2), `${name} group ${i + 1}`);
+    });
+    const low = Math.min(0, ...profiles.gradients);
+    const high = Math.max(...profiles.gradients);
+    const zero = -low / (high - low);
+    for (const [i, bar] of shown.entries()) {
+      const g = profiles.gradients[i];
+      // Bars to scale from the zero line: a negative one ends there, a positive one starts there.
+      const [from, to] = g < 0 ? [zero + g / (high - low), zero] : [zero, zero + g / (high - low)];
+      assert.ok(Math.abs(bar.from - from) < 0.02 && Math.abs(bar.to - to) < 0.02, `${name} group ${i + 1}: ${JSON.stringify(bar)}`);
+    }
+    if (negative >= 0) {
+      assert.ok(profiles.gradients[negative] < 0, name);
+      assert.match(shown[negative].value, /^-\d/);
+      assert.ok(shown[negative].to <= shown[negative].zero + 0.02 && shown[negative].from < shown[negative].zero - 0.1, name);
+    }
+  }
+  assert.deepEqual(page.errors, []);
+  await page.close();
+});
+
+test('gradient bars and chart gaps, computed without a browser', () => {
+  const bars = [
+    // value, all gradients, expected { zero, start, width } in percent
+    [10, [10, 5], { zero: 0, start: 0, width: 100 }],
+    [5, [10, 5], { zero: 0, start: 0, width: 50 }],
+    [-10, [10, -10], { zero: 50, start: 0, width: 50 }],
+    [10, [10, -10], { zero: 50, start: 50, width: 50 }],
+    [-5, [15, -5], { zero: 25, start: 0, width: 25 }],
+    [null, [10, null], { zero: 0, start: 0, width: 0 }],
+    [0, [0, 0], { zero: 0, start: 0, width: 0 }],
+  ];
+  for (const [value, all, want] of bars) {
+    const got = gradientBar(value, all);
+    for (const key of Object.keys(want)) assert.ok(Math.abs(got[key] - want[key]) < 1e-9, `${value} of ${all}: ${JSON.stringify(got)}`);
+  }
+  const [, , an, , ozone] = QUANTITIES;
+  const x = [0, 1, 2, 3];
+  const notes = [
+    [ozone, { x, ozone: [1, 2, 3, 4] }, ''],
+    [ozone, { x, ozone: [0, null, 3, null] }, 'not computed at 2 of 4 points, left out of the curve'],
+    [an, { x, an_rain: [1, 2, 3, 4], an_fair: [null, null, null, null] }, 'fair weather: not computed, not drawn'],
+    [an, { x, an_rain: [null, 2, 3, 4], an_fair: [1, 2, 3, NaN] },
+      'rain: not computed at 1 of 4 points, left out of the curve; fair weather: not computed at 1 of 4 points, left out of the curve'],
+  ];
+  for (const [q, profiles, want] of notes) assert.equal(missingNote(q, profiles), want, JSON.stringify(profiles));
+  // The view a section opens with: B in µT, or mG in English units; the ellipse maximum.
+  assert.deepEqual(defaultView({ english: false }), { bUnit: 'uT', measure: { e: 'max', b: 'max' } });
+  assert.deepEqual(defaultView({ english: true }), { bUnit: 'mG', measure: { e: 'max', b: 'max' } });
+  const shown = shownProfiles({ x, e: [1], e_res: [2], b: [0.5, null], b_res: [1, 2] }, { bUnit: 'mG', measure: { e: 'res', b: 'max' } });
+  assert.deepEqual([shown.e, shown.b], [[2], [500, null]]);
+});
+
+test('a label with no room is read on hover or focus; a value not computed is left out of its chart with a note', async () => {
+  const page = await openExplorer(session);
+  await (await page.$('#file')).uploadFile(join(here, 'data', 'hybrid50.dat'));
+  await page.waitForFunction(() => window.explorer.state.section.groups.length === 50);
+  // Crowded: some groups carry no label, or their name alone.
+  const tucked = await page.$$eval('#cross-section [data-group]', (nodes) => nodes
+    .filter((n) => n.querySelector('.label.tucked')).map((n) => Number(n.dataset.group)));
+  assert.ok(tucked.length > 0, 'nothing crowded on a 50-group line');
+  const { section } = await pageState(page);
+  const tip = () => page.$eval('#cross-section .tip', (el) => ({
+    text: el.querySelector('text')?.textContent ?? '', ground: el.querySelectorAll('rect').length,
+    last: el === el.parentElement.lastElementChild,  // drawn over every label
+  }));
+  const full = (i) => section.groups[i].name.trim();
+  const index = tucked.find((i) => i < section.energized) ?? tucked[0];
+  assert.deepEqual(await tip(), { text: '', ground: 0, last: true });
+  // Focused with the keyboard: the whole label, name and phase, over its neighbours.
+  await page.$eval(`[data-group="${index}"]`, (el) => el.focus());
+  let shown = await tip();
+  assert.ok(shown.text.startsWith(full(index)) && shown.text.length > full(index).length, shown.text);
+  assert.equal(shown.ground, 1);
+  // Moved with the keys, it follows, and goes with the focus.
+  await page.keyboard.press('ArrowUp');
+  assert.equal((await tip()).text, shown.text);
+  await page.$eval(`[data-group="${index}"]`, (el) => el.blur());
+  assert.deepEqual(await tip(), { text: '', ground: 0, last: true });
+  // Hovered with the mouse, likewise.
+  const other = tucked.find((i) => i !== index) ?? index;
+  const at = await markerCentre(page, other);
+  await page.mouse.move(at.x, at.y);
+  shown = await tip();
+  assert.ok(shown.text.startsWith(full(other)), shown.text);
+  await page.mouse.move(1, 1);
+  assert.equal((await tip()).text, '');
+  // A gradient name cut short in the list keeps the whole name on hover.
+  assert.equal(await page.$eval('#gradients .gradient-bar .name', (el) => el.title), section.groups[0].name.trim());
+
+  // Radio at 0 MHz: left out of its chart with the reason; the groups table reads n/a for no gradient.
+  await page.select('#example', 'example.dat');
+  await page.waitForFunction(() => window.explorer.state.fileName === 'example.dat');
+  await typeInto(page, 'input[name="ri_frequency"]', '0');
+  assert.equal(await page.$eval('[data-quantity="ri"] svg', (el) => getComputedStyle(el).display), 'none');
+  assert.equal(await page.$eval('[data-quantity="ri"] .chart-note', (el) => el.hidden), false);
+  assert.equal(await page.$$eval('[data-quantity="ri"] path.series', (paths) => paths.filter((p) => p.getAttribute('d')).length), 0);
+  for (const key of ['e', 'b', 'an']) {
+    assert.equal(await page.$eval(`[data-quantity="${key}"] .chart-gaps`, (el) => el.hidden), true, key);
+  }
+  assert.doesNotMatch(await shownText(page), /-999|NaN|undefined/);
+  assert.deepEqual(page.errors, []);
   await page.close();
 });

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -12,6 +13,7 @@
 #include <stdexcept>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "explorer.hpp"
 
@@ -252,3 +254,56 @@ TEST(ExplorerSession, EdgeRangesOutsideTheFloatsAreRefused) {
 }
 
 }  // namespace
+
+namespace {
+
+// The numbers of one series of a profiles text ("key":[...]).
+std::vector<double> series(const std::string& json, const std::string& key) {
+  const std::string start = "\"" + key + "\":[";
+  std::size_t at = json.find(start);
+  if (at == std::string::npos) throw std::runtime_error("no series " + key);
+  at += start.size();
+  std::vector<double> values;
+  while (json[at] != ']') {
+    std::size_t used = 0;
+    values.push_back(std::stod(json.substr(at, 40), &used));
+    at += used;
+    if (json[at] == ',') ++at;
+  }
+  return values;
+}
+
+}  // namespace
+
+// The resultant against the ellipse it comes from: never below the largest
+// magnitude over a cycle nor above 1.41 times it, and equal to it for a DC
+// line, whose field does not turn, and well above it somewhere for an AC
+// line, whose field does.
+TEST(ExplorerSession, ResultantsLieBetweenTheEllipseMaximumAndRootTwoTimesIt) {
+  const struct {
+    const char* file;
+    bool dc;
+  } lines[] = {{"example.dat", false}, {"345kv_double_circuit.dat", false}, {"500kv_english.dat", false},
+               {"hybrid_corridor.dat", false}, {"500kv_dc_bipole.dat", true}};
+  for (const auto& line : lines) {
+    explorer::Session session;
+    session.load(read_file(std::string(BRENLOW_EXAMPLES) + "/" + line.file), line.file);
+    const std::string profiles = session.profiles_json(-80, 80, 33);
+    for (const char* field : {"e", "b"}) {
+      const std::vector<double> max = series(profiles, field);
+      const std::vector<double> res = series(profiles, std::string(field) + "_res");
+      ASSERT_EQ(max.size(), 33u);
+      ASSERT_EQ(res.size(), max.size());
+      bool turns = false;  // an AC field turns: somewhere its resultant is well above the maximum
+      for (std::size_t i = 0; i < max.size(); ++i) {
+        EXPECT_GE(res[i], max[i] * (1 - 1e-5)) << line.file << " " << field << " point " << i;
+        EXPECT_LE(res[i], max[i] * std::sqrt(2.0) * (1 + 1e-5)) << line.file << " " << field << " point " << i;
+        if (line.dc) {
+          EXPECT_NEAR(res[i], max[i], max[i] * 1e-5) << line.file << " " << field << " point " << i;
+        }
+        turns = turns || res[i] > max[i] * 1.01;
+      }
+      EXPECT_EQ(turns, !line.dc) << line.file << " " << field;
+    }
+  }
+}
