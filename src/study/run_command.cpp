@@ -130,12 +130,12 @@ int run_files_command(const std::vector<std::string>& argv, std::ostream& out, s
   std::atomic<std::size_t> next{0};
   std::size_t finished = 0;
   std::mutex progress_lock;
-  clear_stop_request();
   {
     StopOnInterrupt interrupt;
+    const StopFlag& stop = interrupt.stop();
     Progress progress(err, stderr_is_terminal(), "run");
     const auto work = [&] {
-      while (!stop_requested()) {
+      while (!stop.requested()) {
         const std::size_t i = next.fetch_add(1);
         if (i >= jobs.size()) break;
         outcomes[i] = run_one(jobs[i]);
