@@ -185,7 +185,7 @@ class Span:
 
     def __init__(self, section: CrossSection, *, length: float, sag: Union[float, Iterable[float]],
                  earth_sag: Union[float, None] = None, spans: int = 3, elements: int = 0) -> None: ...
-    def at(self, x: _Positions, along: _Positions, height: _Positions) -> Table:
+    def at(self, x: _Positions, along: _Positions, height: _Positions, *, b_unit: str = "uT") -> Table:
         """E and B at (x, along, height), m, broadcast together: x, along,
         height, e, e_lateral, e_lateral_phase, e_along, e_along_phase,
         e_vertical, e_vertical_phase (kV/m, degrees), b, b_lateral, ...

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "cli/units.hpp"
 #include "engine/engine.hpp"
 #include "initialised.hpp"
 
@@ -29,5 +30,8 @@ pybind11::object section_to_python(const brenlow::CrossSection& section);
 void warn_about(const brenlow::CrossSection& section);
 // The shortest text that reads back as the same float.
 std::string float_text(float value);
+// The unit B is shown in: "uT", "mG" or "G" in any case; ValueError for
+// another name, TypeError for what is not a str.
+cli::BUnit b_unit_of(const pybind11::object& text);
 
 }  // namespace brenlow_python

@@ -46,7 +46,10 @@ PySpan make_span(const py::object& section, const py::object& length, const py::
   return PySpan{std::make_shared<const brenlow::SpanEvaluation>(s, layout)};
 }
 
-Table span_at(const PySpan& span, const py::object& x, const py::object& along, const py::object& height) {
+Table span_at(const PySpan& span, const py::object& x, const py::object& along, const py::object& height,
+              const py::object& b_unit) {
+  const cli::BUnit unit_of_b = b_unit_of(b_unit);
+  const float per_gauss = static_cast<float>(cli::per_gauss(unit_of_b));
   py::tuple all = py::module_::import("numpy").attr("broadcast_arrays")(float_array(x), float_array(along),
                                                                          float_array(height));
   const FloatArray xs = all[0].cast<FloatArray>(), as = all[1].cast<FloatArray>(), hs = all[2].cast<FloatArray>();
@@ -78,10 +81,12 @@ Table span_at(const PySpan& span, const py::object& x, const py::object& along, 
                         {"_lateral_phase", &F::lateral_phase, true}, {"_along", &F::along, false},
                         {"_along_phase", &F::along_phase, true},     {"_vertical", &F::vertical, false},
                         {"_vertical_phase", &F::vertical_phase, true}};
-  for (const auto& [fields, name, unit] : {std::tuple{&e, "e", "kV/m"}, std::tuple{&b, "b", "G"}}) {
+  const std::string b_label(cli::b_unit_label(unit_of_b));
+  for (const auto& [fields, name, unit, scale] :
+       {std::tuple{&e, "e", std::string("kV/m"), 1.0f}, std::tuple{&b, "b", b_label, per_gauss}}) {
     for (const Part& p : parts) {
       std::vector<float> values(n);
-      for (std::size_t i = 0; i < n; ++i) values[i] = (*fields)[i].*p.member;
+      for (std::size_t i = 0; i < n; ++i) values[i] = (*fields)[i].*p.member * (p.angle ? 1.0f : scale);
       table.add(std::string(name) + p.suffix, column(std::move(values), shape), p.angle ? "deg" : unit);
     }
   }
@@ -104,11 +109,12 @@ elements per span: 0 chooses enough for 0.03 % near the ground.
 The charges are solved once, here (brenlow.Error when refused); at() then
 costs only the points asked for.)";
 
-const char* at_doc = R"(E and B at (x, along, height), m, broadcast together.
+const char* at_doc = R"(E and B at (x, along, height), m, broadcast together; at(x, along, height, *, b_unit="uT").
 
 Returns a Table of float32 arrays in the broadcast shape: x, along,
 height; e, e_lateral, e_lateral_phase, e_along, e_along_phase, e_vertical,
-e_vertical_phase (kV/m, degrees); b, b_lateral, ... (gauss, degrees).
+e_vertical_phase (kV/m, degrees); b, b_lateral, ... (b_unit: uT by
+default, or "mG" or "G"; degrees).
 e and b are the maxima of the field ellipses.)";
 
 }  // namespace
@@ -117,7 +123,7 @@ void bind_span(py::module_& m) {
   py::class_<PySpan> span(m, "Span", span_doc);
   span.def(py::init(&make_span), "section"_a, py::kw_only(), "length"_a, "sag"_a, "earth_sag"_a = py::none(),
            "spans"_a = 3, "elements"_a = 0);
-  span.def("at", &span_at, "x"_a, "along"_a, "height"_a, at_doc);
+  span.def("at", &span_at, "x"_a, "along"_a, "height"_a, py::kw_only(), "b_unit"_a = "uT", at_doc);
   span.def_property_readonly(
       "section", [](const PySpan& s) { return section_to_python(s.run->section()); }, "A copy of the section hung.");
   span.def_property_readonly(

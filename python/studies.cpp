@@ -36,7 +36,8 @@ namespace {
 study::Quantity quantity_of(const py::handle& value) {
   const std::string text = py::str(value);
   if (auto q = study::parse_quantity(text)) return *q;
-  throw py::value_error("unknown study quantity '" + text + "'; the quantities are E, B, AN, AN-FAIR, RI, RI-RAIN, TV, OZ");
+  throw py::value_error("unknown study quantity '" + text + "'; the quantities are " +
+                        std::string(study::quantity_names()));
 }
 
 std::vector<study::Quantity> quantities_of(const py::object& value) {
@@ -48,11 +49,6 @@ std::vector<study::Quantity> quantities_of(const py::object& value) {
   }
   if (out.empty()) throw py::value_error("no quantity given");
   return out;
-}
-
-study::BUnit b_unit_of(const std::string& text) {
-  if (auto b = study::parse_b_unit(text)) return *b;
-  throw py::value_error("unknown unit for B '" + text + "'; the units are uT, mG, G");
 }
 
 // The lateral points, read in double precision so that a value beyond the
@@ -171,7 +167,8 @@ phasing(section, circuits, minimize, at, *, top=10, b_unit='uT', threads=0, time
 
 circuits: for each circuit the indices (from 0) of its groups in
 section.groups, AC and energized, none twice; minimize: a quantity or a
-list of them, among E, B, AN, AN-FAIR, RI, RI-RAIN, TV, OZ; at: the
+list of them, among E, E-RES, B, B-RES, AN, AN-FAIR, RI, RI-FAIR, TV, OZ
+(any case; AN and RI are rain); at: the
 lateral points (m) over which the largest value scores an arrangement.
 Positions, voltages and currents stay; only the angles move. Arrangements
 that differ by one relabelling applied to all circuits at once give the
@@ -212,7 +209,7 @@ edges(sections, at, *, b_unit='uT')
 
 sections: CrossSection objects (or one); at: lateral points, m. Returns a
 Table, one row per section and point: section (its index), x (m), E, B,
-AN, AN-FAIR, RI, RI-RAIN, TV, OZ (B in b_unit) and max_gradient (kV/cm,
+AN, AN-FAIR, RI (rain), RI-FAIR, TV, OZ (B in b_unit) and max_gradient (kV/cm,
 the largest of the energized groups).)";
 
 }  // namespace
@@ -244,7 +241,7 @@ void bind_studies(py::module_& m) {
         }
         request.quantities = quantities_of(minimize);
         request.at = points_of(at);
-        request.b = b_unit_of(b_unit);
+        request.b = b_unit_of(py::str(b_unit));
         if (top < 1 || top > study::max_top)
           throw py::value_error("top: from 1 to " + std::to_string(study::max_top) + " arrangements, not " +
                                 std::to_string(top));
@@ -296,7 +293,7 @@ void bind_studies(py::module_& m) {
         }
         if (request.limits.empty()) throw py::value_error("no limit given");
         request.at = points_of(at);
-        request.b = b_unit_of(b_unit);
+        request.b = b_unit_of(py::str(b_unit));
         std::optional<py::error_already_set> interrupt;
         const study::HeightResult r = interruptible<study::HeightResult>(
             [&](const study::StopFlag& stop) {
@@ -327,7 +324,7 @@ void bind_studies(py::module_& m) {
           for (const auto& s : py::iterable(sections)) list.push_back(section_from_python(py::reinterpret_borrow<py::object>(s)));
         }
         const std::vector<float> xs = points_of(at);
-        const study::BUnit b = b_unit_of(b_unit);
+        const study::BUnit b = b_unit_of(py::str(b_unit));
         const std::size_t rows = list.size() * xs.size();
         std::vector<long> section_index;
         std::vector<float> x, gradient;

@@ -74,3 +74,16 @@ def test_sags_of_the_groups():
 def test_what_is_refused(arguments, error, message):
     with pytest.raises(error, match=message):
         brenlow.Span(brenlow.read_data_file(FLAT), **arguments)
+
+
+@pytest.mark.parametrize("unit, factor", [("uT", 1.0), ("mG", 10.0), ("G", 0.01), ("g", 0.01)])
+def test_b_in_the_unit_asked_for_as_profile_gives_it(unit, factor):
+    span = brenlow.Span(brenlow.read_data_file(FLAT), length=300, sag=9)
+    default = span.at([0.0, 20.0], 150.0, 1.0)  # uT, as every function of the module
+    asked = span.at([0.0, 20.0], 150.0, 1.0, b_unit=unit)
+    np.testing.assert_allclose(asked.b, default.b * factor, rtol=1e-6)
+    np.testing.assert_allclose(asked.b_vertical, default.b_vertical * factor, rtol=1e-6)
+    assert np.array_equal(asked.b_vertical_phase, default.b_vertical_phase)
+    np.testing.assert_array_equal(asked.e, default.e)
+    with pytest.raises(ValueError, match="b_unit"):
+        span.at(0.0, 0.0, 1.0, b_unit="T")

@@ -92,7 +92,8 @@ def test_edge_tables_are_the_profiles():
         profile = section.profile(AT)
         assert same_bits(table.E[rows], profile.e) and same_bits(table.AN[rows], profile.an_rain)
         assert same_bits(table.B[rows], profile.b)
-        assert same_bits(table["RI-RAIN"][rows], profile.ri_rain)
+        assert same_bits(table.RI[rows], profile.ri_rain)  # rain, the default weather
+        assert same_bits(table["RI-FAIR"][rows], profile.ri_fair)
         gradients = section.gradients().gradient[: section.energized]
         assert np.all(table.max_gradient[rows] == np.abs(gradients).max())
     assert table.units["B"] == "uT" and brenlow.edges(sections[0], AT, b_unit="mG").units["B"] == "mG"
@@ -105,7 +106,7 @@ def test_refused_study_requests():
         (lambda: brenlow.phasing(line, [[0, 1, 7]], "B", AT), ValueError, "group index 7 is not one of"),
         (lambda: brenlow.phasing(line, [[0, 1, 2]], "Q", AT), ValueError, "unknown study quantity 'Q'"),
         (lambda: brenlow.phasing(line, [[0, 1, 2]], "B", []), ValueError, "at: give one or more"),
-        (lambda: brenlow.height(line, {"B": 10.0}, AT, b_unit="T"), ValueError, "unknown unit for B 'T'"),
+        (lambda: brenlow.height(line, {"B": 10.0}, AT, b_unit="T"), ValueError, "unknown b_unit 'T'"),
         (lambda: brenlow.height(line, {}, AT), ValueError, "no limit given"),
         (lambda: brenlow.edges([line, "x"], AT), TypeError, "must be a CrossSection, not str"),
         # Listing without bound would grow without bound: capped as on the command line.
@@ -124,7 +125,7 @@ def towers(n):
                             phase=angle, **phase)
               for t in range(n) for side, sign in (("L", -1.0), ("R", 1.0))
               for k, angle in ((1, 0.0), (2, 240.0), (3, 120.0))]
-    return brenlow.CrossSection(groups, titles=("TOWERS", ""), points=[(21, -50.0, 5.0)],
+    return brenlow.CrossSection(groups, energized=len(groups), titles=("TOWERS", ""), points=[(21, -50.0, 5.0)],
                                 rain=1.0, an_height=1.5, ri_height=2.0, tv_height=10.0, oz_height=1.0,
                                 ri_frequency=1.0, tv_frequency=75.0, ef_height=1.0, mf_height=1.0,
                                 ground_conductivity=10.0, wind=2.0)
@@ -182,7 +183,7 @@ def test_the_same_as_tesk31_study(tmp_path):
     lines = [line, brenlow.read_data_file(ROOT / "examples" / "example.dat")]
     rows = study_csv(tmp_path, "edges", str(path), str(ROOT / "examples" / "example.dat"), "--at", "-30", "--at", "30")
     table = brenlow.edges(lines, [-30.0, 30.0])
-    names = ["E", "B", "AN", "AN-FAIR", "RI", "RI-RAIN", "TV", "OZ", "max_gradient"]
+    names = ["E", "B", "AN", "AN-FAIR", "RI", "RI-FAIR", "TV", "OZ", "max_gradient"]
     for i, row in enumerate(rows):
         # An empty field: ozone downwind of a line without wind, not computed.
         assert same_bits(np.float32([float(v) if v else np.nan for v in row[2:]]),

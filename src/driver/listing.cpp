@@ -1,5 +1,8 @@
 #include "driver/listing.hpp"
 
+#include <cctype>
+#include <string>
+
 #include "input/records.hpp"
 
 namespace driver {
@@ -75,6 +78,28 @@ void open_dif_file(RunData& run, RunFiles& files) {
 
 }  // namespace
 
+namespace {
+
+// Keywords are upper case: "all" selects nothing, as it always has, but a
+// run that writes no report because of it is said on the error stream.
+void warn_of_lower_case_keywords(const RunData& run, RunFiles& files) {
+  if (!files.warnings) return;
+  for (bool selected : run.rptflags)
+    if (selected) return;
+  std::string upper(run.prtopts.view());
+  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  bool would_select = false;
+  for (bool selected : report_flags(upper)) would_select = would_select || selected;
+  if (!would_select) return;
+  std::string given(run.prtopts.view());
+  while (!given.empty() && given.back() == ' ') given.pop_back();
+  given.erase(0, given.find_first_not_of(' '));
+  *files.warnings << "warning: report options \"" << given
+                  << "\" select no report: the keywords are upper case (ALL, AN, RI, TV, OZ, CL, EF, MF, COMB)\n";
+}
+
+}  // namespace
+
 void select_reports(Problem& problem, RunFiles& files) {
   RunData& run = problem.run;
   const bool from_file = run.dataopt == 0 || run.dataopt == 1;
@@ -92,6 +117,7 @@ void select_reports(Problem& problem, RunFiles& files) {
     if (!run.savefile.blank() && files.save.is_open()) files.save.writer().write("(1XA45)", {run.prtopts.view()});
   }
   run.rptflags = report_flags(run.prtopts.view());
+  warn_of_lower_case_keywords(run, files);
   if (run.rptflags[COMB]) open_dif_file(run, files);
   files.print.writer().write("(' OPTIONS: ',A45)", {run.prtopts.view()});
 }

@@ -75,10 +75,10 @@ std::vector<int> parse_groups(const std::string& option, const std::string& text
   return out;
 }
 
-BUnit b_unit_option(const Arguments& args) {
+std::optional<BUnit> b_unit_given(const Arguments& args) {
   const std::optional<std::string> text = args.one("--b-unit");
-  if (!text) return BUnit::microtesla;
-  const std::optional<BUnit> b = parse_b_unit(*text);
+  if (!text) return std::nullopt;
+  const std::optional<BUnit> b = cli::parse_b_unit(*text);
   if (!b) throw StudyError("--b-unit needs uT, mG or G, not \"" + *text + "\"");
   return *b;
 }

@@ -40,7 +40,10 @@ long parse_count(const std::string& option, const std::string& text, long low, l
 // returned 0-based.
 std::vector<int> parse_groups(const std::string& option, const std::string& text);
 
-BUnit b_unit_option(const Arguments& args);
+// The unit --b-unit names (uT, mG or G, in any case), none when not given;
+// throws StudyError for another name. Without it B is shown in uT for a file
+// in metric units and mG for one in English units.
+std::optional<BUnit> b_unit_given(const Arguments& args);
 
 // Reads a data file through the engine; a file it refuses is a StudyError
 // carrying the engine's message.

@@ -42,9 +42,11 @@ const char* const usage =
     "          [--quantity E|B] [--svg FILE]\n"
     "      E and B beside a line of sagging level spans (3-D), against the cross section's\n"
     "      (B in uT for a metric file, mG for an English one, unless --b-unit)\n"
-    "Every subcommand but run: --csv FILE writes the table as CSV; --b-unit uT|mG|G (default uT).\n"
-    "Quantities: E (kV/m), B, AN (rain L50, dB(A)), AN-FAIR, RI (fair L50 at the file's radio\n"
-    "frequency, dB(uV/m)), RI-RAIN, TV, OZ (ppb), each at the file's height for it.\n"
+    "Every subcommand but run: --csv FILE writes the table as CSV; --b-unit uT|mG|G (default uT\n"
+    "for a file in metric units, mG for one in English units).\n"
+    "Quantities, in any case: E (ellipse maximum, kV/m), E-RES (resultant), B, B-RES, AN (rain\n"
+    "L50, dB(A)), AN-FAIR, RI (rain L50 at the file's radio frequency, dB(uV/m)), RI-FAIR, TV,\n"
+    "OZ (ppb), each at the file's height for it; rain is the default weather of AN and RI.\n"
     "Distances, heights and limits are in the data file's unit (m, or ft for an English file).\n";
 
 }  // namespace
@@ -157,7 +159,7 @@ std::vector<Quantity> quantity_list(const Arguments& args, const std::string& op
       const std::string item = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
       const std::optional<Quantity> q = parse_quantity(item);
       if (!q)
-        throw UsageError(option + ": unknown quantity \"" + item + "\" (E, B, AN, AN-FAIR, RI, RI-RAIN, TV, OZ)");
+        throw UsageError(option + ": unknown quantity \"" + item + "\" (" + std::string(quantity_names()) + ")");
       if (std::find(out.begin(), out.end(), *q) != out.end())
         throw UsageError(option + ": " + std::string(name(*q)) + " given twice");
       out.push_back(*q);
@@ -190,7 +192,7 @@ std::string short_name(const std::string& path) { return base_name(path); }
 
 int edges_command(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err) {
   const Arguments args = Arguments::parse(argv, {"--at", "--svg", "--csv", "--b-unit"});
-  const BUnit b = b_unit_option(args);
+  const std::optional<BUnit> b_given = b_unit_given(args);
   if (args.files.empty()) throw UsageError("no data file named");
   if (args.all("--at").empty()) throw UsageError("no point given (--at X, in the data file's unit)");
   std::vector<std::pair<std::string, std::string>> outputs;
@@ -201,6 +203,8 @@ int edges_command(const std::vector<std::string>& argv, std::ostream& out, std::
   std::vector<brenlow::CrossSection> sections;
   for (const std::string& file : args.files) sections.push_back(read_section(file));
   for (std::size_t f = 0; f < sections.size(); ++f) show_warnings(err, args.files[f], sections[f], true);
+  // B in the first file's unit: uT for metric, mG for English.
+  const BUnit b = b_given.value_or(cli::default_b_unit(sections[0].english));
   bool mixed = false;
   for (const auto& s : sections) mixed = mixed || s.english != sections[0].english;
 
@@ -254,7 +258,7 @@ int edges_command(const std::vector<std::string>& argv, std::ostream& out, std::
 int compare_command(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err) {
   const Arguments args =
       Arguments::parse(argv, {"--quantity", "--from", "--to", "--step", "--svg", "--csv", "--b-unit"});
-  const BUnit b = b_unit_option(args);
+  const std::optional<BUnit> b_given = b_unit_given(args);
   if (args.files.empty()) throw UsageError("no data file named");
   std::vector<Quantity> quantities = quantity_list(args, "--quantity");
   if (quantities.empty()) quantities.assign(all_quantities.begin(), all_quantities.end());
@@ -279,6 +283,7 @@ int compare_command(const std::vector<std::string>& argv, std::ostream& out, std
   const bool ozone_shown = std::find(quantities.begin(), quantities.end(), Quantity::oz) != quantities.end();
   for (std::size_t f = 0; f < sections.size(); ++f) show_warnings(err, args.files[f], sections[f], ozone_shown);
   const LengthUnit unit{sections[0].english};
+  const BUnit b = b_given.value_or(cli::default_b_unit(sections[0].english));
   for (std::size_t f = 1; f < sections.size(); ++f)
     if (sections[f].english != sections[0].english)
       throw StudyError(args.files[f] + " is in " + (sections[f].english ? "feet" : "metres") + ", " +

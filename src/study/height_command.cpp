@@ -19,7 +19,7 @@ std::vector<Limit> limits_option(const Arguments& args) {
     const std::optional<Quantity> q = parse_quantity(text.substr(0, eq));
     if (!q)
       throw UsageError("--limit: unknown quantity \"" + text.substr(0, eq) +
-                       "\" (E, B, AN, AN-FAIR, RI, RI-RAIN, TV, OZ)");
+                       "\" (" + std::string(quantity_names()) + ")");
     out.push_back({*q, parse_number("--limit " + std::string(name(*q)), text.substr(eq + 1))});
   }
   if (out.empty()) throw UsageError("no limit given (--limit Q=VALUE)");
@@ -42,11 +42,10 @@ std::string limit_text(float value, int decimals) {
 
 int height_command(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err) {
   const Arguments args = Arguments::parse(argv, {"--groups", "--limit", "--at", "-o", "--csv", "--b-unit"});
-  const BUnit b = b_unit_option(args);
+  const std::optional<BUnit> b_given = b_unit_given(args);
   if (args.files.size() != 1)
     throw UsageError(args.files.empty() ? "no data file named" : "one data file only, not " + std::to_string(args.files.size()));
   HeightRequest request;
-  request.b = b;
   request.limits = limits_option(args);
   if (args.all("--at").empty()) throw UsageError("no point given (--at X, in the data file's unit)");
   if (auto groups = args.one("--groups")) request.groups = parse_groups("--groups", *groups);
@@ -57,6 +56,8 @@ int height_command(const std::vector<std::string>& argv, std::ostream& out, std:
 
   const std::string& file = args.files[0];
   request.section = read_section(file);
+  const BUnit b = b_given.value_or(cli::default_b_unit(request.section.english));
+  request.b = b;
   bool ozone_limit = false;
   for (const Limit& limit : request.limits) ozone_limit = ozone_limit || limit.quantity == Quantity::oz;
   show_warnings(err, file, request.section, ozone_limit);

@@ -36,14 +36,14 @@ float round_step(float span, float n) {
 
 int map_command(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err) {
   const Arguments args = Arguments::parse(argv, {"--quantity", "--x", "--y", "--step", "--svg", "--csv", "--b-unit"});
-  const BUnit b = b_unit_option(args);
+  const std::optional<BUnit> b_given = b_unit_given(args);
   if (args.files.size() != 1)
     throw UsageError(args.files.empty() ? "no data file named" : "one data file only, not " + std::to_string(args.files.size()));
   const std::optional<std::string> qtext = args.one("--quantity");
-  if (!qtext) throw UsageError("--quantity E or B is needed");
+  if (!qtext) throw UsageError("--quantity E, E-RES, B or B-RES is needed");
   const std::optional<Quantity> q = parse_quantity(*qtext);
-  if (!q || (*q != Quantity::e && *q != Quantity::b))
-    throw UsageError("--quantity: a map shows E or B, not \"" + *qtext + "\"");
+  if (!q || from_gradients(*q))
+    throw UsageError("--quantity: a map shows E, E-RES, B or B-RES, not \"" + *qtext + "\"");
   std::vector<std::pair<std::string, std::string>> outputs;
   if (auto svg = args.one("--svg")) outputs.emplace_back("--svg", *svg);
   if (auto csv = args.one("--csv")) outputs.emplace_back("--csv", *csv);
@@ -52,6 +52,7 @@ int map_command(const std::vector<std::string>& argv, std::ostream& out, std::os
 
   const std::string& file = args.files[0];
   const brenlow::CrossSection section = read_section(file);
+  const BUnit b = b_given.value_or(cli::default_b_unit(section.english));
   show_warnings(err, file, section, false);
   const LengthUnit unit{section.english};
   if (section.groups.empty()) throw StudyError(file + " holds no conductor groups");
@@ -86,8 +87,10 @@ int map_command(const std::vector<std::string>& argv, std::ostream& out, std::os
     throw UsageError("--step is too fine: more than 1000 points across or up");
 
   MapPicture picture;
-  picture.title = (*q == Quantity::e ? "Electric field over the cross section: " : "Magnetic field over the cross section: ") +
-                  short_name(file);
+  const bool electric = *q == Quantity::e || *q == Quantity::e_res;
+  const bool resultant = *q == Quantity::e_res || *q == Quantity::b_res;
+  picture.title = std::string(electric ? "Electric field" : "Magnetic field") + (resultant ? " (resultant)" : "") +
+                  " over the cross section: " + short_name(file);
   picture.quantity = *q;
   picture.b = b;
   picture.distance_unit = unit.label();
@@ -103,7 +106,12 @@ int map_command(const std::vector<std::string>& argv, std::ostream& out, std::os
     const float ym = unit.to_metres(y);
     for (float x : picture.xs) {
       const float xm = unit.to_metres(x);
-      row.push_back(*q == Quantity::e ? run.electric_field(xm, ym).max : from_gauss(run.magnetic_field(xm, ym).max, b));
+      switch (*q) {
+        case Quantity::e: row.push_back(run.electric_field(xm, ym).max); break;
+        case Quantity::e_res: row.push_back(run.electric_field(xm, ym).resultant()); break;
+        case Quantity::b_res: row.push_back(from_gauss(run.magnetic_field(xm, ym).resultant(), b)); break;
+        default: row.push_back(from_gauss(run.magnetic_field(xm, ym).max, b)); break;
+      }
     }
     picture.grid.push_back(std::move(row));
   }

@@ -77,6 +77,9 @@ double FastModel::raw_at(const Complex* state, const double* g12, std::size_t q,
   switch (request_->quantities[q]) {
     case Quantity::e: return ellipse_raw(state[e_offset_ + 2 * p], state[e_offset_ + 2 * p + 1]);
     case Quantity::b: return ellipse_raw(state[b_offset_ + 2 * p], state[b_offset_ + 2 * p + 1]);
+    // The resultant squared: the sum of the squared rms components.
+    case Quantity::e_res: return std::norm(state[e_offset_ + 2 * p]) + std::norm(state[e_offset_ + 2 * p + 1]);
+    case Quantity::b_res: return std::norm(state[b_offset_ + 2 * p]) + std::norm(state[b_offset_ + 2 * p + 1]);
     case Quantity::an:
     case Quantity::an_fair: {
       // Levels add as powers.
@@ -108,6 +111,8 @@ float FastModel::value(std::size_t q, double raw) const {
   switch (request_->quantities[q]) {
     case Quantity::e: return static_cast<float>(std::sqrt(raw / 2));
     case Quantity::b: return from_gauss(static_cast<float>(std::sqrt(raw / 2)), request_->b);
+    case Quantity::e_res: return static_cast<float>(std::sqrt(raw));
+    case Quantity::b_res: return from_gauss(static_cast<float>(std::sqrt(raw)), request_->b);
     default: return static_cast<float>(10 * std::log10(raw));
   }
 }
@@ -222,8 +227,8 @@ std::optional<FastModel> FastModel::make(const PhasingRequest& request, const Ar
           switch (request.quantities[q]) {
             case Quantity::an: level = run.audible_noise(x, c.an_height, brenlow::Weather::rain).l50; break;
             case Quantity::an_fair: level = run.audible_noise(x, c.an_height, brenlow::Weather::fair).l50; break;
-            case Quantity::ri: level = run.radio(x, c.ri_height, c.ri_frequency, brenlow::Weather::fair); break;
-            case Quantity::ri_rain: level = run.radio(x, c.ri_height, c.ri_frequency, brenlow::Weather::rain); break;
+            case Quantity::ri: level = run.radio(x, c.ri_height, c.ri_frequency, brenlow::Weather::rain); break;
+            case Quantity::ri_fair: level = run.radio(x, c.ri_height, c.ri_frequency, brenlow::Weather::fair); break;
             case Quantity::tv: level = run.tv(x, c.tv_height, c.tv_frequency); break;
             default: continue;
           }

@@ -29,7 +29,7 @@ int phasing_command(const std::vector<std::string>& argv, std::ostream& out, std
       argv, {"--circuit", "--minimize", "--minimise", "--at", "--top", "--threads", "--time-limit", "-o", "--svg", "--csv",
        "--b-unit"},
       {"--engine-ranking"});
-  const BUnit b = b_unit_option(args);
+  const std::optional<BUnit> b_given = b_unit_given(args);
   if (args.files.size() != 1)
     throw UsageError(args.files.empty() ? "no data file named" : "one data file only, not " + std::to_string(args.files.size()));
   PhasingRequest request;
@@ -48,7 +48,6 @@ int phasing_command(const std::vector<std::string>& argv, std::ostream& out, std
     request.time_limit = seconds;
   }
   request.fast_ranking = !args.has("--engine-ranking");
-  request.b = b;
   std::vector<std::pair<std::string, std::string>> outputs;
   if (auto o = args.one("-o")) outputs.emplace_back("-o", *o);
   if (auto svg = args.one("--svg")) outputs.emplace_back("--svg", *svg);
@@ -57,6 +56,8 @@ int phasing_command(const std::vector<std::string>& argv, std::ostream& out, std
 
   const std::string& file = args.files[0];
   request.section = read_section(file);
+  const BUnit b = b_given.value_or(cli::default_b_unit(request.section.english));
+  request.b = b;
   show_warnings(err, file, request.section,
                 std::find(request.quantities.begin(), request.quantities.end(), Quantity::oz) != request.quantities.end());
   const LengthUnit unit{request.section.english};

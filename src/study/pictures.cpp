@@ -183,7 +183,7 @@ std::string map_svg(const MapPicture& p) {
     }
     grid.values.push_back(std::move(r));
   }
-  const bool log = p.quantity == Quantity::b;
+  const bool log = p.quantity == Quantity::b || p.quantity == Quantity::b_res;
   // The colours span the field away from the conductors: up to the value
   // that 97 % of the cross section stays under, rounded up.
   svg::ColourScale scale;

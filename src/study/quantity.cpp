@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 
 namespace study {
 
@@ -15,18 +16,22 @@ struct Info {
   int decimals;
 };
 
-constexpr std::array<Info, 8> infos = {{
+constexpr std::array<Info, 10> infos = {{
     {Quantity::e, "E", "kV/m", 3},
     {Quantity::b, "B", "", 0},
     {Quantity::an, "AN", "dB(A)", 1},
     {Quantity::an_fair, "AN-FAIR", "dB(A)", 1},
     {Quantity::ri, "RI", "dB(uV/m)", 1},
-    {Quantity::ri_rain, "RI-RAIN", "dB(uV/m)", 1},
+    {Quantity::ri_fair, "RI-FAIR", "dB(uV/m)", 1},
     {Quantity::tv, "TV", "dB(uV/m)", 1},
     {Quantity::oz, "OZ", "ppb", 6},
+    {Quantity::e_res, "E-RES", "kV/m", 3},
+    {Quantity::b_res, "B-RES", "", 0},
 }};
 
 const Info& info(Quantity q) { return infos[static_cast<std::size_t>(q)]; }
+
+bool is_b(Quantity q) { return q == Quantity::b || q == Quantity::b_res; }
 
 bool same_text(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -42,29 +47,18 @@ std::string_view name(Quantity q) { return info(q).name; }
 std::optional<Quantity> parse_quantity(std::string_view text) {
   for (const Info& i : infos)
     if (same_text(text, i.name)) return i.q;
+  // The rain levels by their weather's name too.
+  if (same_text(text, "AN-RAIN")) return Quantity::an;
+  if (same_text(text, "RI-RAIN")) return Quantity::ri;
   return std::nullopt;
 }
 
-std::optional<BUnit> parse_b_unit(std::string_view text) {
-  if (text == "uT" || text == "ut" || text == "UT" || text == "µT") return BUnit::microtesla;
-  if (text == "mG" || text == "mg" || text == "MG") return BUnit::milligauss;
-  if (text == "G" || text == "g") return BUnit::gauss;
-  return std::nullopt;
-}
+std::string_view quantity_names() { return "E, E-RES, B, B-RES, AN, AN-FAIR, RI, RI-FAIR, TV, OZ"; }
 
-std::string_view unit_label(BUnit b) {
-  switch (b) {
-    case BUnit::microtesla: return "uT";
-    case BUnit::milligauss: return "mG";
-    case BUnit::gauss: return "G";
-  }
-  return "";
-}
-
-std::string_view unit_label(Quantity q, BUnit b) { return q == Quantity::b ? unit_label(b) : info(q).unit; }
+std::string_view unit_label(Quantity q, BUnit b) { return is_b(q) ? cli::b_unit_label(b) : info(q).unit; }
 
 int decimals(Quantity q, BUnit b) {
-  if (q != Quantity::b) return info(q).decimals;
+  if (!is_b(q)) return info(q).decimals;
   switch (b) {
     case BUnit::microtesla: return 3;
     case BUnit::milligauss: return 2;
@@ -88,12 +82,14 @@ float value(const brenlow::Point& p, Quantity q, BUnit b) {
     case Quantity::b: return from_gauss(p.b, b);
     case Quantity::an: return p.an_rain;
     case Quantity::an_fair: return p.an_fair;
-    case Quantity::ri: return p.ri_fair;
-    case Quantity::ri_rain: return p.ri_rain;
+    case Quantity::ri: return p.ri_rain;
+    case Quantity::ri_fair: return p.ri_fair;
     case Quantity::tv: return p.tv;
     case Quantity::oz: return p.ozone;
+    case Quantity::e_res:
+    case Quantity::b_res: break;  // not on a line of the combined report
   }
-  return 0;
+  return std::numeric_limits<float>::quiet_NaN();
 }
 
 float value(const brenlow::Evaluation& run, Quantity q, float x, BUnit b) {
@@ -103,15 +99,19 @@ float value(const brenlow::Evaluation& run, Quantity q, float x, BUnit b) {
     case Quantity::b: return from_gauss(run.magnetic_field(x, c.mf_height).max, b);
     case Quantity::an: return run.audible_noise(x, c.an_height, brenlow::Weather::rain).l50;
     case Quantity::an_fair: return run.audible_noise(x, c.an_height, brenlow::Weather::fair).l50;
-    case Quantity::ri: return run.radio(x, c.ri_height, c.ri_frequency, brenlow::Weather::fair);
-    case Quantity::ri_rain: return run.radio(x, c.ri_height, c.ri_frequency, brenlow::Weather::rain);
+    case Quantity::ri: return run.radio(x, c.ri_height, c.ri_frequency, brenlow::Weather::rain);
+    case Quantity::ri_fair: return run.radio(x, c.ri_height, c.ri_frequency, brenlow::Weather::fair);
     case Quantity::tv: return run.tv(x, c.tv_height, c.tv_frequency);
     case Quantity::oz: return run.ozone(x, c.oz_height);
+    case Quantity::e_res: return run.electric_field(x, c.ef_height).resultant();
+    case Quantity::b_res: return from_gauss(run.magnetic_field(x, c.mf_height).resultant(), b);
   }
   return 0;
 }
 
-bool from_gradients(Quantity q) { return q != Quantity::e && q != Quantity::b; }
+bool from_gradients(Quantity q) {
+  return q != Quantity::e && q != Quantity::b && q != Quantity::e_res && q != Quantity::b_res;
+}
 
 std::string fixed(double v, int decimals) {
   if (std::isnan(v)) return "nan";

@@ -9,30 +9,38 @@
 #include <string>
 #include <string_view>
 
+#include "cli/units.hpp"
 #include "engine/engine.hpp"
 
 namespace study {
 
-enum class Quantity { e, b, an, an_fair, ri, ri_rain, tv, oz };
+// The fields as their ellipse maxima (E, B) or their resultants (E-RES,
+// B-RES: the root of the sum of the squared rms components, what a
+// three-axis meter reads); the corona effects with rain the default weather
+// (AN, RI), as tesk31's reports put rain first, and fair weather named.
+enum class Quantity { e, b, an, an_fair, ri, ri_fair, tv, oz, e_res, b_res };
 
+// The quantities of a line of the combined report, in its order.
 inline constexpr std::array<Quantity, 8> all_quantities = {Quantity::e,  Quantity::b,       Quantity::an,
-                                                           Quantity::an_fair, Quantity::ri, Quantity::ri_rain,
+                                                           Quantity::an_fair, Quantity::ri, Quantity::ri_fair,
                                                            Quantity::tv, Quantity::oz};
 
-enum class BUnit { microtesla, milligauss, gauss };
+using cli::BUnit;
 
-// "E", "B", "AN", "AN-FAIR", "RI", "RI-RAIN", "TV", "OZ".
+// "E", "B", "AN", "AN-FAIR", "RI", "RI-FAIR", "TV", "OZ", "E-RES", "B-RES".
 std::string_view name(Quantity q);
-std::optional<Quantity> parse_quantity(std::string_view text);  // case-insensitive
-std::optional<BUnit> parse_b_unit(std::string_view text);       // uT, mG, G
+// Any case; "AN-RAIN" and "RI-RAIN" are AN and RI.
+std::optional<Quantity> parse_quantity(std::string_view text);
+// The names parse_quantity takes, for messages: "E, E-RES, B, B-RES, AN, ...".
+std::string_view quantity_names();
 
 std::string_view unit_label(Quantity q, BUnit b);  // "kV/m", "uT", "dB(A)", ...
-std::string_view unit_label(BUnit b);
 // Decimals tesk31's combined report prints for the quantity, carried over
 // to the unit chosen for B (0.00001 G = 0.001 uT = 0.01 mG).
 int decimals(Quantity q, BUnit b);
 
-// The quantity from one line of the combined report, B converted from gauss.
+// The quantity from one line of the combined report, B converted from gauss
+// (one of all_quantities: a line holds no resultant).
 float value(const brenlow::Point& point, Quantity q, BUnit b);
 float from_gauss(float gauss, BUnit b);
 // The quantity at lateral point x (metres) at its height from the

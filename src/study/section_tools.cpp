@@ -23,7 +23,11 @@ std::vector<std::vector<float>> values_at(const brenlow::Evaluation& run, const 
   std::vector<std::vector<float>> out(quantities.size(), std::vector<float>(xs.size()));
   for (std::size_t p = 0; p < xs.size(); ++p) {
     const brenlow::Point point = run.point(xs[p]);
-    for (std::size_t q = 0; q < quantities.size(); ++q) out[q][p] = value(point, quantities[q], b);
+    for (std::size_t q = 0; q < quantities.size(); ++q) {
+      // A line of the combined report holds no resultant: the evaluation gives it.
+      const bool resultant = quantities[q] == Quantity::e_res || quantities[q] == Quantity::b_res;
+      out[q][p] = resultant ? value(run, quantities[q], xs[p], b) : value(point, quantities[q], b);
+    }
   }
   return out;
 }
@@ -108,6 +112,9 @@ std::vector<std::string> panel_notes(const std::vector<Quantity>& quantities,
 
 Cell value_cell(float v, Quantity q, BUnit b, const brenlow::CrossSection& section) {
   if (q == Quantity::oz && std::isnan(v) && without_wind(section)) return {"no wind", ""};
+  // A level not computed: the -999.9 marker of TV from DC bundles only or of
+  // a pole without corona, or no noise at all (-inf).
+  if (from_gradients(q) && q != Quantity::oz && !(v > -999)) return {"n/a", ""};
   return Table::number(v, decimals(q, b));
 }
 

@@ -52,7 +52,9 @@ std::vector<std::string> panel_notes(const std::vector<Quantity>& quantities,
                                      const std::vector<brenlow::CrossSection>& sections);
 
 // The table cell of a value of quantity q: "no wind" (an empty CSV field)
-// for an ozone value not computed for want of wind, else the number.
+// for an ozone value not computed for want of wind, "n/a" (empty in CSV)
+// for a noise or TV level not computed (the -999.9 marker, no level at all),
+// else the number.
 Cell value_cell(float v, Quantity q, BUnit b, const brenlow::CrossSection& section);
 
 // The farthest a study evaluates from the line's centre, either side and

@@ -117,7 +117,7 @@ int span_command(const std::vector<std::string>& argv, std::ostream& out, std::o
   const brenlow::CrossSection section = read_section(file);
   const LengthUnit unit{section.english};
   const std::string u(unit.label());
-  const BUnit b = args.has("--b-unit") ? b_unit_option(args) : (section.english ? BUnit::milligauss : BUnit::microtesla);
+  const BUnit b = b_unit_given(args).value_or(cli::default_b_unit(section.english));
 
   brenlow::Spans spans;
   spans.length = length_option(args, "--length", unit);

@@ -351,3 +351,29 @@ TEST(DataFile, NegativeCurrentsAreWarnedOfOnTheErrorStream) {
 }
 
 }  // namespace
+
+// Report keywords are upper case: in another case they select nothing, as
+// ever, and the error stream says so; the console, print and DIF files are
+// those of a run without reports.
+TEST(DataFile, KeywordsInAnotherCaseAreWarnedOf) {
+  struct Case {
+    const char* options;
+    bool warned;
+  };
+  for (const Case& c : std::vector<Case>{{" all", true},
+                                        {" Ef mf comb", true},
+                                        {" an", true},
+                                        {" ALL", false},
+                                        {" NONE", false},
+                                        {" none", false},
+                                        {" nothing here", false},
+                                        {" ", false}}) {
+    SCOPED_TRACE(c.options);
+    Deck deck;
+    deck.options = c.options;
+    const auto run = driver::run_data_in_memory(deck.text());
+    EXPECT_EQ(run.status, 0);
+    const std::string said = "warning: report options \"" + std::string(c.options + 1) + "\" select no report";
+    EXPECT_EQ(run.errors.find(said) != std::string::npos, c.warned) << run.errors;
+  }
+}

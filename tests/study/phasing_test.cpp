@@ -57,7 +57,7 @@ TEST_P(RankingAgrees, SuperpositionListsWhatTheEngineLists) {
 
 INSTANTIATE_TEST_SUITE_P(Quantities, RankingAgrees,
                          ::testing::Values(Quantity::e, Quantity::b, Quantity::an, Quantity::an_fair, Quantity::ri,
-                                           Quantity::ri_rain, Quantity::tv),
+                                           Quantity::ri_fair, Quantity::tv, Quantity::e_res, Quantity::b_res),
                          [](const auto& info) {
                            std::string n(study::name(info.param));
                            n.erase(std::remove(n.begin(), n.end(), '-'), n.end());
