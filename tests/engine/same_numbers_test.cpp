@@ -55,7 +55,8 @@ void expect_run(const std::vector<std::string>& records, const std::vector<std::
 class SameNumbers : public ::testing::TestWithParam<Case> {};
 
 TEST_P(SameNumbers, CombinedReportDifFileAndGradientsAsPrinted) {
-  const auto dir = support::fresh_directory("brenlow_engine_" + std::string(GetParam().name));
+  const support::ScratchDirectory scratch("brenlow_engine_" + std::string(GetParam().name));
+  const std::filesystem::path& dir = scratch.path();
   support::write_file(dir / "line.dat", with_all_reports(support::read_file(GetParam().path)));
   const support::Finished run = support::run_program(dir, TESK31_PATH, "line.dat run.prt run.dif");
   ASSERT_EQ(run.status, 0) << run.err;

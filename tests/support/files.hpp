@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <system_error>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -29,6 +30,23 @@ inline std::filesystem::path fresh_directory(const std::string& name) {
   std::filesystem::create_directories(dir);
   return dir;
 }
+
+// A fresh directory removed with all it holds when this goes out of scope,
+// however the test leaves (a failed ASSERT returns early).
+class ScratchDirectory {
+ public:
+  explicit ScratchDirectory(const std::string& name) : path_(fresh_directory(name)) {}
+  ~ScratchDirectory() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+  }
+  ScratchDirectory(const ScratchDirectory&) = delete;
+  ScratchDirectory& operator=(const ScratchDirectory&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
 
 // The name of the running test, to tell its directory from the others.
 inline std::string test_name() { return ::testing::UnitTest::GetInstance()->current_test_info()->name(); }
