@@ -236,6 +236,10 @@ int edges_command(const std::vector<std::string>& argv, std::ostream& out, std::
       for (std::size_t q = 0; q < all_quantities.size(); ++q) {
         const float v = value(point, all_quantities[q], b);
         row.push_back(value_cell(v, all_quantities[q], b, sections[f]));
+        // A level not computed has no bar: the panel says whose.
+        const std::string missing = "n/a (not computed): " + base_name(args.files[f]);
+        if (row.back().shown == "n/a" && picture.notes[q].find(missing) == std::string::npos)
+          picture.notes[q] += (picture.notes[q].empty() ? "" : "; ") + missing;
         if (picture.values[q].size() <= p) picture.values[q].resize(p + 1);
         picture.values[q][p].push_back(v);
       }
@@ -302,9 +306,17 @@ int compare_command(const std::vector<std::string>& argv, std::ostream& out, std
     if (xs.empty()) throw StudyError(args.files[0] + " lists no lateral points: give --from, --to and --step");
   }
 
-  std::vector<Column> columns = {{"file", "", true}, {"x", std::string(unit.label())}};
-  for (Quantity q : quantities) columns.push_back({std::string(name(q)), std::string(unit_label(q, b))});
+  // One row per point, a column per quantity and file: the files numbered
+  // [1], [2], ... in the order given, named above the table.
+  const bool several = sections.size() > 1;
+  std::vector<Column> columns = {{"x", std::string(unit.label())}};
+  for (Quantity q : quantities)
+    for (std::size_t f = 0; f < sections.size(); ++f)
+      columns.push_back({std::string(name(q)) + (several ? " [" + std::to_string(f + 1) + "]" : ""),
+                         std::string(unit_label(q, b))});
   Table table(columns);
+  for (std::size_t f = 0; f < sections.size(); ++f)
+    out << "[" << f + 1 << "] " << args.files[f] << '\n';
   ProfilesPicture picture;
   picture.title = "Profiles compared";
   picture.quantities = quantities;
@@ -318,12 +330,13 @@ int compare_command(const std::vector<std::string>& argv, std::ostream& out, std
     picture.sections.push_back(base_name(args.files[f]));
     const auto values = values_at(run, quantities, xs, b);
     for (std::size_t q = 0; q < quantities.size(); ++q) picture.values[q].push_back(values[q]);
-    for (std::size_t p = 0; p < xs.size(); ++p) {
-      std::vector<Cell> row = {Table::text(args.files[f]), Table::number(unit.from_metres(xs[p]), 1)};
-      for (std::size_t q = 0; q < quantities.size(); ++q)
-        row.push_back(value_cell(values[q][p], quantities[q], b, sections[f]));
-      table.add_row(std::move(row));
-    }
+  }
+  for (std::size_t p = 0; p < xs.size(); ++p) {
+    std::vector<Cell> row = {Table::number(unit.from_metres(xs[p]), 1)};
+    for (std::size_t q = 0; q < quantities.size(); ++q)
+      for (std::size_t f = 0; f < sections.size(); ++f)
+        row.push_back(value_cell(picture.values[q][f][p], quantities[q], b, sections[f]));
+    table.add_row(std::move(row));
   }
   out << table.aligned();
   std::vector<std::pair<std::string, std::string>> files;

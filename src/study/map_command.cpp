@@ -85,6 +85,13 @@ int map_command(const std::vector<std::string>& argv, std::ostream& out, std::os
   }
   if ((xr.to - xr.from) / step > 1000 || (yr.to - yr.from) / step > 1000)
     throw UsageError("--step is too fine: more than 1000 points across or up");
+  // The extent the groups give is centred on the middle of the line, whole
+  // steps either side, so that a symmetric line gets a symmetric grid.
+  if (!args.has("--x")) {
+    const float centre = (xr.from + xr.to) / 2;
+    const float half = std::ceil((xr.to - xr.from) / 2 / step) * step;
+    xr = {centre - half, centre + half};
+  }
 
   MapPicture picture;
   const bool electric = *q == Quantity::e || *q == Quantity::e_res;

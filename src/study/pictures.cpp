@@ -102,8 +102,13 @@ std::string edges_svg(const EdgesPicture& p) {
     bars.series = p.files;
     for (const auto& at_point : p.values[q]) {
       std::vector<double> row;
-      for (float v : at_point) row.push_back(shown(v) ? v : NAN);
+      std::vector<std::string> labels;
+      for (float v : at_point) {
+        row.push_back(shown(v) ? v : NAN);
+        labels.push_back(shown(v) ? fixed(v, decimals(p.quantities[q], p.b)) : "");
+      }
       bars.values.push_back(row);
+      bars.labels.push_back(labels);
     }
     const svg::Chart chart(areas[q], svg::nice_axis(0, 1), svg::bar_axis(bars));
     chart.grid(doc.out(), false);

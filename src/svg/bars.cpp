@@ -42,6 +42,25 @@ void draw_bars(std::ostream& out, const Chart& chart, const BarGroups& bars) {
                  .set("height", std::fabs(base - top))
                  .set("fill", line_colour(s))
           << '\n';
+      if (g < bars.labels.size() && s < bars.labels[g].size() && !bars.labels[g][s].empty()) {
+        const std::string& label = bars.labels[g][s];
+        const double centre = start + bar * (static_cast<double>(s) + 0.46);
+        const double end = v < base_value ? std::max(top, base) + 11 : std::min(top, base) - 3;
+        // About 5.5 units a character at this size.
+        if (5.5 * static_cast<double>(label.size()) <= bar) {
+          out << Tag("text").set("x", centre).set("y", end).set("text-anchor", "middle").set("font-size", "9")
+                     .set("fill", "#222").text(xml_escape(label));
+        } else {
+          const double along = v < base_value ? std::max(top, base) + 3 : std::min(top, base) - 3;
+          out << Tag("text")
+                     .set("transform", turned_at(centre + 3, along, -90))
+                     .set("text-anchor", v < base_value ? "end" : "start")
+                     .set("font-size", "9")
+                     .set("fill", "#222")
+                     .text(xml_escape(label));
+        }
+        out << '\n';
+      }
     }
     out << Tag("text")
                .set("x", a.x + slot * (static_cast<double>(g) + 0.5))

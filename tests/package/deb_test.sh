@@ -23,9 +23,20 @@ done
 version=$(dpkg-deb -f "$deb" Version)
 depends=$(dpkg-deb -f "$deb" Depends)
 [ "$(dpkg-deb -f "$deb" Package)" = brenlow ] || fail "the package is not named brenlow"
-for library in libc6 libstdc++6 libgcc-s1; do
-  [[ "$depends" == *"$library"* ]] || fail "Depends ($depends) does not name $library"
-done
+# The dependencies are the shared libraries the programs load: none when
+# they are linked statically (as the release build links them), else each
+# library's package.
+needed=$(for program in tesk31 tesk31-plot tesk31-study; do
+           readelf -d "$root/unpacked/usr/bin/$program" | sed -n 's/.*Shared library: \[\(.*\)\]/\1/p'
+         done | sort -u)
+if [ -z "$needed" ]; then
+  [ -z "$depends" ] || fail "the programs load no shared library, yet Depends is \"$depends\""
+else
+  for library in $needed; do
+    package=$(dpkg -S "*/$library" 2>/dev/null | head -n 1 | cut -d: -f1)
+    [ -n "$package" ] && [[ "$depends" == *"$package"* ]] || fail "Depends ($depends) does not name the package of $library"
+  done
+fi
 for program in tesk31 tesk31-plot tesk31-study; do
   shown=$("$root/unpacked/usr/bin/$program" --version)
   [ "$shown" = "$program (Brenlow) ${version%-*}" ] || fail "$program --version says \"$shown\", the package $version"

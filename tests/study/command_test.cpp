@@ -205,6 +205,8 @@ INSTANTIATE_TEST_SUITE_P(
     Study, Pictures,
     ::testing::Values(
         Picture{"Edges", "edges double.dat line.dat --at -30 --at 30 --svg out.svg", ">RI-FAIR</text>"},
+        // Each bar carries its value (B at -30 m, as the table prints it).
+        Picture{"EdgeBarsCarryTheirValues", "edges double.dat --at=-30 --svg out.svg", ">4.502</text>"},
         Picture{"Compare", "compare double.dat double.dat --quantity E,B --svg out.svg", "<polyline"},
         Picture{"Phasing", "phasing double.dat --circuit 1-3 --circuit 4-6 --minimize B --at 30 --svg out.svg",
                 "best (rank 1)"},
@@ -273,3 +275,28 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
+
+// A symmetric line gets a grid symmetric about its centre, whatever the step.
+TEST(Study, MapGridCentredOnTheLine) {
+  namespace fs = std::filesystem;
+  const fs::path dir = study_test::scratch();
+  fs::copy_file(std::string(BRENLOW_EXAMPLES) + "/345kv_double_circuit.dat", dir / "double.dat");
+  for (const char* step : {"3", "0.7", "5"}) {
+    SCOPED_TRACE(step);
+    const support::Finished f = study_test::study(dir, std::string("map double.dat --quantity B --csv m.csv --step ") + step);
+    ASSERT_EQ(f.status, 0) << f.err;
+    std::istringstream csv(support::read_file(dir / "m.csv"));
+    std::string line;
+    std::getline(csv, line);  // header
+    double first = 0, last = 0;
+    bool any = false;
+    while (std::getline(csv, line) && line.find(",0,") != std::string::npos) {  // the row at the ground
+      const double x = std::stod(line.substr(0, line.find(',')));
+      if (!any) first = x;
+      last = x;
+      any = true;
+    }
+    ASSERT_TRUE(any);
+    EXPECT_NEAR(first, -last, 1e-4) << first << " " << last;
+  }
+}
