@@ -208,9 +208,10 @@ const char* edges_doc = R"(Every quantity of each section at each point, and its
 edges(sections, at, *, b_unit='uT')
 
 sections: CrossSection objects (or one); at: lateral points, m. Returns a
-Table, one row per section and point: section (its index), x (m), E, B,
-AN, AN-FAIR, RI (rain), RI-FAIR, TV, OZ (B in b_unit) and max_gradient (kV/cm,
-the largest of the energized groups).)";
+Table, one row per section and point: section (its index), x (m), E,
+E-RES, B, B-RES (resultants beside the ellipse maxima), AN, AN-FAIR,
+RI (rain), RI-FAIR, TV, OZ (B in b_unit) and max_gradient (kV/cm, the
+largest of the energized groups).)";
 
 }  // namespace
 
@@ -339,7 +340,7 @@ void bind_studies(py::module_& m) {
               section_index.push_back(static_cast<long>(s));
               x.push_back(p);
               for (std::size_t q = 0; q < study::all_quantities.size(); ++q) {
-                values[q].push_back(study::value(point, study::all_quantities[q], b));
+                values[q].push_back(study::value(run, point, study::all_quantities[q], b));
               }
               gradient.push_back(g);
             }

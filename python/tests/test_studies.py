@@ -183,7 +183,7 @@ def test_the_same_as_tesk31_study(tmp_path):
     lines = [line, brenlow.read_data_file(ROOT / "examples" / "example.dat")]
     rows = study_csv(tmp_path, "edges", str(path), str(ROOT / "examples" / "example.dat"), "--at", "-30", "--at", "30")
     table = brenlow.edges(lines, [-30.0, 30.0])
-    names = ["E", "B", "AN", "AN-FAIR", "RI", "RI-FAIR", "TV", "OZ", "max_gradient"]
+    names = ["E", "E-RES", "B", "B-RES", "AN", "AN-FAIR", "RI", "RI-FAIR", "TV", "OZ", "max_gradient"]
     for i, row in enumerate(rows):
         # An empty field: ozone downwind of a line without wind, not computed.
         assert same_bits(np.float32([float(v) if v else np.nan for v in row[2:]]),

@@ -41,7 +41,7 @@ def test_points_no_study_reaches_are_refused(door, at, message):
 
 def test_the_farthest_points_are_numbers():
     table = brenlow.edges(LINE, [-1e6, 1e6])
-    for column in ("E", "B", "AN", "AN-FAIR", "RI", "RI-FAIR", "TV", "OZ"):
+    for column in ("E", "E-RES", "B", "B-RES", "AN", "AN-FAIR", "RI", "RI-FAIR", "TV", "OZ"):
         assert np.isfinite(table[column]).all(), column
     assert brenlow.height(LINE, {"B": 1.0}, [1e6])["raise"] == 0.0
 

@@ -234,7 +234,7 @@ int edges_command(const std::vector<std::string>& argv, std::ostream& out, std::
       if (mixed) x += " " + std::string(unit.label());
       std::vector<Cell> row = {Table::text(args.files[f]), mixed ? Table::text(x) : Table::number(unit.from_metres(xs[p]), 1)};
       for (std::size_t q = 0; q < all_quantities.size(); ++q) {
-        const float v = value(point, all_quantities[q], b);
+        const float v = value(run, point, all_quantities[q], b);
         row.push_back(value_cell(v, all_quantities[q], b, sections[f]));
         // A level not computed has no bar: the panel says whose.
         const std::string missing = "n/a (not computed): " + base_name(args.files[f]);

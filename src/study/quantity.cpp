@@ -92,6 +92,10 @@ float value(const brenlow::Point& p, Quantity q, BUnit b) {
   return std::numeric_limits<float>::quiet_NaN();
 }
 
+float value(const brenlow::Evaluation& run, const brenlow::Point& point, Quantity q, BUnit b) {
+  return q == Quantity::e_res || q == Quantity::b_res ? value(run, q, point.x, b) : value(point, q, b);
+}
+
 float value(const brenlow::Evaluation& run, Quantity q, float x, BUnit b) {
   const brenlow::Conditions& c = run.section().conditions;
   switch (q) {

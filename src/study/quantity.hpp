@@ -20,10 +20,11 @@ namespace study {
 // (AN, RI), as tesk31's reports put rain first, and fair weather named.
 enum class Quantity { e, b, an, an_fair, ri, ri_fair, tv, oz, e_res, b_res };
 
-// The quantities of a line of the combined report, in its order.
-inline constexpr std::array<Quantity, 8> all_quantities = {Quantity::e,  Quantity::b,       Quantity::an,
-                                                           Quantity::an_fair, Quantity::ri, Quantity::ri_fair,
-                                                           Quantity::tv, Quantity::oz};
+// Every quantity, as the edge table lists them: those of a line of the
+// combined report in its order, each field followed by its resultant.
+inline constexpr std::array<Quantity, 10> all_quantities = {
+    Quantity::e,       Quantity::e_res, Quantity::b,       Quantity::b_res, Quantity::an,
+    Quantity::an_fair, Quantity::ri,    Quantity::ri_fair, Quantity::tv,    Quantity::oz};
 
 using cli::BUnit;
 
@@ -40,8 +41,11 @@ std::string_view unit_label(Quantity q, BUnit b);  // "kV/m", "uT", "dB(A)", ...
 int decimals(Quantity q, BUnit b);
 
 // The quantity from one line of the combined report, B converted from gauss
-// (one of all_quantities: a line holds no resultant).
+// (a line holds no resultant: not-a-number for E-RES and B-RES).
 float value(const brenlow::Point& point, Quantity q, BUnit b);
+// The same, a resultant taken from the evaluation at the line's point and
+// the field's height.
+float value(const brenlow::Evaluation& run, const brenlow::Point& point, Quantity q, BUnit b);
 float from_gauss(float gauss, BUnit b);
 // The quantity at lateral point x (metres) at its height from the
 // section's conditions: the same call the combined report makes.

@@ -23,11 +23,7 @@ std::vector<std::vector<float>> values_at(const brenlow::Evaluation& run, const 
   std::vector<std::vector<float>> out(quantities.size(), std::vector<float>(xs.size()));
   for (std::size_t p = 0; p < xs.size(); ++p) {
     const brenlow::Point point = run.point(xs[p]);
-    for (std::size_t q = 0; q < quantities.size(); ++q) {
-      // A line of the combined report holds no resultant: the evaluation gives it.
-      const bool resultant = quantities[q] == Quantity::e_res || quantities[q] == Quantity::b_res;
-      out[q][p] = resultant ? value(run, quantities[q], xs[p], b) : value(point, quantities[q], b);
-    }
+    for (std::size_t q = 0; q < quantities.size(); ++q) out[q][p] = value(run, point, quantities[q], b);
   }
   return out;
 }

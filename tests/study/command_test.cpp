@@ -165,7 +165,7 @@ TEST(Study, EdgesTableAndCsv) {
   EXPECT_NE(f.out.find("61.52"), std::string::npos) << f.out;
   const std::string csv = support::read_file(dir / "edges.csv");
   EXPECT_EQ(csv.substr(0, csv.find('\r')),
-            "file,x (ft),E (kV/m),B (mG),AN (dB(A)),AN-FAIR (dB(A)),RI (dB(uV/m)),RI-FAIR (dB(uV/m)),"
+            "file,x (ft),E (kV/m),E-RES (kV/m),B (mG),B-RES (mG),AN (dB(A)),AN-FAIR (dB(A)),RI (dB(uV/m)),RI-FAIR (dB(uV/m)),"
             "TV (dB(uV/m)),OZ (ppb),max gradient (kV/cm)");
 }
 
