@@ -160,12 +160,24 @@ void finish_run(InputOutcome outcome, Problem& problem, RunFiles& files) {
 
 }  // namespace
 
-// localtime_r, not localtime: runs on several threads at once each take
-// their own date.
+namespace {
+
+// localtime_r (localtime_s on Windows), not localtime: runs on several
+// threads at once each take their own date.
+const std::tm* local_time(const std::time_t& when, std::tm& parts) {
+#ifdef _WIN32
+  return localtime_s(&parts, &when) == 0 ? &parts : nullptr;
+#else
+  return localtime_r(&when, &parts);
+#endif
+}
+
+}  // namespace
+
 void getdat(integer& year, integer& month, integer& day) {
   const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
   std::tm parts{};
-  const std::tm* local = localtime_r(&now, &parts);
+  const std::tm* local = local_time(now, parts);
   year = static_cast<integer>(local ? local->tm_year + 1900 : 0);
   month = static_cast<integer>(local ? local->tm_mon + 1 : 0);
   day = static_cast<integer>(local ? local->tm_mday : 0);
@@ -175,7 +187,7 @@ void gettim(integer& hour, integer& minute, integer& second, integer& hundredths
   const auto now = std::chrono::system_clock::now();
   const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
   std::tm parts{};
-  const std::tm* local = localtime_r(&seconds, &parts);
+  const std::tm* local = local_time(seconds, parts);
   const auto millis = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
   hour = static_cast<integer>(local ? local->tm_hour : 0);
   minute = static_cast<integer>(local ? local->tm_min : 0);
