@@ -38,7 +38,9 @@ def main(native, windows):
     for number, (x, y) in enumerate(zip(a, b), 1):
         if x == y:
             continue
-        wx, wy = re.split(rb"(\s+|,)", x), re.split(rb"(\s+|,)", y)
+        # Words end at blanks and commas, and in a picture at the quotes and
+        # brackets around attribute values and texts.
+        wx, wy = re.split(rb'(\s+|,|"|=|<|>)', x), re.split(rb'(\s+|,|"|=|<|>)', y)
         if len(wx) != len(wy) or not all(alike(p, q) for p, q in zip(wx, wy)):
             return f"record {number}:\n  native:  {x!r}\n  windows: {y!r}"
     return None
