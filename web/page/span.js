@@ -3,6 +3,10 @@
 // redrawn as the span length or the sag is typed or dragged.
 
 const COLUMNS = 33;  // along the line: a coarse grid, drawn smoothed, keeps a drag quick
+// Up to this many groups the spans are solved again after every edit; the
+// solve grows with the cube of the groups, so a larger line (50 groups take
+// seconds) is solved when asked, and a drag never waits for it.
+const AUTOMATIC_GROUPS = 12;
 const ROWS = 15;     // across it
 const WIDTH = 900;
 const HEIGHT = 270;
@@ -45,7 +49,8 @@ export class SpanPanel {
       </div>
       <canvas id="span-map" class="span-map" width="${WIDTH}" height="${HEIGHT}"
               aria-label="Field at 1 m over the ground along the middle span, seen from above"></canvas>
-      <p id="span-note" class="hint" aria-live="polite"></p>`;
+      <p id="span-note" class="hint" aria-live="polite"></p>
+      <button id="span-compute" type="button" hidden>Solve the spans</button>`;
     this.$ = (id) => root.querySelector(`#${id}`);
     const pair = (field, drag) => {
       this.$(field).addEventListener('change', () => { this.$(drag).value = this.$(field).value; this.schedule(); });
@@ -53,6 +58,7 @@ export class SpanPanel {
     };
     pair('span-length', 'span-length-drag');
     pair('span-sag', 'span-sag-drag');
+    this.$('span-compute').addEventListener('click', () => this.draw());
     this.$('span-quantity').addEventListener('change', () => this.schedule());
   }
 
@@ -70,11 +76,25 @@ export class SpanPanel {
       set('span-sag-drag', feet ? 40 : 12, 0, feet ? 100 : 30, 0.5);
       for (const node of this.$('span-length').closest('.span-controls').querySelectorAll('.span-unit')) node.textContent = units;
     }
+    this.automatic = section.groups.length <= AUTOMATIC_GROUPS;
+    this.$('span-compute').hidden = this.automatic;
+    if (!this.automatic) {
+      // Nothing of an earlier line stays on show while this one waits.
+      this.$('span-map').getContext('2d').clearRect(0, 0, WIDTH, HEIGHT);
+      this.map = null;
+      this.$('span-note').textContent = `${section.groups.length} groups: the spans are solved when you ask ` +
+        `(Solve the spans), not after every edit.`;
+      return;
+    }
     this.schedule();
   }
 
   schedule() {
     if (this.frame || !this.section) return;
+    if (!this.automatic) {
+      this.$('span-note').textContent = 'Solve the spans to draw this length and sag.';
+      return;
+    }
     this.frame = requestAnimationFrame(() => {
       this.frame = 0;
       this.draw();

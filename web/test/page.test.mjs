@@ -427,6 +427,8 @@ test('drag to redrawn profiles on a 50-group hybrid line with 200 points (measur
   await (await page.$('#file')).uploadFile(join(here, 'data', 'hybrid50.dat'));
   await page.waitForFunction(() => window.explorer.state.section.groups.length === 50);
   assert.equal((await pageState(page)).profiles.x.length, 200);
+  // Fifty groups: the spans wait to be asked for, so no drag waits for their solve.
+  assert.equal(await page.$eval('#span-compute', (b) => b.hidden), false);
   const from = await markerCentre(page, 20);
   await page.evaluate(() => { window.explorer.timings.length = 0; window.explorer.engineTimings.length = 0; });
   await page.mouse.move(from.x, from.y);
