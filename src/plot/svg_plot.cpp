@@ -301,11 +301,28 @@ void draw_panel(std::ostream& svg, const Profile& profile, const PanelSpec& pane
     svg << line(x, top, x, bottom).set("stroke", "#555").set("stroke-width", "1.4").set("stroke-dasharray", "2 3")
         << '\n';
     std::vector<EdgeLabel> labels;
+    const bool to_left = x > left + plot_width * 0.75;
     for (const SeriesSpec& s : panel.series) {
       const Axis& axis = axes[s.side];
       std::optional<double> v = value_at(profile, s.column, edge);
       if (!v || !axis.has_data) continue;
       double y = frame.py(axis, *v * s.scale);
+      // The label runs beside the edge, above the point unless its own curve
+      // climbs through that place, then under it.
+      const double per_unit = (frame.x.hi - frame.x.lo) / plot_width;
+      // How far the curve passes from the text's band (0: through it).
+      const auto clearance = [](double cy, double from, double to) {
+        return cy < from ? from - cy : cy > to ? cy - to : 0.0;
+      };
+      double clear_above = INFINITY, clear_below = INFINITY;
+      for (double along : {12.0, 35.0, 60.0, 85.0}) {
+        const std::optional<double> c = value_at(profile, s.column, edge + (to_left ? -along : along) * per_unit);
+        if (!c) continue;
+        const double cy = frame.py(axis, *c * s.scale);
+        clear_above = std::min(clear_above, clearance(cy, y - 18, y - 3));
+        clear_below = std::min(clear_below, clearance(cy, y + 4, y + 19));
+      }
+      const bool below = clear_above < 3 && clear_below > clear_above;
       svg << Tag("circle")
                  .set("cx", x)
                  .set("cy", y)
@@ -313,10 +330,9 @@ void draw_panel(std::ostream& svg, const Profile& profile, const PanelSpec& pane
                  .set("fill", "none")
                  .set("stroke", s.style.colour)
                  .set("stroke-width", "1.5");
-      labels.push_back({y - 6, edge_text(s, axis, *v), s.style.colour});
+      labels.push_back({below ? y + 15 : y - 6, edge_text(s, axis, *v), s.style.colour});
     }
     spread(labels, top + 11, bottom - 3);
-    bool to_left = x > left + plot_width * 0.75;
     for (const EdgeLabel& label : labels)
       svg << Tag("text")
                  .set("class", "edge-value")

@@ -107,10 +107,12 @@ int phasing_command(const std::vector<std::string>& argv, std::ostream& out, std
   std::vector<int> groups;
   for (const auto& circuit : request.circuits)
     for (int g : circuit) groups.push_back(g);
+  std::vector<std::string> group_names;  // "1 L1": number and name
   for (int g : groups) {
     std::string group_name = request.section.groups[static_cast<std::size_t>(g)].name;
     while (!group_name.empty() && group_name.back() == ' ') group_name.pop_back();
-    columns.push_back({std::to_string(g + 1) + (group_name.empty() ? "" : " " + group_name), "deg"});
+    group_names.push_back(std::to_string(g + 1) + (group_name.empty() ? "" : " " + group_name));
+    columns.push_back({group_names.back(), "deg"});
   }
   for (Quantity q : request.quantities) {
     for (float x : request.at)
@@ -147,7 +149,20 @@ int phasing_command(const std::vector<std::string>& argv, std::ostream& out, std
     picture.quantities = request.quantities;
     picture.distance_unit = unit.label();
     picture.b = b;
-    picture.sections = {"as given", "best (rank 1)"};
+    // The best named by its arrangement: each group beside its angle (on a
+    // line of many circuits, only the groups whose angle it changes).
+    std::string best = "best (rank 1)";
+    if (!result.listed.empty()) {
+      std::string changed;
+      for (std::size_t k = 0; k < groups.size(); ++k) {
+        const auto g = static_cast<std::size_t>(groups[k]);
+        const float angle = result.listed[0].section.groups[g].phase;
+        if (groups.size() > 9 && angle == result.original.section.groups[g].phase) continue;
+        changed += (changed.empty() ? ": " : ", ") + group_names[k] + " " + angle_text(angle) + "\u00B0";
+      }
+      best += changed.empty() ? ": as given" : changed;
+    }
+    picture.sections = {"as given", best};
     std::vector<float> xs = request.section.lateral_points();
     float low = *std::min_element(request.at.begin(), request.at.end());
     float high = *std::max_element(request.at.begin(), request.at.end());

@@ -209,7 +209,7 @@ INSTANTIATE_TEST_SUITE_P(
         Picture{"EdgeBarsCarryTheirValues", "edges double.dat --at=-30 --svg out.svg", ">4.502</text>"},
         Picture{"Compare", "compare double.dat double.dat --quantity E,B --svg out.svg", "<polyline"},
         Picture{"Phasing", "phasing double.dat --circuit 1-3 --circuit 4-6 --minimize B --at 30 --svg out.svg",
-                "best (rank 1)"},
+                "best (rank 1): 1 "},
         Picture{"MapE", "map double.dat --quantity E --svg out.svg", "contours: round steps"},
         Picture{"MapB", "map double.dat --quantity B --b-unit mG --x -30:30 --y 0:40 --step 1 --svg out.svg",
                 "contours: 1-2-5 steps"}),
