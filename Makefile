@@ -127,7 +127,7 @@ windows: build-tools
 # The test programs under wine, and the programs against the native build's.
 windows-test: windows configure
 	@.ci/install-windows-tools --wine
-	cmake --build build -j $(JOBS) --target tesk31 tesk31-plot tesk31-study
+	cmake --build build -j $(JOBS) --target tesk31 tesk31-plot tesk31-study math_functions
 	cmake -S . -B build-windows -DBRENLOW_NATIVE_BUILD=$(CURDIR)/build
 	cmake --build build-windows -j $(JOBS)
 	cd build-windows && ctest --output-on-failure -j $(JOBS)
