@@ -44,8 +44,9 @@ Complex phasor(float magnitude, float degrees) { return std::polar(static_cast<d
 // The search scores an arrangement as the state of its first circuits (the
 // prefix, kept from the arrangement before) plus the last circuit's block.
 // A floor of the scores, each no more than the score itself, costs less
-// (the ellipse axis without its exact complex products and root); an
-// arrangement whose floor is beaten already is not scored any further.
+// (the ellipse axis without its exact complex products and root, the noise
+// powers summed two bundles at a time as they are computed); an arrangement
+// whose floor is beaten already is not scored any further.
 
 // Two lanes of doubles (GCC and Clang vectors): each operation rounds lane
 // by lane exactly as the single-lane one does.
@@ -61,6 +62,11 @@ void store(double* p, Pair v) { std::memcpy(p, &v, sizeof v); }
 
 double ellipse_raw(Complex x, Complex y) { return std::norm(x) + std::norm(y) + std::abs(x * x + y * y); }
 
+// A floor of a sum of terms of one sign added in another order: it rounds
+// within n units in the last place either way; 0 where it is not a number or
+// too small to bound.
+double sum_floor(double v) { return v >= 0x1p-900 && v <= std::numeric_limits<double>::max() ? v * (1 - 0x1p-40) : 0; }
+
 // No more than ellipse_raw of the components at two points (lanes), and 0
 // where that is not a number or the axis is too small to bound. The same
 // sum of the norms n and the magnitude of x^2 + y^2 from its real and
@@ -73,10 +79,7 @@ Pair ellipse_floor(Pair xr, Pair xi, Pair yr, Pair yi) {
   const Pair b = (xr * xi + yr * yi) * 2;
   const Pair h2 = a * a + b * b;
   Pair out;
-  for (int lane = 0; lane < 2; ++lane) {
-    const double v = n[lane] + std::sqrt(h2[lane]);
-    out[lane] = v >= 0x1p-900 && v <= std::numeric_limits<double>::max() ? v * (1 - 0x1p-40) : 0;
-  }
+  for (int lane = 0; lane < 2; ++lane) out[lane] = sum_floor(n[lane] + std::sqrt(h2[lane]));
   return out;
 }
 
@@ -88,12 +91,12 @@ class FastModel {
   const std::vector<double>& base() const { return base_; }
   const std::vector<double>& block(std::size_t c, std::size_t k) const { return blocks_[c][k]; }
   // Doubles of working space that scores() needs.
-  std::size_t work_size() const { return 2 * stride_ + pairs_ * 2; }
+  std::size_t work_size() const { return stride_ + 2 * pairs_ + sums_.size() / std::max<std::size_t>(stride_, 1); }
 
   // The raw score of each quantity, the largest over the points, of the
   // state prefix + last; with `floor`, a floor of each (never above it).
   void scores(const double* prefix, const double* last, double* raw, double* work, bool floor) const;
-  // True when the floor is the score itself (no ellipse is asked for).
+  // True when the floor is the score itself (no ellipse or noise sum is asked for).
   bool floor_exact() const { return floor_exact_; }
   float value(std::size_t q, double raw) const;
 
@@ -109,9 +112,13 @@ class FastModel {
   Pair lanes(const double* prefix, const double* last, std::size_t i) const {
     return load(prefix + i) + load(last + i);
   }
-  // The twelfth power of each energized bundle's gradient (noise power goes
-  // with it), each twice over: g12[2 i] and g12[2 i + 1].
+  // The twelfth power of each energized bundle's gradient (noise power goes with it).
   void gradient_powers(const double* prefix, const double* last, double* g12) const;
+  // The same, and a floor of each noise sum at each point: sum[k] of the
+  // k-th point of the summed quantities (those in summed_, in order), K of
+  // them (0: any number, the sums after the powers).
+  template <std::size_t K>
+  void noise_floors(const double* prefix, const double* last, double* g12, double* sum) const;
   // The raw score of quantity q at each point.
   void raw_points(const double* prefix, const double* last, const double* g12, std::size_t q, bool floor,
                   double* out) const;
@@ -130,6 +137,10 @@ class FastModel {
   // noise_[q]: the power of group i's noise at point p for a gradient of
   // 1 kV/cm, at [((p / 2) * energized + i) * 2 + p % 2]: two points side by side.
   std::vector<std::vector<double>> noise_;
+  // The quantities whose levels add as powers, and their noise powers per
+  // point, bundle after bundle: [(s * points + p) * stride + i].
+  std::vector<std::size_t> summed_;
+  std::vector<double> sums_;
   bool any_noise_ = false;
   bool floor_exact_ = true;
 };
@@ -164,10 +175,33 @@ void FastModel::gradient_powers(const double* prefix, const double* last, double
     const Pair m = lanes(prefix, last, im + i);
     const Pair g2 = r * r + m * m;
     const Pair g6 = g2 * g2 * g2;
-    const Pair g = g6 * g6;
-    store(g12 + 2 * i, Pair{g[0], g[0]});
-    store(g12 + 2 * i + 2, Pair{g[1], g[1]});
+    store(g12 + i, g6 * g6);
   }
+}
+
+template <std::size_t K>
+void FastModel::noise_floors(const double* prefix, const double* last, double* g12, double* sum) const {
+  if constexpr (K == 0) {
+    gradient_powers(prefix, last, g12);
+    for (std::size_t j = 0; j < sums_.size() / stride_; ++j) {
+      Pair acc = {0, 0};
+      for (std::size_t i = 0; i < stride_; i += 2) acc = acc + load(sums_.data() + j * stride_ + i) * load(g12 + i);
+      sum[j] = sum_floor(acc[0] + acc[1]);
+    }
+    return;
+  }
+  const std::size_t re = 16 * pairs_, im = re + stride_;
+  Pair acc[K ? K : 1] = {};
+  for (std::size_t i = 0; i < stride_; i += 2) {
+    const Pair r = lanes(prefix, last, re + i);
+    const Pair m = lanes(prefix, last, im + i);
+    const Pair g2 = r * r + m * m;
+    const Pair g6 = g2 * g2 * g2;
+    const Pair g = g6 * g6;
+    store(g12 + i, g);
+    for (std::size_t j = 0; j < K; ++j) acc[j] = acc[j] + load(sums_.data() + j * stride_ + i) * g;
+  }
+  for (std::size_t j = 0; j < K; ++j) sum[j] = sum_floor(acc[j][0] + acc[j][1]);
 }
 
 void FastModel::raw_points(const double* prefix, const double* last, const double* g12, std::size_t q, bool floor,
@@ -202,16 +236,17 @@ void FastModel::raw_points(const double* prefix, const double* last, const doubl
     }
     case Quantity::an:
     case Quantity::an_fair:
+      if (floor) {
+        // Its floors came with the powers.
+        const std::size_t s = static_cast<std::size_t>(std::find(summed_.begin(), summed_.end(), q) - summed_.begin());
+        std::copy_n(g12 + stride_ + s * points_, points_, out);
+        return;
+      }
       // Levels add as powers, bundle after bundle; two points at once.
       for (std::size_t p = 0; p < points_; p += 2) {
         const double* w = noise_[q].data() + p * n;
         Pair r = {0, 0};
-        std::size_t i = 0;
-        for (; i + 1 < n; i += 2) {
-          r = r + load(w + 2 * i) * load(g12 + 2 * i);
-          r = r + load(w + 2 * i + 2) * load(g12 + 2 * i + 2);
-        }
-        if (i < n) r = r + load(w + 2 * i) * load(g12 + 2 * i);
+        for (std::size_t i = 0; i < n; ++i) r = r + load(w + 2 * i) * Pair{g12[i], g12[i]};
         store(out + p, r);
       }
       return;
@@ -220,7 +255,7 @@ void FastModel::raw_points(const double* prefix, const double* last, const doubl
       for (std::size_t p = 0; p < points_; ++p) {
         const double* w = noise_[q].data() + (p / 2) * 2 * n + p % 2;
         double r = 0;
-        for (std::size_t i = 0; i < n; ++i) r = std::max(r, w[2 * i] * g12[2 * i]);
+        for (std::size_t i = 0; i < n; ++i) r = std::max(r, w[2 * i] * g12[i]);
         out[p] = r;
       }
       return;
@@ -228,9 +263,19 @@ void FastModel::raw_points(const double* prefix, const double* last, const doubl
 }
 
 void FastModel::scores(const double* prefix, const double* last, double* raw, double* work, bool floor) const {
+  // The powers, the floors of the noise sums after them, then the values at the points.
   double* g12 = work;
-  double* at = work + 2 * stride_;
-  if (any_noise_) gradient_powers(prefix, last, g12);
+  double* at = work + stride_ + sums_.size() / std::max<std::size_t>(stride_, 1);
+  if (any_noise_ && !floor) gradient_powers(prefix, last, g12);
+  if (any_noise_ && floor) {
+    switch (sums_.size() / stride_) {
+      case 1: noise_floors<1>(prefix, last, g12, g12 + stride_); break;
+      case 2: noise_floors<2>(prefix, last, g12, g12 + stride_); break;
+      case 3: noise_floors<3>(prefix, last, g12, g12 + stride_); break;
+      case 4: noise_floors<4>(prefix, last, g12, g12 + stride_); break;
+      default: noise_floors<0>(prefix, last, g12, g12 + stride_); break;
+    }
+  }
   for (std::size_t q = 0; q < request_->quantities.size(); ++q) {
     raw_points(prefix, last, g12, q, floor, at);
     double best = 0;
@@ -263,7 +308,8 @@ std::optional<FastModel> FastModel::make(const PhasingRequest& request, const Ar
   for (Quantity q : request.quantities) {
     if (q == Quantity::oz) return std::nullopt;
     noise = noise || from_gradients(q);
-    if (q == Quantity::e || q == Quantity::b) model.floor_exact_ = false;
+    if (q == Quantity::e || q == Quantity::b || q == Quantity::an || q == Quantity::an_fair)
+      model.floor_exact_ = false;
   }
 
   model.request_ = &request;
@@ -315,7 +361,7 @@ std::optional<FastModel> FastModel::make(const PhasingRequest& request, const Ar
       alone.groups[g].kv = section.groups[g].kv;
       alone.groups[g].ka = section.groups[g].ka;
       alone.groups[g].phase = 0;
-      const brenlow::Evaluation run(alone);
+      const brenlow::Evaluation run(alone, fixed_run);
       std::vector<double> u = fields(run);
       for (std::size_t k = 0; k < 16 * model.pairs_; ++k) u[k] -= model.base_[k];
       if (noise) {
@@ -354,7 +400,7 @@ std::optional<FastModel> FastModel::make(const PhasingRequest& request, const Ar
       brenlow::CrossSection one = section;
       one.conditions.given_gradients = true;
       for (std::size_t g = 0; g < one.groups.size(); ++g) one.groups[g].gradient = g == i ? 1.0f : 0.0f;
-      const brenlow::Evaluation run(one);
+      const brenlow::Evaluation run(one, fixed_run);
       for (std::size_t q = 0; q < request.quantities.size(); ++q) {
         for (std::size_t p = 0; p < model.points_; ++p) {
           const float x = request.at[p];
@@ -371,6 +417,13 @@ std::optional<FastModel> FastModel::make(const PhasingRequest& request, const Ar
         }
       }
     }
+    for (std::size_t q = 0; q < request.quantities.size(); ++q)
+      if (request.quantities[q] == Quantity::an || request.quantities[q] == Quantity::an_fair) {
+        model.summed_.push_back(q);
+        for (std::size_t p = 0; p < model.points_; ++p)
+          for (std::size_t i = 0; i < model.stride_; ++i)
+            model.sums_.push_back(i < n ? model.noise_[q][((p / 2) * n + i) * 2 + p % 2] : 0.0);
+      }
   }
 
   // The engine's values of the arrangement as given are the check: a line
@@ -380,7 +433,7 @@ std::optional<FastModel> FastModel::make(const PhasingRequest& request, const Ar
   for (std::size_t ci = 0; ci + 1 < k; ++ci)
     for (std::size_t i = 0; i < doubles; ++i) prefix[i] += model.blocks_[ci][0][i];
   const double* last = model.blocks_[k - 1][0].data();
-  const brenlow::Evaluation given(section);
+  const brenlow::Evaluation given(section, fixed_run);
   const std::vector<std::vector<float>> engine = values_at(given, request.quantities, request.at, request.b);
   std::vector<double> work(model.work_size());
   if (noise) model.gradient_powers(prefix.data(), last, work.data());
@@ -627,13 +680,17 @@ std::string duration_text(double seconds) {
   return text;
 }
 
-Ranked evaluate(const PhasingRequest& request, const Arrangements& a, const Arrangements::Choice& choice) {
+// `first`: the evaluation of the first arrangement evaluated, whose bundles
+// (and so capacitance coefficients) the others share.
+Ranked evaluate(const PhasingRequest& request, const Arrangements& a, const Arrangements::Choice& choice,
+                std::optional<brenlow::Evaluation>& first) {
   Ranked r;
   r.choice = choice;
   r.number = a.number(choice);
   r.file_text = brenlow::data_file_text(arranged(request.section, request.circuits, a, choice));
   r.section = brenlow::parse_data_file(r.file_text, "written data file");
-  const brenlow::Evaluation run(r.section);
+  if (!first) first.emplace(r.section);
+  const brenlow::Evaluation run(r.section, *first);
   r.values = values_at(run, request.quantities, request.at, request.b);
   for (const auto& v : r.values) r.scores.push_back(worst(v));
   return r;
@@ -817,12 +874,13 @@ PhasingResult search_phasings(const PhasingRequest& request, Progress* progress)
   }
   result.candidates = candidates.size();
   std::vector<Ranked> all;
+  std::optional<brenlow::Evaluation> first;
   for (const Candidate& c : candidates) {
     if (stop_requested()) {
       result.stopped = true;
       break;
     }
-    all.push_back(evaluate(request, arrangements, arrangements.choice(c.number)));
+    all.push_back(evaluate(request, arrangements, arrangements.choice(c.number), first));
   }
   result.evaluated = all.size();
   if (!front) {
