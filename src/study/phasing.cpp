@@ -45,8 +45,8 @@ Complex phasor(float magnitude, float degrees) { return std::polar(static_cast<d
 // prefix, kept from the arrangement before) plus the last circuit's block.
 // A floor of the scores, each no more than the score itself, costs less
 // (the ellipse axis without its exact complex products and root, the noise
-// powers summed two bundles at a time as they are computed); an arrangement
-// whose floor is beaten already is not scored any further.
+// powers summed several bundles at a time as they are computed); an
+// arrangement whose floor is beaten already is not scored any further.
 
 // Two lanes of doubles (GCC and Clang vectors): each operation rounds lane
 // by lane exactly as the single-lane one does.
@@ -60,12 +60,65 @@ Pair load(const double* p) {
 
 void store(double* p, Pair v) { std::memcpy(p, &v, sizeof v); }
 
+// On x86-64 the noise floors have a second build for four lanes, taken when
+// the processor has them (no fused multiply-add: each lane rounds as one).
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define BRENLOW_WIDE_FLOORS 1
+typedef double Quad __attribute__((vector_size(4 * sizeof(double))));
+#else
+#define BRENLOW_WIDE_FLOORS 0
+#endif
+
 double ellipse_raw(Complex x, Complex y) { return std::norm(x) + std::norm(y) + std::abs(x * x + y * y); }
 
 // A floor of a sum of terms of one sign added in another order: it rounds
 // within n units in the last place either way; 0 where it is not a number or
 // too small to bound.
-double sum_floor(double v) { return v >= 0x1p-900 && v <= std::numeric_limits<double>::max() ? v * (1 - 0x1p-40) : 0; }
+double sum_floor(double v) {
+  return v >= 0x1p-900 && v <= std::numeric_limits<double>::max() ? v * (1 - 0x1p-40) : 0;
+}
+
+// The twelfth power of each bundle's gradient into g12, the real parts of
+// the charges at prefix and last, the imaginary ones `stride` after; and a
+// floor of each of K sums of the powers, weights[j * stride + i] the weight
+// of bundle i in sum j, lanes bundles at once.
+template <class Lanes, std::size_t K>
+[[gnu::always_inline]] inline void noise_floor_loop(const double* prefix, const double* last, std::size_t stride,
+                                                    const double* weights, double* g12, double* sum) {
+  constexpr std::size_t lanes = sizeof(Lanes) / sizeof(double);
+  Lanes acc[K] = {};
+  for (std::size_t i = 0; i < stride; i += lanes) {
+    Lanes pr, pm, lr, lm;
+    std::memcpy(&pr, prefix + i, sizeof pr);
+    std::memcpy(&pm, prefix + stride + i, sizeof pm);
+    std::memcpy(&lr, last + i, sizeof lr);
+    std::memcpy(&lm, last + stride + i, sizeof lm);
+    const Lanes r = pr + lr;
+    const Lanes m = pm + lm;
+    const Lanes g2 = r * r + m * m;
+    const Lanes g6 = g2 * g2 * g2;
+    const Lanes g = g6 * g6;
+    std::memcpy(g12 + i, &g, sizeof g);
+    for (std::size_t j = 0; j < K; ++j) {
+      Lanes w;
+      std::memcpy(&w, weights + j * stride + i, sizeof w);
+      acc[j] = acc[j] + w * g;
+    }
+  }
+  for (std::size_t j = 0; j < K; ++j) {
+    double v = 0;
+    for (std::size_t l = 0; l < lanes; ++l) v += acc[j][l];
+    sum[j] = sum_floor(v);
+  }
+}
+
+#if BRENLOW_WIDE_FLOORS
+template <std::size_t K>
+[[gnu::target("avx2")]] void wide_noise_floors(const double* prefix, const double* last, std::size_t stride,
+                                                const double* weights, double* g12, double* sum) {
+  noise_floor_loop<Quad, K>(prefix, last, stride, weights, g12, sum);
+}
+#endif
 
 // No more than ellipse_raw of the components at two points (lanes), and 0
 // where that is not a number or the axis is too small to bound. The same
@@ -94,8 +147,10 @@ class FastModel {
   std::size_t work_size() const { return stride_ + 2 * pairs_ + sums_.size() / std::max<std::size_t>(stride_, 1); }
 
   // The raw score of each quantity, the largest over the points, of the
-  // state prefix + last; with `floor`, a floor of each (never above it).
-  void scores(const double* prefix, const double* last, double* raw, double* work, bool floor) const;
+  // state prefix + last.
+  void scores(const double* prefix, const double* last, double* raw, double* work) const;
+  // A floor of each (never above it).
+  void floors(const double* prefix, const double* last, double* raw, double* work) const;
   // True when the floor is the score itself (no ellipse or noise sum is asked for).
   bool floor_exact() const { return floor_exact_; }
   float value(std::size_t q, double raw) const;
@@ -115,13 +170,14 @@ class FastModel {
   // The twelfth power of each energized bundle's gradient (noise power goes with it).
   void gradient_powers(const double* prefix, const double* last, double* g12) const;
   // The same, and a floor of each noise sum at each point: sum[k] of the
-  // k-th point of the summed quantities (those in summed_, in order), K of
+  // k-th point of the quantities whose levels add as powers, in order; K of
   // them (0: any number, the sums after the powers).
   template <std::size_t K>
   void noise_floors(const double* prefix, const double* last, double* g12, double* sum) const;
+  // The raw score of quantity q, the largest over the points.
+  double largest(const double* prefix, const double* last, const double* g12, std::size_t q, double* values) const;
   // The raw score of quantity q at each point.
-  void raw_points(const double* prefix, const double* last, const double* g12, std::size_t q, bool floor,
-                  double* out) const;
+  void raw_points(const double* prefix, const double* last, const double* g12, std::size_t q, double* out) const;
 
   // The complex entry k of a state: per point E horizontal and vertical,
   // then the same of B, then the bundle charges.
@@ -133,16 +189,16 @@ class FastModel {
   std::vector<double> base_;
   std::vector<std::vector<std::vector<double>>> blocks_;
   std::size_t points_ = 0, pairs_ = 0, energized_ = 0;
-  std::size_t stride_ = 0;   // bundles rounded up to an even count (0 without noise)
+  std::size_t stride_ = 0;   // bundles rounded up to a count of four (0 without noise)
   // noise_[q]: the power of group i's noise at point p for a gradient of
   // 1 kV/cm, at [((p / 2) * energized + i) * 2 + p % 2]: two points side by side.
   std::vector<std::vector<double>> noise_;
-  // The quantities whose levels add as powers, and their noise powers per
-  // point, bundle after bundle: [(s * points + p) * stride + i].
-  std::vector<std::size_t> summed_;
+  // The noise powers of the quantities whose levels add as powers (the s-th
+  // of them) at each point, bundle after bundle: [(s * points + p) * stride + i].
   std::vector<double> sums_;
   bool any_noise_ = false;
   bool floor_exact_ = true;
+  bool wide_ = false;  // the four-lane build of the noise floors
 };
 
 std::pair<std::size_t, std::size_t> FastModel::place(std::size_t k) const {
@@ -188,36 +244,25 @@ void FastModel::noise_floors(const double* prefix, const double* last, double* g
       for (std::size_t i = 0; i < stride_; i += 2) acc = acc + load(sums_.data() + j * stride_ + i) * load(g12 + i);
       sum[j] = sum_floor(acc[0] + acc[1]);
     }
-    return;
+  } else {
+    const std::size_t re = 16 * pairs_;
+#if BRENLOW_WIDE_FLOORS
+    if (wide_) {
+      wide_noise_floors<K>(prefix + re, last + re, stride_, sums_.data(), g12, sum);
+      return;
+    }
+#endif
+    noise_floor_loop<Pair, K>(prefix + re, last + re, stride_, sums_.data(), g12, sum);
   }
-  const std::size_t re = 16 * pairs_, im = re + stride_;
-  Pair acc[K ? K : 1] = {};
-  for (std::size_t i = 0; i < stride_; i += 2) {
-    const Pair r = lanes(prefix, last, re + i);
-    const Pair m = lanes(prefix, last, im + i);
-    const Pair g2 = r * r + m * m;
-    const Pair g6 = g2 * g2 * g2;
-    const Pair g = g6 * g6;
-    store(g12 + i, g);
-    for (std::size_t j = 0; j < K; ++j) acc[j] = acc[j] + load(sums_.data() + j * stride_ + i) * g;
-  }
-  for (std::size_t j = 0; j < K; ++j) sum[j] = sum_floor(acc[j][0] + acc[j][1]);
 }
 
-void FastModel::raw_points(const double* prefix, const double* last, const double* g12, std::size_t q, bool floor,
+void FastModel::raw_points(const double* prefix, const double* last, const double* g12, std::size_t q,
                            double* out) const {
   const Quantity quantity = request_->quantities[q];
   const std::size_t n = energized_;
   switch (quantity) {
     case Quantity::e:
     case Quantity::b:
-      if (floor) {
-        const std::size_t h = quantity == Quantity::e ? 0 : 2, v = h + 1, im = 2 * pairs_;
-        for (std::size_t p = 0; p < 2 * pairs_; p += 2)
-          store(out + p, ellipse_floor(lanes(prefix, last, at(h, p)), lanes(prefix, last, at(h, p) + im),
-                                       lanes(prefix, last, at(v, p)), lanes(prefix, last, at(v, p) + im)));
-        return;
-      }
       for (std::size_t p = 0; p < points_; ++p) {
         const std::size_t h = quantity == Quantity::e ? 0 : 2;
         out[p] = ellipse_raw(field(prefix, last, h, p), field(prefix, last, h + 1, p));
@@ -236,12 +281,6 @@ void FastModel::raw_points(const double* prefix, const double* last, const doubl
     }
     case Quantity::an:
     case Quantity::an_fair:
-      if (floor) {
-        // Its floors came with the powers.
-        const std::size_t s = static_cast<std::size_t>(std::find(summed_.begin(), summed_.end(), q) - summed_.begin());
-        std::copy_n(g12 + stride_ + s * points_, points_, out);
-        return;
-      }
       // Levels add as powers, bundle after bundle; two points at once.
       for (std::size_t p = 0; p < points_; p += 2) {
         const double* w = noise_[q].data() + p * n;
@@ -262,25 +301,55 @@ void FastModel::raw_points(const double* prefix, const double* last, const doubl
   }
 }
 
-void FastModel::scores(const double* prefix, const double* last, double* raw, double* work, bool floor) const {
+double FastModel::largest(const double* prefix, const double* last, const double* g12, std::size_t q,
+                          double* values) const {
+  raw_points(prefix, last, g12, q, values);
+  double best = 0;
+  for (std::size_t p = 0; p < points_; ++p) best = std::max(best, values[p]);
+  return best;
+}
+
+void FastModel::scores(const double* prefix, const double* last, double* raw, double* work) const {
+  double* values = work + stride_ + sums_.size() / std::max<std::size_t>(stride_, 1);
+  if (any_noise_) gradient_powers(prefix, last, work);
+  for (std::size_t q = 0; q < request_->quantities.size(); ++q) raw[q] = largest(prefix, last, work, q, values);
+}
+
+void FastModel::floors(const double* prefix, const double* last, double* raw, double* work) const {
   // The powers, the floors of the noise sums after them, then the values at the points.
   double* g12 = work;
-  double* at = work + stride_ + sums_.size() / std::max<std::size_t>(stride_, 1);
-  if (any_noise_ && !floor) gradient_powers(prefix, last, g12);
-  if (any_noise_ && floor) {
+  double* sums = work + stride_;
+  double* values = sums + sums_.size() / std::max<std::size_t>(stride_, 1);
+  if (any_noise_) {
     switch (sums_.size() / stride_) {
-      case 1: noise_floors<1>(prefix, last, g12, g12 + stride_); break;
-      case 2: noise_floors<2>(prefix, last, g12, g12 + stride_); break;
-      case 3: noise_floors<3>(prefix, last, g12, g12 + stride_); break;
-      case 4: noise_floors<4>(prefix, last, g12, g12 + stride_); break;
-      default: noise_floors<0>(prefix, last, g12, g12 + stride_); break;
+      case 0: gradient_powers(prefix, last, g12); break;
+      case 1: noise_floors<1>(prefix, last, g12, sums); break;
+      case 2: noise_floors<2>(prefix, last, g12, sums); break;
+      case 3: noise_floors<3>(prefix, last, g12, sums); break;
+      case 4: noise_floors<4>(prefix, last, g12, sums); break;
+      default: noise_floors<0>(prefix, last, g12, sums); break;
     }
   }
+  // No floor is a number below 0 (nor not a number): the largest is taken
+  // over the lanes of padding points too, which hold 0.
+  std::size_t s = 0;
   for (std::size_t q = 0; q < request_->quantities.size(); ++q) {
-    raw_points(prefix, last, g12, q, floor, at);
-    double best = 0;
-    for (std::size_t p = 0; p < points_; ++p) best = std::max(best, at[p]);
-    raw[q] = best;
+    const Quantity quantity = request_->quantities[q];
+    if (quantity == Quantity::e || quantity == Quantity::b) {
+      const std::size_t h = quantity == Quantity::e ? 0 : 2, v = h + 1, im = 2 * pairs_;
+      double best = 0;
+      for (std::size_t p = 0; p < 2 * pairs_; p += 2) {
+        const Pair f = ellipse_floor(lanes(prefix, last, at(h, p)), lanes(prefix, last, at(h, p) + im),
+                                     lanes(prefix, last, at(v, p)), lanes(prefix, last, at(v, p) + im));
+        best = std::max(best, std::max(f[0], f[1]));
+      }
+      raw[q] = best;
+    } else if (quantity == Quantity::an || quantity == Quantity::an_fair) {
+      raw[q] = *std::max_element(sums + s * points_, sums + (s + 1) * points_);
+      ++s;
+    } else {
+      raw[q] = largest(prefix, last, g12, q, values);
+    }
   }
 }
 
@@ -317,7 +386,10 @@ std::optional<FastModel> FastModel::make(const PhasingRequest& request, const Ar
   model.energized_ = static_cast<std::size_t>(section.energized);
   model.any_noise_ = noise;
   model.pairs_ = (model.points_ + 1) / 2;
-  model.stride_ = noise ? (model.energized_ + 1) / 2 * 2 : 0;
+  model.stride_ = noise ? (model.energized_ + 3) / 4 * 4 : 0;
+#if BRENLOW_WIDE_FLOORS
+  model.wide_ = __builtin_cpu_supports("avx2");
+#endif
   const std::size_t field_entries = 4 * model.points_;
   const std::size_t m = field_entries + (noise ? model.energized_ : 0);  // complex entries
   const std::size_t doubles = 16 * model.pairs_ + 2 * model.stride_;
@@ -419,7 +491,6 @@ std::optional<FastModel> FastModel::make(const PhasingRequest& request, const Ar
     }
     for (std::size_t q = 0; q < request.quantities.size(); ++q)
       if (request.quantities[q] == Quantity::an || request.quantities[q] == Quantity::an_fair) {
-        model.summed_.push_back(q);
         for (std::size_t p = 0; p < model.points_; ++p)
           for (std::size_t i = 0; i < model.stride_; ++i)
             model.sums_.push_back(i < n ? model.noise_[q][((p / 2) * n + i) * 2 + p % 2] : 0.0);
@@ -439,7 +510,7 @@ std::optional<FastModel> FastModel::make(const PhasingRequest& request, const Ar
   if (noise) model.gradient_powers(prefix.data(), last, work.data());
   std::vector<double> raw(2 * model.pairs_);
   for (std::size_t q = 0; q < request.quantities.size(); ++q) {
-    model.raw_points(prefix.data(), last, work.data(), q, false, raw.data());
+    model.raw_points(prefix.data(), last, work.data(), q, raw.data());
     for (std::size_t p = 0; p < model.points_; ++p) {
       const float fast = model.value(q, raw[p]);
       const float exact = engine[q][p];
@@ -632,9 +703,9 @@ void run_job(SearchState& s, std::uint64_t job, Keeper& keeper, std::vector<std:
       }
       const double* prefix = partial[k - 1].data();
       const double* last = s.model->block(k - 1, choice[k - 1]).data();
-      s.model->scores(prefix, last, raw.data(), work.data(), true);
+      s.model->floors(prefix, last, raw.data(), work.data());
       if (keeper.beaten(raw.data())) continue;
-      if (!s.model->floor_exact()) s.model->scores(prefix, last, raw.data(), work.data(), false);
+      if (!s.model->floor_exact()) s.model->scores(prefix, last, raw.data(), work.data());
     } else {
       const brenlow::Evaluation run(arranged(s.request.section, s.request.circuits, a, choice));
       const auto values = values_at(run, s.request.quantities, s.request.at, s.request.b);
