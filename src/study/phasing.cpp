@@ -62,7 +62,9 @@ void store(double* p, Pair v) { std::memcpy(p, &v, sizeof v); }
 
 // On x86-64 the noise floors have a second build for four lanes, taken when
 // the processor has them (no fused multiply-add: each lane rounds as one).
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+// Not on Windows, where GCC cannot align the stack for a 256-bit vector it
+// puts there.
+#if defined(__x86_64__) && !defined(_WIN32) && (defined(__GNUC__) || defined(__clang__))
 #define BRENLOW_WIDE_FLOORS 1
 typedef double Quad __attribute__((vector_size(4 * sizeof(double))));
 #else
