@@ -191,6 +191,12 @@ class Evaluation {
  public:
   // Checks the section (throws Error) and computes the gradients.
   explicit Evaluation(const CrossSection& section);
+  // The same, taking the bundles' capacitance coefficients from an
+  // evaluation of a section with the same bundles (places, subconductors,
+  // diameters, spacings: only voltages, currents or angles differ) instead
+  // of inverting them again; other bundles get their own. The values are
+  // those of the constructor above, bit for bit.
+  Evaluation(const CrossSection& section, const Evaluation& same_bundles);
 
   const CrossSection& section() const { return section_; }
   // One entry per group of the section, in its order.
@@ -213,6 +219,8 @@ class Evaluation {
   struct State;  // the problem records after the gradient step
 
  private:
+  Evaluation(const CrossSection& section, const Evaluation* same_bundles);
+
   CrossSection section_;
   std::vector<GroupResult> groups_;
   bool singular_ = false;

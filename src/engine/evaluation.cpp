@@ -14,6 +14,7 @@ namespace brenlow {
 
 struct Evaluation::State {
   Inputs inputs;  // after the gradient step: gradients, charges, phase angles
+  std::shared_ptr<const Capacitance> capacitance;  // of the bundles, shared with evaluations of the same
 };
 
 namespace {
@@ -42,7 +43,12 @@ MagneticField magnetic_of(const MagneticFieldResults& r) {
 
 }  // namespace
 
-Evaluation::Evaluation(const CrossSection& section) : section_(section) {
+Evaluation::Evaluation(const CrossSection& section) : Evaluation(section, nullptr) {}
+
+Evaluation::Evaluation(const CrossSection& section, const Evaluation& same_bundles)
+    : Evaluation(section, &same_bundles) {}
+
+Evaluation::Evaluation(const CrossSection& section, const Evaluation* same) : section_(section) {
   check(section_);
   auto state = std::make_shared<State>();
   Inputs& in = state->inputs;
@@ -50,7 +56,11 @@ Evaluation::Evaluation(const CrossSection& section) : section_(section) {
 
   // The gradient step of a run: computed gradients replace the given ones
   // unless the gradients are given.
-  singular_ = !ztmxgrad(in);
+  if (same && same->state_ && same_bundles(in, same->state_->inputs))
+    state->capacitance = same->state_->capacitance;
+  else
+    state->capacitance = std::make_shared<const Capacitance>(capacitance(in));
+  singular_ = !ztmxgrad(in, *state->capacitance);
   const int n = all_groups(in);
   if (!in.gradinput) {
     for (int i = 0; i < n; ++i) in.gradient[i] = in.calcgrad[i];

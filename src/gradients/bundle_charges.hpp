@@ -27,5 +27,6 @@ void bundle_charges(const Matrix& c, int n, const GroupReals& vre, const GroupRe
 void portable_bundle_charges(const Matrix& c, int n, const GroupReals& vre, const GroupReals& vim,
                              GroupReals& qreal, GroupReals& qimag);
 
-// ztmxgrad with the given charge loop.
-bool ztmxgrad_with(Inputs& inputs, ChargeLoop charges);
+// ztmxgrad with the given charge loop, and the capacitance coefficients
+// when they are known already.
+bool ztmxgrad_with(Inputs& inputs, ChargeLoop charges, const Capacitance* known = nullptr);

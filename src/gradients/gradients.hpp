@@ -24,3 +24,18 @@ real equivalent_diameter(const Inputs& inputs, int i);
 // groups advances every AC phangle through one cycle in place. Returns
 // false when the potential coefficient matrix was singular.
 bool ztmxgrad(Inputs& inputs);
+
+// The capacitance coefficients of a line: its potential coefficients with
+// the ground images, inverted. They follow from the bundles alone (places,
+// subconductors, diameters, spacings), not from voltages or angles, so lines
+// that differ only in those share them.
+struct Capacitance {
+  Matrix coefficients{};
+  bool regular = true;  // false: the potential coefficients proved singular
+};
+Capacitance capacitance(const Inputs& inputs);
+// True when the two inputs have the same bundles: the same capacitance.
+bool same_bundles(const Inputs& a, const Inputs& b);
+// ztmxgrad with the capacitance coefficients of the line already computed
+// (those of capacitance(inputs), or of a line with the same bundles).
+bool ztmxgrad(Inputs& inputs, const Capacitance& known);

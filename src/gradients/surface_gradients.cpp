@@ -148,31 +148,18 @@ real equivalent_diameter(const Inputs& in, int i) {
 
 bool ztmxgrad(Inputs& inputs) { return ztmxgrad_with(inputs, bundle_charges); }
 
-bool ztmxgrad_with(Inputs& in, ChargeLoop charges) {
+bool ztmxgrad(Inputs& inputs, const Capacitance& known) { return ztmxgrad_with(inputs, bundle_charges, &known); }
+
+Capacitance capacitance(const Inputs& in) {
+  Capacitance out;
   const int n = in.nphases + in.nearth;
-  if (n <= 0) return true;
-  if (n > max_groups) return false;  // more groups than the records hold
-
-  const LineKind kind = line_kind(in, n);
-
-  // Bundle geometry: radius r and spacing term s in cm, equivalent bundle
-  // diameter in m; and the two per-bundle terms of the gradient formula.
-  GroupReals radius{}, equivalent{}, boost{}, divisor{};
-  for (int i = 0; i < n; ++i) {
-    const real count = static_cast<real>(in.nsub[i]);
-    const real d = in.subdiam[i] / 10.0f;
-    const real r = d / 2.0f;
-    const real s = in.nsub[i] != 1 ? in.spacing[i] : r;
-    radius[i] = r;
-    equivalent[i] = equivalent_diameter(in, i);
-    const real shape = 2.0f * (count - 1.0f) * std::sin(pi / count);
-    boost[i] = shape / (s / r) + 1.0f;
-    divisor[i] = r * count;
-  }
+  if (n <= 0 || n > max_groups) return out;
+  GroupReals equivalent{};
+  for (int i = 0; i < n; ++i) equivalent[i] = equivalent_diameter(in, i);
 
   // Potential coefficients with the ground images, element (i, j) in row i,
   // column j; then their inverse, the capacitance coefficients.
-  Matrix coefficients{};
+  Matrix& coefficients = out.coefficients;
   for (int j = 0; j < n; ++j) {
     for (int i = 0; i < n; ++i) {
       real value;
@@ -189,7 +176,43 @@ bool ztmxgrad_with(Inputs& in, ChargeLoop charges) {
       coefficients[j * max_groups + i] = value;
     }
   }
-  const bool regular = ztmxinvr(coefficients, static_cast<integer>(n));
+  out.regular = ztmxinvr(coefficients, static_cast<integer>(n));
+  return out;
+}
+
+bool same_bundles(const Inputs& a, const Inputs& b) {
+  const int n = a.nphases + a.nearth;
+  if (a.nphases != b.nphases || a.nearth != b.nearth || n < 0 || n > max_groups) return false;
+  const auto same = [n](const auto& x, const auto& y) {
+    return std::memcmp(x.data(), y.data(), static_cast<std::size_t>(n) * sizeof x[0]) == 0;
+  };
+  return same(a.xcond, b.xcond) && same(a.ycond, b.ycond) && same(a.nsub, b.nsub) && same(a.subdiam, b.subdiam) &&
+         same(a.spacing, b.spacing);
+}
+
+bool ztmxgrad_with(Inputs& in, ChargeLoop charges, const Capacitance* known) {
+  const int n = in.nphases + in.nearth;
+  if (n <= 0) return true;
+  if (n > max_groups) return false;  // more groups than the records hold
+
+  const LineKind kind = line_kind(in, n);
+
+  // The two per-bundle terms of the gradient formula, from the bundle's
+  // subconductor radius r and spacing term s in cm.
+  GroupReals boost{}, divisor{};
+  for (int i = 0; i < n; ++i) {
+    const real count = static_cast<real>(in.nsub[i]);
+    const real d = in.subdiam[i] / 10.0f;
+    const real r = d / 2.0f;
+    const real s = in.nsub[i] != 1 ? in.spacing[i] : r;
+    const real shape = 2.0f * (count - 1.0f) * std::sin(pi / count);
+    boost[i] = shape / (s / r) + 1.0f;
+    divisor[i] = r * count;
+  }
+
+  const Capacitance computed = known ? Capacitance{} : capacitance(in);
+  const Matrix& coefficients = known ? known->coefficients : computed.coefficients;
+  const bool regular = known ? known->regular : computed.regular;
 
   // One step, or on a hybrid line one cycle of AC phasors against the fixed
   // DC voltages; the AC angles are left advanced in the record.
