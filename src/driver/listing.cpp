@@ -76,10 +76,6 @@ void open_dif_file(RunData& run, RunFiles& files) {
   files.dif = files.open_output(run.diffile.str());
 }
 
-}  // namespace
-
-namespace {
-
 // Keywords are upper case: "all" selects nothing, as it always has, but a
 // run that writes no report because of it is said on the error stream.
 void warn_of_lower_case_keywords(const RunData& run, RunFiles& files) {
@@ -91,8 +87,7 @@ void warn_of_lower_case_keywords(const RunData& run, RunFiles& files) {
   bool would_select = false;
   for (bool selected : report_flags(upper)) would_select = would_select || selected;
   if (!would_select) return;
-  std::string given(run.prtopts.view());
-  while (!given.empty() && given.back() == ' ') given.pop_back();
+  std::string given(run.prtopts.trimmed());
   given.erase(0, given.find_first_not_of(' '));
   *files.warnings << "warning: report options \"" << given
                   << "\" select no report: the keywords are upper case (ALL, AN, RI, TV, OZ, CL, EF, MF, COMB)\n";

@@ -158,10 +158,6 @@ void finish_run(InputOutcome outcome, Problem& problem, RunFiles& files) {
   }
 }
 
-}  // namespace
-
-namespace {
-
 // localtime_r (localtime_s on Windows), not localtime: runs on several
 // threads at once each take their own date.
 const std::tm* local_time(const std::time_t& when, std::tm& parts) {
