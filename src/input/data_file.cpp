@@ -19,7 +19,7 @@ std::string short_number(real value) {
 }
 
 std::string group_label(int i, std::string_view name) {
-  while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
+  name = without_trailing_blanks(name);
   std::string label = "group " + std::to_string(i + 1);
   if (!name.empty()) label.append(" ").append(name);
   return label;
