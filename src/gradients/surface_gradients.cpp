@@ -211,8 +211,7 @@ bool ztmxgrad_with(Inputs& in, ChargeLoop charges, const Capacitance* known) {
   }
 
   const Capacitance computed = known ? Capacitance{} : capacitance(in);
-  const Matrix& coefficients = known ? known->coefficients : computed.coefficients;
-  const bool regular = known ? known->regular : computed.regular;
+  const Capacitance& line = known ? *known : computed;
 
   // One step, or on a hybrid line one cycle of AC phasors against the fixed
   // DC voltages; the AC angles are left advanced in the record.
@@ -262,7 +261,7 @@ bool ztmxgrad_with(Inputs& in, ChargeLoop charges, const Capacitance* known) {
       }
     }
 
-    charges(coefficients, n, vre, vim, in.qreal, in.qimag);
+    charges(line.coefficients, n, vre, vim, in.qreal, in.qimag);
 
     for (int j = 0; j < n; ++j) {
       const real charge = std::sqrt(in.qreal[j] * in.qreal[j] + in.qimag[j] * in.qimag[j]);
@@ -274,5 +273,5 @@ bool ztmxgrad_with(Inputs& in, ChargeLoop charges, const Capacitance* known) {
   for (int i = 0; i < n; ++i) {
     if (in.volts[i] < 0.0f) in.calcgrad[i] = -in.calcgrad[i];
   }
-  return regular;
+  return line.regular;
 }
