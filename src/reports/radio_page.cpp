@@ -47,14 +47,11 @@ void print_radio_report(Problem& problem, record::Writer& print, record::Writer&
                 heading);
 
     const std::vector<Line>& levels = rain ? rain_levels : fair_levels;
-    std::size_t point = 0;
+    std::size_t next = 0;
+    const Line* point = nullptr;  // the levels of the point being written
     write_frequency_lines(
-        problem, freqtab, print, "(14F9.1)", [](const Inputs&) {},
-        [&](const Inputs&, Outputs&, std::size_t k) {
-          const real level = levels[point][k];
-          if (k + 1 == freqtab.size()) ++point;
-          return level;
-        });
+        problem, freqtab, print, "(14F9.1)", [&](const Inputs&) { point = &levels[next++]; },
+        [&](const Inputs&, Outputs&, std::size_t k) { return (*point)[k]; });
   }
   console.write("(' RADIO INTERFERENCE REPORT')");
 }
