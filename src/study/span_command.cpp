@@ -14,17 +14,6 @@ namespace {
 
 constexpr long most_points = 10000;
 
-std::vector<std::string> split_commas(const std::string& text) {
-  std::vector<std::string> out;
-  std::size_t start = 0;
-  while (true) {
-    const std::size_t comma = text.find(',', start);
-    out.push_back(text.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
-    if (comma == std::string::npos) return out;
-    start = comma + 1;
-  }
-}
-
 // From `from` to `to`, `step` apart, the last at `to` or just short of it.
 std::vector<float> steps(float from, float to, float step) {
   std::vector<float> out;
