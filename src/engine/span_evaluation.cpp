@@ -15,7 +15,7 @@ namespace brenlow {
 
 namespace {
 
-constexpr int most_elements = 400;
+using spans::most_elements;
 constexpr int most_spans = 15;
 
 std::string metres(float v) { return input::short_number(v) + " m"; }

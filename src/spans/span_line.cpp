@@ -25,7 +25,6 @@ constexpr double tower_reach = 0.03;
 constexpr double straight_enough = 0.0024;
 constexpr double shortest_height = 2;  // m, for that choice
 constexpr int fewest_elements = 16;
-constexpr int most_elements = 400;
 // Unknown charges the solve takes: a dense matrix of 128 MB.
 constexpr std::size_t most_unknowns = 4000;
 // A point closer to an element's axis than this is taken at this distance.
