@@ -2,33 +2,23 @@
 // by the three-dimensional charge simulation, then fields at any point.
 
 #include <cmath>
-#include <cstdio>
 #include <stdexcept>
 
 #include "engine/problem_records.hpp"
 #include "fields/field_ellipse.hpp"
 #include "fields/magnetic_field.hpp"
 #include "gradients/gradients.hpp"
+#include "input/data_file.hpp"
 #include "spans/span_line.hpp"
 
 namespace brenlow {
 
 namespace {
 
-constexpr int most_elements = 400;
+using spans::most_elements;
 constexpr int most_spans = 15;
 
-std::string metres(float v) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%g m", static_cast<double>(v));
-  return text;
-}
-
-std::string group_name(const CrossSection& section, std::size_t i) {
-  std::string name = section.groups[i].name;
-  while (!name.empty() && name.back() == ' ') name.pop_back();
-  return "group " + std::to_string(i + 1) + (name.empty() ? "" : " " + name);
-}
+std::string metres(float v) { return input::short_number(v) + " m"; }
 
 // The ellipse of three phasor components, as the cross section's routines
 // take the ellipse of two.
@@ -77,8 +67,8 @@ SpanEvaluation::SpanEvaluation(const CrossSection& section, const Spans& spans)
   for (std::size_t i = 0; i < sags_.size(); ++i) {
     const float s = sags_[i];
     if (!(s >= 0) || !std::isfinite(s) || !(s < spans.length))
-      throw Error(group_name(section, i) + ": sag " + metres(s) + " must be 0 or above and below the span length (" +
-                  metres(spans.length) + ")");
+      throw Error(input::group_label(static_cast<int>(i), section.groups[i].name) + ": sag " + metres(s) +
+                  " must be 0 or above and below the span length (" + metres(spans.length) + ")");
   }
 
   Inputs in = records::inputs_of(section);

@@ -25,7 +25,6 @@ constexpr double tower_reach = 0.03;
 constexpr double straight_enough = 0.0024;
 constexpr double shortest_height = 2;  // m, for that choice
 constexpr int fewest_elements = 16;
-constexpr int most_elements = 400;
 // Unknown charges the solve takes: a dense matrix of 128 MB.
 constexpr std::size_t most_unknowns = 4000;
 // A point closer to an element's axis than this is taken at this distance.
@@ -84,6 +83,21 @@ struct Element {
 };
 
 double positive(double v) { return v > 0 ? v : 0; }
+
+// Each element of a chain as seen from point p, in order along it:
+// visit(j, element, r0, r1), r0 and r1 the point's distances from its ends.
+template <class Chain, class Visit>
+void each_element(const Chain& chain, Vec p, bool with_log, Visit&& visit) {
+  Vec d0 = p - chain.nodes[0];
+  double r0 = norm(d0);
+  for (std::size_t j = 0; j < chain.lengths.size(); ++j) {
+    const Vec d1 = p - chain.nodes[j + 1];
+    const double r1 = norm(d1);
+    visit(j, Element(d0, chain.tangents[j], chain.lengths[j], r0, r1, with_log), r0, r1);
+    d0 = d1;
+    r0 = r1;
+  }
+}
 
 }  // namespace
 
@@ -388,15 +402,9 @@ Components Line::electric_field(double x, double along, double height) const {
   double sum[2][6] = {};
   for (const Chain& chain : *chains_) {
     for (int side = 0; side < 2; ++side) {
-      const Vec p = points[side];
       double* e = sum[side];
-      Vec d0 = p - chain.nodes[0];
-      double r0 = norm(d0);
-      for (std::size_t j = 0; j < chain.lengths.size(); ++j) {
-        const Vec d1 = p - chain.nodes[j + 1];
-        const double r1 = norm(d1);
+      each_element(chain, points[side], true, [&](std::size_t j, const Element& el, double, double) {
         const double l = chain.lengths[j];
-        const Element el(d0, chain.tangents[j], l, r0, r1);
         // Across the element: integrals of w / r^3; along it, of w u / r^3,
         // with w the start (1 - s/l) and end (s/l) shares of the density.
         const double i2 = el.log_ratio - el.rho2 * el.i0;
@@ -416,9 +424,7 @@ Components Line::electric_field(double x, double along, double height) const {
         e[3] += el.rho.y * ai - t.y * bi;
         e[4] += el.rho.z * ar - t.z * br;
         e[5] += el.rho.z * ai - t.z * bi;
-        d0 = d1;
-        r0 = r1;
-      }
+      });
     }
   }
   const double* e = sum[0];
@@ -433,18 +439,10 @@ Phasor Line::potential(double x, double along, double height) const {
   Phasor sum[2] = {};
   for (const Chain& chain : *chains_) {
     for (int side = 0; side < 2; ++side) {
-      const Vec p = points[side];
-      Vec d0 = p - chain.nodes[0];
-      double r0 = norm(d0);
-      for (std::size_t j = 0; j < chain.lengths.size(); ++j) {
-        const Vec d1 = p - chain.nodes[j + 1];
-        const double r1 = norm(d1);
-        const double l = chain.lengths[j];
-        const auto w = Element(d0, chain.tangents[j], l, r0, r1).potential(l, r0, r1);
+      each_element(chain, points[side], true, [&](std::size_t j, const Element& el, double r0, double r1) {
+        const auto w = el.potential(chain.lengths[j], r0, r1);
         sum[side] += w[0] * chain.charges[j] + w[1] * chain.charges[j + 1];
-        d0 = d1;
-        r0 = r1;
-      }
+      });
     }
   }
   return coulomb * (sum[0] - sum[1]);
@@ -457,19 +455,12 @@ Components Line::magnetic_field(double x, double along, double height) const {
   for (const Chain& chain : *chains_) {
     if (chain.current == Phasor{}) continue;
     Vec sum{};
-    Vec d0 = p - chain.nodes[0];
-    double r0 = norm(d0);
-    for (std::size_t j = 0; j < chain.lengths.size(); ++j) {
-      const Vec d1 = p - chain.nodes[j + 1];
-      const double r1 = norm(d1);
-      const Element el(d0, chain.tangents[j], chain.lengths[j], r0, r1, false);
+    each_element(chain, p, false, [&](std::size_t j, const Element& el, double, double) {
       const Vec turn = cross(chain.tangents[j], el.rho);
       sum.x += turn.x * el.i0;
       sum.y += turn.y * el.i0;
       sum.z += turn.z * el.i0;
-      d0 = d1;
-      r0 = r1;
-    }
+    });
     b[0] += sum.x * chain.current;
     b[1] += sum.y * chain.current;
     b[2] += sum.z * chain.current;

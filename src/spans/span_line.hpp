@@ -26,6 +26,9 @@ namespace spans {
 
 using Phasor = std::complex<double>;
 
+// The most elements per span a layout may give, or the choice may take.
+inline constexpr int most_elements = 400;
+
 // One conductor group of the line.
 struct Conductor {
   double x = 0;       // lateral position, m
@@ -39,7 +42,7 @@ struct Conductor {
 struct Layout {
   double length = 0;  // of each span, m
   int spans = 3;      // odd: the middle span is the one evaluated
-  int elements = 0;   // elements per span, 2 to 400; 0 chooses them from the span and the heights
+  int elements = 0;   // elements per span, 2 to most_elements; 0 chooses them from the span and the heights
 };
 
 // The three phasor components of a field: across, along, vertical.

@@ -54,12 +54,20 @@ long parse_count(const std::string& option, const std::string& text, long low, l
   return v;
 }
 
-std::vector<int> parse_groups(const std::string& option, const std::string& text) {
-  std::vector<int> out;
+std::vector<std::string> split_commas(const std::string& text) {
+  std::vector<std::string> out;
   std::size_t start = 0;
   while (true) {
     const std::size_t comma = text.find(',', start);
-    const std::string item = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+    out.push_back(text.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+    if (comma == std::string::npos) return out;
+    start = comma + 1;
+  }
+}
+
+std::vector<int> parse_groups(const std::string& option, const std::string& text) {
+  std::vector<int> out;
+  for (const std::string& item : split_commas(text)) {
     const std::size_t dash = item.find('-', 1);
     if (dash != std::string::npos) {
       const long from = parse_count(option, item.substr(0, dash), 1, 50);
@@ -69,8 +77,6 @@ std::vector<int> parse_groups(const std::string& option, const std::string& text
     } else {
       out.push_back(static_cast<int>(parse_count(option, item, 1, 50) - 1));
     }
-    if (comma == std::string::npos) break;
-    start = comma + 1;
   }
   return out;
 }

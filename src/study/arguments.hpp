@@ -36,6 +36,9 @@ struct Arguments {
 float parse_number(const std::string& option, const std::string& text);
 // A whole number within [low, high].
 long parse_count(const std::string& option, const std::string& text, long low, long high);
+// The items of a comma-separated list, in order, empty ones kept ("a,,b"
+// is "a", "", "b").
+std::vector<std::string> split_commas(const std::string& text);
 // A comma-separated list of group numbers from 1 (ranges "4-6" allowed),
 // returned 0-based.
 std::vector<int> parse_groups(const std::string& option, const std::string& text);

@@ -153,18 +153,13 @@ namespace {
 std::vector<Quantity> quantity_list(const Arguments& args, const std::string& option) {
   std::vector<Quantity> out;
   for (const std::string& text : args.all(option)) {
-    std::size_t start = 0;
-    while (true) {
-      const std::size_t comma = text.find(',', start);
-      const std::string item = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+    for (const std::string& item : split_commas(text)) {
       const std::optional<Quantity> q = parse_quantity(item);
       if (!q)
         throw UsageError(option + ": unknown quantity \"" + item + "\" (" + std::string(quantity_names()) + ")");
       if (std::find(out.begin(), out.end(), *q) != out.end())
         throw UsageError(option + ": " + std::string(name(*q)) + " given twice");
       out.push_back(*q);
-      if (comma == std::string::npos) break;
-      start = comma + 1;
     }
   }
   return out;

@@ -162,6 +162,8 @@ class FastModel {
   // horizontal, B vertical) at point p; the imaginary part follows the
   // real parts of all points.
   std::size_t at(std::size_t c, std::size_t p) const { return 4 * pairs_ * c + p; }
+  // Where group i's noise power at point p stands in noise_[q].
+  std::size_t noise_at(std::size_t p, std::size_t i) const { return ((p / 2) * energized_ + i) * 2 + p % 2; }
   Complex field(const double* prefix, const double* last, std::size_t c, std::size_t p) const {
     const std::size_t re = at(c, p), im = re + 2 * pairs_;
     return {prefix[re] + last[re], prefix[im] + last[im]};
@@ -193,7 +195,7 @@ class FastModel {
   std::size_t points_ = 0, pairs_ = 0, energized_ = 0;
   std::size_t stride_ = 0;   // bundles rounded up to a count of four (0 without noise)
   // noise_[q]: the power of group i's noise at point p for a gradient of
-  // 1 kV/cm, at [((p / 2) * energized + i) * 2 + p % 2]: two points side by side.
+  // 1 kV/cm, at [noise_at(p, i)]: two points side by side.
   std::vector<std::vector<double>> noise_;
   // The noise powers of the quantities whose levels add as powers (the s-th
   // of them) at each point, bundle after bundle: [(s * points + p) * stride + i].
@@ -285,7 +287,7 @@ void FastModel::raw_points(const double* prefix, const double* last, const doubl
     case Quantity::an_fair:
       // Levels add as powers, bundle after bundle; two points at once.
       for (std::size_t p = 0; p < points_; p += 2) {
-        const double* w = noise_[q].data() + p * n;
+        const double* w = noise_[q].data() + noise_at(p, 0);
         Pair r = {0, 0};
         for (std::size_t i = 0; i < n; ++i) r = r + load(w + 2 * i) * Pair{g12[i], g12[i]};
         store(out + p, r);
@@ -294,7 +296,7 @@ void FastModel::raw_points(const double* prefix, const double* last, const doubl
     default:
       // The loudest group is the line's level.
       for (std::size_t p = 0; p < points_; ++p) {
-        const double* w = noise_[q].data() + (p / 2) * 2 * n + p % 2;
+        const double* w = noise_[q].data() + noise_at(p, 0);
         double r = 0;
         for (std::size_t i = 0; i < n; ++i) r = std::max(r, w[2 * i] * g12[i]);
         out[p] = r;
@@ -476,18 +478,10 @@ std::optional<FastModel> FastModel::make(const PhasingRequest& request, const Ar
       for (std::size_t g = 0; g < one.groups.size(); ++g) one.groups[g].gradient = g == i ? 1.0f : 0.0f;
       const brenlow::Evaluation run(one, fixed_run);
       for (std::size_t q = 0; q < request.quantities.size(); ++q) {
+        if (!from_gradients(request.quantities[q])) continue;  // the fields add as phasors, in the state
         for (std::size_t p = 0; p < model.points_; ++p) {
-          const float x = request.at[p];
-          float level = 0;
-          switch (request.quantities[q]) {
-            case Quantity::an: level = run.audible_noise(x, c.an_height, brenlow::Weather::rain).l50; break;
-            case Quantity::an_fair: level = run.audible_noise(x, c.an_height, brenlow::Weather::fair).l50; break;
-            case Quantity::ri: level = run.radio(x, c.ri_height, c.ri_frequency, brenlow::Weather::rain); break;
-            case Quantity::ri_fair: level = run.radio(x, c.ri_height, c.ri_frequency, brenlow::Weather::fair); break;
-            case Quantity::tv: level = run.tv(x, c.tv_height, c.tv_frequency); break;
-            default: continue;
-          }
-          model.noise_[q][((p / 2) * n + i) * 2 + p % 2] = std::isfinite(level) ? std::pow(10.0, level / 10.0) : 0.0;
+          const float level = study::value(run, request.quantities[q], request.at[p], request.b);
+          model.noise_[q][model.noise_at(p, i)] = std::isfinite(level) ? std::pow(10.0, level / 10.0) : 0.0;
         }
       }
     }
@@ -495,7 +489,7 @@ std::optional<FastModel> FastModel::make(const PhasingRequest& request, const Ar
       if (request.quantities[q] == Quantity::an || request.quantities[q] == Quantity::an_fair) {
         for (std::size_t p = 0; p < model.points_; ++p)
           for (std::size_t i = 0; i < model.stride_; ++i)
-            model.sums_.push_back(i < n ? model.noise_[q][((p / 2) * n + i) * 2 + p % 2] : 0.0);
+            model.sums_.push_back(i < n ? model.noise_[q][model.noise_at(p, i)] : 0.0);
       }
   }
 

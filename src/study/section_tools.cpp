@@ -55,20 +55,23 @@ void check_distance(const std::string& what, double value, const LengthUnit& uni
                      " (1000 km) a study reaches from the line");
 }
 
+std::vector<float> evenly_spaced(float from, float to, float step) {
+  std::vector<float> out;
+  const long n = static_cast<long>(std::floor((to - from) / step + 1e-4f));
+  for (long i = 0; i <= n; ++i) out.push_back(from + static_cast<float>(i) * step);
+  return out;
+}
+
 std::vector<float> range_points(const std::string& what, float from, float to, float step, const LengthUnit& unit) {
   check_distance(what, from, unit);
   check_distance(what, to, unit);
   if (!(step > 0) || !(to >= from)) throw StudyError(what + ": no points from " + number_text(from) + " to " +
                                                      number_text(to) + " every " + number_text(step));
-  std::vector<float> out;
-  const long n = static_cast<long>(std::floor((to - from) / step + 1e-4f));
-  for (long i = 0; i <= n; ++i) {
-    const float x = from + static_cast<float>(i) * step;
-    if (!out.empty() && !(x > out.back()))
+  const std::vector<float> out = evenly_spaced(from, to, step);
+  for (std::size_t i = 1; i < out.size(); ++i)
+    if (!(out[i] > out[i - 1]))
       throw StudyError(what + ": a step of " + number_text(step) + " " + std::string(unit.label()) +
-                       " is too fine for single precision near " + number_text(x));
-    out.push_back(x);
-  }
+                       " is too fine for single precision near " + number_text(out[i]));
   return out;
 }
 

@@ -68,7 +68,10 @@ inline constexpr float largest_distance_metres = 1.0e6f;
 void check_distance(const std::string& what, double value, const LengthUnit& unit);
 
 // Points from `from` to `to` (the last at `to` or just short of it), `step`
-// apart (the caller bounds their number); throws StudyError naming `what`
+// apart, for a step above 0 and `to` not below `from` (the caller bounds
+// their number).
+std::vector<float> evenly_spaced(float from, float to, float step);
+// The same (the caller bounds their number); throws StudyError naming `what`
 // when an end is not within largest_distance_metres or when the step is too
 // fine for single precision to tell neighbouring points apart.
 std::vector<float> range_points(const std::string& what, float from, float to, float step, const LengthUnit& unit);

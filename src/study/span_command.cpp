@@ -14,25 +14,6 @@ namespace {
 
 constexpr long most_points = 10000;
 
-std::vector<std::string> split_commas(const std::string& text) {
-  std::vector<std::string> out;
-  std::size_t start = 0;
-  while (true) {
-    const std::size_t comma = text.find(',', start);
-    out.push_back(text.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
-    if (comma == std::string::npos) return out;
-    start = comma + 1;
-  }
-}
-
-// From `from` to `to`, `step` apart, the last at `to` or just short of it.
-std::vector<float> steps(float from, float to, float step) {
-  std::vector<float> out;
-  const long n = static_cast<long>(std::floor((to - from) / step + 1e-4f));
-  for (long i = 0; i <= n; ++i) out.push_back(from + static_cast<float>(i) * step);
-  return out;
-}
-
 // The lateral points, metres: --at, or --from, --to and --step.
 std::vector<float> lateral_option(const Arguments& args, const LengthUnit& unit) {
   const bool ranged = args.has("--from") || args.has("--to") || args.has("--step");
@@ -47,7 +28,7 @@ std::vector<float> lateral_option(const Arguments& args, const LengthUnit& unit)
   if (to < from) throw UsageError("--to must not be below --from");
   if ((to - from) / step > most_points) throw UsageError("more than 10000 points from --from to --to");
   std::vector<float> xs;
-  for (float x : steps(from, to, step)) xs.push_back(unit.to_metres(x));
+  for (float x : evenly_spaced(from, to, step)) xs.push_back(unit.to_metres(x));
   return xs;
 }
 
@@ -196,7 +177,7 @@ int span_command(const std::vector<std::string>& argv, std::ostream& out, std::o
   }
 
   // The centre line (x = 0) through the middle span, and beyond its towers for the side view.
-  const std::vector<float> line_along = steps(-L / 4, L * 1.25f, L / 200);
+  const std::vector<float> line_along = evenly_spaced(-L / 4, L * 1.25f, L / 200);
   std::vector<float> line_e, line_b;
   float e_top = -1, b_top = -1, e_at = 0, b_at = 0;
   for (float along : line_along) {
