@@ -20,23 +20,21 @@ struct PySpan {
   std::shared_ptr<const brenlow::SpanEvaluation> run;
 };
 
-float single(const py::handle& value, const std::string& what) { return to_single(number(value, what), what); }
-
 PySpan make_span(const py::object& section, const py::object& length, const py::object& sag,
                  const py::object& earth_sag, int spans, int elements) {
   brenlow::CrossSection s = section_from_python(section);
   brenlow::Spans layout;
-  layout.length = single(length, "length");
+  layout.length = single_number(length, "length");
   layout.count = spans;
   layout.elements = elements;
   if (py::isinstance<py::str>(sag) || !py::isinstance<py::iterable>(sag)) {
-    layout.sag = single(sag, "sag");
+    layout.sag = single_number(sag, "sag");
   } else {
     std::size_t i = 0;
-    for (const auto& v : py::iterable(sag)) layout.group_sags.push_back(single(v, "sag[" + std::to_string(i++) + "]"));
+    for (const auto& v : py::iterable(sag)) layout.group_sags.push_back(single_number(v, "sag[" + std::to_string(i++) + "]"));
     if (!earth_sag.is_none()) throw py::value_error("earth_sag with a sag for each group: give the earth wires' sags in sag");
   }
-  if (!earth_sag.is_none()) layout.earth_sag = single(earth_sag, "earth_sag");
+  if (!earth_sag.is_none()) layout.earth_sag = single_number(earth_sag, "earth_sag");
   py::gil_scoped_release released;
   return PySpan{std::make_shared<const brenlow::SpanEvaluation>(s, layout)};
 }
