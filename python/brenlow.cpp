@@ -92,6 +92,8 @@ double number(const py::handle& value, const std::string& what) {
   return py::float_(py::reinterpret_borrow<py::object>(value));
 }
 
+float single_number(const py::handle& value, const std::string& what) { return to_single(number(value, what), what); }
+
 int whole_number(const py::handle& value, const std::string& what) {
   if (!PyIndex_Check(value.ptr())) throw py::type_error(what + " must be an int, not " + type_name(value));
   const long long n = py::int_(py::reinterpret_borrow<py::object>(value));
@@ -210,7 +212,7 @@ void apply_condition_keywords(brenlow::Conditions& c, const py::kwargs& keywords
     bool known = false;
     for (const auto& f : condition_floats) {
       if (name == f.name) {
-        c.*f.member = to_single(number(value, name), name);
+        c.*f.member = single_number(value, name);
         known = true;
       }
     }
@@ -294,8 +296,8 @@ py::object make_point_group(const py::handle& item, std::size_t index) {
   py::sequence s = py::reinterpret_borrow<py::sequence>(item);
   brenlow::PointGroup p;
   p.count = whole_number(s[0], where + ".count");
-  p.start = to_single(number(s[1], where + ".start"), where + ".start");
-  p.step = to_single(number(s[2], where + ".step"), where + ".step");
+  p.start = single_number(s[1], where + ".start");
+  p.step = single_number(s[2], where + ".step");
   return py::cast(p);
 }
 

@@ -4,6 +4,7 @@
 #include <pybind11/pybind11.h>
 
 #include <string>
+#include <vector>
 
 #include "cli/units.hpp"
 #include "engine/engine.hpp"
@@ -33,5 +34,7 @@ std::string float_text(float value);
 // The unit B is shown in: "uT", "mG" or "G" in any case; ValueError for
 // another name, TypeError for what is not a str.
 cli::BUnit b_unit_of(const pybind11::object& text);
+// Values in gauss, in unit b.
+void from_gauss(std::vector<float>& values, cli::BUnit b);
 
 }  // namespace brenlow_python

@@ -20,28 +20,21 @@ struct PySpan {
   std::shared_ptr<const brenlow::SpanEvaluation> run;
 };
 
-float number(const py::handle& value, const std::string& what) {
-  if (!py::isinstance<py::int_>(value) && !py::isinstance<py::float_>(value) &&
-      !py::hasattr(value, "__float__"))
-    throw py::type_error(what + " must be a number, not " + std::string(py::str(value.get_type().attr("__name__"))));
-  return static_cast<float>(value.cast<double>());
-}
-
 PySpan make_span(const py::object& section, const py::object& length, const py::object& sag,
                  const py::object& earth_sag, int spans, int elements) {
   brenlow::CrossSection s = section_from_python(section);
   brenlow::Spans layout;
-  layout.length = number(length, "length");
+  layout.length = single_number(length, "length");
   layout.count = spans;
   layout.elements = elements;
   if (py::isinstance<py::str>(sag) || !py::isinstance<py::iterable>(sag)) {
-    layout.sag = number(sag, "sag");
+    layout.sag = single_number(sag, "sag");
   } else {
     std::size_t i = 0;
-    for (const auto& v : py::iterable(sag)) layout.group_sags.push_back(number(v, "sag[" + std::to_string(i++) + "]"));
+    for (const auto& v : py::iterable(sag)) layout.group_sags.push_back(single_number(v, "sag[" + std::to_string(i++) + "]"));
     if (!earth_sag.is_none()) throw py::value_error("earth_sag with a sag for each group: give the earth wires' sags in sag");
   }
-  if (!earth_sag.is_none()) layout.earth_sag = number(earth_sag, "earth_sag");
+  if (!earth_sag.is_none()) layout.earth_sag = single_number(earth_sag, "earth_sag");
   py::gil_scoped_release released;
   return PySpan{std::make_shared<const brenlow::SpanEvaluation>(s, layout)};
 }
@@ -49,7 +42,6 @@ PySpan make_span(const py::object& section, const py::object& length, const py::
 Table span_at(const PySpan& span, const py::object& x, const py::object& along, const py::object& height,
               const py::object& b_unit) {
   const cli::BUnit unit_of_b = b_unit_of(b_unit);
-  const float per_gauss = static_cast<float>(cli::per_gauss(unit_of_b));
   py::tuple all = py::module_::import("numpy").attr("broadcast_arrays")(float_array(x), float_array(along),
                                                                          float_array(height));
   const FloatArray xs = all[0].cast<FloatArray>(), as = all[1].cast<FloatArray>(), hs = all[2].cast<FloatArray>();
@@ -82,13 +74,17 @@ Table span_at(const PySpan& span, const py::object& x, const py::object& along, 
                         {"_along_phase", &F::along_phase, true},     {"_vertical", &F::vertical, false},
                         {"_vertical_phase", &F::vertical_phase, true}};
   const std::string b_label(cli::b_unit_label(unit_of_b));
-  for (const auto& [fields, name, unit, scale] :
-       {std::tuple{&e, "e", std::string("kV/m"), 1.0f}, std::tuple{&b, "b", b_label, per_gauss}}) {
-    for (const Part& p : parts) {
-      std::vector<float> values(n);
-      for (std::size_t i = 0; i < n; ++i) values[i] = (*fields)[i].*p.member * (p.angle ? 1.0f : scale);
-      table.add(std::string(name) + p.suffix, column(std::move(values), shape), p.angle ? "deg" : unit);
-    }
+  auto pick = [n](const std::vector<F>& v, float F::*member) {
+    std::vector<float> values(n);
+    for (std::size_t i = 0; i < n; ++i) values[i] = v[i].*member;
+    return values;
+  };
+  for (const Part& p : parts)
+    table.add(std::string("e") + p.suffix, column(pick(e, p.member), shape), p.angle ? "deg" : "kV/m");
+  for (const Part& p : parts) {
+    std::vector<float> values = pick(b, p.member);
+    if (!p.angle) from_gauss(values, unit_of_b);
+    table.add(std::string("b") + p.suffix, column(std::move(values), shape), p.angle ? "deg" : b_label);
   }
   return table;
 }

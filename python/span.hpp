@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace brenlow_python {
@@ -17,5 +18,8 @@ using FloatArray = pybind11::array_t<float, pybind11::array::c_style | pybind11:
 FloatArray float_array(const pybind11::object& values);
 pybind11::object column(std::vector<float>&& values, const std::vector<pybind11::ssize_t>& shape);
 void parallel_for(std::size_t n, const std::function<void(std::size_t, std::size_t)>& work);
+// A number given by keyword (TypeError naming what otherwise) as the
+// nearest float (ValueError beyond the float range).
+float single_number(const pybind11::handle& value, const std::string& what);
 
 }  // namespace brenlow_python

@@ -4,11 +4,12 @@
 #include <cstdio>
 #include <vector>
 
+#include "model/problem_data.hpp"
+
 namespace explorer {
 
 namespace {
 
-constexpr float metres_per_foot = 0.3048f;
 constexpr float height = 1.0f;  // m, the map's height over the ground
 
 std::string number(double v) {

@@ -70,6 +70,8 @@ def test_sags_of_the_groups():
     (dict(length=300, sag=400), brenlow.Error, "must be 0 or above and below the span length"),
     (dict(length="long", sag=1), TypeError, "length must be a number, not str"),
     (dict(length=300, sag=[1, 2, "x", 4, 5]), TypeError, r"sag\[2\] must be a number"),
+    (dict(length=1e300, sag=1), ValueError, r"length=1e\+300 is beyond the single-precision range"),
+    (dict(length=300, sag=[1, 2, 3, 4, -1e39]), ValueError, r"sag\[4\]=-1e\+39 is beyond the single"),
 ])
 def test_what_is_refused(arguments, error, message):
     with pytest.raises(error, match=message):

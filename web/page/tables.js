@@ -82,6 +82,34 @@ function clearRefusal(input, holder) {
   setNote(holder, '');
 }
 
+// The notes a field may have, made hidden: what the engine says of its
+// value, and the message of a value refused.
+function makeNotes(tag) {
+  const warning = document.createElement(tag);
+  warning.className = 'field-warning';
+  warning.hidden = true;
+  const refused = document.createElement(tag);
+  refused.className = 'field-refusal';
+  refused.setAttribute('role', 'alert');
+  refused.hidden = true;
+  return { warning, refused };
+}
+
+// Hands the typed value to edit (null when taken, else the message): a
+// value refused goes back to the one shown before, its message in holder.
+function commitTyped(input, holder, edit) {
+  input.dataset.committed = '1';
+  const refused = edit(input.value);
+  if (refused) {
+    const typed = input.value;
+    input.value = input.dataset.shown;
+    input.dataset.committed = '';
+    showRefusal(input, holder, `"${typed}" refused: ${refused}`);
+  } else {
+    clearRefusal(input, holder);
+  }
+}
+
 export class GroupsTable {
   // handlers: edit(index, field, text) -> null when taken, else the message; select(index)
   constructor(table, handlers) {
@@ -151,13 +179,7 @@ export class GroupsTable {
       notesRow.insertCell();
       const cell = notesRow.insertCell();
       cell.colSpan = GROUP_COLUMNS.length + 1;
-      const warning = document.createElement('div');
-      warning.className = 'field-warning';
-      warning.hidden = true;
-      const refused = document.createElement('div');
-      refused.className = 'field-refusal';
-      refused.setAttribute('role', 'alert');
-      refused.hidden = true;
+      const { warning, refused } = makeNotes('div');
       cell.append(warning, refused);
       return { row, inputs, computed, swatch: number.firstChild, notesRow, warning, refused };
     });
@@ -165,17 +187,8 @@ export class GroupsTable {
 
   #commit(index, field, input) {
     if (input.value === input.dataset.shown) return;
-    input.dataset.committed = '1';
     const entry = this.rows[index];
-    const refused = this.handlers.edit(index, field, input.value);
-    if (refused) {
-      const typed = input.value;
-      input.value = input.dataset.shown;  // the value shown before
-      input.dataset.committed = '';
-      showRefusal(input, entry.refused, `"${typed}" refused: ${refused}`);
-    } else {
-      clearRefusal(input, entry.refused);
-    }
+    commitTyped(input, entry.refused, (text) => this.handlers.edit(index, field, text));
     this.#showNotesRow(entry);
   }
 
@@ -260,13 +273,7 @@ export class ConditionsForm {
       onCommit(input, () => this.#commit(field, input));
       // Beside the field: what the engine says of its value (no wind), and
       // the message of a value refused.
-      const note = document.createElement('span');
-      note.className = 'field-warning';
-      note.hidden = true;
-      const refused = document.createElement('span');
-      refused.className = 'field-refusal';
-      refused.setAttribute('role', 'alert');
-      refused.hidden = true;
+      const { warning: note, refused } = makeNotes('span');
       label.append(input, note, refused);
       this.form.append(label);
       this.inputs[field] = input;
@@ -293,16 +300,7 @@ export class ConditionsForm {
 
   #commit(field, input) {
     if (input.value === input.dataset.shown) return;
-    input.dataset.committed = '1';
-    const refused = this.handlers.edit(field, input.value);
-    if (refused) {
-      const typed = input.value;
-      input.value = input.dataset.shown;
-      input.dataset.committed = '';
-      showRefusal(input, this.notes[field].refused, `"${typed}" refused: ${refused}`);
-    } else {
-      clearRefusal(input, this.notes[field].refused);
-    }
+    commitTyped(input, this.notes[field].refused, (text) => this.handlers.edit(field, text));
   }
 
   clearNotes() {
