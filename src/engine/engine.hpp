@@ -1,7 +1,11 @@
 #pragma once
 // The Brenlow engine: one cross section of an overhead line, evaluated at
 // any lateral point and height. The numbers are those the tesk31 reports
-// print: the same routines run in the same order on the same values.
+// print: the same routines run in the same order on the same values, but
+// for two things the reports keep their own arithmetic for: a DC pole's
+// phase angle has no effect here (its polarity is the sign of its voltage),
+// and a hybrid line's AC and DC fields are apart (see Part), never added as
+// phasors.
 //
 //   brenlow::CrossSection line = brenlow::read_data_file("examples/example.dat");
 //   line.groups[0].y += 2.0f;                       // raise phase A by 2 m
@@ -43,7 +47,7 @@ struct Group {
   float diameter = 0;      // subconductor diameter, mm, above 0
   float spacing = 0;       // spacing of adjacent subconductors, cm, above 0 for a bundle
   float kv = 0;            // line-to-ground voltage, kV (rms for AC); sign: polarity of a DC pole
-  float phase = 0;         // phase angle, degrees
+  float phase = 0;         // phase angle of an AC phase, degrees; a DC pole's has no effect
   float ka = 0;            // current, kA
   float gradient = 0;      // maximum surface gradient, kV/cm: used when the gradients are given
 };
@@ -169,6 +173,16 @@ struct ElectricField : FieldEllipse {  // kV/m
 
 using MagneticField = FieldEllipse;  // flux density, gauss (1 G = 100 uT)
 
+// The two fields of a line: the alternating one of its AC phases (rms
+// ellipse; the AC phases energized, DC poles and earth wires at 0 V AC and
+// without AC current) and the static one of its DC poles (the DC poles
+// energized, AC phases at 0 V DC and without DC current; its ellipse is the
+// static vector: max, resultant and magnitude agree). A static and an
+// alternating field never add as phasors: a hybrid line (energized AC
+// phases and DC poles both) has its two fields apart. A line of one kind
+// has one field, that of its kind, and none of the other.
+enum class Part { ac, dc };
+
 // One line of the combined report: each quantity at its height and
 // frequency from Conditions.
 struct Point {
@@ -179,8 +193,12 @@ struct Point {
   float ri_fair = 0;
   float tv = 0;       // television interference L50, dB above 1 uV/m
   float ozone = 0;    // ppb
-  float e = 0;        // electric field ellipse maximum, kV/m
-  float b = 0;        // magnetic field ellipse maximum, gauss
+  float e = 0;        // electric field ellipse maximum, kV/m; not-a-number on a hybrid line
+  float b = 0;        // magnetic field ellipse maximum, gauss; not-a-number on a hybrid line
+  float e_ac = 0;     // the AC phases' field, kV/m (e on an AC line, 0 on a DC line)
+  float e_dc = 0;     // the DC poles' static field, kV/m (e on a DC line, 0 on an AC line)
+  float b_ac = 0;     // gauss, likewise
+  float b_dc = 0;
 };
 
 // An evaluation of one cross section: the gradients are computed once, on
@@ -205,12 +223,24 @@ class Evaluation {
   // bundles in one place); the values are then those tesk31 prints.
   bool singular() const { return singular_; }
 
+  // True when the energized groups hold AC phases and DC poles both: the
+  // line has an alternating and a static field apart (earth wires, of
+  // whatever kind, do not count).
+  bool hybrid() const { return hybrid_; }
+
   NoiseLevels audible_noise(float x, float height, Weather weather) const;
   float radio(float x, float height, float mhz, Weather weather) const;  // L50
   float tv(float x, float height, float mhz) const;                      // L50
   float ozone(float x, float height) const;                              // ppb
+  // The field of a line of one kind: the AC phases' ellipse, or the DC
+  // poles' static field. Throws Error on a hybrid line, whose fields are
+  // only apart.
   ElectricField electric_field(float x, float height) const;
   MagneticField magnetic_field(float x, float height) const;
+  // One part of the field, on any line (on a line of one kind the part of
+  // its kind is the field above, the other part is 0).
+  ElectricField electric_field(float x, float height, Part part) const;
+  MagneticField magnetic_field(float x, float height, Part part) const;
 
   // Every quantity of the combined report at lateral position x.
   Point point(float x) const;
@@ -224,6 +254,7 @@ class Evaluation {
   CrossSection section_;
   std::vector<GroupResult> groups_;
   bool singular_ = false;
+  bool hybrid_ = false;
   std::shared_ptr<const State> state_;
 };
 
@@ -283,10 +314,14 @@ class SpanEvaluation {
   // The cross section evaluated in two dimensions, as at mid-span.
   const Evaluation& cross_section() const { return cross_section_; }
 
-  // At lateral position x, position along the line and height, m.
+  // At lateral position x, position along the line and height, m. The
+  // line's one field: throws Error on a hybrid line, as Evaluation does.
   SpanField electric_field(float x, float along, float height) const;  // kV/m
   SpanField magnetic_field(float x, float along, float height) const;  // gauss
   float potential(float x, float along, float height) const;           // space potential, V
+  // One part of the field, on any line (0 where the line has no such part).
+  SpanField electric_field(float x, float along, float height, Part part) const;
+  SpanField magnetic_field(float x, float along, float height, Part part) const;
 
   // Height of group i's conductor above ground at a position along the
   // line, m (between the outer towers).

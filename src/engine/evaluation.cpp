@@ -1,6 +1,8 @@
 // The evaluation: the gradient step once, then each routine at any point,
 // with the inputs of the point set as the report pages set them.
 
+#include <limits>
+
 #include "corona/audible_noise.hpp"
 #include "corona/ozone.hpp"
 #include "corona/radio.hpp"
@@ -14,6 +16,8 @@ namespace brenlow {
 
 struct Evaluation::State {
   Inputs inputs;  // after the gradient step: gradients, charges, phase angles
+  Inputs ac;      // the AC phases' charges and currents alone (those of `inputs` on an AC line)
+  Inputs dc;      // the DC poles' alone (those of `inputs` on a DC line)
   std::shared_ptr<const Capacitance> capacitance;  // of the bundles, shared with evaluations of the same
 };
 
@@ -41,6 +45,40 @@ MagneticField magnetic_of(const MagneticFieldResults& r) {
   return {r.mfmax, r.mftheta, r.mfy, r.mfthetay, r.mfx, r.mfthetax};
 }
 
+// The records with what a DC pole means: its polarity is the sign of its
+// voltage, its phasor real, whatever angle it was given.
+Inputs normalised(const CrossSection& section) {
+  Inputs in = records::inputs_of(section);
+  for (std::size_t i = 0; i < section.groups.size(); ++i)
+    if (!in.acflag[i]) in.phangle[i] = 0;
+  return in;
+}
+
+// The records of one part of a line: every group of the other kind at 0 V
+// and without current. All groups are taken as of the part's kind, so that
+// the gradient step takes its one step: the charges of the part's own
+// phasors at their own angles.
+Inputs part_of(const Inputs& line, Part part, const Capacitance& capacitance) {
+  Inputs in = line;
+  const bool ac = part == Part::ac;
+  for (int i = 0; i < all_groups(in); ++i) {
+    if (in.acflag[i] != ac) in.volts[i] = in.current[i] = 0;
+    in.acflag[i] = ac;
+  }
+  ztmxgrad(in, capacitance);
+  return in;
+}
+
+// The records of a line without charges or currents: the missing part of a
+// line of one kind.
+Inputs without_field(const Inputs& line) {
+  Inputs in = line;
+  in.qreal.fill(0);
+  in.qimag.fill(0);
+  in.current.fill(0);
+  return in;
+}
+
 }  // namespace
 
 Evaluation::Evaluation(const CrossSection& section) : Evaluation(section, nullptr) {}
@@ -52,7 +90,11 @@ Evaluation::Evaluation(const CrossSection& section, const Evaluation* same) : se
   check(section_);
   auto state = std::make_shared<State>();
   Inputs& in = state->inputs;
-  in = records::inputs_of(section_);
+  in = normalised(section_);
+  const Inputs given = in;
+  bool ac_phases = false, dc_poles = false;
+  for (int i = 0; i < section_.energized; ++i) (in.acflag[i] ? ac_phases : dc_poles) = true;
+  hybrid_ = ac_phases && dc_poles;
 
   // The gradient step of a run: computed gradients replace the given ones
   // unless the gradients are given.
@@ -64,6 +106,13 @@ Evaluation::Evaluation(const CrossSection& section, const Evaluation* same) : se
   const int n = all_groups(in);
   if (!in.gradinput) {
     for (int i = 0; i < n; ++i) in.gradient[i] = in.calcgrad[i];
+  }
+  if (hybrid_) {
+    state->ac = part_of(given, Part::ac, *state->capacitance);
+    state->dc = part_of(given, Part::dc, *state->capacitance);
+  } else {
+    state->ac = dc_poles ? without_field(in) : in;
+    state->dc = dc_poles ? in : without_field(in);
   }
 
   // Losses and production rates do not depend on the point.
@@ -113,18 +162,46 @@ float Evaluation::ozone(float x, float height) const {
   return p.out.ozone.ozppb;
 }
 
-ElectricField Evaluation::electric_field(float x, float height) const {
-  AtPoint p(state_->inputs, x, height);
+namespace {
+
+ElectricField electric_field_of(const Inputs& records, float x, float height) {
+  AtPoint p(records, x, height);
   p.in.rainflag = true;
   ztelefld(p.in, p.out);
   return electric_of(p.out.electric);
 }
 
-MagneticField Evaluation::magnetic_field(float x, float height) const {
-  AtPoint p(state_->inputs, x, height);
+MagneticField magnetic_field_of(const Inputs& records, float x, float height) {
+  AtPoint p(records, x, height);
   p.in.rainflag = true;
   ztmagfld(p.in, p.out);
   return magnetic_of(p.out.magnetic);
+}
+
+void refuse_one_field(bool hybrid, const char* field) {
+  if (hybrid)
+    throw Error(std::string("a hybrid line (AC phases and DC poles) has no one ") + field +
+                ": its alternating and static fields do not add as phasors; ask for the AC or the DC part");
+}
+
+}  // namespace
+
+ElectricField Evaluation::electric_field(float x, float height) const {
+  refuse_one_field(hybrid_, "electric field");
+  return electric_field_of(state_->inputs, x, height);
+}
+
+MagneticField Evaluation::magnetic_field(float x, float height) const {
+  refuse_one_field(hybrid_, "magnetic field");
+  return magnetic_field_of(state_->inputs, x, height);
+}
+
+ElectricField Evaluation::electric_field(float x, float height, Part part) const {
+  return electric_field_of(part == Part::ac ? state_->ac : state_->dc, x, height);
+}
+
+MagneticField Evaluation::magnetic_field(float x, float height, Part part) const {
+  return magnetic_field_of(part == Part::ac ? state_->ac : state_->dc, x, height);
 }
 
 Point Evaluation::point(float x) const {
@@ -167,6 +244,12 @@ Point Evaluation::point(float x) const {
   in.evalht = c.mf_height;
   ztmagfld(in, out);
   r.b = out.magnetic.mfmax;
+
+  r.e_ac = electric_field(x, c.ef_height, Part::ac).max;
+  r.e_dc = electric_field(x, c.ef_height, Part::dc).max;
+  r.b_ac = magnetic_field(x, c.mf_height, Part::ac).max;
+  r.b_dc = magnetic_field(x, c.mf_height, Part::dc).max;
+  if (hybrid_) r.e = r.b = std::numeric_limits<float>::quiet_NaN();
   return r;
 }
 

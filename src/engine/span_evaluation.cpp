@@ -2,6 +2,7 @@
 // by the three-dimensional charge simulation, then fields at any point.
 
 #include <cmath>
+#include <optional>
 #include <stdexcept>
 
 #include "engine/problem_records.hpp"
@@ -50,7 +51,8 @@ std::vector<float> Spans::sags_of(const CrossSection& section) const {
 }
 
 struct SpanEvaluation::State {
-  spans::Line line;
+  std::shared_ptr<const spans::Line> line;    // the line's one field; none on a hybrid line
+  std::shared_ptr<const spans::Line> ac, dc;  // each part; none where the line has no such part
 };
 
 SpanEvaluation::SpanEvaluation(const CrossSection& section, const Spans& spans)
@@ -73,52 +75,89 @@ SpanEvaluation::SpanEvaluation(const CrossSection& section, const Spans& spans)
 
   Inputs in = records::inputs_of(section);
   const std::vector<GroupResult>& groups = cross_section_.groups();
-  std::vector<spans::Conductor> conductors;
-  for (std::size_t i = 0; i < section.groups.size(); ++i) {
-    const int k = static_cast<int>(i);
-    // The voltages and currents at the phase angles of the gradient step,
-    // as the cross section's fields take them.
-    in.phangle[i] = groups[i].phase;
-    const double angle = static_cast<double>(groups[i].phase) * static_cast<double>(fields::degrees_to_radians);
-    spans::Conductor c;
-    c.x = section.groups[i].x;
-    c.low = section.groups[i].y;
-    c.sag = sags_[i];
-    c.radius = static_cast<double>(equivalent_diameter(in, k)) / 2;
-    c.volts = std::polar(static_cast<double>(in.volts[i]) * 1000, angle);
-    if (k < section.energized)
-      c.current = std::polar(static_cast<double>(in.current[i]), static_cast<double>(current_phase(in, k)));
-    conductors.push_back(c);
-  }
+  // The conductors of the line, or of one part of a hybrid line: the
+  // groups of the other kind at 0 V and without current.
+  const auto conductors_of = [&](std::optional<Part> part) {
+    std::vector<spans::Conductor> conductors;
+    for (std::size_t i = 0; i < section.groups.size(); ++i) {
+      const int k = static_cast<int>(i);
+      // The voltages and currents at the phase angles of the gradient step,
+      // as the cross section's fields take them (a DC pole's is 0).
+      in.phangle[i] = groups[i].phase;
+      const bool kept = !part || in.acflag[i] == (*part == Part::ac);
+      const double angle = static_cast<double>(groups[i].phase) * static_cast<double>(fields::degrees_to_radians);
+      spans::Conductor c;
+      c.x = section.groups[i].x;
+      c.low = section.groups[i].y;
+      c.sag = sags_[i];
+      c.radius = static_cast<double>(equivalent_diameter(in, k)) / 2;
+      if (kept) c.volts = std::polar(static_cast<double>(in.volts[i]) * 1000, angle);
+      if (kept && k < section.energized)
+        c.current = std::polar(static_cast<double>(in.current[i]), static_cast<double>(current_phase(in, k)));
+      conductors.push_back(c);
+    }
+    return conductors;
+  };
   spans::Layout layout;
   layout.length = spans.length;
   layout.spans = spans.count;
   layout.elements = spans.elements;
   try {
-    state_ = std::make_shared<const State>(State{spans::Line(conductors, layout)});
+    auto state = std::make_shared<State>();
+    if (cross_section_.hybrid()) {
+      state->ac = std::make_shared<const spans::Line>(conductors_of(Part::ac), layout);
+      state->dc = std::make_shared<const spans::Line>(conductors_of(Part::dc), layout);
+    } else {
+      state->line = std::make_shared<const spans::Line>(conductors_of(std::nullopt), layout);
+      bool dc = false;
+      for (int i = 0; i < section.energized; ++i) dc = dc || !section.groups[static_cast<std::size_t>(i)].ac;
+      (dc ? state->dc : state->ac) = state->line;
+    }
+    state_ = std::move(state);
   } catch (const std::exception& e) {
     throw Error(std::string("line of spans: ") + e.what());
   }
 }
 
+namespace {
+
+const spans::Line& one_line(const SpanEvaluation::State& state) {
+  if (!state.line)
+    throw Error("a hybrid line (AC phases and DC poles) has no one field: its alternating and static fields do "
+                "not add as phasors; ask for the AC or the DC part");
+  return *state.line;
+}
+
+}  // namespace
+
 SpanField SpanEvaluation::electric_field(float x, float along, float height) const {
-  return ellipse_of(state_->line.electric_field(x, along, height), 1e-3);
+  return ellipse_of(one_line(*state_).electric_field(x, along, height), 1e-3);
 }
 
 SpanField SpanEvaluation::magnetic_field(float x, float along, float height) const {
-  return ellipse_of(state_->line.magnetic_field(x, along, height), 1);
+  return ellipse_of(one_line(*state_).magnetic_field(x, along, height), 1);
 }
 
 float SpanEvaluation::potential(float x, float along, float height) const {
-  return static_cast<float>(std::abs(state_->line.potential(x, along, height)));
+  return static_cast<float>(std::abs(one_line(*state_).potential(x, along, height)));
 }
 
-int SpanEvaluation::elements() const { return state_->line.layout().elements; }
+SpanField SpanEvaluation::electric_field(float x, float along, float height, Part part) const {
+  const auto& l = part == Part::ac ? state_->ac : state_->dc;
+  return l ? ellipse_of(l->electric_field(x, along, height), 1e-3) : SpanField{};
+}
+
+SpanField SpanEvaluation::magnetic_field(float x, float along, float height, Part part) const {
+  const auto& l = part == Part::ac ? state_->ac : state_->dc;
+  return l ? ellipse_of(l->magnetic_field(x, along, height), 1) : SpanField{};
+}
+
+int SpanEvaluation::elements() const { return (state_->line ? state_->line : state_->ac)->layout().elements; }
 
 float SpanEvaluation::conductor_height(int group, float along) const {
   if (group < 0 || static_cast<std::size_t>(group) >= sags_.size())
     throw Error("group " + std::to_string(group + 1) + ": the section has " + std::to_string(sags_.size()) + " groups");
-  return static_cast<float>(state_->line.conductor_height(static_cast<std::size_t>(group), along));
+  return static_cast<float>((state_->line ? state_->line : state_->ac)->conductor_height(static_cast<std::size_t>(group), along));
 }
 
 }  // namespace brenlow

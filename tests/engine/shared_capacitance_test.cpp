@@ -53,10 +53,13 @@ std::vector<float> everything(const brenlow::Evaluation& run) {
   for (float x : {-40.0f, -5.0f, 0.0f, 12.5f, 60.0f}) {
     const brenlow::Point p = run.point(x);
     v.insert(v.end(), {p.an_rain, p.an_fair, p.ri_rain, p.ri_fair, p.tv, p.ozone, p.e, p.b});
-    const brenlow::ElectricField e = run.electric_field(x, 1.0f);
-    const brenlow::MagneticField b = run.magnetic_field(x, 1.0f);
-    v.insert(v.end(), {e.max, e.direction, e.horizontal, e.horizontal_phase, e.vertical, e.vertical_phase,
-                       e.potential, b.max, b.horizontal, b.vertical});
+    v.insert(v.end(), {p.e_ac, p.e_dc, p.b_ac, p.b_dc});
+    for (const brenlow::Part part : {brenlow::Part::ac, brenlow::Part::dc}) {
+      const brenlow::ElectricField e = run.electric_field(x, 1.0f, part);
+      const brenlow::MagneticField b = run.magnetic_field(x, 1.0f, part);
+      v.insert(v.end(), {e.max, e.direction, e.horizontal, e.horizontal_phase, e.vertical, e.vertical_phase,
+                         e.potential, b.max, b.horizontal, b.vertical});
+    }
   }
   v.push_back(run.singular() ? 1.0f : 0.0f);
   return v;

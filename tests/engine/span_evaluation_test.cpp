@@ -47,17 +47,21 @@ TEST(SpanEvaluation, LongLevelSpanAtMidSpanIsTheCrossSection) {
     const brenlow::Evaluation& flat = run.cross_section();
     for (const float x : {-40.0f, -12.0f, 0.0f, 7.5f, 30.0f}) {
       for (const float h : {1.0f, 2.0f}) {
-        const brenlow::SpanField e = run.electric_field(x, 10000, h);
-        const brenlow::ElectricField e2 = flat.electric_field(x, h);
+       // Each part the line has (a hybrid line has both).
+       for (const brenlow::Part part : {brenlow::Part::ac, brenlow::Part::dc}) {
+        if (flat.electric_field(x, h, part).max == 0) continue;
+        const brenlow::SpanField e = run.electric_field(x, 10000, h, part);
+        const brenlow::ElectricField e2 = flat.electric_field(x, h, part);
         EXPECT_LT(relative(e.max, e2.max), 1e-3) << x << " " << h;
         EXPECT_LT(std::abs(e.lateral - e2.horizontal), 1e-3 * e2.max);
         EXPECT_LT(std::abs(e.vertical - e2.vertical), 1e-3 * e2.max);
         EXPECT_LT(e.along, 1e-3 * e2.max);
-        const brenlow::SpanField b = run.magnetic_field(x, 10000, h);
-        const brenlow::MagneticField b2 = flat.magnetic_field(x, h);
+        const brenlow::SpanField b = run.magnetic_field(x, 10000, h, part);
+        const brenlow::MagneticField b2 = flat.magnetic_field(x, h, part);
         EXPECT_LT(relative(b.max, b2.max), 1e-3) << x << " " << h;
         EXPECT_LT(std::abs(b.lateral - b2.horizontal), 1e-3 * b2.max);
         EXPECT_LT(std::abs(b.vertical - b2.vertical), 1e-3 * b2.max);
+       }
       }
     }
   }
@@ -130,15 +134,17 @@ TEST(SpanEvaluation, SagLowersTheFieldAwayFromMidSpan) {
     bool level = true;
     for (int i = 1; i < section.energized; ++i) level = level && section.groups[i].y == section.groups[0].y;
     const brenlow::Evaluation flat(section);
+    // The AC part: the line's field, or on the hybrid line its AC phases'.
+    const brenlow::Part ac = brenlow::Part::ac;
     Peaks before = peaks([&](float x) {
-      return std::pair{flat.electric_field(x, 1).max, flat.magnetic_field(x, 1).max};
+      return std::pair{flat.electric_field(x, 1, ac).max, flat.magnetic_field(x, 1, ac).max};
     });
     for (const float sag : {4.0f, 8.0f, 16.0f}) {
       const SpanEvaluation run(section, spans_of(400, sag));
       Peaks along_before;
       for (const float along : {0.0f, 100.0f, 200.0f}) {
         const Peaks p = peaks([&](float x) {
-          return std::pair{run.electric_field(x, along, 1).max, run.magnetic_field(x, along, 1).max};
+          return std::pair{run.electric_field(x, along, 1, ac).max, run.magnetic_field(x, along, 1, ac).max};
         });
         EXPECT_GT(p.e, along_before.e) << "sag " << sag << " along " << along;
         EXPECT_GT(p.b, along_before.b) << "sag " << sag << " along " << along;
