@@ -90,6 +90,13 @@ void check(const CrossSection& section) {
   }
 }
 
+bool is_hybrid(const CrossSection& section) {
+  bool ac = false, dc = false;
+  const std::size_t energized = std::min(section.groups.size(), static_cast<std::size_t>(std::max(section.energized, 0)));
+  for (std::size_t i = 0; i < energized; ++i) (section.groups[i].ac ? ac : dc) = true;
+  return ac && dc;
+}
+
 std::vector<std::string> warnings(const CrossSection& section) {
   std::vector<std::string> said;
   const std::size_t energized = std::min(section.groups.size(), static_cast<std::size_t>(std::max(section.energized, 0)));

@@ -124,6 +124,11 @@ void write_data_file(const CrossSection& section, const std::string& path);
 // condition that is not a finite number, naming it.
 void check(const CrossSection& section);
 
+// True when the section's energized groups hold AC phases and DC poles
+// both: a hybrid line, whose alternating and static fields stand apart
+// (earth wires, of whatever kind, do not count).
+bool is_hybrid(const CrossSection& section);
+
 // What is legal but probably not what was meant, one sentence each, naming
 // the group ("group 2 POLE -: current -2 kA entered negative: ..."). The
 // engine prints nothing: each front end shows these where its user looks

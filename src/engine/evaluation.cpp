@@ -92,9 +92,9 @@ Evaluation::Evaluation(const CrossSection& section, const Evaluation* same) : se
   Inputs& in = state->inputs;
   in = normalised(section_);
   const Inputs given = in;
-  bool ac_phases = false, dc_poles = false;
-  for (int i = 0; i < section_.energized; ++i) (in.acflag[i] ? ac_phases : dc_poles) = true;
-  hybrid_ = ac_phases && dc_poles;
+  hybrid_ = is_hybrid(section_);
+  bool dc_poles = false;
+  for (int i = 0; i < section_.energized; ++i) dc_poles = dc_poles || !in.acflag[i];
 
   // The gradient step of a run: computed gradients replace the given ones
   // unless the gradients are given.

@@ -31,7 +31,7 @@ const char* const usage =
     "      (with two or more quantities, those no other beats on every quantity)\n"
     "  height LINE.dat [--groups LIST] --limit Q=VALUE [--limit ...] --at X [--at X ...] [-o RAISED.dat]\n"
     "      the smallest common raise of the groups (default: all) meeting every limit\n"
-    "  map LINE.dat --quantity E|B [--x FROM:TO] [--y FROM:TO] [--step S] --svg FILE\n"
+    "  map LINE.dat --quantity E|B|... [--x FROM:TO] [--y FROM:TO] [--step S] --svg FILE\n"
     "      the field over the cross section, with contour lines\n"
     "  run FILE.dat ... --out DIR [--jobs N] [--list FILE|-]\n"
     "      each data file as tesk31 runs it, several at once: DIR/NAME.prt, and DIR/NAME.dif\n"
@@ -47,6 +47,9 @@ const char* const usage =
     "Quantities, in any case: E (ellipse maximum, kV/m), E-RES (resultant), B, B-RES, AN (rain\n"
     "L50, dB(A)), AN-FAIR, RI (rain L50 at the file's radio frequency, dB(uV/m)), RI-FAIR, TV,\n"
     "OZ (ppb), each at the file's height for it; rain is the default weather of AN and RI.\n"
+    "The AC phases' and the DC poles' fields apart: E-AC, E-AC-RES, E-DC, B-AC, B-AC-RES, B-DC;\n"
+    "a hybrid line (AC phases and DC poles) has only these, its static and alternating fields\n"
+    "never add as phasors (E, B refused; its lists show the parts).\n"
     "Distances, heights and limits are in the data file's unit (m, or ft for an English file).\n";
 
 }  // namespace
@@ -205,15 +208,17 @@ int edges_command(const std::vector<std::string>& argv, std::ostream& out, std::
 
   std::vector<Column> columns = {{"file", "", true},
                                  {"x", mixed ? "" : std::string(LengthUnit{sections[0].english}.label()), mixed}};
-  for (Quantity q : all_quantities) columns.push_back({std::string(name(q)), std::string(unit_label(q, b))});
+  // A hybrid line's fields in its parts; lines of one kind with it keep theirs.
+  const std::vector<Quantity> quantities = default_quantities(sections);
+  for (Quantity q : quantities) columns.push_back({std::string(name(q)), std::string(unit_label(q, b))});
   columns.push_back({"max gradient", "kV/cm"});
   Table table(columns);
 
   EdgesPicture picture;
   picture.title = mixed ? "Values at the points (x in each file's unit)" : "Values at the points";
-  picture.quantities.assign(all_quantities.begin(), all_quantities.end());
+  picture.quantities = quantities;
   picture.b = b;
-  picture.values.assign(all_quantities.size(), {});
+  picture.values.assign(quantities.size(), {});
   picture.notes = panel_notes(picture.quantities, sections);
   for (std::size_t f = 0; f < sections.size(); ++f) {
     const LengthUnit unit{sections[f].english};
@@ -228,9 +233,9 @@ int edges_command(const std::vector<std::string>& argv, std::ostream& out, std::
       std::string x = distance_text(xs[p], unit);
       if (mixed) x += " " + std::string(unit.label());
       std::vector<Cell> row = {Table::text(args.files[f]), mixed ? Table::text(x) : Table::number(unit.from_metres(xs[p]), 1)};
-      for (std::size_t q = 0; q < all_quantities.size(); ++q) {
-        const float v = value(run, point, all_quantities[q], b);
-        row.push_back(value_cell(v, all_quantities[q], b, sections[f]));
+      for (std::size_t q = 0; q < quantities.size(); ++q) {
+        const float v = value(run, point, quantities[q], b);
+        row.push_back(value_cell(v, quantities[q], b, sections[f]));
         // A level not computed has no bar: the panel says whose.
         const std::string missing = "n/a (not computed): " + base_name(args.files[f]);
         if (row.back().shown == "n/a" && picture.notes[q].find(missing) == std::string::npos)
@@ -260,7 +265,6 @@ int compare_command(const std::vector<std::string>& argv, std::ostream& out, std
   const std::optional<BUnit> b_given = b_unit_given(args);
   if (args.files.empty()) throw UsageError("no data file named");
   std::vector<Quantity> quantities = quantity_list(args, "--quantity");
-  if (quantities.empty()) quantities.assign(all_quantities.begin(), all_quantities.end());
   std::vector<std::pair<std::string, std::string>> outputs;
   if (auto svg = args.one("--svg")) outputs.emplace_back("--svg", *svg);
   if (auto csv = args.one("--csv")) outputs.emplace_back("--csv", *csv);
@@ -279,6 +283,10 @@ int compare_command(const std::vector<std::string>& argv, std::ostream& out, std
 
   std::vector<brenlow::CrossSection> sections;
   for (const std::string& file : args.files) sections.push_back(read_section(file));
+  if (quantities.empty())
+    quantities = default_quantities(sections);  // one field of a hybrid line among them shows n/a
+  else
+    for (std::size_t f = 0; f < sections.size(); ++f) check_quantities(args.files[f], sections[f], quantities);
   const bool ozone_shown = std::find(quantities.begin(), quantities.end(), Quantity::oz) != quantities.end();
   for (std::size_t f = 0; f < sections.size(); ++f) show_warnings(err, args.files[f], sections[f], ozone_shown);
   const LengthUnit unit{sections[0].english};

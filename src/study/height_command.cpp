@@ -61,6 +61,9 @@ int height_command(const std::vector<std::string>& argv, std::ostream& out, std:
   bool ozone_limit = false;
   for (const Limit& limit : request.limits) ozone_limit = ozone_limit || limit.quantity == Quantity::oz;
   show_warnings(err, file, request.section, ozone_limit);
+  std::vector<Quantity> limited;
+  for (const Limit& limit : request.limits) limited.push_back(limit.quantity);
+  check_quantities(file, request.section, limited);
   if (ozone_limit && without_wind(request.section)) throw StudyError("OZ limit: " + std::string(brenlow::no_wind_note));
   const LengthUnit unit{request.section.english};
   request.at = at_points(args, unit);

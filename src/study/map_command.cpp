@@ -40,10 +40,11 @@ int map_command(const std::vector<std::string>& argv, std::ostream& out, std::os
   if (args.files.size() != 1)
     throw UsageError(args.files.empty() ? "no data file named" : "one data file only, not " + std::to_string(args.files.size()));
   const std::optional<std::string> qtext = args.one("--quantity");
-  if (!qtext) throw UsageError("--quantity E, E-RES, B or B-RES is needed");
+  if (!qtext) throw UsageError("--quantity E, E-RES, B, B-RES (or a part: E-AC, E-DC, ...) is needed");
   const std::optional<Quantity> q = parse_quantity(*qtext);
   if (!q || from_gradients(*q))
-    throw UsageError("--quantity: a map shows E, E-RES, B or B-RES, not \"" + *qtext + "\"");
+    throw UsageError("--quantity: a map shows a field (E, E-RES, B, B-RES, E-AC, E-AC-RES, E-DC, B-AC, B-AC-RES, "
+                     "B-DC), not \"" + *qtext + "\"");
   std::vector<std::pair<std::string, std::string>> outputs;
   if (auto svg = args.one("--svg")) outputs.emplace_back("--svg", *svg);
   if (auto csv = args.one("--csv")) outputs.emplace_back("--csv", *csv);
@@ -54,6 +55,7 @@ int map_command(const std::vector<std::string>& argv, std::ostream& out, std::os
   const brenlow::CrossSection section = read_section(file);
   const BUnit b = b_given.value_or(cli::default_b_unit(section.english));
   show_warnings(err, file, section, false);
+  check_quantities(file, section, {*q});
   const LengthUnit unit{section.english};
   if (section.groups.empty()) throw StudyError(file + " holds no conductor groups");
 
@@ -94,10 +96,13 @@ int map_command(const std::vector<std::string>& argv, std::ostream& out, std::os
   }
 
   MapPicture picture;
-  const bool electric = *q == Quantity::e || *q == Quantity::e_res;
-  const bool resultant = *q == Quantity::e_res || *q == Quantity::b_res;
-  picture.title = std::string(electric ? "Electric field" : "Magnetic field") + (resultant ? " (resultant)" : "") +
-                  " over the cross section: " + short_name(file);
+  const bool resultant = *q == Quantity::e_res || *q == Quantity::b_res || *q == Quantity::e_ac_res ||
+                         *q == Quantity::b_ac_res;
+  const char* part = *q == Quantity::e_dc || *q == Quantity::b_dc ? " of the DC poles"
+                     : one_field(*q)                            ? ""
+                                                                : " of the AC phases";
+  picture.title = std::string(electric(*q) ? "Electric field" : "Magnetic field") + part +
+                  (resultant ? " (resultant)" : "") + " over the cross section: " + short_name(file);
   picture.quantity = *q;
   picture.b = b;
   picture.distance_unit = unit.label();
@@ -113,12 +118,7 @@ int map_command(const std::vector<std::string>& argv, std::ostream& out, std::os
     const float ym = unit.to_metres(y);
     for (float x : picture.xs) {
       const float xm = unit.to_metres(x);
-      switch (*q) {
-        case Quantity::e: row.push_back(run.electric_field(xm, ym).max); break;
-        case Quantity::e_res: row.push_back(run.electric_field(xm, ym).resultant()); break;
-        case Quantity::b_res: row.push_back(from_gauss(run.magnetic_field(xm, ym).resultant(), b)); break;
-        default: row.push_back(from_gauss(run.magnetic_field(xm, ym).max, b)); break;
-      }
+      row.push_back(field_at(run, *q, xm, ym, b));
     }
     picture.grid.push_back(std::move(row));
   }

@@ -379,7 +379,9 @@ std::optional<FastModel> FastModel::make(const PhasingRequest& request, const Ar
   bool noise = false;
   FastModel model;
   for (Quantity q : request.quantities) {
-    if (q == Quantity::oz) return std::nullopt;
+    // A part of the field (E-AC, ...) the engine ranks: the superposition
+    // holds the line's one field.
+    if (q == Quantity::oz || (!from_gradients(q) && !one_field(q))) return std::nullopt;
     noise = noise || from_gradients(q);
     if (q == Quantity::e || q == Quantity::b || q == Quantity::an || q == Quantity::an_fair)
       model.floor_exact_ = false;

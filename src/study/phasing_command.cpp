@@ -60,6 +60,7 @@ int phasing_command(const std::vector<std::string>& argv, std::ostream& out, std
   request.b = b;
   show_warnings(err, file, request.section,
                 std::find(request.quantities.begin(), request.quantities.end(), Quantity::oz) != request.quantities.end());
+  check_quantities(file, request.section, request.quantities);
   const LengthUnit unit{request.section.english};
   request.at = at_points(args, unit);
   check_circuits(request.section, request.circuits);

@@ -188,7 +188,7 @@ std::string map_svg(const MapPicture& p) {
     }
     grid.values.push_back(std::move(r));
   }
-  const bool log = p.quantity == Quantity::b || p.quantity == Quantity::b_res;
+  const bool log = !electric(p.quantity);
   // The colours span the field away from the conductors: up to the value
   // that 97 % of the cross section stays under, rounded up.
   svg::ColourScale scale;

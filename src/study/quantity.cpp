@@ -16,7 +16,7 @@ struct Info {
   int decimals;
 };
 
-constexpr std::array<Info, 10> infos = {{
+constexpr std::array<Info, 16> infos = {{
     {Quantity::e, "E", "kV/m", 3},
     {Quantity::b, "B", "", 0},
     {Quantity::an, "AN", "dB(A)", 1},
@@ -27,11 +27,20 @@ constexpr std::array<Info, 10> infos = {{
     {Quantity::oz, "OZ", "ppb", 6},
     {Quantity::e_res, "E-RES", "kV/m", 3},
     {Quantity::b_res, "B-RES", "", 0},
+    {Quantity::e_ac, "E-AC", "kV/m", 3},
+    {Quantity::e_ac_res, "E-AC-RES", "kV/m", 3},
+    {Quantity::e_dc, "E-DC", "kV/m", 3},
+    {Quantity::b_ac, "B-AC", "", 0},
+    {Quantity::b_ac_res, "B-AC-RES", "", 0},
+    {Quantity::b_dc, "B-DC", "", 0},
 }};
 
 const Info& info(Quantity q) { return infos[static_cast<std::size_t>(q)]; }
 
-bool is_b(Quantity q) { return q == Quantity::b || q == Quantity::b_res; }
+bool is_b(Quantity q) {
+  return q == Quantity::b || q == Quantity::b_res || q == Quantity::b_ac || q == Quantity::b_ac_res ||
+         q == Quantity::b_dc;
+}
 
 bool same_text(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -53,7 +62,49 @@ std::optional<Quantity> parse_quantity(std::string_view text) {
   return std::nullopt;
 }
 
-std::string_view quantity_names() { return "E, E-RES, B, B-RES, AN, AN-FAIR, RI, RI-FAIR, TV, OZ"; }
+std::string_view quantity_names() {
+  return "E, E-RES, B, B-RES, E-AC, E-AC-RES, E-DC, B-AC, B-AC-RES, B-DC, AN, AN-FAIR, RI, RI-FAIR, TV, OZ";
+}
+
+std::vector<Quantity> default_quantities(const std::vector<brenlow::CrossSection>& sections) {
+  bool hybrid = false, one_kind = false;
+  for (const brenlow::CrossSection& s : sections) (brenlow::is_hybrid(s) ? hybrid : one_kind) = true;
+  if (!hybrid) return {all_quantities.begin(), all_quantities.end()};
+  if (!one_kind) return {hybrid_quantities.begin(), hybrid_quantities.end()};
+  std::vector<Quantity> out(all_quantities.begin(), all_quantities.begin() + 4);
+  out.insert(out.end(), hybrid_quantities.begin(), hybrid_quantities.end());
+  return out;
+}
+
+bool one_field(Quantity q) {
+  return q == Quantity::e || q == Quantity::e_res || q == Quantity::b || q == Quantity::b_res;
+}
+
+bool electric(Quantity q) {
+  return q == Quantity::e || q == Quantity::e_res || q == Quantity::e_ac || q == Quantity::e_ac_res ||
+         q == Quantity::e_dc;
+}
+
+float field_at(const brenlow::Evaluation& run, Quantity q, float x, float height, BUnit b) {
+  if (one_field(q) && run.hybrid()) return std::numeric_limits<float>::quiet_NaN();
+  const auto e = [&](brenlow::Part part) { return run.electric_field(x, height, part); };
+  const auto m = [&](brenlow::Part part) { return run.magnetic_field(x, height, part); };
+  using brenlow::Part;
+  switch (q) {
+    case Quantity::e: return run.electric_field(x, height).max;
+    case Quantity::e_res: return run.electric_field(x, height).resultant();
+    case Quantity::b: return from_gauss(run.magnetic_field(x, height).max, b);
+    case Quantity::b_res: return from_gauss(run.magnetic_field(x, height).resultant(), b);
+    case Quantity::e_ac: return e(Part::ac).max;
+    case Quantity::e_ac_res: return e(Part::ac).resultant();
+    case Quantity::e_dc: return e(Part::dc).max;
+    case Quantity::b_ac: return from_gauss(m(Part::ac).max, b);
+    case Quantity::b_ac_res: return from_gauss(m(Part::ac).resultant(), b);
+    case Quantity::b_dc: return from_gauss(m(Part::dc).max, b);
+    default: break;  // not a field
+  }
+  return std::numeric_limits<float>::quiet_NaN();
+}
 
 std::string_view unit_label(Quantity q, BUnit b) { return is_b(q) ? cli::b_unit_label(b) : info(q).unit; }
 
@@ -86,35 +137,41 @@ float value(const brenlow::Point& p, Quantity q, BUnit b) {
     case Quantity::ri_fair: return p.ri_fair;
     case Quantity::tv: return p.tv;
     case Quantity::oz: return p.ozone;
+    case Quantity::e_ac: return p.e_ac;
+    case Quantity::e_dc: return p.e_dc;
+    case Quantity::b_ac: return from_gauss(p.b_ac, b);
+    case Quantity::b_dc: return from_gauss(p.b_dc, b);
     case Quantity::e_res:
-    case Quantity::b_res: break;  // not on a line of the combined report
+    case Quantity::b_res:
+    case Quantity::e_ac_res:
+    case Quantity::b_ac_res: break;  // not on a line of the combined report
   }
   return std::numeric_limits<float>::quiet_NaN();
 }
 
 float value(const brenlow::Evaluation& run, const brenlow::Point& point, Quantity q, BUnit b) {
-  return q == Quantity::e_res || q == Quantity::b_res ? value(run, q, point.x, b) : value(point, q, b);
+  const bool resultant =
+      q == Quantity::e_res || q == Quantity::b_res || q == Quantity::e_ac_res || q == Quantity::b_ac_res;
+  return resultant ? value(run, q, point.x, b) : value(point, q, b);
 }
 
 float value(const brenlow::Evaluation& run, Quantity q, float x, BUnit b) {
   const brenlow::Conditions& c = run.section().conditions;
   switch (q) {
-    case Quantity::e: return run.electric_field(x, c.ef_height).max;
-    case Quantity::b: return from_gauss(run.magnetic_field(x, c.mf_height).max, b);
     case Quantity::an: return run.audible_noise(x, c.an_height, brenlow::Weather::rain).l50;
     case Quantity::an_fair: return run.audible_noise(x, c.an_height, brenlow::Weather::fair).l50;
     case Quantity::ri: return run.radio(x, c.ri_height, c.ri_frequency, brenlow::Weather::rain);
     case Quantity::ri_fair: return run.radio(x, c.ri_height, c.ri_frequency, brenlow::Weather::fair);
     case Quantity::tv: return run.tv(x, c.tv_height, c.tv_frequency);
     case Quantity::oz: return run.ozone(x, c.oz_height);
-    case Quantity::e_res: return run.electric_field(x, c.ef_height).resultant();
-    case Quantity::b_res: return from_gauss(run.magnetic_field(x, c.mf_height).resultant(), b);
+    default: break;
   }
-  return 0;
+  return field_at(run, q, x, electric(q) ? c.ef_height : c.mf_height, b);
 }
 
 bool from_gradients(Quantity q) {
-  return q != Quantity::e && q != Quantity::b && q != Quantity::e_res && q != Quantity::b_res;
+  return q == Quantity::an || q == Quantity::an_fair || q == Quantity::ri || q == Quantity::ri_fair ||
+         q == Quantity::tv || q == Quantity::oz;
 }
 
 std::string fixed(double v, int decimals) {

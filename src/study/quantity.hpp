@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "cli/units.hpp"
 #include "engine/engine.hpp"
@@ -18,17 +19,41 @@ namespace study {
 // B-RES: the root of the sum of the squared rms components, what a
 // three-axis meter reads); the corona effects with rain the default weather
 // (AN, RI), as tesk31's reports put rain first, and fair weather named.
-enum class Quantity { e, b, an, an_fair, ri, ri_fair, tv, oz, e_res, b_res };
+// The fields of a line's AC phases and of its DC poles apart (E-AC, E-DC,
+// B-AC, B-DC; E-AC-RES and B-AC-RES their resultants: a static field's
+// resultant is its magnitude, E-DC): on a hybrid line they are its only
+// fields, as a static and an alternating field do not add as phasors; on a
+// line of one kind E and B are the part of its kind, the other part is 0.
+enum class Quantity { e, b, an, an_fair, ri, ri_fair, tv, oz, e_res, b_res, e_ac, e_ac_res, e_dc, b_ac, b_ac_res, b_dc };
 
-// Every quantity, as the edge table lists them: those of a line of the
-// combined report in its order, each field followed by its resultant.
+// Every quantity of a line of one kind, as the edge table lists them: those
+// of a line of the combined report in its order, each field followed by its
+// resultant.
 inline constexpr std::array<Quantity, 10> all_quantities = {
     Quantity::e,       Quantity::e_res, Quantity::b,       Quantity::b_res, Quantity::an,
     Quantity::an_fair, Quantity::ri,    Quantity::ri_fair, Quantity::tv,    Quantity::oz};
+// The same for a hybrid line: each field's two parts in place of the field.
+inline constexpr std::array<Quantity, 12> hybrid_quantities = {
+    Quantity::e_ac, Quantity::e_ac_res, Quantity::e_dc, Quantity::b_ac,    Quantity::b_ac_res, Quantity::b_dc,
+    Quantity::an,   Quantity::an_fair,  Quantity::ri,   Quantity::ri_fair, Quantity::tv,       Quantity::oz};
 
 using cli::BUnit;
 
-// "E", "B", "AN", "AN-FAIR", "RI", "RI-FAIR", "TV", "OZ", "E-RES", "B-RES".
+// The quantities listed when none are named, for one or more sections:
+// those of all_quantities for lines of one kind, of hybrid_quantities for
+// hybrid lines, the fields of both kinds where both stand.
+std::vector<Quantity> default_quantities(const std::vector<brenlow::CrossSection>& sections);
+// True for E, E-RES, B and B-RES: one field, which a hybrid line does not have.
+bool one_field(Quantity q);
+// The field quantity at lateral position x and any height: the ellipse
+// maximum, resultant or part the quantity names, B converted from gauss;
+// not-a-number for E, E-RES, B, B-RES on a hybrid line.
+float field_at(const brenlow::Evaluation& run, Quantity q, float x, float height, BUnit b);
+// True for the electric field quantities, false for the magnetic ones.
+bool electric(Quantity q);
+
+// "E", "B", "AN", "AN-FAIR", "RI", "RI-FAIR", "TV", "OZ", "E-RES", "B-RES",
+// "E-AC", "E-AC-RES", "E-DC", "B-AC", "B-AC-RES", "B-DC".
 std::string_view name(Quantity q);
 // Any case; "AN-RAIN" and "RI-RAIN" are AN and RI.
 std::optional<Quantity> parse_quantity(std::string_view text);
@@ -41,7 +66,8 @@ std::string_view unit_label(Quantity q, BUnit b);  // "kV/m", "uT", "dB(A)", ...
 int decimals(Quantity q, BUnit b);
 
 // The quantity from one line of the combined report, B converted from gauss
-// (a line holds no resultant: not-a-number for E-RES and B-RES).
+// (a line holds no resultant: not-a-number for E-RES, B-RES, E-AC-RES and
+// B-AC-RES; nor one field of a hybrid line: not-a-number for E and B).
 float value(const brenlow::Point& point, Quantity q, BUnit b);
 // The same, a resultant taken from the evaluation at the line's point and
 // the field's height.

@@ -92,6 +92,20 @@ float largest_gradient(const brenlow::Evaluation& run) {
   return g;
 }
 
+void check_quantities(const std::string& file, const brenlow::CrossSection& section,
+                      const std::vector<Quantity>& quantities) {
+  if (!brenlow::is_hybrid(section)) return;
+  for (Quantity q : quantities) {
+    if (!one_field(q)) continue;
+    const bool e = electric(q);
+    const bool res = q == Quantity::e_res || q == Quantity::b_res;
+    const std::string ac = e ? (res ? "E-AC-RES" : "E-AC") : (res ? "B-AC-RES" : "B-AC");
+    throw StudyError(file + ": " + std::string(name(q)) +
+                     " on a hybrid line (AC phases and DC poles): its alternating and static fields do not add "
+                     "as phasors; ask for " + ac + " and " + (e ? "E-DC" : "B-DC") + " apart");
+  }
+}
+
 bool without_wind(const brenlow::CrossSection& section) { return section.conditions.wind == 0; }
 
 void show_warnings(std::ostream& err, const std::string& file, const brenlow::CrossSection& section,
@@ -114,6 +128,7 @@ Cell value_cell(float v, Quantity q, BUnit b, const brenlow::CrossSection& secti
   // A level not computed: the -999.9 marker of TV from DC bundles only or of
   // a pole without corona, or no noise at all (-inf).
   if (from_gradients(q) && q != Quantity::oz && !(v > -999)) return {"n/a", ""};
+  if (one_field(q) && std::isnan(v) && brenlow::is_hybrid(section)) return {"n/a", ""};
   return Table::number(v, decimals(q, b));
 }
 

@@ -28,6 +28,12 @@ brenlow::CrossSection as_written(const brenlow::CrossSection& section);
 std::vector<std::vector<float>> values_at(const brenlow::Evaluation& run, const std::vector<Quantity>& quantities,
                                           const std::vector<float>& xs, BUnit b);
 
+// Throws StudyError naming the file when a quantity asks for one field of a
+// hybrid line (E, E-RES, B, B-RES), which has two apart: the message names
+// the parts to ask for.
+void check_quantities(const std::string& file, const brenlow::CrossSection& section,
+                      const std::vector<Quantity>& quantities);
+
 // The largest value over the points; not-a-number counts as the worst.
 float worst(const std::vector<float>& values);
 
@@ -54,7 +60,8 @@ std::vector<std::string> panel_notes(const std::vector<Quantity>& quantities,
 // The table cell of a value of quantity q: "no wind" (an empty CSV field)
 // for an ozone value not computed for want of wind, "n/a" (empty in CSV)
 // for a noise or TV level not computed (the -999.9 marker, no level at all),
-// else the number.
+// "n/a" for one field of a hybrid line (in a table of several files), else
+// the number.
 Cell value_cell(float v, Quantity q, BUnit b, const brenlow::CrossSection& section);
 
 // The farthest a study evaluates from the line's centre, either side and

@@ -96,6 +96,10 @@ int span_command(const std::vector<std::string>& argv, std::ostream& out, std::o
 
   const std::string& file = args.files[0];
   const brenlow::CrossSection section = read_section(file);
+  if (brenlow::is_hybrid(section))
+    throw StudyError(file + ": a hybrid line (AC phases and DC poles) has no one E or B to show along its spans: "
+                     "its alternating and static fields do not add as phasors (the Python module's Span gives "
+                     "each part apart)");
   const LengthUnit unit{section.english};
   const std::string u(unit.label());
   const BUnit b = b_unit_given(args).value_or(cli::default_b_unit(section.english));

@@ -58,7 +58,7 @@ INSTANTIATE_TEST_SUITE_P(
         Bad{"TwoOutputsOneFile", "edges line.dat --at 0 --csv out.txt --svg ./out.txt", "both name"},
         Bad{"LimitWithoutValue", "height line.dat --limit B --at 0", "--limit needs Q=VALUE"},
         Bad{"LimitNotANumber", "height line.dat --limit B=high --at 0", "--limit B needs a number"},
-        Bad{"MapOfNoise", "map line.dat --quantity AN --svg m.svg", "a map shows E, E-RES, B or B-RES"},
+        Bad{"MapOfNoise", "map line.dat --quantity AN --svg m.svg", "a map shows a field (E, E-RES, B, B-RES"},
         Bad{"MapRangeBackwards", "map line.dat --quantity E --x 50:-50 --svg m.svg", "TO must be above FROM"},
         Bad{"CompareMissingFile", "compare line.dat ../../nothing.dat", "nothing.dat"},
         Bad{"CompareMixedUnits", "compare line.dat " BRENLOW_EXAMPLES "/500kv_flat.dat", "profiles are compared in one unit"},
