@@ -20,7 +20,9 @@ _Positions = Union[float, npt.ArrayLike]
 # AN and RI alone are rain.
 Quantity = Literal["an_rain", "an_fair", "ri_rain", "ri_fair", "tv", "ozone", "e", "b",
                    "an_rain_l5", "an_fair_l5", "potential", "e_res", "b_res",
-                   "E", "B", "AN", "AN-FAIR", "RI", "RI-FAIR", "TV", "OZ", "E-RES", "B-RES"]
+                   "e_ac", "e_dc", "b_ac", "b_dc", "e_ac_res", "b_ac_res", "potential_ac", "potential_dc",
+                   "E", "B", "AN", "AN-FAIR", "RI", "RI-FAIR", "TV", "OZ", "E-RES", "B-RES",
+                   "E-AC", "E-AC-RES", "E-DC", "B-AC", "B-AC-RES", "B-DC"]
 
 __version__: str
 """The release, "MAJOR.MINOR.PATCH": the number the programs' --version print."""
@@ -56,7 +58,7 @@ class Group:
     kv: float
     """Line-to-ground voltage, kV (rms for AC); sign: polarity of a DC pole."""
     phase: float
-    """Phase angle, degrees."""
+    """Phase angle of an AC phase, degrees; a DC pole's has no effect."""
     ka: float
     """Current, kA."""
     gradient: float
@@ -165,13 +167,19 @@ class Evaluation:
         an_fair, ri_rain, ri_fair, tv, ozone, e, b; also an_rain_l5, an_fair_l5,
         potential, e_res, b_res), float32. Names in any case, the studies' too
         (AN and RI alone are rain). E in kV/m, B in b_unit ('uT', 'mG', 'G').
+        The AC phases' and DC poles' fields apart: e_ac, e_dc, b_ac, b_dc,
+        e_ac_res, b_ac_res, potential_ac, potential_dc; a hybrid line has only
+        these (e, b, e_res, b_res, potential raise ValueError there; the
+        default lists e_ac, e_dc, b_ac, b_dc in place of e, b).
         Without wind the ozone column is NaN downwind, and a BrenlowWarning
         says so."""
     def at(self, x: _Positions, y: _Positions, *, b_unit: str = "uT") -> Table:
         """E and B at lateral positions x and heights y (m, broadcast
         together): x, y, e, e_direction, e_vertical, e_vertical_phase,
         e_horizontal, e_horizontal_phase, potential, b, b_direction, ...,
-        e_res, b_res (the resultants). E in kV/m, B in b_unit ('uT', 'mG', 'G')."""
+        e_res, b_res (the resultants). E in kV/m, B in b_unit ('uT', 'mG', 'G').
+        A hybrid line: e_ac..., potential_ac, b_ac..., e_dc..., potential_dc,
+        b_dc..., e_ac_res, b_ac_res (its two fields apart)."""
     def gradients(self) -> Table:
         """Per group: name, gradient, computed_gradient, phase, corona_loss,
         ozone_production."""

@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <iterator>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -87,14 +89,64 @@ const Quantity quantities[] = {
      [](const brenlow::Evaluation& e, float x) {
        return e.magnetic_field(x, e.section().conditions.mf_height).resultant();
      }},
+    // The AC phases' and the DC poles' fields apart: a hybrid line's only fields.
+    {"e_ac", "kV/m", false,
+     [](const brenlow::Evaluation& e, float x) {
+       return e.electric_field(x, e.section().conditions.ef_height, brenlow::Part::ac).max;
+     }},
+    {"e_dc", "kV/m", false,
+     [](const brenlow::Evaluation& e, float x) {
+       return e.electric_field(x, e.section().conditions.ef_height, brenlow::Part::dc).max;
+     }},
+    {"b_ac", "", true,
+     [](const brenlow::Evaluation& e, float x) {
+       return e.magnetic_field(x, e.section().conditions.mf_height, brenlow::Part::ac).max;
+     }},
+    {"b_dc", "", true,
+     [](const brenlow::Evaluation& e, float x) {
+       return e.magnetic_field(x, e.section().conditions.mf_height, brenlow::Part::dc).max;
+     }},
+    {"e_ac_res", "kV/m", false,
+     [](const brenlow::Evaluation& e, float x) {
+       return e.electric_field(x, e.section().conditions.ef_height, brenlow::Part::ac).resultant();
+     }},
+    {"b_ac_res", "", true,
+     [](const brenlow::Evaluation& e, float x) {
+       return e.magnetic_field(x, e.section().conditions.mf_height, brenlow::Part::ac).resultant();
+     }},
+    {"potential_ac", "V", false,
+     [](const brenlow::Evaluation& e, float x) {
+       return e.electric_field(x, e.section().conditions.ef_height, brenlow::Part::ac).potential;
+     }},
+    {"potential_dc", "V", false,
+     [](const brenlow::Evaluation& e, float x) {
+       return e.electric_field(x, e.section().conditions.ef_height, brenlow::Part::dc).potential;
+     }},
 };
 constexpr std::size_t report_quantities = 8;  // the combined report's columns come first
+constexpr std::size_t report_fields = 6;      // the first of those that is a field, e
+
+// One field of the line (e, b, e_res, b_res, potential): a hybrid line has
+// its two parts instead.
+const char* const one_field_names[] = {"e", "b", "e_res", "b_res", "potential"};
+
+bool one_field(const Quantity* q) {
+  return std::any_of(std::begin(one_field_names), std::end(one_field_names),
+                     [q](const char* n) { return std::string(n) == q->name; });
+}
+
+const Quantity* named_exactly(const std::string& name) {
+  for (const auto& q : quantities)
+    if (name == q.name) return &q;
+  return nullptr;
+}
 
 // The short names the studies use, beside the column names. AN and RI
 // alone mean rain, as the reports put rain first.
 const std::pair<const char*, const char*> short_names[] = {
     {"an", "an_rain"}, {"ri", "ri_rain"}, {"oz", "ozone"},
 };
+
 
 // The quantity a name means: a column name or a study's name, in any case,
 // with '-' for '_' (E, B, AN, AN-FAIR, RI, RI-FAIR, TV, OZ, E-RES, B-RES);
@@ -114,7 +166,8 @@ const Quantity* quantity_named(const std::string& name) {
 std::string quantity_names() {
   std::string names;
   for (const auto& q : quantities) names += (names.empty() ? "" : ", ") + std::string(q.name);
-  return names + " (or E, B, AN, AN-FAIR, RI, RI-FAIR, TV, OZ, E-RES, B-RES; in any case)";
+  return names + " (or E, B, AN, AN-FAIR, RI, RI-FAIR, TV, OZ, E-RES, B-RES, E-AC, E-AC-RES, E-DC, B-AC, B-AC-RES, "
+                 "B-DC; in any case)";
 }
 
 PyEvaluation evaluate(const Section& s) {
@@ -130,8 +183,16 @@ PyEvaluation evaluate(const Section& s) {
 
 Table profile(const PyEvaluation& ev, const py::object& x, const py::object& quantity_list, cli::BUnit b) {
   std::vector<const Quantity*> chosen;
+  const bool hybrid = ev.evaluation->hybrid();
   if (quantity_list.is_none()) {
-    for (std::size_t i = 0; i < report_quantities; ++i) chosen.push_back(&quantities[i]);
+    for (std::size_t i = 0; i < report_quantities; ++i) {
+      if (hybrid && i == report_fields) {
+        // A hybrid line's fields in their parts, in place of e and b.
+        for (const char* part : {"e_ac", "e_dc", "b_ac", "b_dc"}) chosen.push_back(named_exactly(part));
+        break;
+      }
+      chosen.push_back(&quantities[i]);
+    }
   } else {
     py::list names;
     if (py::isinstance<py::str>(quantity_list)) {
@@ -147,6 +208,16 @@ Table profile(const PyEvaluation& ev, const py::object& x, const py::object& qua
       }
       if (std::find(chosen.begin(), chosen.end(), found) != chosen.end()) {
         throw py::value_error("quantity '" + name + "' is listed twice (as the column '" + found->name + "')");
+      }
+      if (hybrid && one_field(found)) {
+        const std::string f = found->name;
+        const std::string parts = f == "potential" ? "potential_ac and potential_dc"
+                                  : f == "e_res" ? "e_ac_res and e_dc"
+                                  : f == "b_res"      ? "b_ac_res and b_dc"
+                                                      : f + "_ac and " + f + "_dc";
+        throw py::value_error("quantity '" + name +
+                              "': a hybrid line (AC phases and DC poles) has no one field, its alternating and "
+                              "static fields do not add as phasors; ask for " + parts + " apart");
       }
       chosen.push_back(found);
     }
@@ -185,15 +256,30 @@ Table fields_at(const PyEvaluation& ev, const py::object& x, const py::object& y
   const std::vector<py::ssize_t> shape(xs.shape(), xs.shape() + xs.ndim());
   const std::size_t n = static_cast<std::size_t>(xs.size());
   std::vector<float> px(xs.data(), xs.data() + n), py_(ys.data(), ys.data() + n);
-  std::vector<brenlow::ElectricField> e(n);
-  std::vector<brenlow::MagneticField> b(n);
-  {
+  // A line of one kind: its field; a hybrid line: each part apart, the
+  // columns named with _ac and _dc after e, b and potential.
+  struct FieldSet {
+    std::optional<brenlow::Part> part;
+    const char* suffix;
+    std::vector<brenlow::ElectricField> e;
+    std::vector<brenlow::MagneticField> b;
+  };
+  std::vector<FieldSet> sets;
+  if (ev.evaluation->hybrid()) {
+    sets.push_back({brenlow::Part::ac, "_ac", {}, {}});
+    sets.push_back({brenlow::Part::dc, "_dc", {}, {}});
+  } else {
+    sets.push_back({std::nullopt, "", {}, {}});
+  }
+  for (FieldSet& set : sets) {
+    set.e.resize(n);
+    set.b.resize(n);
     py::gil_scoped_release released;
     const brenlow::Evaluation& evaluation = *ev.evaluation;
     parallel_for(n, [&](std::size_t begin, std::size_t end) {
       for (std::size_t i = begin; i < end; ++i) {
-        e[i] = evaluation.electric_field(px[i], py_[i]);
-        b[i] = evaluation.magnetic_field(px[i], py_[i]);
+        set.e[i] = set.part ? evaluation.electric_field(px[i], py_[i], *set.part) : evaluation.electric_field(px[i], py_[i]);
+        set.b[i] = set.part ? evaluation.magnetic_field(px[i], py_[i], *set.part) : evaluation.magnetic_field(px[i], py_[i]);
       }
     });
   }
@@ -220,26 +306,29 @@ Table fields_at(const PyEvaluation& ev, const py::object& x, const py::object& y
       {"_horizontal", &FE::horizontal, false},
       {"_horizontal_phase", &FE::horizontal_phase, true},
   };
-  for (const Part& p : parts) {
-    table.add(std::string("e") + p.suffix, column(pick(e, p.member), shape), p.angle ? "deg" : "kV/m");
-  }
-  table.add("potential", column(pick(e, &brenlow::ElectricField::potential), shape), "V");
   const std::string b_label(cli::b_unit_label(b_in));
-  for (const Part& p : parts) {
-    std::vector<float> values = pick(b, p.member);
-    if (!p.angle) from_gauss(values, b_in);
-    table.add(std::string("b") + p.suffix, column(std::move(values), shape), p.angle ? "deg" : b_label);
+  for (const FieldSet& set : sets) {
+    const std::string e_name = std::string("e") + set.suffix, b_name = std::string("b") + set.suffix;
+    for (const Part& p : parts) table.add(e_name + p.suffix, column(pick(set.e, p.member), shape), p.angle ? "deg" : "kV/m");
+    table.add(std::string("potential") + set.suffix, column(pick(set.e, &brenlow::ElectricField::potential), shape), "V");
+    for (const Part& p : parts) {
+      std::vector<float> values = pick(set.b, p.member);
+      if (!p.angle) from_gauss(values, b_in);
+      table.add(b_name + p.suffix, column(std::move(values), shape), p.angle ? "deg" : b_label);
+    }
   }
-  // The resultants, what a three-axis meter reads.
+  // The resultants, what a three-axis meter reads (a static field's is its
+  // magnitude: none apart for the DC part).
   auto resultants = [n](const auto& v) {
     std::vector<float> values(n);
     for (std::size_t i = 0; i < n; ++i) values[i] = v[i].resultant();
     return values;
   };
-  table.add("e_res", column(resultants(e), shape), "kV/m");
-  std::vector<float> b_res = resultants(b);
+  const FieldSet& first = sets.front();
+  table.add(std::string("e") + first.suffix + "_res", column(resultants(first.e), shape), "kV/m");
+  std::vector<float> b_res = resultants(first.b);
   from_gauss(b_res, b_in);
-  table.add("b_res", column(std::move(b_res), shape), b_label);
+  table.add(std::string("b") + first.suffix + "_res", column(std::move(b_res), shape), b_label);
   return table;
 }
 
@@ -280,8 +369,19 @@ components, what a three-axis meter reads, between the ellipse maximum
 and 1.41 times it. Each is evaluated at the height the conditions give
 for it (an_height, ri_height, ...).
 
+The AC phases' and the DC poles' fields apart: e_ac, e_dc, b_ac, b_dc,
+e_ac_res, b_ac_res, potential_ac, potential_dc (the AC field with the DC
+poles and earth wires at 0 V AC; the static DC field with the AC phases
+at 0 V DC). A hybrid line (AC phases and DC poles) has only these: a
+static and an alternating field do not add as phasors, so e, b, e_res,
+b_res and potential raise ValueError there, and the default columns hold
+e_ac, e_dc, b_ac, b_dc in place of e and b. On a line of one kind the
+part of its kind is e (or b), the other part 0. A DC pole's phase angle
+has no effect: its polarity is the sign of its voltage.
+
 Names are taken in any case, and the studies' names too: E, B, AN, AN-FAIR,
-RI, RI-FAIR, TV, OZ, E-RES, B-RES. AN and RI alone mean rain (an_rain,
+RI, RI-FAIR, TV, OZ, E-RES, B-RES, E-AC, E-AC-RES, E-DC, B-AC, B-AC-RES,
+B-DC. AN and RI alone mean rain (an_rain,
 ri_rain); AN-FAIR and RI-FAIR fair weather. The column keeps its own name
 (profile(x, ["B"]).b). A name not known, or one quantity named twice,
 raises ValueError.
@@ -309,7 +409,10 @@ b_direction, b_vertical, ... (B in b_unit, degrees); e_res (kV/m), b_res
 (in b_unit). e and b are the ellipse maxima, e_res and b_res the
 resultants (the root of the sum of the squared rms components, what a
 three-axis meter reads). b_unit: 'uT' (the default), 'mG' or 'G', in any
-case.
+case. A hybrid line (AC phases and DC poles) has its two fields apart:
+e_ac, e_ac_direction, ..., potential_ac, b_ac, ... for the AC phases',
+e_dc, ..., potential_dc, b_dc, ... for the DC poles' static field, and
+e_ac_res, b_ac_res.
 )";
 
 const char* gradients_doc = R"(The gradient step's result for each group, in the section's order.

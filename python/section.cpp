@@ -46,7 +46,7 @@ const GroupFloat group_floats[] = {
     {"diameter", &brenlow::Group::diameter, "Subconductor diameter, mm (above 0)."},
     {"spacing", &brenlow::Group::spacing, "Spacing of adjacent subconductors, cm (above 0 for a bundle)."},
     {"kv", &brenlow::Group::kv, "Line-to-ground voltage, kV (rms for AC); the sign is the polarity of a DC pole."},
-    {"phase", &brenlow::Group::phase, "Phase angle, degrees."},
+    {"phase", &brenlow::Group::phase, "Phase angle of an AC phase, degrees; a DC pole's has no effect."},
     {"ka", &brenlow::Group::ka, "Current, kA."},
     {"gradient", &brenlow::Group::gradient,
      "Maximum surface gradient, kV/cm: used when the conditions say given_gradients."},

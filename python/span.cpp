@@ -53,14 +53,19 @@ Table span_at(const PySpan& span, const py::object& x, const py::object& along, 
   const std::vector<py::ssize_t> shape(xs.shape(), xs.shape() + xs.ndim());
   const std::size_t n = static_cast<std::size_t>(xs.size());
   std::vector<float> px(xs.data(), xs.data() + n), pa(as.data(), as.data() + n), ph(hs.data(), hs.data() + n);
-  std::vector<brenlow::SpanField> e(n), b(n);
-  {
+  // A line of one kind: its field; a hybrid line: each part apart, the
+  // columns named with _ac and _dc after e and b.
+  const bool hybrid = span.run->cross_section().hybrid();
+  const std::size_t sets = hybrid ? 2 : 1;
+  std::vector<std::vector<brenlow::SpanField>> e(sets, std::vector<brenlow::SpanField>(n)), b = e;
+  for (std::size_t k = 0; k < sets; ++k) {
+    const brenlow::Part part = k == 0 ? brenlow::Part::ac : brenlow::Part::dc;
     py::gil_scoped_release released;
     const brenlow::SpanEvaluation& run = *span.run;
     parallel_for(n, [&](std::size_t begin, std::size_t end) {
       for (std::size_t i = begin; i < end; ++i) {
-        e[i] = run.electric_field(px[i], pa[i], ph[i]);
-        b[i] = run.magnetic_field(px[i], pa[i], ph[i]);
+        e[k][i] = hybrid ? run.electric_field(px[i], pa[i], ph[i], part) : run.electric_field(px[i], pa[i], ph[i]);
+        b[k][i] = hybrid ? run.magnetic_field(px[i], pa[i], ph[i], part) : run.magnetic_field(px[i], pa[i], ph[i]);
       }
     });
   }
@@ -84,12 +89,15 @@ Table span_at(const PySpan& span, const py::object& x, const py::object& along, 
     for (std::size_t i = 0; i < n; ++i) values[i] = v[i].*member;
     return values;
   };
-  for (const Part& p : parts)
-    table.add(std::string("e") + p.suffix, column(pick(e, p.member), shape), p.angle ? "deg" : "kV/m");
-  for (const Part& p : parts) {
-    std::vector<float> values = pick(b, p.member);
-    if (!p.angle) from_gauss(values, unit_of_b);
-    table.add(std::string("b") + p.suffix, column(std::move(values), shape), p.angle ? "deg" : b_label);
+  for (std::size_t k = 0; k < sets; ++k) {
+    const std::string kind = hybrid ? (k == 0 ? "_ac" : "_dc") : "";
+    for (const Part& p : parts)
+      table.add("e" + kind + p.suffix, column(pick(e[k], p.member), shape), p.angle ? "deg" : "kV/m");
+    for (const Part& p : parts) {
+      std::vector<float> values = pick(b[k], p.member);
+      if (!p.angle) from_gauss(values, unit_of_b);
+      table.add("b" + kind + p.suffix, column(std::move(values), shape), p.angle ? "deg" : b_label);
+    }
   }
   return table;
 }
@@ -116,7 +124,10 @@ Returns a Table of float32 arrays in the broadcast shape: x, along,
 height; e, e_lateral, e_lateral_phase, e_along, e_along_phase, e_vertical,
 e_vertical_phase (kV/m, degrees); b, b_lateral, ... (b_unit: uT by
 default, or "mG" or "G"; degrees).
-e and b are the maxima of the field ellipses.)";
+e and b are the maxima of the field ellipses. A hybrid line (AC phases and
+DC poles) has its two fields apart, never added as phasors: e_ac, e_ac_lateral,
+..., b_ac, ... for the AC phases', e_dc, ..., b_dc, ... for the DC poles'
+static field.)";
 
 }  // namespace
 

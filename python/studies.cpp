@@ -211,7 +211,10 @@ sections: CrossSection objects (or one); at: lateral points, m. Returns a
 Table, one row per section and point: section (its index), x (m), E,
 E-RES, B, B-RES (resultants beside the ellipse maxima), AN, AN-FAIR,
 RI (rain), RI-FAIR, TV, OZ (B in b_unit) and max_gradient (kV/cm, the
-largest of the energized groups).)";
+largest of the energized groups). A hybrid line (AC phases and DC poles)
+has its AC and DC fields apart instead of E and B: E-AC, E-AC-RES, E-DC,
+B-AC, B-AC-RES, B-DC (NaN under E, B of a hybrid section listed with
+sections of one kind, which keep theirs).)";
 
 }  // namespace
 
@@ -241,6 +244,7 @@ void bind_studies(py::module_& m) {
               group_indices(c, request.section.groups.size(), "circuits[" + std::to_string(index++) + "]"));
         }
         request.quantities = quantities_of(minimize);
+        study::check_quantities("section", request.section, request.quantities);
         request.at = points_of(at);
         request.b = b_unit_of(py::str(b_unit));
         if (top < 1 || top > study::max_top)
@@ -293,6 +297,7 @@ void bind_studies(py::module_& m) {
           qs.push_back(request.limits.back().quantity);
         }
         if (request.limits.empty()) throw py::value_error("no limit given");
+        study::check_quantities("section", request.section, qs);
         request.at = points_of(at);
         request.b = b_unit_of(py::str(b_unit));
         std::optional<py::error_already_set> interrupt;
@@ -329,7 +334,9 @@ void bind_studies(py::module_& m) {
         const std::size_t rows = list.size() * xs.size();
         std::vector<long> section_index;
         std::vector<float> x, gradient;
-        std::vector<std::vector<float>> values(study::all_quantities.size());
+        // A hybrid line's fields in their parts; lines of one kind beside it keep theirs.
+        const std::vector<study::Quantity> quantities = study::default_quantities(list);
+        std::vector<std::vector<float>> values(quantities.size());
         {
           py::gil_scoped_release released;
           for (std::size_t s = 0; s < list.size(); ++s) {
@@ -339,8 +346,8 @@ void bind_studies(py::module_& m) {
               const brenlow::Point point = run.point(p);
               section_index.push_back(static_cast<long>(s));
               x.push_back(p);
-              for (std::size_t q = 0; q < study::all_quantities.size(); ++q) {
-                values[q].push_back(study::value(run, point, study::all_quantities[q], b));
+              for (std::size_t q = 0; q < quantities.size(); ++q) {
+                values[q].push_back(study::value(run, point, quantities[q], b));
               }
               gradient.push_back(g);
             }
@@ -349,9 +356,9 @@ void bind_studies(py::module_& m) {
         Table table("edges");
         table.add("section", py::array_t<long>(rows, section_index.data()), "");
         table.add("x", py::array_t<float>(rows, x.data()), "m");
-        for (std::size_t q = 0; q < study::all_quantities.size(); ++q) {
-          table.add(std::string(study::name(study::all_quantities[q])), py::array_t<float>(rows, values[q].data()),
-                    std::string(study::unit_label(study::all_quantities[q], b)));
+        for (std::size_t q = 0; q < quantities.size(); ++q) {
+          table.add(std::string(study::name(quantities[q])), py::array_t<float>(rows, values[q].data()),
+                    std::string(study::unit_label(quantities[q], b)));
         }
         table.add("max_gradient", py::array_t<float>(rows, gradient.data()), "kV/cm");
         return table;

@@ -20,7 +20,15 @@ def test_profile_equals_tesk31(path, tmp_path):
     # The DIF distance is in the file's units: metres, or feet (x / 0.3048 in float32).
     assert same_bits(in_file_units(section, profile.x), dif[:, 0])
     for i, name in enumerate(DIF_COLUMNS, start=1):
+        # A hybrid line's fields are apart (test_dc_hybrid): tesk31 adds its DC poles as phasors.
+        if name in ("e", "b") and is_hybrid(section):
+            continue
         assert same_bits(profile[name], dif[:, i]), name
+
+
+def is_hybrid(section):
+    """Energized AC phases and DC poles both."""
+    return len({group.ac for group in section.groups[:section.energized]}) == 2
 
 
 def in_file_units(section, x):
@@ -81,6 +89,8 @@ FIELD_PAGES = [
 def test_field_components_are_the_field_pages(path, tmp_path):
     # Every component of the ellipses, to the digits the field pages print.
     section = brenlow.read_data_file(path)
+    if is_hybrid(section):
+        pytest.skip("a hybrid line's fields are apart in the module, added as phasors on the pages")
     run_tesk31(path, tmp_path)
     xs = section.lateral_points()
     fields = {"ELECTRIC": section.at(xs, section.conditions.ef_height),

@@ -77,7 +77,7 @@ def test_rain_is_the_default_weather_of_an_and_ri():
 
 
 REFUSED = [
-    (["H"], ValueError, "unknown quantity 'H'; the quantities are .*e_res, b_res .*E-RES, B-RES"),
+    (["H"], ValueError, "unknown quantity 'H'; the quantities are .*e_res, b_res.*E-RES, B-RES, E-AC"),
     ([""], ValueError, "unknown quantity ''"),
     (["an rain"], ValueError, "unknown quantity 'an rain'"),
     (["E-MAX"], ValueError, "unknown quantity 'E-MAX'"),
@@ -160,8 +160,11 @@ def test_resultant_b_is_the_sum_over_straight_wires():
 def test_a_resultant_lies_between_the_ellipse_maximum_and_root_two_times_it(path):
     line = windy(path)
     xs, ys = np.meshgrid(np.linspace(-60.0, 60.0, 17), [1.0, 2.0])
-    fields, profile = line.at(xs, ys), line.profile(xs[0], ["e", "e_res", "b", "b_res"])
-    for maximum, resultant in ((fields.e, fields.e_res), (fields.b, fields.b_res),
-                               (profile.e, profile.e_res), (profile.b, profile.b_res)):
+    # A hybrid line's AC field; the others' one field.
+    ac = "_ac" if len({g.ac for g in line.groups[:line.energized]}) == 2 else ""
+    e, b, e_res, b_res = (f"e{ac}", f"b{ac}", f"e{ac}_res", f"b{ac}_res")
+    fields, profile = line.at(xs, ys), line.profile(xs[0], [e, e_res, b, b_res])
+    for maximum, resultant in ((fields[e], fields[e_res]), (fields[b], fields[b_res]),
+                               (profile[e], profile[e_res]), (profile[b], profile[b_res])):
         assert np.all(resultant >= maximum * (1 - 1e-5))
         assert np.all(resultant <= maximum * math.sqrt(2) * (1 + 1e-5))
