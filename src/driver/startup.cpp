@@ -142,6 +142,19 @@ void warn_about_groups(const Problem& problem, RunFiles& files) {
     if (!warning.empty()) {
       *files.warnings << "warning: " << input::group_label(i, problem.run.condname[i].view()) << ": " << warning << '\n';
     }
+    // The reports keep their arithmetic: a DC pole's angle turns its phasor.
+    if (!problem.inputs.acflag[i] && problem.inputs.phangle[i] != 0) {
+      *files.warnings << "warning: " << input::group_label(i, problem.run.condname[i].view()) << ": phase angle "
+                      << input::short_number(problem.inputs.phangle[i])
+                      << " degrees of a DC pole: the reports turn the pole's charge and current by it as a phasor "
+                         "(a DC pole is static, its polarity the sign of its voltage); enter 0\n";
+    }
+  }
+  if (hybrid_line(problem.inputs)) {
+    *files.warnings << "warning: a hybrid line (AC phases and DC poles): the electric and magnetic field pages, "
+                       "the combined report and the DIF file add the DC poles' static field to the AC field as "
+                       "phasors at the poles' phase angles; tesk31-study gives the two fields apart "
+                       "(tesk31-study compare FILE --quantity E-AC,E-DC,B-AC,B-DC)\n";
   }
   files.warnings->flush();
 }

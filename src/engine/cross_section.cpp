@@ -91,10 +91,11 @@ void check(const CrossSection& section) {
 }
 
 bool is_hybrid(const CrossSection& section) {
-  bool ac = false, dc = false;
+  Inputs kinds{};
   const std::size_t energized = std::min(section.groups.size(), static_cast<std::size_t>(std::max(section.energized, 0)));
-  for (std::size_t i = 0; i < energized; ++i) (section.groups[i].ac ? ac : dc) = true;
-  return ac && dc;
+  kinds.nphases = static_cast<integer>(std::min(energized, static_cast<std::size_t>(max_groups)));
+  for (std::size_t i = 0; i < static_cast<std::size_t>(kinds.nphases); ++i) kinds.acflag[i] = section.groups[i].ac;
+  return hybrid_line(kinds);
 }
 
 std::vector<std::string> warnings(const CrossSection& section) {
@@ -103,6 +104,11 @@ std::vector<std::string> warnings(const CrossSection& section) {
   for (std::size_t i = 0; i < energized; ++i) {
     const std::string warning = input::group_warning(one_group(section.groups[i]), 0);
     if (!warning.empty()) said.push_back(group_label(section, i) + ": " + warning);
+    const Group& g = section.groups[i];
+    if (!g.ac && g.phase != 0)
+      said.push_back(group_label(section, i) + ": phase angle " + input::short_number(g.phase) +
+                     " degrees of a DC pole has no effect: a DC pole is static, its polarity the sign of its "
+                     "voltage");
   }
   return said;
 }

@@ -166,6 +166,14 @@ inline int all_groups(const Inputs& inputs) { return within_bounds(inputs.nphase
 inline int listed_groups(const RunData& run) { return within_bounds(run.ncond, max_groups); }
 inline int lateral_points(const RunData& run) { return within_bounds(run.npoints, max_points); }
 
+// True when the energized groups hold AC phases and DC poles both: a hybrid
+// line (earth wires, of whatever kind, do not count).
+inline bool hybrid_line(const Inputs& inputs) {
+  bool ac = false, dc = false;
+  for (int i = 0; i < energized_groups(inputs); ++i) (inputs.acflag[i] ? ac : dc) = true;
+  return ac && dc;
+}
+
 // A lateral coordinate as a report line prints it: metres, or feet when
 // the report's English variant is printed.
 inline real report_distance(real xpoint, bool english) { return english ? xpoint / metres_per_foot : xpoint; }

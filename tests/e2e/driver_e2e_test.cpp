@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "support/files.hpp"
 #include "support/program.hpp"
 #include "support/records.hpp"
 
@@ -207,6 +208,37 @@ TEST_F(Program, ErrorStreamSaysWhatLooksWrong) {
       EXPECT_EQ(output.find("entered negative"), std::string::npos);
       EXPECT_EQ(output.find("reading conductor"), std::string::npos);
     }
+  }
+}
+
+// A DC pole's angle and a hybrid line's field pages: the reports keep their
+// arithmetic, the error stream says so and where the fields stand apart.
+TEST_F(Program, ErrorStreamSaysWhereDcPolesAddAsPhasors) {
+  const std::string hybrid_note =
+      "warning: a hybrid line (AC phases and DC poles): the electric and magnetic field pages, the combined report "
+      "and the DIF file add the DC poles' static field to the AC field as phasors at the poles' phase angles; "
+      "tesk31-study gives the two fields apart (tesk31-study compare FILE --quantity E-AC,E-DC,B-AC,B-DC)\n";
+  const std::string angle_warning =
+      "warning: group 4 DC +: phase angle 30 degrees of a DC pole: the reports turn the pole's charge and current "
+      "by it as a phasor (a DC pole is static, its polarity the sign of its voltage); enter 0\n";
+  const std::string hybrid = support::read_file(std::string(BRENLOW_EXAMPLES) + "/hybrid_corridor.dat");
+  std::string turned = hybrid;
+  const std::string pole = " 400.000,   0.000,";
+  turned.replace(turned.find(pole), pole.size(), " 400.000,  30.000,");
+  const struct {
+    const char* name;
+    std::string deck, error;
+  } cases[] = {{"hybrid line", hybrid, hybrid_note},
+               {"hybrid line, a pole at 30 degrees", turned, angle_warning + hybrid_note},
+               {"bipole", support::read_file(std::string(BRENLOW_EXAMPLES) + "/500kv_dc_bipole.dat"), ""}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    write("line.dat", c.deck);
+    const Outcome r = run("line.dat line.prt line.dif");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, c.error);
+    for (const std::string& output : {r.out, read("line.prt"), read("line.dif")})
+      EXPECT_EQ(output.find("warning"), std::string::npos);
   }
 }
 
