@@ -9,6 +9,7 @@
 #include <mutex>
 #include <sstream>
 #include <thread>
+#include <vector>
 
 #include "driver/program.hpp"
 #include "study/commands.hpp"
@@ -75,6 +76,7 @@ struct Outcome {
   bool done = false;
   int status = 0;
   std::string trouble;
+  std::vector<std::string> warnings;  // of a run that went through: legal but probably not meant
 };
 
 void add_part(std::string& line, std::string part, const char* separator) {
@@ -102,7 +104,13 @@ Outcome run_one(const Job& job) {
   }
   std::istringstream lines(errors.str());
   std::string line;
-  while (std::getline(lines, line)) add_part(outcome.trouble, line, ": ");
+  while (std::getline(lines, line)) {
+    // A warning does not fail a run that went through.
+    if (outcome.status == 0 && line.rfind("warning: ", 0) == 0)
+      outcome.warnings.push_back(line);
+    else
+      add_part(outcome.trouble, line, ": ");
+  }
   std::istringstream console_lines(console_text);
   while (std::getline(console_lines, line))
     if (line.rfind(" ERROR-", 0) == 0) add_part(outcome.trouble, line, "; ");
@@ -153,6 +161,7 @@ int run_files_command(const std::vector<std::string>& argv, std::ostream& out, s
   std::size_t failed = 0, not_run = 0;
   for (std::size_t i = 0; i < jobs.size(); ++i) {
     const Outcome& o = outcomes[i];
+    for (const std::string& w : o.warnings) err << jobs[i].data << ": " << w << '\n';
     if (!o.done) {
       ++not_run;
     } else if (!o.trouble.empty()) {

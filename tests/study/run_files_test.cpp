@@ -89,7 +89,10 @@ TEST(RunFiles, EveryBundledFileAsTesk31WritesIt) {
   const support::Finished f =
       support::run_program(s.dir, TESK31_STUDY_PATH, "run" + names + " --list list.txt --out out --jobs 3");
   ASSERT_EQ(f.status, 0) << f.err;
-  EXPECT_EQ(f.err, "");
+  // Warnings only (the hybrid lines' field pages), each naming its file.
+  std::istringstream err_lines(f.err);
+  for (std::string line; std::getline(err_lines, line);)
+    EXPECT_NE(line.find(".dat: warning: "), std::string::npos) << line;
   EXPECT_NE(f.out.find(std::to_string(stems.size()) + " data files run into out: " + std::to_string(stems.size()) +
                        " written, 0 failed."),
             std::string::npos)
