@@ -225,7 +225,11 @@ void check_results(const brenlow::CrossSection& section, const brenlow::Evaluati
                 "); the line cannot be shown");
   }
   const brenlow::Conditions& c = section.conditions;
-  if (!std::isfinite(run.electric_field(0, c.ef_height).max) || !std::isfinite(run.magnetic_field(0, c.mf_height).max)) {
+  bool finite = true;
+  for (const brenlow::Part part : {brenlow::Part::ac, brenlow::Part::dc})
+    finite = finite && std::isfinite(run.electric_field(0, c.ef_height, part).max) &&
+             std::isfinite(run.magnetic_field(0, c.mf_height, part).max);
+  if (!finite) {
     throw Error("the fields of this line cannot be computed (no finite value at the centre); the line cannot be shown");
   }
 }
@@ -409,17 +413,27 @@ std::string Session::profiles_json(double left, double right, int count) const {
   const auto n = static_cast<std::size_t>(count);
   // Without wind the ozone plume goes nowhere: no value downwind.
   const bool no_wind = c.wind == 0;
-  std::vector<float> x(n), e(n), e_res(n), b(n), b_res(n), an_rain(n), an_fair(n), ri_rain(n), ri_fair(n), ozone(n);
+  // A hybrid line's fields apart (the AC phases' and the DC poles'), never
+  // added as phasors; a line of one kind its one field.
+  const bool hybrid = run.hybrid();
+  std::vector<float> x(n), e(n), e_res(n), b(n), b_res(n), e_dc(n), b_dc(n), an_rain(n), an_fair(n), ri_rain(n),
+      ri_fair(n), ozone(n);
   const float width = to - from;
   for (std::size_t i = 0; i < n; ++i) {
     const float at = i + 1 == n ? to : from + width * static_cast<float>(i) / static_cast<float>(n - 1);
     x[i] = to_file(at, Unit::length, english);
-    const brenlow::ElectricField electric = run.electric_field(at, c.ef_height);
-    const brenlow::MagneticField magnetic = run.magnetic_field(at, c.mf_height);
+    const brenlow::ElectricField electric =
+        hybrid ? run.electric_field(at, c.ef_height, brenlow::Part::ac) : run.electric_field(at, c.ef_height);
+    const brenlow::MagneticField magnetic =
+        hybrid ? run.magnetic_field(at, c.mf_height, brenlow::Part::ac) : run.magnetic_field(at, c.mf_height);
     e[i] = electric.max;
     e_res[i] = electric.resultant();
     b[i] = magnetic.max;
     b_res[i] = magnetic.resultant();
+    if (hybrid) {
+      e_dc[i] = run.electric_field(at, c.ef_height, brenlow::Part::dc).max;
+      b_dc[i] = run.magnetic_field(at, c.mf_height, brenlow::Part::dc).max;
+    }
     an_rain[i] = level_or_nan(run.audible_noise(at, c.an_height, brenlow::Weather::rain).l50);
     an_fair[i] = level_or_nan(run.audible_noise(at, c.an_height, brenlow::Weather::fair).l50);
     ri_rain[i] = level_or_nan(run.radio(at, c.ri_height, c.ri_frequency, brenlow::Weather::rain));
@@ -430,10 +444,18 @@ std::string Session::profiles_json(double left, double right, int count) const {
   for (const brenlow::GroupResult& g : run.groups()) gradients.push_back(g.gradient);
   std::string out = "{";
   put_series(out, "x", x);
-  put_series(out, "e", e);
-  put_series(out, "e_res", e_res);
-  put_series(out, "b", b);
-  put_series(out, "b_res", b_res);
+  // A hybrid line: e_ac, e_ac_res, e_dc, b_ac, b_ac_res, b_dc in place of e, e_res, b, b_res.
+  const std::string part = hybrid ? "_ac" : "";
+  put_series(out, "e" + part, e);
+  put_series(out, "e" + part + "_res", e_res);
+  put_series(out, "b" + part, b);
+  put_series(out, "b" + part + "_res", b_res);
+  if (hybrid) {
+    put_series(out, "e_dc", e_dc);
+    put_series(out, "b_dc", b_dc);
+  }
+  put_key(out, "hybrid");
+  out += hybrid ? "true" : "false";
   put_series(out, "an_rain", an_rain);
   put_series(out, "an_fair", an_fair);
   put_series(out, "ri_rain", ri_rain);

@@ -47,7 +47,9 @@ class Session {
   // frequency of the conditions, and each group's maximum surface gradient,
   // as JSON. A value not computed is null (a routine's marker level, or
   // ozone without wind); "notes" says why for a quantity not computed at
-  // all. Throws brenlow::Error for a range it cannot evaluate.
+  // all. A hybrid line ("hybrid": true) has its AC phases' and DC poles'
+  // fields apart, e_ac, e_ac_res, e_dc, b_ac, b_ac_res, b_dc, in place of e,
+  // e_res, b, b_res. Throws brenlow::Error for a range it cannot evaluate.
   std::string profiles_json(double left, double right, int count) const;
   // The section as a data file tesk31 reads.
   std::string data_file() const;

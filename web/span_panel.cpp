@@ -53,16 +53,31 @@ std::string span_json(const brenlow::CrossSection& section, double length, doubl
   for (int i = 0; i < columns; ++i) along.push_back(L * (-0.1f + 1.2f * static_cast<float>(i) / static_cast<float>(columns - 1)));
   for (int j = 0; j < rows; ++j) xs.push_back(x_lo + (x_hi - x_lo) * static_cast<float>(j) / static_cast<float>(rows - 1));
 
+  // A hybrid line's fields are apart: the map shows its AC phases' field
+  // (E-AC, B-AC), never a phasor sum with the DC poles' static one.
+  const bool hybrid = run.cross_section().hybrid();
+  const brenlow::Evaluation& flat = run.cross_section();
+  const auto value = [&](float x, float a) {
+    if (hybrid)
+      return magnetic ? run.magnetic_field(x, a, height, brenlow::Part::ac).max * 100
+                      : run.electric_field(x, a, height, brenlow::Part::ac).max;
+    return magnetic ? run.magnetic_field(x, a, height).max * 100 : run.electric_field(x, a, height).max;
+  };
+  const auto flat_value = [&](float x) {
+    if (hybrid)
+      return magnetic ? flat.magnetic_field(x, height, brenlow::Part::ac).max * 100
+                      : flat.electric_field(x, height, brenlow::Part::ac).max;
+    return magnetic ? flat.magnetic_field(x, height).max * 100 : flat.electric_field(x, height).max;
+  };
   std::vector<float> values;  // row after row, one row per lateral position
   float top = 0, flat_top = 0;
   for (float x : xs) {
     for (float a : along) {
-      const float v = magnetic ? run.magnetic_field(x, a, height).max * 100 : run.electric_field(x, a, height).max;
+      const float v = value(x, a);
       values.push_back(v);
       top = std::max(top, v);
     }
-    const brenlow::Evaluation& flat = run.cross_section();
-    flat_top = std::max(flat_top, magnetic ? flat.magnetic_field(x, height).max * 100 : flat.electric_field(x, height).max);
+    flat_top = std::max(flat_top, flat_value(x));
   }
 
   const auto in_file_units = [&](std::vector<float> v) {
@@ -78,7 +93,7 @@ std::string span_json(const brenlow::CrossSection& section, double length, doubl
     wires += static_cast<int>(i) >= section.energized ? "true}" : "false}";
   }
   wires += ']';
-  return std::string("{\"quantity\":\"") + (magnetic ? "B" : "E") + "\",\"unit\":\"" + (magnetic ? "uT" : "kV/m") +
+  return std::string("{\"quantity\":\"") + (magnetic ? "B" : "E") + (hybrid ? "-AC" : "") + "\",\"unit\":\"" + (magnetic ? "uT" : "kV/m") +
          "\",\"length_unit\":\"" + (section.english ? "ft" : "m") + "\",\"length\":" + number(length) +
          ",\"sag\":" + number(sag) + ",\"height_m\":" + number(height) + ",\"along\":" + list(in_file_units(along)) +
          ",\"x\":" + list(in_file_units(xs)) + ",\"values\":" + list(values) + ",\"largest\":" + number(top) +

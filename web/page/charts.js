@@ -22,6 +22,13 @@ export const QUANTITIES = [
   { key: 'ozone', title: 'Ozone', unit: 'ppb', series: [['ozone', 'one']], fromZero: true },
 ];
 
+// A hybrid line's fields apart: each field's chart draws the AC phases'
+// field and the DC poles' static one, never their phasor sum.
+const FIELD_PARTS = { ac: 'AC phases', dc: 'DC poles (static)' };
+export function seriesOf(q, profiles) {
+  return profiles.hybrid && q.measured ? [[`${q.key}_ac`, 'ac'], [`${q.key}_dc`, 'dc']] : q.series;
+}
+
 // The rows of the edge table: one per series.
 export const EDGE_ROWS = [
   { key: 'e', label: 'Electric field', unit: 'kV/m' },
@@ -33,6 +40,14 @@ export const EDGE_ROWS = [
   { key: 'ozone', label: 'Ozone', unit: 'ppb' },
 ];
 
+// The edge table's rows for the profiles: a hybrid line's fields in parts.
+export function edgeRows(profiles) {
+  if (!profiles.hybrid) return EDGE_ROWS;
+  return EDGE_ROWS.flatMap((row) => (row.key === 'e' || row.key === 'b'
+    ? Object.entries(FIELD_PARTS).map(([part, words]) => ({ ...row, key: `${row.key}_${part}`, field: row.key, label: `${row.label}, ${words}` }))
+    : [row]));
+}
+
 // The choices of the page: B's unit and each field's measure.
 export const defaultView = (section) => ({ bUnit: defaultBUnit(section), measure: { e: 'max', b: 'max' } });
 
@@ -40,12 +55,19 @@ export const defaultView = (section) => ({ bUnit: defaultBUnit(section), measure
 // field, B in the chosen unit; everything else as the engine gave it.
 export function shownProfiles(profiles, view) {
   const perGauss = B_UNITS[view.bUnit].perGauss;
+  const inB = (values) => values.map((v) => (v === null ? null : v * perGauss));
+  if (profiles.hybrid) {
+    // The measure is the AC field's: a static field's resultant is its magnitude.
+    const pick = (key) => profiles[view.measure[key] === 'res' ? `${key}_ac_res` : `${key}_ac`];
+    return { ...profiles, e_ac: pick('e'), b_ac: inB(pick('b')), b_dc: inB(profiles.b_dc) };
+  }
   const pick = (key) => profiles[view.measure[key] === 'res' ? `${key}_res` : key];
-  return { ...profiles, e: pick('e'), b: pick('b').map((v) => (v === null ? null : v * perGauss)) };
+  return { ...profiles, e: pick('e'), b: inB(pick('b')) };
 }
 
 // The unit and the words of a quantity (or an edge row) under the view.
 export function unitOf(key, view) {
+  key = key.replace(/_(ac|dc)$/, '');
   if (key === 'b') return B_UNITS[view.bUnit].label;
   return (QUANTITIES.find((q) => q.key === key) ?? EDGE_ROWS.find((r) => r.key === key)).unit;
 }
@@ -55,7 +77,8 @@ export function titleOf(q, view) {
 
 // The quantity (chart and notes key) of a series.
 export function quantityOf(key) {
-  return QUANTITIES.find((q) => q.series.some(([k]) => k === key)).key;
+  const base = key.replace(/_(ac|dc)$/, '');
+  return QUANTITIES.find((q) => q.series.some(([k]) => k === base)).key;
 }
 
 // A value not computed (null from the engine) reads "n/a", never a number.
@@ -69,13 +92,13 @@ export function formatValue(key, value) {
   return Number.parseFloat(value.toPrecision(digits)).toString();
 }
 
-const SERIES_WORDS = { rain: 'rain', fair: 'fair weather', one: '' };
+const SERIES_WORDS = { rain: 'rain', fair: 'fair weather', one: '', ...FIELD_PARTS };
 
 // What a chart drawn with gaps leaves out: each series with values not
 // computed, said with how many of the points; '' when every value is there.
 export function missingNote(q, profiles) {
   const n = profiles.x.length;
-  return q.series.map(([key, style]) => {
+  return seriesOf(q, profiles).map(([key, style]) => {
     const missing = profiles[key].filter((v) => v === null || !Number.isFinite(v)).length;
     if (!missing) return '';
     const what = SERIES_WORDS[style] ? `${SERIES_WORDS[style]}: ` : '';
@@ -145,9 +168,18 @@ export class Charts {
         legend.innerHTML = '<span class="rain"><i></i>rain</span><span class="fair"><i></i>fair weather</span>';
         controls.append(legend);
       }
+      // Shown for a hybrid line only: its two fields, drawn apart.
+      let parts = null;
+      if (q.measured) {
+        parts = document.createElement('div');
+        parts.className = 'legend parts';
+        parts.hidden = true;
+        parts.innerHTML = Object.entries(FIELD_PARTS).map(([k, words]) => `<span class="${k}"><i></i>${words}</span>`).join('');
+        controls.append(parts);
+      }
       if (controls.children.length) box.append(controls);
       container.append(box);
-      return { q, box, title, edges, svg, note, gaps, selects };
+      return { q, box, title, edges, svg, note, gaps, selects, parts };
     });
     // Sizes kept from the observer, never read while drawing (see view.js).
     const observer = new ResizeObserver((entries) => {
@@ -174,13 +206,15 @@ export class Charts {
       if (!chart.width) Object.assign(chart, { width: chart.svg.clientWidth, height: chart.svg.clientHeight });
     }
     for (const chart of this.charts) {
-      const { q, title, edges, svg, note, gaps, selects } = chart;
+      const { q, title, edges, svg, note, gaps, selects, parts } = chart;
+      const series = seriesOf(q, profiles);
+      if (parts && parts.hidden !== !profiles.hybrid) parts.hidden = !profiles.hybrid;
       const unit = unitOf(q.key, view);
       const heading = `${titleOf(q, view)} <span class="muted">${unit}</span>`;
       if (title.innerHTML !== heading) title.innerHTML = heading;
       if (selects.measure && selects.measure.value !== view.measure[q.key]) selects.measure.value = view.measure[q.key];
       if (selects.unit && selects.unit.value !== view.bUnit) selects.unit.value = view.bUnit;
-      const side = (i) => q.series.map(([key]) => formatValue(key, profiles[key][i])).join(' / ');
+      const side = (i) => series.map(([key]) => formatValue(key, profiles[key][i])).join(' / ');
       const left = side(0);
       const right = side(n - 1);
       const short = q.axisUnit ?? unit;  // the unit where room is short
@@ -188,7 +222,7 @@ export class Charts {
       if (edges.innerHTML !== text) edges.innerHTML = text;
       // Nothing computed: the reason instead of an empty axis.
       const reason = profiles.notes?.[q.key] ??
-        (q.series.every(([key]) => profiles[key].every((v) => v === null)) ? 'not computed at any point of the range' : null);
+        (series.every(([key]) => profiles[key].every((v) => v === null)) ? 'not computed at any point of the range' : null);
       if (note.textContent !== (reason ?? '')) note.textContent = reason ?? '';
       if (note.hidden !== !reason) note.hidden = !reason;
       if (svg.style.display !== (reason ? 'none' : '')) svg.style.display = reason ? 'none' : '';
@@ -218,7 +252,8 @@ export class Charts {
     const x1 = xs[xs.length - 1];
     let low = Infinity;
     let high = -Infinity;
-    for (const [key] of q.series) {
+    const drawn = seriesOf(q, profiles);
+    for (const [key] of drawn) {
       for (const v of profiles[key]) {
         if (v === null) continue;
         low = Math.min(low, v);
@@ -266,7 +301,7 @@ export class Charts {
 
     const series = chart.layers.series;
     series.replaceChildren();
-    for (const [key, style] of q.series) {
+    for (const [key, style] of drawn) {
       let d = '';
       let pen = false;
       profiles[key].forEach((v, i) => {

@@ -4,7 +4,7 @@
 
 import { Engine } from './engine.js';
 import { SectionView } from './view.js';
-import { Charts, EDGE_ROWS, formatValue, quantityOf, NOT_COMPUTED, defaultView, shownProfiles, unitOf, FIELD_MEASURES } from './charts.js';
+import { Charts, edgeRows, formatValue, quantityOf, NOT_COMPUTED, defaultView, shownProfiles, unitOf, FIELD_MEASURES } from './charts.js';
 import { GroupsTable, ConditionsForm } from './tables.js';
 import { plain, trimName, groupLook, gradientBar } from './draw.js';
 import { SpanPanel } from './span.js';
@@ -135,20 +135,23 @@ function renderEdges() {
   setHtml($('left-edge-head'), `Left <span class="unit">${plain(Math.round(state.left * 100) / 100)} ${unit}</span>`);
   setHtml($('right-edge-head'), `Right <span class="unit">${plain(Math.round(state.right * 100) / 100)} ${unit}</span>`);
   const body = $('edge-table').tBodies[0];
-  if (body.rows.length !== EDGE_ROWS.length) {
+  const rows = edgeRows(profiles);
+  if (body.dataset.rows !== rows.map((row) => row.key).join()) {
+    body.dataset.rows = rows.map((row) => row.key).join();
     body.replaceChildren();
-    for (const row of EDGE_ROWS) {
+    for (const row of rows) {
       const tr = body.insertRow();
       tr.innerHTML = `<th scope="row"></th>` +
         `<td id="edge-${row.key}-left"></td><td id="edge-${row.key}-right"></td><td id="edge-${row.key}-max"></td>`;
     }
   }
-  EDGE_ROWS.forEach((row, index) => {
-    // A field says which measure it is (the resultant; the ellipse maximum unsaid).
-    const measure = view.measure[row.key] === 'res' ? ` (${FIELD_MEASURES.res})` : '';
+  rows.forEach((row, index) => {
+    // A field says which measure it is (the resultant; the ellipse maximum
+    // unsaid; a static field has one magnitude).
+    const measure = view.measure[row.field ?? row.key] === 'res' && !row.key.endsWith('_dc') ? ` (${FIELD_MEASURES.res})` : '';
     setHtml(body.rows[index].cells[0], `${row.label}${measure} <span class="unit">${unitOf(row.key, view)}</span>`);
   });
-  for (const row of EDGE_ROWS) {
+  for (const row of rows) {
     const values = profiles[row.key];
     setText($(`edge-${row.key}-left`), formatValue(row.key, values[0]));
     setText($(`edge-${row.key}-right`), formatValue(row.key, values[n - 1]));

@@ -221,7 +221,22 @@ export class GroupsTable {
         if (c.kind === 'type') {
           if (inputs.type.dataset.shown !== text || replace) inputs.type.value = text;
           inputs.type.dataset.shown = text;
+        } else if (c.field === 'phase' && group.type === 'D') {
+          // A DC pole has no phase angle: its polarity is the sign of its voltage.
+          const input = inputs.phase;
+          if (!input.disabled) {
+            input.disabled = true;
+            input.value = '';
+            input.placeholder = '—';
+            input.title = 'A DC pole has no phase angle: its polarity is the sign of its voltage';
+            delete input.dataset.shown;
+          }
         } else {
+          if (c.field === 'phase' && inputs.phase.disabled) {
+            inputs.phase.disabled = false;
+            inputs.phase.placeholder = '';
+            inputs.phase.title = '';
+          }
           show(inputs[c.field], text, replace);
         }
       }

@@ -15,7 +15,9 @@
 #include <utility>
 #include <vector>
 
+#include "engine/engine.hpp"
 #include "explorer.hpp"
+#include "span_panel.hpp"
 
 namespace {
 
@@ -289,7 +291,9 @@ TEST(ExplorerSession, ResultantsLieBetweenTheEllipseMaximumAndRootTwoTimesIt) {
     explorer::Session session;
     session.load(read_file(std::string(BRENLOW_EXAMPLES) + "/" + line.file), line.file);
     const std::string profiles = session.profiles_json(-80, 80, 33);
-    for (const char* field : {"e", "b"}) {
+    // A hybrid line's AC field (its DC poles' static field apart).
+    const bool hybrid = std::string(line.file) == "hybrid_corridor.dat";
+    for (const std::string field : {hybrid ? "e_ac" : "e", hybrid ? "b_ac" : "b"}) {
       const std::vector<double> max = series(profiles, field);
       const std::vector<double> res = series(profiles, std::string(field) + "_res");
       ASSERT_EQ(max.size(), 33u);
@@ -305,5 +309,44 @@ TEST(ExplorerSession, ResultantsLieBetweenTheEllipseMaximumAndRootTwoTimesIt) {
       }
       EXPECT_EQ(turns, !line.dc) << line.file << " " << field;
     }
+  }
+}
+
+namespace {
+
+brenlow::CrossSection example_section(const char* file) {
+  return brenlow::read_data_file(std::string(BRENLOW_EXAMPLES) + "/" + file);
+}
+
+}  // namespace
+
+// A hybrid line's fields reach the page apart, as the engine gives each
+// part; a line of one kind keeps its one field. A DC pole's angle changes
+// nothing.
+TEST(ExplorerSession, AHybridLinesFieldsAreApart) {
+  for (const char* file : {"hybrid_corridor.dat", "500kv_dc_bipole.dat", "example.dat"}) {
+    SCOPED_TRACE(file);
+    std::string text = read_file(std::string(BRENLOW_EXAMPLES) + "/" + file);
+    explorer::Session session;
+    session.load(text, file);
+    const std::string profiles = session.profiles_json(-60, 60, 13);
+    const brenlow::Evaluation run(example_section(file));
+    const bool hybrid = run.hybrid();
+    EXPECT_NE(profiles.find(hybrid ? "\"hybrid\":true" : "\"hybrid\":false"), std::string::npos);
+    EXPECT_EQ(profiles.find("\"e\":"), hybrid ? std::string::npos : profiles.find("\"e\":"));
+    const std::vector<double> e = series(profiles, hybrid ? "e_ac" : "e");
+    ASSERT_EQ(e.size(), 13u);
+    for (std::size_t i = 0; i < e.size(); ++i) {
+      const float x = -60.0f + 10.0f * static_cast<float>(i);
+      const float ef = run.section().conditions.ef_height, mf = run.section().conditions.mf_height;
+      EXPECT_FLOAT_EQ(e[i], hybrid ? run.electric_field(x, ef, brenlow::Part::ac).max : run.electric_field(x, ef).max);
+      if (!hybrid) continue;
+      EXPECT_FLOAT_EQ(series(profiles, "e_dc")[i], run.electric_field(x, ef, brenlow::Part::dc).max);
+      EXPECT_FLOAT_EQ(series(profiles, "b_dc")[i], run.magnetic_field(x, mf, brenlow::Part::dc).max);
+      EXPECT_FLOAT_EQ(series(profiles, "b_ac_res")[i], run.magnetic_field(x, mf, brenlow::Part::ac).resultant());
+    }
+    // The span panel maps a hybrid line's AC field.
+    const std::string map = explorer::span_json(example_section(file), 300, 8, false, 4, 4);
+    EXPECT_NE(map.find(hybrid ? "\"quantity\":\"E-AC\"" : "\"quantity\":\"E\""), std::string::npos) << map;
   }
 }
