@@ -59,16 +59,6 @@ brenlow::CrossSection bipole() {
   return line;
 }
 
-std::vector<support::ModelGroup> model_of(const brenlow::CrossSection& line) {
-  std::vector<support::ModelGroup> out;
-  for (std::size_t i = 0; i < line.groups.size(); ++i) {
-    const brenlow::Group& g = line.groups[i];
-    out.push_back({g.ac, g.x, g.y, g.subconductors, g.diameter, g.spacing, g.kv, g.phase, g.ka,
-                   static_cast<int>(i) < line.energized});
-  }
-  return out;
-}
-
 void expect_close(double engine, double model, const std::string& what) {
   EXPECT_NEAR(engine, model, 2e-4 * std::fabs(model) + 1e-6) << what;
 }
@@ -83,7 +73,7 @@ class PartsAgainstModel : public ::testing::TestWithParam<Case> {};
 TEST_P(PartsAgainstModel, EachPartIsTheModelsOfThatKindAlone) {
   const brenlow::CrossSection& line = GetParam().line;
   const brenlow::Evaluation run(line);
-  const auto model = model_of(line);
+  const auto model = support::model_of(line);
   for (const float h : {1.0f, 2.0f}) {
     for (float x = -60; x <= 60; x += 5) {
       for (const Part part : {Part::ac, Part::dc}) {
@@ -157,7 +147,7 @@ TEST(DcAndHybridLines, ABipoleWithAPoleAt120DegreesIsTheModelsBipole) {
   brenlow::CrossSection line = bipole();
   line.groups[0].phase = 120;
   const brenlow::Evaluation run(line);
-  const auto model = model_of(bipole());
+  const auto model = support::model_of(bipole());
   const double gradient = support::model_gradient(model, false, 0);
   EXPECT_NEAR(run.groups()[0].gradient, gradient, 2e-4 * gradient);
   EXPECT_NEAR(run.groups()[1].gradient, -gradient, 2e-4 * gradient);

@@ -37,16 +37,6 @@ std::vector<std::vector<std::string>> csv_rows(const std::string& text) {
   return rows;
 }
 
-std::vector<support::ModelGroup> model_of(const brenlow::CrossSection& line) {
-  std::vector<support::ModelGroup> out;
-  for (std::size_t i = 0; i < line.groups.size(); ++i) {
-    const brenlow::Group& g = line.groups[i];
-    out.push_back({g.ac, g.x, g.y, g.subconductors, g.diameter, g.spacing, g.kv, g.phase, g.ka,
-                   static_cast<int>(i) < line.energized});
-  }
-  return out;
-}
-
 // The bundled hybrid corridor, and the bundled bipole with its + pole at 120
 // degrees (which the engine takes as the real DC pole it is).
 struct Line {
@@ -73,7 +63,7 @@ TEST_P(PartsInCsv, AreTheModelsOfEachKindAlone) {
   ASSERT_EQ(rows.at(0), (std::vector<std::string>{"x (m)", "E-AC (kV/m)", "E-DC (kV/m)", "B-AC (uT)", "B-DC (uT)"}));
   // The model with the angles the file gives: a DC pole's is ignored there too.
   const brenlow::CrossSection section = brenlow::read_data_file((dir / "line.dat").string());
-  const auto model = model_of(section);
+  const auto model = support::model_of(section);
   const float eh = section.conditions.ef_height, bh = section.conditions.mf_height;
   ASSERT_EQ(rows.size(), 18u);
   for (std::size_t r = 1; r < rows.size(); ++r) {

@@ -12,6 +12,8 @@
 #include <cstddef>
 #include <vector>
 
+#include "engine/engine.hpp"
+
 namespace support {
 
 struct ModelGroup {
@@ -123,6 +125,17 @@ inline ModelField model_field(const std::vector<ModelGroup>& groups, bool ac, do
   }
   if (ac) return {semi_major(ex, ey) / 1000, semi_major(bx, by)};
   return {std::hypot(ex.real(), ey.real()) / 1000, std::hypot(bx.real(), by.real())};
+}
+
+// The model's groups of an engine cross section, as given (angles and all).
+inline std::vector<ModelGroup> model_of(const brenlow::CrossSection& line) {
+  std::vector<ModelGroup> out;
+  for (std::size_t i = 0; i < line.groups.size(); ++i) {
+    const brenlow::Group& g = line.groups[i];
+    out.push_back({g.ac, g.x, g.y, g.subconductors, g.diameter, g.spacing, g.kv, g.phase, g.ka,
+                   static_cast<int>(i) < line.energized});
+  }
+  return out;
 }
 
 }  // namespace support
