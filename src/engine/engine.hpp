@@ -148,7 +148,7 @@ struct GroupResult {
   float gradient = 0;          // maximum surface gradient the corona routines use, kV/cm
   float computed_gradient = 0; // as computed, whether or not the gradients were given
   float phase = 0;             // phase angle after the gradient step, degrees (on a line with
-                               // AC and DC groups advanced through one cycle)
+                               // AC and DC groups advanced through one cycle; 0 for a DC group)
   float corona_loss = 0;       // kW/km; 0 for an earth wire
   float ozone_production = 0;  // kg/m/s; 0 for an earth wire
 };

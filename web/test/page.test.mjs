@@ -677,3 +677,53 @@ test('a label with no room is read on hover or focus; a value not computed is le
   assert.deepEqual(page.errors, []);
   await page.close();
 });
+
+test('a hybrid line shows its AC and DC fields apart; a DC pole offers no phase', async () => {
+  const page = await openExplorer(session);
+  const cases = [
+    // file, hybrid, the DC poles' indices
+    ['hybrid_corridor.dat', true, [3, 4]],
+    ['500kv_dc_bipole.dat', false, [0, 1]],
+    ['example.dat', false, []],
+  ];
+  for (const [name, hybrid, poles] of cases) {
+    await page.select('#example', name);
+    await page.waitForFunction((file) => window.explorer.state.fileName === file, {}, name);
+    await settled(page);
+    const { profiles } = await pageState(page);
+    assert.equal(profiles.hybrid, hybrid, name);
+    // Each field's chart: both parts of a hybrid line, as the engine gives them, and a legend.
+    const drawn = await page.$$eval('[data-quantity="e"] path.series', (paths) => paths.map((p) => p.getAttribute('class')));
+    assert.deepEqual(drawn, hybrid ? ['series ac', 'series dc'] : ['series one'], name);
+    assert.equal(await page.$eval('[data-quantity="b"] .legend.parts', (el) => !el.hidden), hybrid, name);
+    const texts = await edgeTexts(page);
+    const n = profiles.x.length;
+    if (hybrid) {
+      assert.equal(texts['edge-e-left'], undefined, name);
+      assert.equal(texts['edge-e_dc-right'], formatValue('e_dc', profiles.e_dc[n - 1]), name);
+      assert.equal(texts['edge-b_ac-left'], formatValue('b_ac', profiles.b_ac[0] * 100), name);
+      assert.match(await rowHead(page, 'e_dc'), /^Electric field, DC poles \(static\) kV\/m$/);
+      // The resultant chosen: the AC part's, the static part as it was.
+      await page.select('select[name="e-measure"]', 'res');
+      await settled(page);
+      const after = await edgeTexts(page);
+      assert.equal(after['edge-e_ac-left'], formatValue('e_ac', profiles.e_ac_res[0]), name);
+      assert.equal(after['edge-e_dc-left'], texts['edge-e_dc-left'], name);
+      await page.select('select[name="e-measure"]', 'max');
+    } else {
+      expectEdgeTexts(texts, profiles, await pageView(page));
+    }
+    // The phase cell of a DC pole is empty and not editable; an AC phase's is.
+    const cells = await page.$$eval('input[data-field="phase"]', (inputs) => inputs.map((i) => ({ disabled: i.disabled, value: i.value })));
+    cells.forEach((cell, i) => assert.equal(cell.disabled, poles.includes(i), `${name} group ${i + 1}`));
+    for (const i of poles) assert.equal(cells[i].value, '', `${name} group ${i + 1}`);
+  }
+  // A pole turned into an AC phase offers its angle again.
+  await page.select('#example', '500kv_dc_bipole.dat');
+  await page.waitForFunction(() => window.explorer.state.fileName === '500kv_dc_bipole.dat');
+  await page.select('[data-group="0"] select, tr[data-group="0"] select', 'A');
+  await settled(page);
+  assert.equal(await page.$eval('tr[data-group="0"] input[data-field="phase"]', (el) => el.disabled), false);
+  assert.deepEqual(page.errors, []);
+  await page.close();
+});
