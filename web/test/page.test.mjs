@@ -681,16 +681,17 @@ test('a label with no room is read on hover or focus; a value not computed is le
 test('a hybrid line shows its AC and DC fields apart; a DC pole offers no phase', async () => {
   const page = await openExplorer(session);
   const cases = [
-    // file, hybrid, the DC poles' indices
-    ['hybrid_corridor.dat', true, [3, 4]],
-    ['500kv_dc_bipole.dat', false, [0, 1]],
-    ['example.dat', false, []],
+    // file, hybrid, the groups typed DC (earth wires among them)
+    ['hybrid_corridor.dat', true, [3, 4, 6]],
+    ['500kv_dc_bipole.dat', false, [0, 1, 2, 3]],
+    ['500kv_flat.dat', false, []],
   ];
   for (const [name, hybrid, poles] of cases) {
     await page.select('#example', name);
     await page.waitForFunction((file) => window.explorer.state.fileName === file, {}, name);
     await settled(page);
-    const { profiles } = await pageState(page);
+    const { profiles, section } = await pageState(page);
+    assert.deepEqual(section.groups.flatMap((g, i) => (g.type === 'D' ? [i] : [])), poles, name);
     assert.equal(profiles.hybrid, hybrid, name);
     // Each field's chart: both parts of a hybrid line, as the engine gives them, and a legend.
     const drawn = await page.$$eval('[data-quantity="e"] path.series', (paths) => paths.map((p) => p.getAttribute('class')));
@@ -713,7 +714,7 @@ test('a hybrid line shows its AC and DC fields apart; a DC pole offers no phase'
     } else {
       expectEdgeTexts(texts, profiles, await pageView(page));
     }
-    // The phase cell of a DC pole is empty and not editable; an AC phase's is.
+    // The phase cell of a DC group is empty and not editable; an AC group's is.
     const cells = await page.$$eval('input[data-field="phase"]', (inputs) => inputs.map((i) => ({ disabled: i.disabled, value: i.value })));
     cells.forEach((cell, i) => assert.equal(cell.disabled, poles.includes(i), `${name} group ${i + 1}`));
     for (const i of poles) assert.equal(cells[i].value, '', `${name} group ${i + 1}`);

@@ -1,5 +1,6 @@
 // Screenshots of the explorer at a desktop and a phone width, and of the
 // states worth a look: the DC bipole (a negative pole's gradient), the
+// hybrid corridor (its AC and DC fields apart), the
 // English-unit line (B in mG, feet), the resultants chosen, and a crowded
 // 50-group line with a tucked label shown on focus.
 //   node test/screenshots.mjs OUTPUT_DIR
@@ -18,6 +19,7 @@ const open = (name) => async (page) => {
 };
 const states = [
   ['bipole', open('500kv_dc_bipole.dat')],
+  ['hybrid', open('hybrid_corridor.dat')],
   ['english', open('500kv_english.dat')],
   ['resultant', async (page) => {
     await page.select('select[name="e-measure"]', 'res');
