@@ -18,6 +18,7 @@ struct Evaluation::State {
   Inputs inputs;  // after the gradient step: gradients, charges, phase angles
   Inputs ac;      // the AC phases' charges and currents alone (those of `inputs` on an AC line)
   Inputs dc;      // the DC poles' alone (those of `inputs` on a DC line)
+  bool dc_line = false;  // energized DC poles and no AC phases
   std::shared_ptr<const Capacitance> capacitance;  // of the bundles, shared with evaluations of the same
 };
 
@@ -113,6 +114,7 @@ Evaluation::Evaluation(const CrossSection& section, const Evaluation* same) : se
   } else {
     state->ac = dc_poles ? without_field(in) : in;
     state->dc = dc_poles ? in : without_field(in);
+    state->dc_line = dc_poles;
   }
 
   // Losses and production rates do not depend on the point.
@@ -245,11 +247,17 @@ Point Evaluation::point(float x) const {
   ztmagfld(in, out);
   r.b = out.magnetic.mfmax;
 
-  r.e_ac = electric_field(x, c.ef_height, Part::ac).max;
-  r.e_dc = electric_field(x, c.ef_height, Part::dc).max;
-  r.b_ac = magnetic_field(x, c.mf_height, Part::ac).max;
-  r.b_dc = magnetic_field(x, c.mf_height, Part::dc).max;
-  if (hybrid_) r.e = r.b = std::numeric_limits<float>::quiet_NaN();
+  if (hybrid_) {
+    r.e_ac = electric_field(x, c.ef_height, Part::ac).max;
+    r.e_dc = electric_field(x, c.ef_height, Part::dc).max;
+    r.b_ac = magnetic_field(x, c.mf_height, Part::ac).max;
+    r.b_dc = magnetic_field(x, c.mf_height, Part::dc).max;
+    r.e = r.b = std::numeric_limits<float>::quiet_NaN();
+  } else {
+    // A line of one kind: its field is the part of its kind, the other none.
+    (state_->dc_line ? r.e_dc : r.e_ac) = r.e;
+    (state_->dc_line ? r.b_dc : r.b_ac) = r.b;
+  }
   return r;
 }
 
