@@ -57,6 +57,9 @@ SpanEvaluation::SpanEvaluation(const CrossSection& section, const Spans& spans)
     : cross_section_(section), spans_(spans) {
   if (!(spans.length > 0) || !std::isfinite(spans.length))
     throw Error("span length " + metres(spans.length) + ": must be above 0");
+  if (!(spans.length >= Spans::shortest_length && spans.length <= Spans::longest_length))
+    throw Error("span length " + metres(spans.length) + ": the line of spans is solved for lengths from " +
+                metres(Spans::shortest_length) + " to " + metres(Spans::longest_length) + " (1000 km)");
   if (spans.count < 1 || spans.count > most_spans || spans.count % 2 == 0)
     throw Error(std::to_string(spans.count) + " spans: the count must be odd, 1 to " + std::to_string(most_spans) +
                 ", so that one span stands in the middle");
