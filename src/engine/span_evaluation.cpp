@@ -2,6 +2,7 @@
 // by the three-dimensional charge simulation, then fields at any point.
 
 #include <cmath>
+#include <new>
 #include <stdexcept>
 
 #include "engine/problem_records.hpp"
@@ -99,6 +100,8 @@ SpanEvaluation::SpanEvaluation(const CrossSection& section, const Spans& spans)
   layout.elements = spans.elements;
   try {
     state_ = std::make_shared<const State>(State{spans::Line(conductors, layout)});
+  } catch (const std::bad_alloc&) {
+    throw;  // out of memory is no fault of the line
   } catch (const std::exception& e) {
     throw Error(std::string("line of spans: ") + e.what());
   }
