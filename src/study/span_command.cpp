@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <exception>
 #include <functional>
 #include <limits>
 #include <mutex>
@@ -104,14 +105,21 @@ std::vector<std::vector<float>> plan_grid(const brenlow::SpanEvaluation& run, bo
   std::vector<std::vector<float>> grid(xs.size(), std::vector<float>(along.size()));
   std::atomic<std::size_t> next{0};
   std::mutex lock;
+  std::exception_ptr failure;  // the first, rethrown once every thread is done
   const auto work = [&] {
-    for (std::size_t j = next++; j < xs.size(); j = next++) {
-      for (std::size_t i = 0; i < along.size(); ++i)
-        grid[j][i] = inside(run, xs[j], along[i], height) ? std::numeric_limits<float>::quiet_NaN()
-                     : electric ? run.electric_field(xs[j], along[i], height).max
-                                : from_gauss(run.magnetic_field(xs[j], along[i], height).max, b);
+    try {
+      for (std::size_t j = next++; j < xs.size(); j = next++) {
+        for (std::size_t i = 0; i < along.size(); ++i)
+          grid[j][i] = inside(run, xs[j], along[i], height) ? std::numeric_limits<float>::quiet_NaN()
+                       : electric ? run.electric_field(xs[j], along[i], height).max
+                                  : from_gauss(run.magnetic_field(xs[j], along[i], height).max, b);
+        const std::lock_guard<std::mutex> hold(lock);
+        row_done();
+      }
+    } catch (...) {
+      next = xs.size();
       const std::lock_guard<std::mutex> hold(lock);
-      row_done();
+      if (!failure) failure = std::current_exception();
     }
   };
   const unsigned cores = std::max(1u, std::min(8u, std::thread::hardware_concurrency()));
@@ -122,6 +130,7 @@ std::vector<std::vector<float>> plan_grid(const brenlow::SpanEvaluation& run, bo
   }
   work();
   for (std::thread& t : threads) t.join();
+  if (failure) std::rethrow_exception(failure);
   return grid;
 }
 
