@@ -42,12 +42,14 @@ float length_option(const Arguments& args, const LengthUnit& unit) {
   const std::string text = *args.one("--length");
   const float v = parse_number("--length", text);
   const float lo = unit.from_metres(brenlow::Spans::shortest_length), hi = unit.from_metres(brenlow::Spans::longest_length);
-  if (!(v >= lo && v <= hi))
+  // The ends as shown (65.6 ft for 20 m, 3280840 ft for 1000 km) are taken.
+  const float metres = unit.to_metres(v);
+  if (!(metres >= brenlow::Spans::shortest_length * (1 - 5e-4f) && metres <= brenlow::Spans::longest_length * (1 + 1e-6f)))
     throw StudyError("--length " + text + " " + std::string(unit.label()) + ": spans from " + fixed(lo, unit.feet ? 1 : 0) +
                      " to " + fixed(hi, 0) + " " + std::string(unit.label()) +
                      " (1000 km) are solved: shorter, the elements are as short as a bundle is wide; longer, beyond a "
                      "study's reach");
-  return std::clamp(unit.to_metres(v), brenlow::Spans::shortest_length, brenlow::Spans::longest_length);
+  return std::clamp(metres, brenlow::Spans::shortest_length, brenlow::Spans::longest_length);
 }
 
 enum class View { plan, side };
