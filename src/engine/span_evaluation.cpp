@@ -2,6 +2,7 @@
 // by the three-dimensional charge simulation, then fields at any point.
 
 #include <cmath>
+#include <new>
 #include <stdexcept>
 
 #include "engine/problem_records.hpp"
@@ -57,6 +58,9 @@ SpanEvaluation::SpanEvaluation(const CrossSection& section, const Spans& spans)
     : cross_section_(section), spans_(spans) {
   if (!(spans.length > 0) || !std::isfinite(spans.length))
     throw Error("span length " + metres(spans.length) + ": must be above 0");
+  if (!(spans.length >= Spans::shortest_length && spans.length <= Spans::longest_length))
+    throw Error("span length " + metres(spans.length) + ": the line of spans is solved for lengths from " +
+                metres(Spans::shortest_length) + " to " + metres(Spans::longest_length) + " (1000 km)");
   if (spans.count < 1 || spans.count > most_spans || spans.count % 2 == 0)
     throw Error(std::to_string(spans.count) + " spans: the count must be odd, 1 to " + std::to_string(most_spans) +
                 ", so that one span stands in the middle");
@@ -96,6 +100,8 @@ SpanEvaluation::SpanEvaluation(const CrossSection& section, const Spans& spans)
   layout.elements = spans.elements;
   try {
     state_ = std::make_shared<const State>(State{spans::Line(conductors, layout)});
+  } catch (const std::bad_alloc&) {
+    throw;  // out of memory is no fault of the line
   } catch (const std::exception& e) {
     throw Error(std::string("line of spans: ") + e.what());
   }
