@@ -14,7 +14,22 @@ namespace {
 
 constexpr float height = 1.0f;  // m, the map's height over the ground
 
+std::string short_number(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", value);
+  return text;
+}
+
+// The spans in the file's units, checked in those units first: the same
+// sag hangs every group, and the engine's own message would name the first
+// group and speak in metres.
 brenlow::Spans spans_of(const brenlow::CrossSection& section, double length, double sag) {
+  const char* unit = section.english ? " ft" : " m";
+  if (!(length > 0) || !(length <= 1e5))
+    throw brenlow::Error("span length " + short_number(length) + unit + ": must be above 0 and at most 100000" + unit);
+  if (!(sag >= 0) || !(sag < length))
+    throw brenlow::Error("sag " + short_number(sag) + unit + ": must be 0 or above and below the span length (" +
+                         short_number(length) + unit + ")");
   const float to_metres = section.english ? metres_per_foot : 1.0f;
   brenlow::Spans spans;
   spans.length = static_cast<float>(length) * to_metres;

@@ -60,7 +60,7 @@ test('a refused sag returns to the last taken; a line whose spans cannot be solv
   await typeInto(page, '#span-sag', '500');
   assert.equal(await page.$eval('#span-sag', (el) => el.value), '12');
   assert.equal(await page.$eval('#span-sag-drag', (el) => el.value), '12');
-  assert.match(await shown(page, 'span-refusal'), /^"500" refused: .*sag 500 m must be 0 or above and below the span length \(400 m\)/);
+  assert.match(await shown(page, 'span-refusal'), /^"500" refused: sag 500 m: must be 0 or above and below the span length \(400 m\)$/);
   assert.equal(await mapState(page), 'current');
   assert.equal(await note(page), before);
   // A sag taken clears the message and draws its map.

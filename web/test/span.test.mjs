@@ -54,15 +54,21 @@ for (const [file, length, sag, quantity] of cases) {
   });
 }
 
-test('a sag not below the span length is refused, the section kept', () => {
+test('spans the engine cannot hang are refused in the file\'s units, the section kept', () => {
   const path = join(repo, 'examples', '500kv_flat.dat');
   engine.load(readFileSync(path), path);
-  assert.throws(() => engine.span(300, 300, 'E', 41, 17), /sag 300 m must be 0 or above and below the span length/);
+  assert.throws(() => engine.span(300, 300, 'E', 41, 17), { message: /^sag 300 m: must be 0 or above and below the span length \(300 m\)$/ });
   assert.throws(() => engine.span(300, 10, 'E', 1, 17), /2 to 400 each way/);
-  assert.throws(() => engine.spanUnknowns(300, 300), /sag 300 m must be 0 or above and below the span length/);
+  assert.throws(() => engine.spanUnknowns(300, 300), { message: /^sag 300 m: must be 0 or above and below the span length \(300 m\)$/ });
+  assert.throws(() => engine.spanUnknowns(-5, 1), { message: /^span length -5 m: must be above 0 and at most 100000 m$/ });
+  assert.throws(() => engine.spanUnknowns(1e30, 1), { message: /^span length 1e\+30 m: must be above 0/ });
   assert.throws(() => worker.spanOfLine(engine.line(), 300, 300, 'E', 41, 17), /sag 300 m/);
   assert.throws(() => worker.spanOfLine('brenlow-line 1 2', 300, 10, 'E', 41, 17), /cannot be read/);
   assert.equal(engine.section().groups.length, 5);
+  // In the file's units for an English file.
+  const english = join(repo, 'examples', '500kv_english.dat');
+  engine.load(readFileSync(english), english);
+  assert.throws(() => engine.spanUnknowns(1300, 5000), { message: /^sag 5000 ft: must be 0 or above and below the span length \(1300 ft\)$/ });
 });
 
 test('the unknowns of a solve grow as the phases come down and the groups grow', () => {
