@@ -2,26 +2,22 @@
 // dropped one, lines the page cannot show, names in Latin-1, a file opened
 // while a field is typed in, and the downloaded data and print files
 // against tesk31's own.
-import { test, before, after } from 'node:test';
+import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
 import { existsSync, mkdtempSync, readdirSync, readFileSync } from 'node:fs';
 import { join } from 'node:path';
-import { openBrowser, openExplorer } from './browser.mjs';
+import { openExplorer } from './browser.mjs';
 import { printDifference, repo, here, tesk31, withoutRunDate } from './support.mjs';
 import {
-  cleanUp, dropFile, edgeTexts, exampleWith, inView, message, pageDataFile, pageState, scratch, stacked, typeInto,
+  dropFile, edgeTexts, exampleWith, inView, message, pageDataFile, pageState, scratch, sharedBrowser, stacked,
+  typeInto,
 } from './page-support.mjs';
 
-let session;
-before(async () => { session = await openBrowser(); });
-after(async () => {
-  await session?.close();
-  cleanUp();
-});
+const browser = sharedBrowser();
 
 test('a refused file shows its message and keeps the section; a dropped file opens', async () => {
-  const page = await openExplorer(session);
+  const page = await openExplorer(browser.session);
   const before = await pageState(page);
   const picker = await page.$('#file');
   await picker.uploadFile(join(here, 'data', 'refused.dat'));
@@ -49,7 +45,7 @@ test('a refused file shows its message and keeps the section; a dropped file ope
 });
 
 test('a line the page cannot show is refused whole, and nothing of the earlier line is shown under its name', async () => {
-  const page = await openExplorer(session);
+  const page = await openExplorer(browser.session);
   const before = await pageState(page);
   const texts = await edgeTexts(page);
   const cases = [
@@ -80,7 +76,7 @@ test('a line the page cannot show is refused whole, and nothing of the earlier l
 });
 
 test('names and titles are kept in Latin-1; a character it cannot hold is refused', async () => {
-  const page = await openExplorer(session);
+  const page = await openExplorer(browser.session);
   const name = 'tr[data-group="1"] input[data-field="name"]';
   await typeInto(page, name, 'Côté é');
   assert.equal((await pageState(page)).section.groups[1].name, 'Côté é');
@@ -108,7 +104,7 @@ test('names and titles are kept in Latin-1; a character it cannot hold is refuse
 });
 
 test('a file dropped while a field is typed in replaces every value; the typed one never lands', async () => {
-  const page = await openExplorer(session);
+  const page = await openExplorer(browser.session);
   const altitude = 'input[name="altitude"]';
   const x = 'tr[data-group="2"] input[data-field="x"]';
   await page.click(x, { clickCount: 3 });
@@ -130,7 +126,7 @@ test('a file dropped while a field is typed in replaces every value; the typed o
 });
 
 test('a value typed and never entered reaches no line opened after it, whatever its groups and units', async () => {
-  const page = await openExplorer(session);
+  const page = await openExplorer(browser.session);
   const height = 'tr[data-group="2"] input[data-field="y"]';
   const cases = [
     // file opened, its group 3 height and altitude as the page must show them
@@ -165,7 +161,7 @@ test('a value typed and never entered reaches no line opened after it, whatever 
 });
 
 test('the downloaded data file runs in tesk31, and the print file is the one tesk31 writes for it', async () => {
-  const page = await openExplorer(session);
+  const page = await openExplorer(browser.session);
   const downloads = mkdtempSync(join(scratch, 'downloads-'));
   const cdp = await page.createCDPSession();
   await cdp.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });

@@ -1,15 +1,28 @@
 // What the browser tests share: reading the page's state and texts, and
 // doing what a person does (typing, dropping a file), with a scratch folder
-// of their own that cleanUp() removes.
+// of their own.
+import { before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import { mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
+import { openBrowser } from './browser.mjs';
 import { nativeValues, repo } from './support.mjs';
 import { EDGE_ROWS, formatValue, shownProfiles } from '../page/charts.js';
 
 export const scratch = mkdtempSync(join(tmpdir(), 'explorer-test-'));
-export const cleanUp = () => rmSync(scratch, { recursive: true, force: true });
+
+// The browser the tests of a file share: started before them, closed after
+// them with the scratch folder. `shared.session` is openExplorer's argument.
+export function sharedBrowser() {
+  const shared = { session: null };
+  before(async () => { shared.session = await openBrowser(); });
+  after(async () => {
+    await shared.session?.close();
+    rmSync(scratch, { recursive: true, force: true });
+  });
+  return shared;
+}
 
 export const settled = (page) => page.evaluate(() => new Promise((done) => requestAnimationFrame(() => requestAnimationFrame(done))));
 export const pageState = (page) => page.evaluate(() => {

@@ -6,28 +6,23 @@
 // drag-to-redraw time on a 50-group line (measured and reported, not
 // asserted). Files opened, refused and downloaded: files.test.mjs; the span
 // panel: span-page.test.mjs.
-import { test, before, after } from 'node:test';
+import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { writeFileSync } from 'node:fs';
 import { join } from 'node:path';
-import { openBrowser, openExplorer } from './browser.mjs';
+import { openExplorer } from './browser.mjs';
 import { nativeValues, profileDifference, repo, here } from './support.mjs';
 import {
-  cleanUp, dropFile, edgeTexts, expectEdgeTexts, inView, markerCentre, message, nativeOf, pageDataFile, pageState,
-  pageView, scratch, settled, shownText, typeInto,
+  dropFile, edgeTexts, expectEdgeTexts, inView, markerCentre, message, nativeOf, pageDataFile, pageState, pageView,
+  scratch, settled, sharedBrowser, shownText, typeInto,
 } from './page-support.mjs';
 import { EDGE_ROWS, formatValue, defaultView, shownProfiles, missingNote, QUANTITIES } from '../page/charts.js';
 import { gradientBar } from '../page/draw.js';
 
-let session;
-before(async () => { session = await openBrowser(); });
-after(async () => {
-  await session?.close();
-  cleanUp();
-});
+const browser = sharedBrowser();
 
 test('the example opens at first with the engine\'s values at the edges', async () => {
-  const page = await openExplorer(session);
+  const page = await openExplorer(browser.session);
   const state = await pageState(page);
   assert.equal(state.section.groups.length, 5);
   assert.match(await page.$eval('#titles', (el) => el.textContent), /500 KV EXAMPLE LINE/);
@@ -48,7 +43,7 @@ test('the example opens at first with the engine\'s values at the edges', async 
 });
 
 test('dragging a group moves the profiles and edge values to the engine\'s for the new place', async () => {
-  const page = await openExplorer(session);
+  const page = await openExplorer(browser.session);
   const before = await pageState(page);
   const from = await markerCentre(page, 0);
   await page.mouse.move(from.x, from.y);
@@ -86,7 +81,7 @@ test('dragging a group moves the profiles and edge values to the engine\'s for t
 });
 
 test('an invalid value shows the message and keeps what was on screen', async () => {
-  const page = await openExplorer(session);
+  const page = await openExplorer(browser.session);
   const before = await pageState(page);
   const texts = await edgeTexts(page);
   const input = 'tr[data-group="1"] input[data-field="x"]';
@@ -119,7 +114,7 @@ test('an invalid value shows the message and keeps what was on screen', async ()
 });
 
 test('values not computed read n/a with the reason, never a marker number', async () => {
-  const page = await openExplorer(session);
+  const page = await openExplorer(browser.session);
   // The example has no wind: no ozone, and the page says why.
   const note = 'no wind: ozone is carried nowhere, so it is not computed downwind';
   assert.equal(await page.$eval('[data-quantity="ozone"] .chart-note', (el) => (el.hidden ? '' : el.textContent)), note);
@@ -147,7 +142,7 @@ test('values not computed read n/a with the reason, never a marker number', asyn
 });
 
 test('a refused value shows its message beside the value and in view; a warning stands beside its value', async () => {
-  const page = await openExplorer(session);
+  const page = await openExplorer(browser.session);
   // Far down the page: the rain rate of the conditions.
   await page.$eval('input[name="rain"]', (el) => el.scrollIntoView({ block: 'center' }));
   await typeInto(page, 'input[name="rain"]', '1,2');
@@ -175,7 +170,7 @@ test('a refused value shows its message beside the value and in view; a warning 
 });
 
 test('the keyboard reaches the cross section and arrow keys move a group by a step', async () => {
-  const page = await openExplorer(session);
+  const page = await openExplorer(browser.session);
   await page.focus('#download-print');
   await page.keyboard.press('Tab');
   assert.equal(await page.evaluate(() => document.activeElement.dataset.edge), 'left');
@@ -198,7 +193,7 @@ test('the keyboard reaches the cross section and arrow keys move a group by a st
 });
 
 test('a narrow window keeps everything within its width', async () => {
-  const page = await openExplorer(session, 390, 844);
+  const page = await openExplorer(browser.session, 390, 844);
   const widths = await page.evaluate(() => ({
     page: document.documentElement.scrollWidth,
     view: document.getElementById('cross-section').getBoundingClientRect().right,
@@ -211,7 +206,7 @@ test('a narrow window keeps everything within its width', async () => {
 });
 
 test('drag to redrawn profiles on a 50-group hybrid line with 200 points (measured)', async (t) => {
-  const page = await openExplorer(session);
+  const page = await openExplorer(browser.session);
   await (await page.$('#file')).uploadFile(join(here, 'data', 'hybrid50.dat'));
   await page.waitForFunction(() => window.explorer.state.section.groups.length === 50);
   assert.equal((await pageState(page)).profiles.x.length, 200);
@@ -248,7 +243,7 @@ const chartHead = (page, key) => page.$eval(`[data-quantity="${key}"] h3`, (el) 
 const rowHead = (page, key) => page.$eval(`#edge-${key}-left`, (el) => el.parentElement.cells[0].textContent);
 
 test('B reads in µT for a metric line and mG for an English one, in the unit chosen; every axis names its unit', async () => {
-  const page = await openExplorer(session);
+  const page = await openExplorer(browser.session);
   const { profiles } = await pageState(page);
   assert.deepEqual(await pageView(page), { bUnit: 'uT', measure: { e: 'max', b: 'max' } });
   // Each unit: the chart heading, its axis, the edge row and the values (engine gauss times the factor).
@@ -290,7 +285,7 @@ const peerLine = [' 525 KV FLAT LINE', ' PHASES 10 M APART, 10.6 M HIGH', ' 0,0,
   '  21,    0.0,    1.0', '   0,    0.0,    0.0', ''].join('\n');
 
 test('each field chart offers the resultant beside the ellipse maximum, which stays the default', async () => {
-  const page = await openExplorer(session);
+  const page = await openExplorer(browser.session);
   await dropFile(page, peerLine, 'peer.dat');
   await page.waitForFunction(() => window.explorer.state.fileName === 'peer.dat');
   const { profiles, left, right } = await pageState(page);
@@ -328,7 +323,7 @@ test('each field chart offers the resultant beside the ellipse maximum, which st
 });
 
 test('the gradient list shows every group, a negative pole\'s gradient left of the zero line', async () => {
-  const page = await openExplorer(session);
+  const page = await openExplorer(browser.session);
   const bars = () => page.$$eval('#gradients .gradient-bar', (rows) => rows.map((row) => {
     const track = row.querySelector('.track').getBoundingClientRect();
     const fill = row.querySelector('.fill').getBoundingClientRect();
@@ -415,7 +410,7 @@ test('gradient bars and chart gaps, computed without a browser', () => {
 });
 
 test('a label with no room is read on hover or focus; a value not computed is left out of its chart with a note', async () => {
-  const page = await openExplorer(session);
+  const page = await openExplorer(browser.session);
   await (await page.$('#file')).uploadFile(join(here, 'data', 'hybrid50.dat'));
   await page.waitForFunction(() => window.explorer.state.section.groups.length === 50);
   // Crowded: some groups carry no label, or their name alone.

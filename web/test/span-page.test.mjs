@@ -3,21 +3,18 @@
 // Web Worker, when their cost allows, with the page answering throughout a
 // drag; a refused length or sag and a line whose spans cannot be solved,
 // each message gone with its cause; B in the page's unit.
-import { test, before, after } from 'node:test';
+import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
 import { writeFileSync } from 'node:fs';
 import { join } from 'node:path';
-import { openBrowser, openExplorer } from './browser.mjs';
+import { openExplorer } from './browser.mjs';
 import { reference, repo } from './support.mjs';
-import { cleanUp, dropFile, exampleWith, markerCentre, message, pageDataFile, scratch, typeInto } from './page-support.mjs';
+import {
+  dropFile, exampleWith, markerCentre, message, pageDataFile, scratch, sharedBrowser, typeInto,
+} from './page-support.mjs';
 
-let session;
-before(async () => { session = await openBrowser(); });
-after(async () => {
-  await session?.close();
-  cleanUp();
-});
+const browser = sharedBrowser();
 
 const mapState = (page) => page.$eval('#span-map', (c) => c.dataset.state);
 const note = (page) => page.$eval('#span-note', (el) => el.textContent);
@@ -35,7 +32,7 @@ const largestIn = (text) => Number(/Largest [EB] on the map ([\d.]+) /.exec(text
 const rounded = (v) => (v >= 100 ? v.toFixed(0) : v >= 10 ? v.toFixed(1) : v.toFixed(2));
 
 test('every bundled line has its map, negative poles too, as the native build\'s; nothing of the line before stays', async () => {
-  const page = await openExplorer(session);
+  const page = await openExplorer(browser.session);
   for (const name of ['example.dat', '500kv_dc_bipole.dat', 'hybrid_corridor.dat', '500kv_english.dat']) {
     if (name !== 'example.dat') {
       await page.select('#example', name);
@@ -54,7 +51,7 @@ test('every bundled line has its map, negative poles too, as the native build\'s
 });
 
 test('a refused sag returns to the last taken; a line whose spans cannot be solved says so until its cause is gone', async () => {
-  const page = await openExplorer(session);
+  const page = await openExplorer(browser.session);
   await current(page);
   const before = await note(page);
   await typeInto(page, '#span-sag', '500');
@@ -85,7 +82,7 @@ test('a refused sag returns to the last taken; a line whose spans cannot be solv
 });
 
 test('B on the map follows the page\'s unit, mG for an English line', async () => {
-  const page = await openExplorer(session);
+  const page = await openExplorer(browser.session);
   await page.select('#example', '500kv_english.dat');
   await page.waitForFunction(() => window.explorer.state.section.english);
   await page.select('#span-quantity', 'B');
@@ -156,7 +153,7 @@ async function answersWithin(page, index, bound, report, name) {
 }
 
 test('a drag on lines of costly spans keeps the page answering within 100 ms; each solve runs when its cost allows', async (t) => {
-  const page = await openExplorer(session);
+  const page = await openExplorer(browser.session);
   await current(page);
   await watchLongTasks(page);
   const report = [];
