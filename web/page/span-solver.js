@@ -51,13 +51,18 @@ export class SpanSolver {
   }
 
   #start(request) {
-    if (!this.worker) this.#spawn();
     request.id = this.next;
     this.next += 1;
     request.started = performance.now();
     this.running = request;
     const { id, line, length, sag, quantity, columns, rows } = request;
-    this.worker.postMessage({ id, line, length, sag, quantity, columns, rows });
+    try {
+      if (!this.worker) this.#spawn();
+      this.worker.postMessage({ id, line, length, sag, quantity, columns, rows });
+    } catch (error) {  // no worker here (a browser that refuses one)
+      this.#end();
+      this.done(request, { error: `the span solver cannot start: ${error.message}` });
+    }
   }
 
   #end() {

@@ -114,9 +114,9 @@ export class SpanPanel {
       this.units = units;
       const feet = units === 'ft';
       const set = (id, value, min, max, step) => Object.assign(this.$(id), { min, max, step, value });
-      set('span-length', feet ? 1300 : 400);
+      this.$('span-length').value = feet ? 1300 : 400;
       set('span-length-drag', feet ? 1300 : 400, feet ? 300 : 100, feet ? 3300 : 1000, 10);
-      set('span-sag', feet ? 40 : 12);
+      this.$('span-sag').value = feet ? 40 : 12;
       set('span-sag-drag', feet ? 40 : 12, 0, feet ? 100 : 30, 0.5);
       for (const node of this.$('span-length').closest('.span-controls').querySelectorAll('.span-unit')) node.textContent = units;
       this.accepted = { length: feet ? 1300 : 400, sag: feet ? 40 : 12 };
