@@ -305,6 +305,10 @@ class SpanEvaluation {
   const std::vector<float>& sags() const { return sags_; }
   // Elements per span, as given or chosen.
   int elements() const;
+  // The unknown charges the constructor would solve for, found without
+  // solving: the solve's time grows as their cube. Throws Error where the
+  // constructor would for the section's checks and the spans.
+  static std::size_t unknowns(const CrossSection& section, const Spans& spans);
 
   struct State;  // the solved line
 
