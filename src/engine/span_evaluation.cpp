@@ -53,7 +53,7 @@ struct SpanEvaluation::State {
   spans::Line line;
 };
 
-SpanEvaluation::SpanEvaluation(const CrossSection& section, const Spans& spans)
+SpanEvaluation::SpanEvaluation(const CrossSection& section, const Spans& spans, const StopCheck& stop)
     : cross_section_(section), spans_(spans) {
   if (!(spans.length > 0) || !std::isfinite(spans.length))
     throw Error("span length " + metres(spans.length) + ": must be above 0");
@@ -94,8 +94,14 @@ SpanEvaluation::SpanEvaluation(const CrossSection& section, const Spans& spans)
   layout.length = spans.length;
   layout.spans = spans.count;
   layout.elements = spans.elements;
+  std::function<void()> checkpoint;
+  if (stop) checkpoint = [&stop] {
+      if (stop()) throw Stopped();
+    };
   try {
-    state_ = std::make_shared<const State>(State{spans::Line(conductors, layout)});
+    state_ = std::make_shared<const State>(State{spans::Line(conductors, layout, checkpoint)});
+  } catch (const Stopped&) {
+    throw;
   } catch (const std::exception& e) {
     throw Error(std::string("line of spans: ") + e.what());
   }
