@@ -9,6 +9,8 @@
 #include "cli/version.hpp"
 #include "engine/engine.hpp"
 #include "evaluation.hpp"
+#include "interpreter.hpp"
+#include "parts.hpp"
 #include "section.hpp"
 #include "span.hpp"
 #include "studies.hpp"
@@ -74,6 +76,7 @@ PYBIND11_MODULE(brenlow, m) {
   m.attr("Error").attr("__doc__") =
       "What the engine refuses: a section that fails a check, a data file that cannot be read or written.";
   make_warning_category(m);
+  wait_for_work_at_exit();
 
   bind_table(m);
   bind_section_parts(m);

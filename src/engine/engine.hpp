@@ -20,6 +20,8 @@
 
 #include <array>
 #include <cmath>
+#include <exception>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -158,6 +160,12 @@ struct NoiseLevels {
   float l5 = 0;   // exceeded 5 % of the time
 };
 
+// A noise, radio or TV level the routines did not compute holds a marker,
+// as the reports print it: -999.9 for TV from DC bundles and for noise
+// where no pole is in corona, -9999 or below (or minus infinity) for no
+// level at all. False for those; the tools show them as not computed.
+inline bool level_computed(float level) { return level > -999.0f; }
+
 // A field as an ellipse of two phasor components.
 struct FieldEllipse {
   float max = 0;               // semi-major axis: the largest magnitude over a cycle
@@ -263,6 +271,13 @@ class Evaluation {
   std::shared_ptr<const State> state_;
 };
 
+// The farthest from the line's centre, either side and up, that a position
+// means something to the engine: 1,000 km. Single precision still holds a
+// tenth of a metre there, and every quantity's arithmetic stays well within
+// the float range (beyond about 1e19 m the levels and fields are no longer
+// numbers). The tools refuse positions beyond it.
+inline constexpr float farthest_distance = 1.0e6f;
+
 // ---------------------------------------------------------------------------
 // A line of spans: the conductors of a cross section hanging in catenaries
 // between towers, evaluated in three dimensions.
@@ -282,7 +297,17 @@ class Evaluation {
 // modelled. The ground is flat and, for the magnetic field, absent, as for
 // the cross section.
 struct Spans {
-  float length = 0;                // of each span, m, above 0
+  // The span lengths the solve resolves, m. Shorter, the elements become as
+  // short as a bundle is wide and no longer stand for a thin conductor
+  // (doubling them moves E by 0.1 % at 10 m, 0.01 % at 20 m). Up to about 1e11 m a level span
+  // without sag gives the cross section's values to 1e-6 everywhere along
+  // it; from 1e12 m rounding in double precision shows, and by 1e16 m the
+  // values are wrong. Lengths are taken to 1,000 km, the farthest a study
+  // reaches from the line.
+  static constexpr float shortest_length = 20.0f;
+  static constexpr float longest_length = 1.0e6f;
+
+  float length = 0;                // of each span, m, shortest_length to longest_length
   int count = 3;                   // spans in the line, odd, 1 to 15
   float sag = 0;                   // of the phases and poles, m, 0 or above, below the length
   std::optional<float> earth_sag;  // of the earth wires, m; the phases' sag when not given
@@ -305,14 +330,27 @@ struct SpanField {
   float vertical_phase = 0;  // degrees
 };
 
+// A stop asked for while a long computation runs (the solve of a line of
+// spans: seconds on a line of many groups). The computation calls it now
+// and then, on its own thread, a few milliseconds of work apart at most;
+// when it returns true the computation ends by throwing Stopped.
+using StopCheck = std::function<bool()>;
+
+// A computation ended because its StopCheck asked it to: not an Error, as
+// nothing was wrong with what was asked.
+class Stopped : public std::exception {
+ public:
+  const char* what() const noexcept override { return "stopped on request"; }
+};
+
 // The line of spans, solved once on construction; then the electric field
 // (kV/m) and the magnetic flux density (gauss) at any point. Const and free
 // of shared mutable state, like Evaluation.
 class SpanEvaluation {
  public:
   // Checks the section and the spans (throws Error) and solves for the
-  // conductors' charges.
-  SpanEvaluation(const CrossSection& section, const Spans& spans);
+  // conductors' charges; `stop`, when given, may end the solve (Stopped).
+  SpanEvaluation(const CrossSection& section, const Spans& spans, const StopCheck& stop = nullptr);
 
   const CrossSection& section() const { return cross_section_.section(); }
   const Spans& spans() const { return spans_; }
@@ -335,6 +373,10 @@ class SpanEvaluation {
   const std::vector<float>& sags() const { return sags_; }
   // Elements per span, as given or chosen.
   int elements() const;
+  // The unknown charges the constructor would solve for, found without
+  // solving: the solve's time grows as their cube. Throws Error where the
+  // constructor would for the section's checks and the spans.
+  static std::size_t unknowns(const CrossSection& section, const Spans& spans);
 
   struct State;  // the solved line
 

@@ -242,11 +242,14 @@ void refuse_touching(const std::vector<Conductor>& cs, double length) {
 
 // Solves a x = b for the two right-hand sides held in b (real and
 // imaginary parts) by elimination with partial pivoting; a is row-major,
-// n by n, and is overwritten. Throws std::domain_error when singular.
-void solve_in_place(std::vector<double>& a, std::size_t n, std::vector<double>& re, std::vector<double>& im) {
+// n by n, and is overwritten. Throws std::domain_error when singular;
+// calls checkpoint (when given) before each elimination step.
+void solve_in_place(std::vector<double>& a, std::size_t n, std::vector<double>& re, std::vector<double>& im,
+                    const std::function<void()>& checkpoint) {
   double largest = 0;
   for (double v : a) largest = std::max(largest, std::abs(v));
   for (std::size_t p = 0; p < n; ++p) {
+    if (checkpoint) checkpoint();
     std::size_t best = p;
     for (std::size_t i = p + 1; i < n; ++i)
       if (std::abs(a[i * n + p]) > std::abs(a[best * n + p])) best = i;
@@ -283,7 +286,11 @@ void solve_in_place(std::vector<double>& a, std::size_t n, std::vector<double>& 
 
 }  // namespace
 
-Line::Line(const std::vector<Conductor>& conductors, const Layout& layout) : conductors_(conductors), layout_(layout) {
+std::size_t unknowns_of(const Layout& layout, std::size_t conductors) {
+  return conductors * ((static_cast<std::size_t>(layout.spans) * static_cast<std::size_t>(layout.elements) + 2) / 2);
+}
+
+Layout solved_layout(const std::vector<Conductor>& conductors, const Layout& layout) {
   if (!(layout.length > 0) || !std::isfinite(layout.length))
     throw std::invalid_argument("the span length must be above 0");
   if (layout.spans < 1 || layout.spans % 2 == 0 || layout.spans > 99)
@@ -297,18 +304,20 @@ Line::Line(const std::vector<Conductor>& conductors, const Layout& layout) : con
       throw std::invalid_argument("a conductor's position and radius must be finite, the radius above 0");
   }
 
-  // Each conductor's unknowns are half its nodes: (spans * elements + 1) / 2,
-  // rounded up. The dense system grows as their square.
-  const auto unknowns_for = [&](int elements) {
-    return conductors.size() * ((static_cast<std::size_t>(layout.spans) * static_cast<std::size_t>(elements) + 2) / 2);
-  };
-  if (layout_.elements == 0) {
-    layout_.elements = chosen_elements(layout.length, conductors);
-    while (layout_.elements > fewest_elements && unknowns_for(layout_.elements) > most_unknowns) --layout_.elements;
+  // The dense system grows as the square of the unknowns.
+  Layout solved = layout;
+  if (solved.elements == 0) {
+    solved.elements = chosen_elements(layout.length, conductors);
+    while (solved.elements > fewest_elements && unknowns_of(solved, conductors.size()) > most_unknowns) --solved.elements;
   }
-  if (unknowns_for(layout_.elements) > most_unknowns)
-    throw std::invalid_argument(std::to_string(unknowns_for(layout_.elements)) + " unknown charges: at most " +
+  if (unknowns_of(solved, conductors.size()) > most_unknowns)
+    throw std::invalid_argument(std::to_string(unknowns_of(solved, conductors.size())) + " unknown charges: at most " +
                                 std::to_string(most_unknowns) + " (fewer spans, elements or groups)");
+  return solved;
+}
+
+Line::Line(const std::vector<Conductor>& conductors, const Layout& layout, const std::function<void()>& checkpoint)
+    : conductors_(conductors), layout_(solved_layout(conductors, layout)) {
   refuse_touching(conductors, layout.length);
 
   auto chains = std::make_shared<std::vector<Chain>>();
@@ -340,6 +349,7 @@ Line::Line(const std::vector<Conductor>& conductors, const Layout& layout) : con
   for (std::size_t c = 0; c < chains->size(); ++c) {
     const Chain& target = (*chains)[c];
     for (std::size_t k = 0; k < half; ++k) {
+      if (checkpoint) checkpoint();
       const std::size_t row = c * half + k;
       re[row] = conductors[c].volts.real();
       im[row] = conductors[c].volts.imag();
@@ -376,7 +386,7 @@ Line::Line(const std::vector<Conductor>& conductors, const Layout& layout) : con
       }
     }
   }
-  solve_in_place(a, n, re, im);
+  solve_in_place(a, n, re, im, checkpoint);
   for (std::size_t c = 0; c < chains->size(); ++c) {
     Chain& chain = (*chains)[c];
     chain.charges.resize(count);

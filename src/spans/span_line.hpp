@@ -19,6 +19,7 @@
 #include <array>
 #include <complex>
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -56,12 +57,25 @@ double catenary_parameter(double length, double sag);
 // span (0 and `length` at the towers).
 double catenary_height(double length, double sag, double u);
 
+// The layout a Line of these conductors is solved with: the elements per
+// span chosen when the layout leaves the choice, fewer where the unknowns
+// would pass what a solve takes. Throws std::invalid_argument, as the Line
+// does, for a layout or conductors out of range.
+Layout solved_layout(const std::vector<Conductor>& conductors, const Layout& layout);
+// The unknown charges of `conductors` conductors in `layout`: half of each
+// one's nodes. The solve's time grows as their cube.
+std::size_t unknowns_of(const Layout& layout, std::size_t conductors);
+
 class Line {
  public:
   // Places the elements and solves for the charges. Throws
   // std::invalid_argument for a layout out of range and std::domain_error
   // when the potential coefficients are singular (two conductors in one place).
-  Line(const std::vector<Conductor>& conductors, const Layout& layout);
+  // `checkpoint`, when given, is called between rows of the potential
+  // coefficients and between steps of the elimination (a few milliseconds
+  // of work apart at most); whatever it throws ends the solve.
+  Line(const std::vector<Conductor>& conductors, const Layout& layout,
+       const std::function<void()>& checkpoint = nullptr);
 
   // Electric field, V/m, and space potential, V, at a point.
   Components electric_field(double x, double along, double height) const;

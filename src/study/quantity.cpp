@@ -174,6 +174,12 @@ bool from_gradients(Quantity q) {
          q == Quantity::tv || q == Quantity::oz;
 }
 
+bool is_level(Quantity q) { return from_gradients(q) && q != Quantity::oz; }
+
+float shown_value(Quantity q, float v) {
+  return is_level(q) && !brenlow::level_computed(v) ? std::numeric_limits<float>::quiet_NaN() : v;
+}
+
 std::string fixed(double v, int decimals) {
   if (std::isnan(v)) return "nan";
   if (std::isinf(v)) return v > 0 ? "inf" : "-inf";

@@ -127,7 +127,7 @@ Cell value_cell(float v, Quantity q, BUnit b, const brenlow::CrossSection& secti
   if (q == Quantity::oz && std::isnan(v) && without_wind(section)) return {"no wind", ""};
   // A level not computed: the -999.9 marker of TV from DC bundles only or of
   // a pole without corona, or no noise at all (-inf).
-  if (from_gradients(q) && q != Quantity::oz && !(v > -999)) return {"n/a", ""};
+  if (is_level(q) && std::isnan(shown_value(q, v))) return {"n/a", ""};
   if (one_field(q) && std::isnan(v) && brenlow::is_hybrid(section)) return {"n/a", ""};
   return Table::number(v, decimals(q, b));
 }

@@ -65,10 +65,8 @@ std::vector<std::string> panel_notes(const std::vector<Quantity>& quantities,
 Cell value_cell(float v, Quantity q, BUnit b, const brenlow::CrossSection& section);
 
 // The farthest a study evaluates from the line's centre, either side and
-// up: 1,000 km. Single precision still holds a tenth of a metre there, and
-// every quantity's arithmetic stays well within the float range (beyond
-// about 1e19 m the noise levels and the fields are no longer numbers).
-inline constexpr float largest_distance_metres = 1.0e6f;
+// up: the engine's farthest distance, 1,000 km.
+inline constexpr float largest_distance_metres = brenlow::farthest_distance;
 
 // Throws StudyError unless `value`, a distance in `unit`, is a number
 // within largest_distance_metres; `what` names where it was given.
