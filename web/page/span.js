@@ -38,7 +38,8 @@ const spansOf = (r) => r && `${r.length}|${r.sag}|${r.line}`;
 
 // The map in the unit shown: B converted to the page's unit.
 export function shownMap(map, bUnit) {
-  if (map.quantity !== 'B') return { ...map, unitLabel: map.unit };
+  // B, or B-AC: a hybrid line's map is of its AC phases' field.
+  if (!map.quantity.startsWith('B')) return { ...map, unitLabel: map.unit };
   const { label, perMicrotesla } = B_UNITS[bUnit] ?? B_UNITS.uT;
   const scale = (v) => (v === null ? null : v * perMicrotesla);
   return {

@@ -462,7 +462,7 @@ test('a label with no room is read on hover or focus; a value not computed is le
 });
 
 test('a hybrid line shows its AC and DC fields apart; a DC pole offers no phase', async () => {
-  const page = await openExplorer(session);
+  const page = await openExplorer(browser.session);
   const cases = [
     // file, hybrid, the groups typed DC (earth wires among them)
     ['hybrid_corridor.dat', true, [3, 4, 6]],
