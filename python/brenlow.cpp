@@ -646,6 +646,11 @@ void warn_about(const brenlow::CrossSection& section) {
   for (const std::string& text : brenlow::warnings(section)) warn(text);
 }
 
+// The section's warnings and its gradients'.
+void warn_about(const brenlow::Evaluation& run) {
+  for (const std::string& text : brenlow::warnings(run)) warn(text);
+}
+
 PyEvaluation evaluate(const Section& s) {
   brenlow::CrossSection section = to_engine(s);
   PyEvaluation result;
@@ -653,7 +658,7 @@ PyEvaluation evaluate(const Section& s) {
     py::gil_scoped_release released;
     result.evaluation = std::make_shared<const brenlow::Evaluation>(section);
   }
-  warn_about(result.evaluation->section());
+  warn_about(*result.evaluation);
   return result;
 }
 
