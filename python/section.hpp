@@ -29,6 +29,8 @@ pybind11::object section_to_python(const brenlow::CrossSection& section);
 // Shows each of the engine's warnings about the section (what is legal but
 // probably not meant) as a brenlow.BrenlowWarning.
 void warn_about(const brenlow::CrossSection& section);
+// The same for an evaluation: the section's warnings and its gradients'.
+void warn_about(const brenlow::Evaluation& run);
 // The shortest text that reads back as the same float.
 std::string float_text(float value);
 // The unit B is shown in: "uT", "mG" or "G" in any case; ValueError for

@@ -75,6 +75,7 @@ struct Outcome {
   bool done = false;
   int status = 0;
   std::string trouble;
+  std::vector<std::string> warnings;  // of a run that went on: legal, probably not meant
 };
 
 void add_part(std::string& line, std::string part, const char* separator) {
@@ -102,7 +103,13 @@ Outcome run_one(const Job& job) {
   }
   std::istringstream lines(errors.str());
   std::string line;
-  while (std::getline(lines, line)) add_part(outcome.trouble, line, ": ");
+  while (std::getline(lines, line)) {
+    if (line.rfind("warning: ", 0) == 0) {
+      outcome.warnings.push_back(line);
+    } else {
+      add_part(outcome.trouble, line, ": ");
+    }
+  }
   std::istringstream console_lines(console_text);
   while (std::getline(console_lines, line))
     if (line.rfind(" ERROR-", 0) == 0) add_part(outcome.trouble, line, "; ");
@@ -155,7 +162,10 @@ int run_files_command(const std::vector<std::string>& argv, std::ostream& out, s
     const Outcome& o = outcomes[i];
     if (!o.done) {
       ++not_run;
-    } else if (!o.trouble.empty()) {
+      continue;
+    }
+    for (const std::string& warning : o.warnings) err << jobs[i].data << ": " << warning << '\n';
+    if (!o.trouble.empty()) {
       ++failed;
       err << jobs[i].data << ": status " << o.status << ": " << o.trouble << '\n';
     }
