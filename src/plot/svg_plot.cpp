@@ -289,6 +289,13 @@ void draw_panel(std::ostream& svg, const Profile& profile, const PanelSpec& pane
     svg << line(x, top, x, bottom).set("stroke", "#555").set("stroke-width", "1.4").set("stroke-dasharray", "2 3")
         << '\n';
     const bool to_left = x > left + plot_width * 0.75;
+    struct Placed {
+      double baseline;
+      bool leftwards;
+      std::string text;
+      std::string_view colour;
+    };
+    std::vector<Placed> values;
     for (const SeriesSpec& s : panel.series) {
       const Axis& axis = axes[s.side];
       std::optional<double> v = value_at(profile, s.column, edge);
@@ -333,19 +340,23 @@ void draw_panel(std::ostream& svg, const Profile& profile, const PanelSpec& pane
             }
       }
       drawn.boxes.push_back(box(leftwards, baseline));
+      values.push_back({baseline, leftwards, text, s.style.colour});
+    }
+    // Written top to bottom, as they are read.
+    std::stable_sort(values.begin(), values.end(), [](const Placed& a, const Placed& b) { return a.baseline < b.baseline; });
+    for (const Placed& v : values)
       svg << Tag("text")
                  .set("class", "edge-value")
-                 .set("x", leftwards ? x - 7 : x + 7)
-                 .set("y", baseline)
-                 .set("text-anchor", leftwards ? "end" : "start")
+                 .set("x", v.leftwards ? x - 7 : x + 7)
+                 .set("y", v.baseline)
+                 .set("text-anchor", v.leftwards ? "end" : "start")
                  .set("font-size", "11")
                  .set("font-weight", "bold")
-                 .set("fill", s.style.colour)
+                 .set("fill", v.colour)
                  .set("stroke", "#fff")
                  .set("stroke-width", "3")
                  .set("paint-order", "stroke")
-                 .text(text);
-    }
+                 .text(v.text);
     svg << '\n';
   }
 
