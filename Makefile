@@ -128,7 +128,7 @@ python: build-tools python-deps
 
 python-test: python
 	@PYTHONPATH=build/python PYTHONDONTWRITEBYTECODE=1 $(PYTHON) -m pytest -q -p no:cacheprovider \
-	  python/tests $(PYTEST_ARGS); status=$$?; \
+	  --basetemp=build/pytest-tmp python/tests $(PYTEST_ARGS); status=$$?; rm -rf build/pytest-tmp; \
 	  if [ $$status -eq 5 ]; then echo "python-test: pytest collected no tests" >&2; fi; exit $$status
 
 # ---- Windows, the Debian package, pip install ----
@@ -171,4 +171,5 @@ pip-test: python
 	    assert brenlow.__file__.startswith(sys.prefix), brenlow.__file__; \
 	    assert brenlow.__version__ == "$(VERSION)", brenlow.__version__' && \
 	  TESK31=$(CURDIR)/build/tesk31 TESK31_STUDY=$(CURDIR)/build/tesk31-study PYTHONDONTWRITEBYTECODE=1 \
-	  "$$dir/v/bin/python" -m pytest -q -p no:cacheprovider $(CURDIR)/python/tests $(PYTEST_ARGS)
+	  "$$dir/v/bin/python" -m pytest -q -p no:cacheprovider --basetemp="$$dir/pytest-tmp" \
+	    $(CURDIR)/python/tests $(PYTEST_ARGS)
