@@ -2,7 +2,8 @@
 #   make run    build tesk31 and tesk31-plot only, then run the bundled example with every report
 #   make test   install what the tests need when missing, build everything, normally and with
 #               the sanitizers, run every test in both, the explorer's and the Python module's,
-#               the Debian package's, pip install's and the Windows build's under wine
+#               the Debian package's, pip install's and the Windows build's under wine: every
+#               suite, even after one fails, then each suite's result; fails if any failed
 #   make bench  build everything optimised and run the benchmarks (the whole ALL run of the
 #               50-group hybrid line, the engine's 1,000-point profile, the charge loops, ...),
 #               then whole runs: tesk31's instructions as a process, 300 files through
@@ -14,14 +15,15 @@
 #               build-windows/ and pack build-windows/brenlow-VERSION-windows-x64.zip
 #   make windows-test  run the Windows test programs and the programs under wine (make test
 #               runs it: wine, MinGW-w64 and the build add about five minutes on two cores)
-#   make package  the Debian package build/brenlow_VERSION-1_ARCH.deb, unpacked and run
+#   make package  the Debian package build/brenlow_VERSION-1_ARCH.deb, unpacked, run and checked
+#               by lintian
 #   make pip-test  pip install . into a fresh virtual environment, the Python tests against it
 # Evaluated where used, after build-tools may have installed ninja.
 GENERATOR = $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 EXAMPLE ?= examples/500kv_flat.dat
 
-.PHONY: all build-tools configure programs build build-asan run test bench clean
+.PHONY: all build-tools configure programs build build-asan run test unit-test asan-test bench clean
 
 all: build
 
@@ -48,8 +50,29 @@ run: programs
 	cd build && ./tesk31-plot example.dif -o example.svg
 	@echo "Print file: build/example.prt   DIF file: build/example.dif   Profile: build/example.svg"
 
-test: python-deps build build-asan python-test package pip-test windows-test
+# Every suite runs, whichever failed before it; then each suite's result
+# and time are listed, and make test fails if any suite failed. One suite
+# alone: make unit-test, make asan-test, make web-test, ...
+TEST_SUITES = unit-test asan-test web-test python-test package pip-test windows-test
+
+test:
+	@failed=""; results=""; \
+	for suite in $(TEST_SUITES); do \
+	  start=$$(date +%s); \
+	  if $(MAKE) --no-print-directory $(addprefix -f ,$(MAKEFILE_LIST)) $$suite; then result=passed; else result=FAILED; failed="$$failed $$suite"; fi; \
+	  took=$$(( $$(date +%s) - start )); \
+	  results="$$results$$(printf '  %-12s %-7s %3d min %02d s' $$suite $$result $$((took / 60)) $$((took % 60)))\n"; \
+	done; \
+	printf '\nmake test, suite by suite:\n%b' "$$results"; \
+	if [ -n "$$failed" ]; then echo "make test: failed:$$failed" >&2; exit 1; fi; \
+	echo "make test: every suite passed"
+
+# The C++ tests, normally and under the sanitizers. The Python module's
+# packages first, so that the normal build holds the module.
+unit-test: python-deps build
 	cd build && ctest --output-on-failure -j $(JOBS)
+
+asan-test: build-asan
 	cd build-asan && ctest --output-on-failure -j $(JOBS)
 
 bench: build
@@ -86,8 +109,6 @@ web-test: web build
 	cd web && BRENLOW_WEB=../build-web BRENLOW_BUILD=../build node --test test/module.test.mjs test/span.test.mjs test/page.test.mjs \
 	  test/files.test.mjs test/span-page.test.mjs test/serve.test.mjs
 
-test: web-test
-
 # ---- Python module (python/) ----
 # Debian's packages and Debian's interpreter, named explicitly: the first
 # python3 on PATH may be another install without numpy. pytest's status 5
@@ -107,7 +128,7 @@ python: build-tools python-deps
 
 python-test: python
 	@PYTHONPATH=build/python PYTHONDONTWRITEBYTECODE=1 $(PYTHON) -m pytest -q -p no:cacheprovider \
-	  python/tests $(PYTEST_ARGS); status=$$?; \
+	  --basetemp=build/pytest-tmp python/tests $(PYTEST_ARGS); status=$$?; rm -rf build/pytest-tmp; \
 	  if [ $$status -eq 5 ]; then echo "python-test: pytest collected no tests" >&2; fi; exit $$status
 
 # ---- Windows, the Debian package, pip install ----
@@ -132,9 +153,11 @@ windows-test: windows configure
 	cmake --build build-windows -j $(JOBS)
 	cd build-windows && ctest --output-on-failure -j $(JOBS)
 
-# dpkg-shlibdeps (dpkg-dev, a build tool) computes the dependencies.
+# dpkg-shlibdeps (dpkg-dev, a build tool) computes the dependencies;
+# debian_files are the changelog and the manual pages (help2man); the
+# package's test runs lintian on it.
 package: configure
-	cmake --build build -j $(JOBS) --target tesk31 tesk31-plot tesk31-study
+	cmake --build build -j $(JOBS) --target tesk31 tesk31-plot tesk31-study debian_files
 	cd build && cpack -G DEB >/dev/null
 	tests/package/deb_test.sh build/brenlow_$(VERSION)-1_$$(dpkg --print-architecture).deb build examples/example.dat
 
@@ -148,4 +171,5 @@ pip-test: python
 	    assert brenlow.__file__.startswith(sys.prefix), brenlow.__file__; \
 	    assert brenlow.__version__ == "$(VERSION)", brenlow.__version__' && \
 	  TESK31=$(CURDIR)/build/tesk31 TESK31_STUDY=$(CURDIR)/build/tesk31-study PYTHONDONTWRITEBYTECODE=1 \
-	  "$$dir/v/bin/python" -m pytest -q -p no:cacheprovider $(CURDIR)/python/tests $(PYTEST_ARGS)
+	  "$$dir/v/bin/python" -m pytest -q -p no:cacheprovider --basetemp="$$dir/pytest-tmp" \
+	    $(CURDIR)/python/tests $(PYTEST_ARGS)

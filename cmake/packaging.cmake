@@ -15,6 +15,47 @@ install(DIRECTORY examples/ DESTINATION ${brenlow_doc_dir}/examples)
 install(DIRECTORY docs/ DESTINATION ${brenlow_doc_dir}/docs)
 install(FILES README.md DESTINATION ${brenlow_doc_dir})
 
+# What Debian expects beside the programs (packaging/): the copyright file
+# (the programs hold the C and C++ libraries: their licences ship too), the
+# changelog (changelog.Debian.gz: the version has a Debian revision, -1)
+# and a manual page for each program. The pages are made from the
+# programs' own --help and --version by help2man when the package is made
+# (the target debian_files, which make package builds), so that they never
+# fall behind the programs. A plain install from source goes without them.
+if(NOT WIN32)
+  set(debian_files ${PROJECT_BINARY_DIR}/debian-files)
+  find_program(BRENLOW_HELP2MAN help2man)
+  find_program(BRENLOW_GZIP gzip)
+  set(debian_outputs ${debian_files}/changelog.Debian.gz)
+  add_custom_command(OUTPUT ${debian_files}/changelog.Debian.gz
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${debian_files}
+    COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/packaging/changelog ${debian_files}/changelog.Debian
+    COMMAND ${BRENLOW_GZIP} -9nf ${debian_files}/changelog.Debian
+    DEPENDS ${PROJECT_SOURCE_DIR}/packaging/changelog VERBATIM)
+  foreach(program tesk31 tesk31-plot tesk31-study)
+    add_custom_command(OUTPUT ${debian_files}/${program}.1.gz
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${debian_files}
+      COMMAND ${BRENLOW_HELP2MAN} --no-info --section=1
+              --include=${PROJECT_SOURCE_DIR}/packaging/${program}.h2m --output=${debian_files}/${program}.1
+              $<TARGET_FILE:${program}>
+      COMMAND ${BRENLOW_GZIP} -9nf ${debian_files}/${program}.1
+      DEPENDS ${program} ${PROJECT_SOURCE_DIR}/packaging/${program}.h2m VERBATIM)
+    list(APPEND debian_outputs ${debian_files}/${program}.1.gz)
+    install(FILES ${debian_files}/${program}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 OPTIONAL)
+  endforeach()
+  if(BRENLOW_HELP2MAN AND BRENLOW_GZIP)
+    add_custom_target(debian_files DEPENDS ${debian_outputs})
+  else()
+    add_custom_target(debian_files
+      COMMAND ${CMAKE_COMMAND} -E echo "debian_files: help2man and gzip make the package's manual pages and changelog; .ci/install-build-tools installs them"
+      COMMAND ${CMAKE_COMMAND} -E false VERBATIM)
+  endif()
+  install(FILES packaging/copyright DESTINATION ${brenlow_doc_dir})
+  install(FILES ${debian_files}/changelog.Debian.gz DESTINATION ${brenlow_doc_dir} OPTIONAL)
+  # lintian's findings that are meant (each with its reason there).
+  install(FILES packaging/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME brenlow)
+endif()
+
 set(CPACK_PACKAGE_NAME brenlow)
 set(CPACK_PACKAGE_VENDOR "Brenlow")
 set(CPACK_PACKAGE_CONTACT "Brenlow developers <brenlow@localhost>")

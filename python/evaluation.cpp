@@ -180,7 +180,7 @@ PyEvaluation evaluate(const Section& s) {
     const ReleasedGil released;
     result.evaluation = std::make_shared<const brenlow::Evaluation>(section);
   }
-  warn_about(result.evaluation->section());
+  warn_about(*result.evaluation);
   return result;
 }
 

@@ -46,7 +46,9 @@ ppb.
 
 Everything the engine refuses raises brenlow.Error, a ValueError, with
 the engine's message. What is legal but probably not meant (a current
-entered negative, ozone asked without wind) is shown as a
+entered negative, a voltage on a group counted as an earth wire, a phase's
+diameter below 5 mm, a surface gradient above 30 kV/cm, ozone asked
+without wind) is shown as a
 brenlow.BrenlowWarning when a section is evaluated; the warnings module
 turns these off or into errors as any other warning.
 )";

@@ -160,7 +160,19 @@ brenlow::CrossSection section_from_python(const py::object& section) {
     throw py::type_error("a section must be a CrossSection, not " + type_name(section));
   }
   brenlow::CrossSection engine = to_engine(section.cast<const Section&>());
-  warn_about(engine);
+  // The gradients' warnings need an evaluation; a section the checks refuse
+  // has none, and the caller's own check says why.
+  bool checked = true;
+  try {
+    brenlow::check(engine);
+  } catch (const brenlow::Error&) {
+    checked = false;
+  }
+  if (checked) {
+    warn_about(brenlow::Evaluation(engine));
+  } else {
+    warn_about(engine);
+  }
   return engine;
 }
 
@@ -231,6 +243,10 @@ std::string section_repr(const Section& s) {
 
 void warn_about(const brenlow::CrossSection& section) {
   for (const std::string& text : brenlow::warnings(section)) warn(text);
+}
+
+void warn_about(const brenlow::Evaluation& run) {
+  for (const std::string& text : brenlow::warnings(run)) warn(text);
 }
 
 

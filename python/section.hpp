@@ -56,5 +56,7 @@ void warn_about(const brenlow::CrossSection& section);
 pybind11::class_<Section> bind_cross_section(pybind11::module_& m);
 // brenlow.read_data_file and parse_data_file.
 void bind_data_files(pybind11::module_& m);
+// The same for an evaluation: the section's warnings and its gradients'.
+void warn_about(const brenlow::Evaluation& run);
 
 }  // namespace brenlow_python

@@ -133,18 +133,25 @@ void name_input_file(RunData& run, RunFiles& files) {
   refuse_same_file("print file", run.prtfile, "input data file", run.infile);
 }
 
-// What the energized groups hold that is legal but probably not meant;
-// the reports run as entered.
-void warn_about_groups(const Problem& problem, RunFiles& files) {
+// What the data hold that is legal but probably not meant; the reports run
+// as entered. After an English file is converted: the checks take metric values.
+void warn_about_data(const Problem& problem, RunFiles& files) {
   if (!files.warnings) return;
-  for (int i = 0; i < energized_groups(problem.inputs) && i < listed_groups(problem.run); ++i) {
-    const std::string warning = input::group_warning(problem.inputs, i);
-    if (!warning.empty()) {
-      *files.warnings << "warning: " << input::group_label(i, problem.run.condname[i].view()) << ": " << warning << '\n';
-    }
-    // The reports keep their arithmetic: a DC pole's angle turns its phasor.
+  const std::string units = input::units_warning(problem.run.units);
+  if (!units.empty()) {
+    *files.warnings << "warning: " << units
+                    << "; the listing says ENGLISH UNITS OPTION all the same, and the reports print distances in feet, "
+                       "converted from those metres\n";
+  }
+  const std::vector<std::string> labels = input::group_labels(problem.run);
+  for (const std::string& warning : input::group_warnings(problem.inputs, labels)) {
+    *files.warnings << "warning: " << warning << '\n';
+  }
+  // The reports keep their arithmetic: a DC pole's angle turns its phasor,
+  // and a hybrid line's DC poles add to its AC phases as phasors.
+  for (int i = 0; i < energized_groups(problem.inputs) && i < static_cast<int>(labels.size()); ++i) {
     if (!problem.inputs.acflag[i] && problem.inputs.phangle[i] != 0) {
-      *files.warnings << "warning: " << input::group_label(i, problem.run.condname[i].view()) << ": phase angle "
+      *files.warnings << "warning: " << labels[static_cast<std::size_t>(i)] << ": phase angle "
                       << input::short_number(problem.inputs.phangle[i])
                       << " degrees of a DC pole: the reports turn the pole's charge and current by it as a phasor "
                          "(a DC pole is static, its polarity the sign of its voltage); enter 0\n";
@@ -161,8 +168,8 @@ void warn_about_groups(const Problem& problem, RunFiles& files) {
 
 void finish_run(InputOutcome outcome, Problem& problem, RunFiles& files) {
   if (outcome == InputOutcome::complete) {
-    warn_about_groups(problem, files);
     convert_to_metric(problem.inputs, problem.run);
+    warn_about_data(problem, files);
     run_sequence(problem, files);
   }
   close_run(files);

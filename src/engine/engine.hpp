@@ -102,7 +102,8 @@ struct CrossSection {
 // messages, English units converted. Throws Error naming the file and the
 // record, with the record expected there inside the groups and lateral
 // points ("record 13 (reading conductor group 7 of 7)"), or the group and
-// the check.
+// the check. A unit option other than 0 (metric) or 1 (English units),
+// which tesk31 runs as metric while calling it English, is refused.
 CrossSection read_data_file(const std::string& path);
 // The same for data file text held in memory; `name` stands for the file in messages.
 CrossSection parse_data_file(const std::string& text, const std::string& name = "data file");
@@ -132,10 +133,12 @@ void check(const CrossSection& section);
 bool is_hybrid(const CrossSection& section);
 
 // What is legal but probably not what was meant, one sentence each, naming
-// the group ("group 2 POLE -: current -2 kA entered negative: ..."). The
-// engine prints nothing: each front end shows these where its user looks
-// (tesk31 and the studies on the error stream, Python as warnings, the
-// explorer beside the value). Empty for a section with nothing to say.
+// the group ("group 2 POLE -: current -2 kA entered negative: ..."): a
+// negative current, a phase's subconductor diameter below 5 mm, a voltage
+// on a group counted as an earth wire. The engine prints nothing: each
+// front end shows these where its user looks (tesk31 and the studies on
+// the error stream, Python as warnings, the explorer beside the value).
+// Empty for a section with nothing to say.
 std::vector<std::string> warnings(const CrossSection& section);
 
 // What a front end says instead of a value where ozone is asked of a
@@ -277,6 +280,10 @@ class Evaluation {
 // the float range (beyond about 1e19 m the levels and fields are no longer
 // numbers). The tools refuse positions beyond it.
 inline constexpr float farthest_distance = 1.0e6f;
+
+// The section's warnings, then those of its gradients: an energized group's
+// surface gradient above 30 kV/cm, where air breaks down.
+std::vector<std::string> warnings(const Evaluation& run);
 
 // ---------------------------------------------------------------------------
 // A line of spans: the conductors of a cross section hanging in catenaries

@@ -110,7 +110,9 @@ bool without_wind(const brenlow::CrossSection& section) { return section.conditi
 
 void show_warnings(std::ostream& err, const std::string& file, const brenlow::CrossSection& section,
                    bool ozone_shown) {
-  for (const std::string& warning : brenlow::warnings(section)) err << "warning: " << file << ": " << warning << '\n';
+  // The gradients too: the section evaluated once more, as given.
+  for (const std::string& warning : brenlow::warnings(brenlow::Evaluation(section)))
+    err << "warning: " << file << ": " << warning << '\n';
   if (ozone_shown && without_wind(section)) err << "note: " << file << ": " << brenlow::no_wind_note << '\n';
   err.flush();
 }

@@ -46,7 +46,8 @@ float largest_gradient(const brenlow::Evaluation& run);
 bool without_wind(const brenlow::CrossSection& section);
 
 // Writes to `err`, before the study's table, what the section read from
-// `file` holds that is legal but probably not meant (brenlow::warnings),
+// `file` holds that is legal but probably not meant (brenlow::warnings of
+// its evaluation, the gradients' included),
 // and the no-wind note when `ozone_shown` and the section has no wind; one
 // line each, naming the file.
 void show_warnings(std::ostream& err, const std::string& file, const brenlow::CrossSection& section,

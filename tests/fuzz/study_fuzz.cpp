@@ -6,7 +6,8 @@
 // the arguments, the command ends with its tables and files (status 0 or
 // 1: no value printed or written that is not a number, every picture
 // well-formed XML with finite coordinates) or with a message (status 2);
-// it never crashes. The files a run writes are removed before the next.
+// it never crashes. The files a run writes are removed before the next;
+// run's --list - reads an empty standard input.
 // Run the fuzzer with an absolute -artifact_prefix: a finding stops it
 // while the working folder is the target's own.
 
@@ -17,6 +18,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <iterator>
 #include <sstream>
 #include <string>
@@ -62,16 +64,24 @@ struct Folder {
 };
 
 // In the folder while the command runs, back where the fuzzer keeps its
-// corpus after it.
+// corpus after it; standard input empty meanwhile, whatever the fuzzer's is.
 class Inside {
  public:
-  explicit Inside(const fs::path& dir) : back_(fs::current_path()) { fs::current_path(dir); }
-  ~Inside() { fs::current_path(back_); }
+  explicit Inside(const fs::path& dir) : back_(fs::current_path()), input_(std::cin.rdbuf(empty_.rdbuf())) {
+    fs::current_path(dir);
+  }
+  ~Inside() {
+    std::cin.rdbuf(input_);
+    std::cin.clear();
+    fs::current_path(back_);
+  }
   Inside(const Inside&) = delete;
   Inside& operator=(const Inside&) = delete;
 
  private:
   fs::path back_;
+  std::istringstream empty_;
+  std::streambuf* input_;
 };
 
 bool is_input(const std::string& name) { return name == inputs[0] || name == inputs[1]; }

@@ -3,7 +3,9 @@
 # looks for them, its dependencies computed from the programs, its version
 # the one the programs print, and the packaged tesk31 writing, on the
 # example, the print and DIF files the build's tesk31 writes (the run's
-# date line aside).
+# date line aside). What Debian expects is there: the copyright file with
+# the licences of the libraries the programs hold, the changelog of this
+# version, a manual page for each program; lintian finds no error.
 #   deb_test.sh PACKAGE.deb BUILD_FOLDER EXAMPLE.dat
 set -uo pipefail
 deb=$(realpath "$1") build=$(realpath "$2") example=$(realpath "$3")
@@ -42,6 +44,56 @@ for program in tesk31 tesk31-plot tesk31-study; do
   [ "$shown" = "$program (Brenlow) ${version%-*}" ] || fail "$program --version says \"$shown\", the package $version"
 done
 [[ "$(basename "$deb")" == "brenlow_${version}_"*.deb ]] || fail "the file name $(basename "$deb") lacks version $version"
+
+# The copyright file, machine-readable, names the licences of the libraries
+# linked into the programs.
+copyright="$root/unpacked/$doc/copyright"
+if [ -f "$copyright" ]; then
+  head -n 1 "$copyright" | grep -q '^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' ||
+    fail "/$doc/copyright is not in Debian's machine-readable format"
+  for licence in 'LGPL-2.1+' 'GPL-3+ with GCC-exception-3.1 exception' 'Expat-with-fmt-exception' 'Apache-2.0'; do
+    grep -q "^License: $licence\$" "$copyright" || fail "/$doc/copyright lacks the licence $licence"
+  done
+else
+  fail "the package lacks /$doc/copyright"
+fi
+# The changelog: compressed without a name or a time (gzip -9n), its last
+# entry this version.
+changelog="$root/unpacked/$doc/changelog.Debian.gz"
+if [ -f "$changelog" ]; then
+  [ "$(od -An -tx1 -j3 -N5 "$changelog" | tr -d ' ')" = 0000000000 ] ||
+    fail "/$doc/changelog.Debian.gz keeps a file name or a time (gzip -9n)"
+  logged=$(gzip -dc "$changelog" | dpkg-parsechangelog -l- -SVersion 2>&1)
+  [ "$logged" = "$version" ] || fail "the changelog's last entry is $logged, the package $version"
+else
+  fail "the package lacks /$doc/changelog.Debian.gz"
+fi
+# A manual page for each program, of this version; the pages of the
+# programs that have --help show its usage line.
+for program in tesk31 tesk31-plot tesk31-study; do
+  page="$root/unpacked/usr/share/man/man1/$program.1.gz"
+  if [ ! -f "$page" ]; then
+    fail "the package lacks /usr/share/man/man1/$program.1.gz"
+    continue
+  fi
+  text=$(gzip -dc "$page")
+  grep -q "^\.TH ${program^^} \"1\" .* \"Brenlow ${version%-*}\" " <<< "$text" ||
+    fail "$program.1 is not the page of $program ${version%-*}"
+  grep -q -F "$program \\- " <<< "$text" || fail "$program.1 has no NAME line"
+  if [ "$program" != tesk31 ]; then
+    grep -q -F "usage: ${program//-/\\-} " <<< "$text" || fail "$program.1 does not hold $program --help"
+  fi
+done
+if command -v lintian > /dev/null; then
+  # lintian unpacks into the temporary folder: give it ours.
+  found=$(TMPDIR="$root" lintian --fail-on error --tag-display-limit 0 "$deb" 2>&1)
+  status=$?
+  found=$(grep -v '^running with root privileges' <<< "$found")
+  [ "$status" -eq 0 ] || fail "lintian finds errors (status $status):"$'\n'"$found"
+  [ -z "$found" ] || echo "lintian: $found"
+else
+  fail "lintian is not installed (.ci/install-build-tools installs it)"
+fi
 
 # The run's date and time: the one line that may differ between two runs.
 undated() { sed -E 's#^ {17}[ 0-9]{2}/[ 0-9]{2}/[0-9]{4} {10}[0-9]{2}:[0-9]{2}:[0-9]{2}\r$#(the date line)\r#' "$1"; }

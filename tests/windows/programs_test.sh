@@ -17,6 +17,23 @@ failures=0 n=0
 
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 
+# Wine's own lines (its error channel, its loader's messages) are no part
+# of a program's output: on_windows moves them from OUTPUT to OUTPUT.wine,
+# and said_by shows them with what the program wrote when it failed.
+wine_lines='^([0-9a-f]{4}:)?(err|fixme|warn|trace):|^wine: '
+on_windows() {  # folder, output file, program, arguments...
+  local dir=$1 output=$2 status
+  shift 2
+  (cd "$dir" && "${wine[@]}" "$@" > "$output" 2>&1 </dev/null)
+  status=$?
+  grep -E "$wine_lines" "$dir/$output" > "$dir/$output.wine"
+  sed -i -E "/$wine_lines/d" "$dir/$output"
+  return $status
+}
+said_by() {  # folder, output file
+  echo " (it wrote: $(head -c 600 "$1/$2" | tr -d '\r'); wine said: $(head -c 1500 "$1/$2.wine"))"
+}
+
 # The run's date and time: the one line that may differ between two runs.
 undated() { sed -E 's#^ {17}[ 0-9]{2}/[ 0-9]{2}/[0-9]{4} {10}[0-9]{2}:[0-9]{2}:[0-9]{2}\r$#(the date line)\r#' "$1"; }
 
@@ -40,29 +57,35 @@ for example in "$examples"/*.dat; do
   done
   (cd "$work/$name/native" && "$native/tesk31" LINE.DAT RUN.PRT RUN.DIF > console.txt 2>&1 </dev/null)
   status_native=$?
-  (cd "$work/$name/windows" && "${wine[@]}" "$windows/tesk31.exe" LINE.DAT RUN.PRT RUN.DIF > console.txt 2>&1 </dev/null)
+  on_windows "$work/$name/windows" console.txt "$windows/tesk31.exe" LINE.DAT RUN.PRT RUN.DIF
   status_windows=$?
   [ "$status_native" -eq 0 ] || fail "$name: native tesk31 exit status $status_native"
-  [ "$status_windows" -eq 0 ] || fail "$name: tesk31.exe exit status $status_windows"
+  [ "$status_windows" -eq 0 ] ||
+    fail "$name: tesk31.exe exit status $status_windows$(said_by "$work/$name/windows" console.txt)"
   # A file without the combined report has no DIF file, on either side.
   outputs=(RUN.PRT console.txt)
   [ -s "$work/$name/native/RUN.DIF" ] && outputs+=(RUN.DIF)
   for file in "${outputs[@]}"; do
-    [ -s "$work/$name/windows/$file" ] || fail "$name: tesk31.exe wrote no $file"
+    [ -s "$work/$name/windows/$file" ] || fail "$name: tesk31.exe wrote no $file$(said_by "$work/$name/windows" console.txt)"
     same_bytes "$name: $file" "$work/$name/native/$file" "$work/$name/windows/$file"
   done
   if [ -s "$work/$name/native/RUN.DIF" ]; then
     (cd "$work/$name/native" && "$native/tesk31-plot" RUN.DIF -o RUN.SVG > /dev/null 2>&1)
-    (cd "$work/$name/windows" && "${wine[@]}" "$windows/tesk31-plot.exe" RUN.DIF -o RUN.SVG > /dev/null 2>&1)
-    [ -s "$work/$name/windows/RUN.SVG" ] || fail "$name: tesk31-plot.exe drew no picture"
+    on_windows "$work/$name/windows" plot.txt "$windows/tesk31-plot.exe" RUN.DIF -o RUN.SVG
+    status_windows=$?
+    [ "$status_windows" -eq 0 ] && [ -s "$work/$name/windows/RUN.SVG" ] ||
+      fail "$name: tesk31-plot.exe drew no picture, status $status_windows$(said_by "$work/$name/windows" plot.txt)"
     same_bytes "$name: RUN.SVG" "$work/$name/native/RUN.SVG" "$work/$name/windows/RUN.SVG"
   else
     [ ! -e "$work/$name/windows/RUN.DIF" ] || [ ! -s "$work/$name/windows/RUN.DIF" ] ||
       fail "$name: tesk31.exe wrote a DIF file the native build did not"
   fi
   (cd "$work/$name/native" && "$native/tesk31-study" edges LINE.DAT --at 30 --svg EDGES.SVG > edges.txt 2>&1)
-  (cd "$work/$name/windows" && "${wine[@]}" "$windows/tesk31-study.exe" edges LINE.DAT --at 30 --svg EDGES.SVG 2>&1 | tr -d '\r' > edges.txt)
-  [ -s "$work/$name/windows/edges.txt" ] || fail "$name: tesk31-study.exe printed no edge table"
+  on_windows "$work/$name/windows" edges.txt "$windows/tesk31-study.exe" edges LINE.DAT --at 30 --svg EDGES.SVG
+  status_windows=$?
+  sed -i 's/\r$//' "$work/$name/windows/edges.txt"
+  [ "$status_windows" -eq 0 ] && [ -s "$work/$name/windows/edges.txt" ] ||
+    fail "$name: tesk31-study.exe printed no edge table, status $status_windows$(said_by "$work/$name/windows" edges.txt)"
   same_bytes "$name: edge table" "$work/$name/native/edges.txt" "$work/$name/windows/edges.txt"
   same_bytes "$name: EDGES.SVG" "$work/$name/native/EDGES.SVG" "$work/$name/windows/EDGES.SVG"
 done
@@ -87,14 +110,14 @@ for case in "${cases[@]}"; do
   cp "$first" "$dir/LINE.DAT"
   windows_dir=$("${wine[@]}" winepath -w "$dir" 2>/dev/null | tr -d '\r')
   data=${data//@DIR@/$windows_dir} print=${print//@DIR@/$windows_dir}
-  (cd "$dir" && "${wine[@]}" "$windows/tesk31.exe" "$data" "$print" > console.txt 2> errors.txt </dev/null)
+  on_windows "$dir" console.txt "$windows/tesk31.exe" "$data" "$print"
   got=$?
-  [ "$got" -eq "$status" ] || fail "tesk31.exe $data $print: exit status $got, not $status ($(cat "$dir/errors.txt"))"
+  [ "$got" -eq "$status" ] || fail "tesk31.exe $data $print: exit status $got, not $status$(said_by "$dir" console.txt)"
   cmp -s "$first" "$dir/LINE.DAT" || fail "tesk31.exe $data $print: the data file was changed"
   if [ "$expected" != - ]; then
     same_bytes "tesk31.exe $data $print: $expected" "$reference" "$dir/$expected"
   fi
-  leftover=$(cd "$dir" && ls -A | grep -v -x -e LINE.DAT -e sub -e console.txt -e errors.txt -e "$expected")
+  leftover=$(cd "$dir" && ls -A | grep -v -x -e LINE.DAT -e sub -e console.txt -e console.txt.wine -e "$expected")
   [ -z "$leftover" ] || fail "tesk31.exe $data $print: left $leftover"
 done
 
