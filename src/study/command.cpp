@@ -42,6 +42,11 @@ const char* const usage =
     "          [--quantity E|B] [--svg FILE]\n"
     "      E and B beside a line of sagging level spans (3-D), against the cross section's\n"
     "      (B in uT for a metric file, mG for an English one, unless --b-unit)\n"
+    "  ionflow LINE.dat (--at X ... | --from A --to B --step C) [--roughness M] [--air-density D]\n"
+    "          [--onset-gradient KV/CM[,...]] [--onset-voltage KV[,...]] [--mobility-positive K]\n"
+    "          [--mobility-negative K] [--lines N] [--svg FILE]\n"
+    "      the total field (kV/m), ion current density (nA/m2) and space charge (nC/m3) at the\n"
+    "      ground under DC poles in corona, and each pole's onset, current and loss\n"
     "Every subcommand but run: --csv FILE writes the table as CSV; --b-unit uT|mG|G (default uT\n"
     "for a file in metric units, mG for one in English units).\n"
     "Quantities, in any case: E (ellipse maximum, kV/m), E-RES (resultant), B, B-RES, AN (rain\n"
@@ -71,6 +76,7 @@ int run_command(const std::vector<std::string>& args, std::ostream& out, std::os
     if (sub == "map") return map_command(rest, out, err);
     if (sub == "run") return run_files_command(rest, out, err);
     if (sub == "span") return span_command(rest, out, err);
+    if (sub == "ionflow") return ionflow_command(rest, out, err);
     err << "tesk31-study: unknown subcommand \"" << sub << "\"\n" << usage;
     return 2;
   } catch (const UsageError& e) {

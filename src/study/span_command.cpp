@@ -14,24 +14,6 @@ namespace {
 
 constexpr long most_points = 10000;
 
-// The lateral points, metres: --at, or --from, --to and --step.
-std::vector<float> lateral_option(const Arguments& args, const LengthUnit& unit) {
-  const bool ranged = args.has("--from") || args.has("--to") || args.has("--step");
-  if (ranged && args.has("--at")) throw UsageError("give the points by --at or by --from, --to and --step, not both");
-  if (!ranged) return at_points(args, unit);
-  if (!args.has("--from") || !args.has("--to") || !args.has("--step"))
-    throw UsageError("--from, --to and --step go together");
-  const float from = parse_number("--from", *args.one("--from"));
-  const float to = parse_number("--to", *args.one("--to"));
-  const float step = parse_number("--step", *args.one("--step"));
-  if (!(step > 0)) throw UsageError("--step must be above 0");
-  if (to < from) throw UsageError("--to must not be below --from");
-  if ((to - from) / step > most_points) throw UsageError("more than 10000 points from --from to --to");
-  std::vector<float> xs;
-  for (float x : evenly_spaced(from, to, step)) xs.push_back(unit.to_metres(x));
-  return xs;
-}
-
 // A length in the file's unit, converted to metres.
 float length_option(const Arguments& args, const std::string& option, const LengthUnit& unit) {
   return unit.to_metres(parse_number(option, *args.one(option)));
@@ -68,6 +50,23 @@ std::vector<std::vector<float>> plan_grid(const brenlow::SpanEvaluation& run, bo
 }
 
 }  // namespace
+
+std::vector<float> lateral_option(const Arguments& args, const LengthUnit& unit) {
+  const bool ranged = args.has("--from") || args.has("--to") || args.has("--step");
+  if (ranged && args.has("--at")) throw UsageError("give the points by --at or by --from, --to and --step, not both");
+  if (!ranged) return at_points(args, unit);
+  if (!args.has("--from") || !args.has("--to") || !args.has("--step"))
+    throw UsageError("--from, --to and --step go together");
+  const float from = parse_number("--from", *args.one("--from"));
+  const float to = parse_number("--to", *args.one("--to"));
+  const float step = parse_number("--step", *args.one("--step"));
+  if (!(step > 0)) throw UsageError("--step must be above 0");
+  if (to < from) throw UsageError("--to must not be below --from");
+  if ((to - from) / step > most_points) throw UsageError("more than 10000 points from --from to --to");
+  std::vector<float> xs;
+  for (float x : evenly_spaced(from, to, step)) xs.push_back(unit.to_metres(x));
+  return xs;
+}
 
 int span_command(const std::vector<std::string>& argv, std::ostream& out, std::ostream&) {
   const Arguments args =
