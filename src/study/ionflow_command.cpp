@@ -82,7 +82,9 @@ int ionflow_command(const std::vector<std::string>& argv, std::ostream& out, std
   Table table({{"x", u}, {"E nominal", "kV/m"}, {"E total", "kV/m"}, {"J", "nA/m2"}, {"rho", "nC/m3"}});
   ProfilesPicture picture;
   picture.title = "Field and ion current at the ground under DC corona: " + short_name(file);
-  picture.sections = {"nominal field (conductor charges alone)", "total field and ion current density (with the space charge)"};
+  picture.sections = {"nominal field (conductor charges alone)",
+                      flow.notes().empty() ? "total field and ion current density (with the space charge)"
+                                           : "total field and ion current density (lines from pole to pole not solved)"};
   picture.quantities = {Quantity::e, Quantity::e};
   picture.panel_titles = {"E at the ground", "J at the ground (positive ions into the ground positive)"};
   picture.axis_labels = {"E, kV/m", "J, nA/m2"};
@@ -102,7 +104,6 @@ int ionflow_command(const std::vector<std::string>& argv, std::ostream& out, std
   out << "At the ground\n" << table.aligned();
   for (const std::string& n : flow.notes()) out << "Note: " << n << ".\n";
   for (const brenlow::Group& g : section.groups) picture.marks.push_back(unit.from_metres(g.x));
-  picture.notes = {"", flow.notes().empty() ? "" : "lines from pole to pole not solved"};
 
   std::vector<std::pair<std::string, std::string>> files;
   if (auto svg = args.one("--svg")) files.emplace_back(*svg, profiles_svg(picture));
