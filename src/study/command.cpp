@@ -11,6 +11,7 @@
 
 #include "study/arguments.hpp"
 #include "study/commands.hpp"
+#include "study/ion_flow_values.hpp"
 #include "study/pictures.hpp"
 #include "study/section_tools.hpp"
 #include "study/table.hpp"
@@ -51,7 +52,9 @@ const char* const usage =
     "for a file in metric units, mG for one in English units).\n"
     "Quantities, in any case: E (ellipse maximum, kV/m), E-RES (resultant), B, B-RES, AN (rain\n"
     "L50, dB(A)), AN-FAIR, RI (rain L50 at the file's radio frequency, dB(uV/m)), RI-FAIR, TV,\n"
-    "OZ (ppb), each at the file's height for it; rain is the default weather of AN and RI.\n"
+    "OZ (ppb), each at the file's height for it; rain is the default weather of AN and RI;\n"
+    "E-TOTAL (kV/m) and J (nA/m2): the ion flow's total field and ion current at the ground\n"
+    "under DC poles in corona (edges shows them for a line with DC poles).\n"
     "Distances, heights and limits are in the data file's unit (m, or ft for an English file).\n";
 
 }  // namespace
@@ -209,17 +212,23 @@ int edges_command(const std::vector<std::string>& argv, std::ostream& out, std::
   bool mixed = false;
   for (const auto& s : sections) mixed = mixed || s.english != sections[0].english;
 
+  // The ion flow's values beside the others when a file has DC poles.
+  std::vector<Quantity> shown(all_quantities.begin(), all_quantities.end());
+  bool dc = false;
+  for (const auto& s : sections) dc = dc || has_dc_pole(s);
+  if (dc) shown.insert(shown.end(), ion_flow_quantities.begin(), ion_flow_quantities.end());
+
   std::vector<Column> columns = {{"file", "", true},
                                  {"x", mixed ? "" : std::string(LengthUnit{sections[0].english}.label()), mixed}};
-  for (Quantity q : all_quantities) columns.push_back({std::string(name(q)), std::string(unit_label(q, b))});
+  for (Quantity q : shown) columns.push_back({std::string(name(q)), std::string(unit_label(q, b))});
   columns.push_back({"max gradient", "kV/cm"});
   Table table(columns);
 
   EdgesPicture picture;
   picture.title = mixed ? "Values at the points (x in each file's unit)" : "Values at the points";
-  picture.quantities.assign(all_quantities.begin(), all_quantities.end());
+  picture.quantities = shown;
   picture.b = b;
-  picture.values.assign(all_quantities.size(), {});
+  picture.values.assign(shown.size(), {});
   picture.notes = panel_notes(picture.quantities, sections);
   for (std::size_t f = 0; f < sections.size(); ++f) {
     const LengthUnit unit{sections[f].english};
@@ -234,9 +243,9 @@ int edges_command(const std::vector<std::string>& argv, std::ostream& out, std::
       std::string x = distance_text(xs[p], unit);
       if (mixed) x += " " + std::string(unit.label());
       std::vector<Cell> row = {Table::text(args.files[f]), mixed ? Table::text(x) : Table::number(unit.from_metres(xs[p]), 1)};
-      for (std::size_t q = 0; q < all_quantities.size(); ++q) {
-        const float v = value(run, point, all_quantities[q], b);
-        row.push_back(value_cell(v, all_quantities[q], b, sections[f]));
+      for (std::size_t q = 0; q < shown.size(); ++q) {
+        const float v = value(run, point, shown[q], b);
+        row.push_back(value_cell(v, shown[q], b, sections[f]));
         // A level not computed has no bar: the panel says whose.
         const std::string missing = "n/a (not computed): " + base_name(args.files[f]);
         if (row.back().shown == "n/a" && picture.notes[q].find(missing) == std::string::npos)
