@@ -1,14 +1,14 @@
 #pragma once
-// Cross sections between Python and the engine, for the parts of the module
-// beside the main binding.
+// Cross sections between Python and the engine: brenlow.Group, Conditions,
+// PointGroup and CrossSection, and the data files they are read from.
 #include <pybind11/pybind11.h>
 
+#include <optional>
 #include <string>
-#include <vector>
 
-#include "cli/units.hpp"
 #include "engine/engine.hpp"
 #include "initialised.hpp"
+#include "values.hpp"
 
 namespace pybind11::detail {
 template <>
@@ -21,6 +21,40 @@ class type_caster<brenlow::PointGroup> : public brenlow_python::initialised_cast
 
 namespace brenlow_python {
 
+// What a section built in Python starts with: the sensor heights, the
+// frequencies and the ground conductivity of the bundled example lines.
+brenlow::Conditions python_conditions();
+
+// Groups and lateral point groups are Python lists, so that a notebook can
+// append, remove and change them in place; they become the engine's section
+// each time it is evaluated.
+struct Section {
+  std::string titles[2];
+  pybind11::list groups;
+  // How many groups lead the list as phases or poles; not yet said for a
+  // section built without groups, which is refused once it has some.
+  std::optional<int> energized;
+  brenlow::Conditions conditions = python_conditions();
+  bool english = false;
+  std::string options = "ALL";
+  pybind11::list points;
+};
+
+}  // namespace brenlow_python
+
+namespace pybind11::detail {
+template <>
+class type_caster<brenlow_python::Section> : public brenlow_python::initialised_caster<brenlow_python::Section> {};
+}  // namespace pybind11::detail
+
+namespace brenlow_python {
+
+// The engine's section to be evaluated or written (the GIL held): its
+// groups must say which of them are energized (ValueError otherwise).
+brenlow::CrossSection to_engine(const Section& s);
+// A Python section holding new copies of the engine's groups and points.
+Section from_engine(const brenlow::CrossSection& section);
+
 // The engine's section from a brenlow.CrossSection for a study to evaluate
 // (TypeError for anything else), its warnings shown as for any evaluation.
 brenlow::CrossSection section_from_python(const pybind11::object& section);
@@ -29,12 +63,12 @@ pybind11::object section_to_python(const brenlow::CrossSection& section);
 // Shows each of the engine's warnings about the section (what is legal but
 // probably not meant) as a brenlow.BrenlowWarning.
 void warn_about(const brenlow::CrossSection& section);
-// The shortest text that reads back as the same float.
-std::string float_text(float value);
-// The unit B is shown in: "uT", "mG" or "G" in any case; ValueError for
-// another name, TypeError for what is not a str.
-cli::BUnit b_unit_of(const pybind11::object& text);
-// Values in gauss, in unit b.
-void from_gauss(std::vector<float>& values, cli::BUnit b);
+
+// brenlow.Group, Conditions and PointGroup.
+void bind_section_parts(pybind11::module_& m);
+// brenlow.CrossSection, its evaluating methods left to the evaluation.
+pybind11::class_<Section> bind_cross_section(pybind11::module_& m);
+// brenlow.read_data_file and parse_data_file.
+void bind_data_files(pybind11::module_& m);
 
 }  // namespace brenlow_python

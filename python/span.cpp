@@ -2,12 +2,17 @@
 // the engine, then E and B at any (x, along, height).
 #include "span.hpp"
 
+#include <pybind11/numpy.h>
+
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/engine.hpp"
+#include "parallel.hpp"
 #include "section.hpp"
 #include "table.hpp"
+#include "values.hpp"
 
 namespace py = pybind11;
 using namespace pybind11::literals;

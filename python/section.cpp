@@ -1,113 +1,37 @@
-// The Python face of the engine: cross sections built or read in Python,
-// their evaluation into numpy arrays. Every number comes from the engine
-// unchanged but for B, which the engine gives in gauss and a caller reads in
-// the unit asked; this file only moves values between Python and the engine.
-#include <pybind11/numpy.h>
-#include <pybind11/eval.h>
-#include <pybind11/pybind11.h>
+// Cross sections built or read in Python: brenlow.Group, Conditions,
+// PointGroup and CrossSection, moved to and from the engine's section.
+#include "section.hpp"
 
-#include <algorithm>
-#include <cctype>
-#include <charconv>
-#include <cmath>
 #include <cstdio>
-#include <exception>
-#include <functional>
-#include <limits>
 #include <optional>
 #include <string>
-#include <thread>
-#include <utility>
 #include <vector>
-
-#include "cli/units.hpp"
-#include "cli/version.hpp"
-#include "engine/engine.hpp"
-#include "section.hpp"
-#include "span.hpp"
-#include "studies.hpp"
-#include "table.hpp"
 
 namespace py = pybind11;
 using namespace pybind11::literals;
 
 namespace brenlow_python {
 
-// ---- values between Python and the engine ----------------------------------
-
-// A data file holds one byte per character: text crosses as Latin-1, so
-// every byte a file holds comes back as it was read.
-py::str text_to_python(const std::string& text) {
-  PyObject* result = PyUnicode_DecodeLatin1(text.data(), static_cast<Py_ssize_t>(text.size()), nullptr);
-  if (result == nullptr) throw py::error_already_set();
-  return py::reinterpret_steal<py::str>(result);
+// What a section built in Python starts with: the sensor heights, the
+// frequencies and the ground conductivity of the bundled example lines, so
+// that every quantity means something before the user sets one (zero
+// heights would put each sensor on the ground, zero frequencies give no
+// radio or television level at all).
+brenlow::Conditions python_conditions() {
+  brenlow::Conditions c;
+  c.an_height = 1.5f;
+  c.ri_height = 2.0f;
+  c.tv_height = 10.0f;
+  c.oz_height = 1.0f;
+  c.ef_height = 1.0f;
+  c.mf_height = 1.0f;
+  c.ri_frequency = 1.0f;
+  c.tv_frequency = 75.0f;
+  c.ground_conductivity = 10.0f;
+  return c;
 }
 
-std::string text_from_python(const py::handle& value, const std::string& what) {
-  if (!py::isinstance<py::str>(value)) {
-    throw py::type_error(what + " must be a str, not " + std::string(py::str(value.get_type().attr("__name__"))));
-  }
-  PyObject* bytes = PyUnicode_AsLatin1String(value.ptr());
-  if (bytes == nullptr) {
-    PyErr_Clear();
-    throw py::value_error(what + " " + std::string(py::repr(value)) +
-                          " has a character a data file cannot hold (one byte per character, Latin-1)");
-  }
-  std::string text(PyBytes_AS_STRING(bytes), static_cast<std::size_t>(PyBytes_GET_SIZE(bytes)));
-  Py_DECREF(bytes);
-  return text;
-}
-
-// The engine computes in single precision: a value is rounded to the
-// nearest float on entry, and one beyond the float range is refused rather
-// than turned into an infinity.
-float to_single(double value, const std::string& what) {
-  if (std::isfinite(value) && std::fabs(value) > static_cast<double>(std::numeric_limits<float>::max())) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%g", value);
-    throw py::value_error(what + "=" + text + " is beyond the single-precision range");
-  }
-  return static_cast<float>(value);
-}
-
-// The shortest text that reads back as the same float, as Python writes floats.
-std::string float_text(float value) {
-  if (std::isnan(value)) return "nan";
-  if (std::isinf(value)) return value > 0 ? "inf" : "-inf";
-  char text[32];
-  const auto end = std::to_chars(text, text + sizeof text, value).ptr;
-  std::string result(text, end);
-  if (result.find_first_of(".en") == std::string::npos) result += ".0";
-  return result;
-}
-
-std::string type_name(const py::handle& value) { return py::str(value.get_type().attr("__name__")); }
-
-// Numbers given by keyword or in tuples: a TypeError naming the argument
-// when they are not numbers.
-double number(const py::handle& value, const std::string& what) {
-  if (!PyNumber_Check(value.ptr()) || py::isinstance<py::str>(value)) {
-    throw py::type_error(what + " must be a number, not " + type_name(value));
-  }
-  return py::float_(py::reinterpret_borrow<py::object>(value));
-}
-
-float single_number(const py::handle& value, const std::string& what) { return to_single(number(value, what), what); }
-
-int whole_number(const py::handle& value, const std::string& what) {
-  if (!PyIndex_Check(value.ptr())) throw py::type_error(what + " must be an int, not " + type_name(value));
-  const long long n = py::int_(py::reinterpret_borrow<py::object>(value));
-  if (n < std::numeric_limits<int>::min() || n > std::numeric_limits<int>::max()) {
-    throw py::value_error(what + "=" + std::to_string(n) + " is beyond the int range");
-  }
-  return static_cast<int>(n);
-}
-
-std::string path_from_python(const py::object& path) {
-  py::object fspath = py::module_::import("os").attr("fspath")(path);
-  if (!py::isinstance<py::str>(fspath)) throw py::type_error("a path must be a str or an os.PathLike of str");
-  return fspath.cast<std::string>();
-}
+namespace {
 
 // ---- the fields of a group and of the conditions ---------------------------
 
@@ -181,25 +105,6 @@ std::string conditions_repr(const brenlow::Conditions& c) {
   return text + "given_gradients=" + (c.given_gradients ? "True" : "False") + ")";
 }
 
-// What a section built in Python starts with: the sensor heights, the
-// frequencies and the ground conductivity of the bundled example lines, so
-// that every quantity means something before the user sets one (zero
-// heights would put each sensor on the ground, zero frequencies give no
-// radio or television level at all).
-brenlow::Conditions python_conditions() {
-  brenlow::Conditions c;
-  c.an_height = 1.5f;
-  c.ri_height = 2.0f;
-  c.tv_height = 10.0f;
-  c.oz_height = 1.0f;
-  c.ef_height = 1.0f;
-  c.mf_height = 1.0f;
-  c.ri_frequency = 1.0f;
-  c.tv_frequency = 75.0f;
-  c.ground_conductivity = 10.0f;
-  return c;
-}
-
 // Sets the conditions named by keyword; an unknown keyword is a TypeError
 // naming it, as for any Python call.
 void apply_condition_keywords(brenlow::Conditions& c, const py::kwargs& keywords, const char* caller) {
@@ -219,32 +124,6 @@ void apply_condition_keywords(brenlow::Conditions& c, const py::kwargs& keywords
     if (!known) throw py::type_error(std::string(caller) + "() got an unexpected keyword argument '" + name + "'");
   }
 }
-
-// ---- the cross section as Python holds it ----------------------------------
-
-// Groups and lateral point groups are Python lists, so that a notebook can
-// append, remove and change them in place; they become the engine's section
-// each time it is evaluated.
-struct Section {
-  std::string titles[2];
-  py::list groups;
-  // How many groups lead the list as phases or poles; not yet said for a
-  // section built without groups, which is refused once it has some.
-  std::optional<int> energized;
-  brenlow::Conditions conditions = python_conditions();
-  bool english = false;
-  std::string options = "ALL";
-  py::list points;
-};
-
-}  // namespace brenlow_python
-
-namespace pybind11::detail {
-template <>
-class type_caster<brenlow_python::Section> : public brenlow_python::initialised_caster<brenlow_python::Section> {};
-}  // namespace pybind11::detail
-
-namespace brenlow_python {
 
 // The energized count checked against the groups given with it: a count
 // that does not fit is refused when it is given, not later.
@@ -349,6 +228,8 @@ brenlow::CrossSection engine_copy(const Section& s) {
   return section;
 }
 
+}  // namespace
+
 // The engine's section to be evaluated or written: its groups must say
 // which of them are energized.
 brenlow::CrossSection to_engine(const Section& s) {
@@ -372,12 +253,16 @@ Section from_engine(const brenlow::CrossSection& section) {
   return s;
 }
 
+namespace {
+
 Section copy_section(const Section& s) {
   // Copies of the groups and point groups, not the same objects.
   Section copy = from_engine(engine_copy(s));
   copy.energized = s.energized;
   return copy;
 }
+
+}  // namespace
 
 brenlow::CrossSection section_from_python(const py::object& section) {
   if (!py::isinstance<Section>(section)) {
@@ -389,6 +274,8 @@ brenlow::CrossSection section_from_python(const py::object& section) {
 }
 
 py::object section_to_python(const brenlow::CrossSection& section) { return py::cast(from_engine(section)); }
+
+namespace {
 
 bool same(const Section& a, const Section& b) {
   const brenlow::CrossSection x = engine_copy(a), y = engine_copy(b);
@@ -449,467 +336,13 @@ std::string section_repr(const Section& s) {
   return text + ")";
 }
 
-// ---- evaluation -------------------------------------------------------------
-
-// The quantities a profile can hold, each at the height and frequency the
-// conditions give, as the combined report evaluates them. A magnetic
-// quantity comes from the engine in gauss and is shown in the unit asked.
-struct Quantity {
-  const char* name;
-  const char* unit;  // for a magnetic quantity: the unit asked takes its place
-  bool magnetic;
-  float (*value)(const brenlow::Evaluation&, float x);
-};
-
-const Quantity quantities[] = {
-    {"an_rain", "dB(A)", false,
-     [](const brenlow::Evaluation& e, float x) {
-       return e.audible_noise(x, e.section().conditions.an_height, brenlow::Weather::rain).l50;
-     }},
-    {"an_fair", "dB(A)", false,
-     [](const brenlow::Evaluation& e, float x) {
-       return e.audible_noise(x, e.section().conditions.an_height, brenlow::Weather::fair).l50;
-     }},
-    {"ri_rain", "dB(uV/m)", false,
-     [](const brenlow::Evaluation& e, float x) {
-       const auto& c = e.section().conditions;
-       return e.radio(x, c.ri_height, c.ri_frequency, brenlow::Weather::rain);
-     }},
-    {"ri_fair", "dB(uV/m)", false,
-     [](const brenlow::Evaluation& e, float x) {
-       const auto& c = e.section().conditions;
-       return e.radio(x, c.ri_height, c.ri_frequency, brenlow::Weather::fair);
-     }},
-    {"tv", "dB(uV/m)", false,
-     [](const brenlow::Evaluation& e, float x) {
-       const auto& c = e.section().conditions;
-       return e.tv(x, c.tv_height, c.tv_frequency);
-     }},
-    {"ozone", "ppb", false,
-     [](const brenlow::Evaluation& e, float x) { return e.ozone(x, e.section().conditions.oz_height); }},
-    {"e", "kV/m", false,
-     [](const brenlow::Evaluation& e, float x) {
-       return e.electric_field(x, e.section().conditions.ef_height).max;
-     }},
-    {"b", "", true,
-     [](const brenlow::Evaluation& e, float x) {
-       return e.magnetic_field(x, e.section().conditions.mf_height).max;
-     }},
-    {"an_rain_l5", "dB(A)", false,
-     [](const brenlow::Evaluation& e, float x) {
-       return e.audible_noise(x, e.section().conditions.an_height, brenlow::Weather::rain).l5;
-     }},
-    {"an_fair_l5", "dB(A)", false,
-     [](const brenlow::Evaluation& e, float x) {
-       return e.audible_noise(x, e.section().conditions.an_height, brenlow::Weather::fair).l5;
-     }},
-    {"potential", "V", false,
-     [](const brenlow::Evaluation& e, float x) {
-       return e.electric_field(x, e.section().conditions.ef_height).potential;
-     }},
-    {"e_res", "kV/m", false,
-     [](const brenlow::Evaluation& e, float x) {
-       return e.electric_field(x, e.section().conditions.ef_height).resultant();
-     }},
-    {"b_res", "", true,
-     [](const brenlow::Evaluation& e, float x) {
-       return e.magnetic_field(x, e.section().conditions.mf_height).resultant();
-     }},
-};
-constexpr std::size_t report_quantities = 8;  // the combined report's columns come first
-
-// The short names the studies use, beside the column names. AN and RI
-// alone mean rain, as the reports put rain first.
-const std::pair<const char*, const char*> short_names[] = {
-    {"an", "an_rain"}, {"ri", "ri_rain"}, {"oz", "ozone"},
-};
-
-// The quantity a name means: a column name or a study's name, in any case,
-// with '-' for '_' (E, B, AN, AN-FAIR, RI, RI-FAIR, TV, OZ, E-RES, B-RES);
-// none for a name it does not know.
-const Quantity* quantity_named(const std::string& name) {
-  std::string key;
-  for (const char c : name) key += c == '-' ? '_' : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  for (const auto& [short_name, column] : short_names) {
-    if (key == short_name) key = column;
-  }
-  for (const auto& q : quantities) {
-    if (key == q.name) return &q;
-  }
-  return nullptr;
-}
-
-std::string quantity_names() {
-  std::string names;
-  for (const auto& q : quantities) names += (names.empty() ? "" : ", ") + std::string(q.name);
-  return names + " (or E, B, AN, AN-FAIR, RI, RI-FAIR, TV, OZ, E-RES, B-RES; in any case)";
-}
-
-// The unit B is shown in: "uT", "mG" or "G" in any case; ValueError for
-// anything else.
-cli::BUnit b_unit_of(const py::object& text) {
-  if (!py::isinstance<py::str>(text)) {
-    throw py::type_error("b_unit must be a str: 'uT', 'mG' or 'G', not " +
-                         std::string(py::str(text.get_type().attr("__name__"))));
-  }
-  const std::string name = text.cast<std::string>();
-  if (const auto b = cli::parse_b_unit(name)) return *b;
-  throw py::value_error("unknown b_unit '" + name + "'; the units of B are uT, mG and G");
-}
-
-// Values in gauss, in unit b.
-void from_gauss(std::vector<float>& values, cli::BUnit b) {
-  const float factor = static_cast<float>(cli::per_gauss(b));
-  for (float& v : values) v *= factor;
-}
-
-// Runs work(begin, end) over [0, n) on every core when n is large; the
-// evaluation is const and may serve several threads at once.
-void parallel_for(std::size_t n, const std::function<void(std::size_t, std::size_t)>& work) {
-  const std::size_t min_chunk = 512;
-  const std::size_t cores = std::max(1u, std::thread::hardware_concurrency());
-  const std::size_t chunks = std::min(cores, std::max<std::size_t>(1, n / min_chunk));
-  if (chunks <= 1) {
-    work(0, n);
-    return;
-  }
-  std::vector<std::thread> threads;
-  std::vector<std::exception_ptr> errors(chunks);
-  const std::size_t size = (n + chunks - 1) / chunks;
-  std::size_t inline_from = n;
-  for (std::size_t c = 1; c < chunks; ++c) {
-    const std::size_t begin = std::min(n, c * size), end = std::min(n, begin + size);
-    try {
-      threads.emplace_back([&work, &errors, c, begin, end] {
-        try {
-          work(begin, end);
-        } catch (...) {
-          errors[c] = std::current_exception();
-        }
-      });
-    } catch (const std::system_error&) {  // no thread to be had: do the rest here
-      inline_from = begin;
-      break;
-    }
-  }
-  try {
-    work(0, std::min(n, size));
-    if (inline_from < n) work(inline_from, n);
-  } catch (...) {
-    errors[0] = std::current_exception();
-  }
-  for (auto& t : threads) t.join();
-  for (const auto& e : errors) {
-    if (e) std::rethrow_exception(e);
-  }
-}
-
-using FloatArray = py::array_t<float, py::array::c_style | py::array::forcecast>;
-
-// x as a float32 array of any shape (a scalar is shape ()).
-FloatArray float_array(const py::object& values) {
-  py::object array = py::module_::import("numpy").attr("asarray")(values, "dtype"_a = "float32");
-  return array.cast<FloatArray>();
-}
-
-// A result column: the values in the shape of the input; a scalar input
-// gives a numpy scalar.
-py::object column(std::vector<float>&& values, const std::vector<py::ssize_t>& shape) {
-  FloatArray array(shape);
-  std::copy(values.begin(), values.end(), array.mutable_data());
-  if (shape.empty()) return array[py::tuple()];
-  return array;
-}
-
-struct PyEvaluation {
-  std::shared_ptr<const brenlow::Evaluation> evaluation;
-};
-
-}  // namespace brenlow_python
-
-namespace pybind11::detail {
-template <>
-class type_caster<brenlow_python::PyEvaluation>
-    : public brenlow_python::initialised_caster<brenlow_python::PyEvaluation> {};
-}  // namespace pybind11::detail
-
-namespace brenlow_python {
-
-// brenlow.BrenlowWarning, made when the module is.
-PyObject* warning_category = nullptr;
-
-void warn(const std::string& text) {
-  py::module_::import("warnings").attr("warn")(text_to_python(text), py::handle(warning_category), 1);
-}
+}  // namespace
 
 void warn_about(const brenlow::CrossSection& section) {
   for (const std::string& text : brenlow::warnings(section)) warn(text);
 }
 
-PyEvaluation evaluate(const Section& s) {
-  brenlow::CrossSection section = to_engine(s);
-  PyEvaluation result;
-  {
-    py::gil_scoped_release released;
-    result.evaluation = std::make_shared<const brenlow::Evaluation>(section);
-  }
-  warn_about(result.evaluation->section());
-  return result;
-}
-
-Table profile(const PyEvaluation& ev, const py::object& x, const py::object& quantity_list, cli::BUnit b) {
-  std::vector<const Quantity*> chosen;
-  if (quantity_list.is_none()) {
-    for (std::size_t i = 0; i < report_quantities; ++i) chosen.push_back(&quantities[i]);
-  } else {
-    py::list names;
-    if (py::isinstance<py::str>(quantity_list)) {
-      names.append(quantity_list);
-    } else {
-      for (const auto& n : py::iterable(quantity_list)) names.append(n);
-    }
-    for (const auto& n : names) {
-      const std::string name = text_from_python(n, "a quantity");
-      const Quantity* found = quantity_named(name);
-      if (found == nullptr) {
-        throw py::value_error("unknown quantity '" + name + "'; the quantities are " + quantity_names());
-      }
-      if (std::find(chosen.begin(), chosen.end(), found) != chosen.end()) {
-        throw py::value_error("quantity '" + name + "' is listed twice (as the column '" + found->name + "')");
-      }
-      chosen.push_back(found);
-    }
-  }
-  const FloatArray xs = float_array(x);
-  const std::vector<py::ssize_t> shape(xs.shape(), xs.shape() + xs.ndim());
-  const std::size_t n = static_cast<std::size_t>(xs.size());
-  std::vector<float> in(xs.data(), xs.data() + n);
-  std::vector<std::vector<float>> out(chosen.size(), std::vector<float>(n));
-  {
-    py::gil_scoped_release released;
-    const brenlow::Evaluation& e = *ev.evaluation;
-    parallel_for(n, [&](std::size_t begin, std::size_t end) {
-      for (std::size_t q = 0; q < chosen.size(); ++q) {
-        for (std::size_t i = begin; i < end; ++i) out[q][i] = chosen[q]->value(e, in[i]);
-      }
-    });
-  }
-  const bool ozone = std::any_of(chosen.begin(), chosen.end(),
-                                 [](const Quantity* q) { return std::string(q->name) == "ozone"; });
-  if (ozone && ev.evaluation->section().conditions.wind == 0) warn(brenlow::no_wind_note);
-  Table table("profile");
-  table.add("x", column(std::move(in), shape), "m");
-  for (std::size_t q = 0; q < chosen.size(); ++q) {
-    if (chosen[q]->magnetic) from_gauss(out[q], b);
-    const std::string unit(chosen[q]->magnetic ? cli::b_unit_label(b) : chosen[q]->unit);
-    table.add(chosen[q]->name, column(std::move(out[q]), shape), unit);
-  }
-  return table;
-}
-
-Table fields_at(const PyEvaluation& ev, const py::object& x, const py::object& y, cli::BUnit b_in) {
-  py::module_ np = py::module_::import("numpy");
-  py::tuple both = np.attr("broadcast_arrays")(float_array(x), float_array(y));
-  const FloatArray xs = both[0].cast<FloatArray>(), ys = both[1].cast<FloatArray>();
-  const std::vector<py::ssize_t> shape(xs.shape(), xs.shape() + xs.ndim());
-  const std::size_t n = static_cast<std::size_t>(xs.size());
-  std::vector<float> px(xs.data(), xs.data() + n), py_(ys.data(), ys.data() + n);
-  std::vector<brenlow::ElectricField> e(n);
-  std::vector<brenlow::MagneticField> b(n);
-  {
-    py::gil_scoped_release released;
-    const brenlow::Evaluation& evaluation = *ev.evaluation;
-    parallel_for(n, [&](std::size_t begin, std::size_t end) {
-      for (std::size_t i = begin; i < end; ++i) {
-        e[i] = evaluation.electric_field(px[i], py_[i]);
-        b[i] = evaluation.magnetic_field(px[i], py_[i]);
-      }
-    });
-  }
-  auto pick = [n](const auto& v, auto member) {
-    std::vector<float> values(n);
-    for (std::size_t i = 0; i < n; ++i) values[i] = v[i].*member;
-    return values;
-  };
-  Table table("fields");
-  table.add("x", column(std::move(px), shape), "m");
-  table.add("y", column(std::move(py_), shape), "m");
-  // Each ellipse: its maximum, direction, and both components with their phases.
-  using FE = brenlow::FieldEllipse;
-  struct Part {
-    const char* suffix;
-    float FE::*member;
-    bool angle;
-  };
-  const Part parts[] = {
-      {"", &FE::max, false},
-      {"_direction", &FE::direction, true},
-      {"_vertical", &FE::vertical, false},
-      {"_vertical_phase", &FE::vertical_phase, true},
-      {"_horizontal", &FE::horizontal, false},
-      {"_horizontal_phase", &FE::horizontal_phase, true},
-  };
-  for (const Part& p : parts) {
-    table.add(std::string("e") + p.suffix, column(pick(e, p.member), shape), p.angle ? "deg" : "kV/m");
-  }
-  table.add("potential", column(pick(e, &brenlow::ElectricField::potential), shape), "V");
-  const std::string b_label(cli::b_unit_label(b_in));
-  for (const Part& p : parts) {
-    std::vector<float> values = pick(b, p.member);
-    if (!p.angle) from_gauss(values, b_in);
-    table.add(std::string("b") + p.suffix, column(std::move(values), shape), p.angle ? "deg" : b_label);
-  }
-  // The resultants, what a three-axis meter reads.
-  auto resultants = [n](const auto& v) {
-    std::vector<float> values(n);
-    for (std::size_t i = 0; i < n; ++i) values[i] = v[i].resultant();
-    return values;
-  };
-  table.add("e_res", column(resultants(e), shape), "kV/m");
-  std::vector<float> b_res = resultants(b);
-  from_gauss(b_res, b_in);
-  table.add("b_res", column(std::move(b_res), shape), b_label);
-  return table;
-}
-
-Table gradients(const PyEvaluation& ev) {
-  const auto& section = ev.evaluation->section();
-  const auto& results = ev.evaluation->groups();
-  py::list names;
-  for (const auto& g : section.groups) names.append(text_to_python(g.name));
-  const std::vector<py::ssize_t> shape{static_cast<py::ssize_t>(results.size())};
-  auto pick = [&](float brenlow::GroupResult::*member) {
-    std::vector<float> values;
-    for (const auto& r : results) values.push_back(r.*member);
-    return column(std::move(values), shape);
-  };
-  Table table("gradients");
-  table.add("name", py::module_::import("numpy").attr("array")(names, "dtype"_a = "object"), "");
-  table.add("gradient", pick(&brenlow::GroupResult::gradient), "kV/cm");
-  table.add("computed_gradient", pick(&brenlow::GroupResult::computed_gradient), "kV/cm");
-  table.add("phase", pick(&brenlow::GroupResult::phase), "deg");
-  table.add("corona_loss", pick(&brenlow::GroupResult::corona_loss), "kW/km");
-  table.add("ozone_production", pick(&brenlow::GroupResult::ozone_production), "kg/m/s");
-  return table;
-}
-
-// ---- documentation ---------------------------------------------------------
-
-const char* module_doc = R"(Brenlow: corona effects and power-frequency fields of an overhead line.
-
-Read a data file, or build a cross section from groups, and evaluate it
-with the engine that tesk31 runs: the same routines on the same single-
-precision values, so the numbers are the ones tesk31 prints.
-
-    >>> import brenlow
-    >>> line = brenlow.read_data_file("examples/example.dat")
-    >>> for group in line.groups:
-    ...     group.y += 2.0                      # the whole line 2 m higher
-    >>> p = line.profile(range(-50, 51, 5))     # a Table of numpy arrays
-    >>> p.e, p.b                                # kV/m, uT
-    >>> line.at(30.0, [1.0, 2.0]).e             # E at any height
-
-Units are metric throughout, whatever the data file's units: m, mm
-(subconductor diameter), cm (bundle spacing), kV line to ground, kA,
-degrees, kV/cm, MHz, m/s, mm/hr, mmhos/m; E in kV/m, B in uT unless
-b_unit="mG" or "G" says otherwise (1 G = 100 uT = 1000 mG; tesk31's
-print and DIF files hold gauss), noise in dB(A) and dB(uV/m), ozone in
-ppb.
-
-Everything the engine refuses raises brenlow.Error, a ValueError, with
-the engine's message. What is legal but probably not meant (a current
-entered negative, ozone asked without wind) is shown as a
-brenlow.BrenlowWarning when a section is evaluated; the warnings module
-turns these off or into errors as any other warning.
-)";
-
-const char* profile_doc = R"(Each quantity at lateral positions x, m.
-
-profile(x, quantities=None, *, b_unit='uT')
-
-x is any array-like of positions in metres (any length, any shape; a
-scalar gives scalars). quantities names the columns, in order; the
-default is the combined report's: an_rain, an_fair (audible noise L50,
-dB(A)), ri_rain, ri_fair (radio L50 at the RI frequency, dB(uV/m)), tv
-(L50, dB(uV/m)), ozone (ppb), e (ellipse maximum, kV/m), b (ellipse
-maximum, in b_unit). Also an_rain_l5, an_fair_l5 (L5, dB(A)), potential
-(space potential, V), e_res (resultant E, kV/m) and b_res (resultant B,
-in b_unit): the resultant is the root of the sum of the squared rms
-components, what a three-axis meter reads, between the ellipse maximum
-and 1.41 times it. Each is evaluated at the height the conditions give
-for it (an_height, ri_height, ...).
-
-Names are taken in any case, and the studies' names too: E, B, AN, AN-FAIR,
-RI, RI-FAIR, TV, OZ, E-RES, B-RES. AN and RI alone mean rain (an_rain,
-ri_rain); AN-FAIR and RI-FAIR fair weather. The column keeps its own name
-(profile(x, ["B"]).b). A name not known, or one quantity named twice,
-raises ValueError.
-
-b_unit is the unit of b and b_res: 'uT' (the default), 'mG' or 'G', in
-any case.
-
-Without wind (conditions.wind 0) ozone is carried nowhere: the ozone
-column is NaN downwind of the bundles and 0 upwind, and a
-brenlow.BrenlowWarning says so.
-
-Returns a Table: x (m, as float32) and one float32 array per quantity;
-table.units gives each column's unit.
-)";
-
-const char* at_doc = R"(Electric and magnetic field at lateral position x and height y, m.
-
-at(x, y, *, b_unit='uT')
-
-x and y are numbers or array-likes in metres, broadcast together (a
-meshgrid gives a map). Returns a Table of float32 arrays in the broadcast
-shape: x, y (m); e, e_direction, e_vertical, e_vertical_phase,
-e_horizontal, e_horizontal_phase (kV/m, degrees); potential (V); b,
-b_direction, b_vertical, ... (B in b_unit, degrees); e_res (kV/m), b_res
-(in b_unit). e and b are the ellipse maxima, e_res and b_res the
-resultants (the root of the sum of the squared rms components, what a
-three-axis meter reads). b_unit: 'uT' (the default), 'mG' or 'G', in any
-case.
-)";
-
-const char* gradients_doc = R"(The gradient step's result for each group, in the section's order.
-
-A Table: name; gradient (kV/cm, the one the corona routines use),
-computed_gradient (kV/cm, as computed even when gradients are given),
-phase (degrees, after the gradient step), corona_loss (kW/km, 0 for an
-earth wire), ozone_production (kg/m/s).
-)";
-
-// pprint looks a type's __repr__ up in a dict, and pybind11's method
-// wrapper cannot be hashed: each class gets a plain Python __repr__ that
-// calls its own.
-void plain_repr(py::module_& m, const char* name) {
-  py::dict scope;
-  py::exec("def __repr__(self):\n    return type(self)._repr(self)\n", scope);
-  py::object cls = m.attr(name);
-  cls.attr("_repr") = cls.attr("__repr__");
-  scope["__repr__"].attr("__qualname__") = std::string(name) + ".__repr__";
-  cls.attr("__repr__") = scope["__repr__"];
-}
-
-}  // namespace brenlow_python
-
-using namespace brenlow_python;
-
-PYBIND11_MODULE(brenlow, m) {
-  m.doc() = module_doc;
-  m.attr("__version__") = std::string(cli::version());
-  py::register_exception<brenlow::Error>(m, "Error", PyExc_ValueError);
-  m.attr("Error").attr("__doc__") =
-      "What the engine refuses: a section that fails a check, a data file that cannot be read or written.";
-  warning_category = PyErr_NewExceptionWithDoc(
-      "brenlow.BrenlowWarning",
-      "What is legal but probably not meant in an evaluated section, in the engine's words (a UserWarning).",
-      PyExc_UserWarning, nullptr);
-  if (warning_category == nullptr) throw py::error_already_set();
-  m.attr("BrenlowWarning") = py::handle(warning_category);
-
-  bind_table(m);
-
+void bind_section_parts(py::module_& m) {
   // ---- Group ----
   py::class_<brenlow::Group> group(m, "Group", R"(One conductor group: a bundle of subconductors (a phase or a pole), or an earth wire.
 
@@ -1060,40 +493,9 @@ single precision as tesk31 does.)");
         return a.count == b.count && a.start == b.start && a.step == b.step;
       },
       py::is_operator());
+}
 
-  // ---- Evaluation ----
-  py::class_<PyEvaluation> evaluation(m, "Evaluation", R"(One cross section evaluated: the gradients computed once, then any quantity at any point.
-
-Evaluation(section) checks the section (brenlow.Error when refused) and
-computes the gradients; profile(), at() and gradients() then cost only the
-points asked for. Later changes to the section do not reach it.)");
-  evaluation.def(py::init(&evaluate), "section"_a);
-  evaluation.def(
-      "profile",
-      [](const PyEvaluation& ev, const py::object& x, const py::object& q, const py::object& b) {
-        return profile(ev, x, q, b_unit_of(b));
-      },
-      "x"_a, "quantities"_a = py::none(), py::kw_only(), "b_unit"_a = "uT", profile_doc);
-  evaluation.def(
-      "at",
-      [](const PyEvaluation& ev, const py::object& x, const py::object& y, const py::object& b) {
-        return fields_at(ev, x, y, b_unit_of(b));
-      },
-      "x"_a, "y"_a, py::kw_only(), "b_unit"_a = "uT", at_doc);
-  evaluation.def("gradients", &gradients, gradients_doc);
-  evaluation.def_property_readonly(
-      "singular", [](const PyEvaluation& e) { return e.evaluation->singular(); },
-      "True when the potential coefficient matrix proved singular (two bundles in one place).");
-  evaluation.def_property_readonly(
-      "section", [](const PyEvaluation& e) { return from_engine(e.evaluation->section()); },
-      "A copy of the section evaluated.");
-  evaluation.def("__repr__", [](const PyEvaluation& e) {
-    const auto& s = e.evaluation->section();
-    return "<Evaluation of " + std::string(py::repr(text_to_python(s.titles[0]))) + ": " +
-           std::to_string(s.groups.size()) + " groups" + (e.evaluation->singular() ? ", singular" : "") + ">";
-  });
-
-  // ---- CrossSection ----
+py::class_<Section> bind_cross_section(py::module_& m) {
   py::class_<Section> section(m, "CrossSection", R"(One cross section of an overhead line and what a data file holds with it.
 
 CrossSection(groups=(), *, energized=None, earth_wires=None,
@@ -1174,25 +576,6 @@ groups and points are plain Python lists, changed in place as any list.)");
       "check", [](const Section& s) { brenlow::check(to_engine(s)); },
       "Raises brenlow.Error with the engine's message when tesk31 would refuse the section.");
   section.def(
-      "evaluate", [](const Section& s) { return evaluate(s); },
-      "An Evaluation of the section as it is now: the gradients computed once for many calls.");
-  section.def(
-      "profile",
-      [](const Section& s, const py::object& x, const py::object& q, const py::object& b) {
-        const cli::BUnit unit = b_unit_of(b);  // refused before the section is evaluated
-        return profile(evaluate(s), x, q, unit);
-      },
-      "x"_a, "quantities"_a = py::none(), py::kw_only(), "b_unit"_a = "uT", profile_doc);
-  section.def(
-      "at",
-      [](const Section& s, const py::object& x, const py::object& y, const py::object& b) {
-        const cli::BUnit unit = b_unit_of(b);
-        return fields_at(evaluate(s), x, y, unit);
-      },
-      "x"_a, "y"_a, py::kw_only(), "b_unit"_a = "uT", at_doc);
-  section.def(
-      "gradients", [](const Section& s) { return gradients(evaluate(s)); }, gradients_doc);
-  section.def(
       "data_file_text", [](const Section& s) { return text_to_python(brenlow::data_file_text(to_engine(s))); },
       R"(The section as data file text in the layout tesk31 reads (English units
 when english is set): values rounded to the layout's decimals, names cut to
@@ -1231,7 +614,10 @@ when english is set): values rounded to the layout's decimals, names cut to
       }));
   section.def("__repr__", &section_repr);
   section.def("__eq__", [](const Section& a, const Section& b) { return same(a, b); }, py::is_operator());
+  return section;
+}
 
+void bind_data_files(py::module_& m) {
   m.def(
       "read_data_file",
       [](const py::object& path) {
@@ -1254,10 +640,6 @@ the file and the record when it cannot.)");
             brenlow::parse_data_file(text_from_python(text, "text"), text_from_python(name, "name")));
       },
       "text"_a, "name"_a = "data file", "Reads data file text held in memory; name stands for the file in messages.");
-
-  bind_studies(m);
-  bind_span(m);
-  for (const char* name : {"Group", "Conditions", "PointGroup", "Evaluation", "CrossSection", "Table"}) {
-    plain_repr(m, name);
-  }
 }
+
+}  // namespace brenlow_python

@@ -1,0 +1,381 @@
+// Cross sections evaluated into numpy arrays. Every number comes from the
+// engine unchanged but for B, which the engine gives in gauss and a caller
+// reads in the unit asked.
+#include "evaluation.hpp"
+
+#include <pybind11/numpy.h>
+
+#include <algorithm>
+#include <cctype>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "cli/units.hpp"
+#include "parallel.hpp"
+#include "table.hpp"
+#include "values.hpp"
+
+namespace py = pybind11;
+using namespace pybind11::literals;
+
+namespace brenlow_python {
+
+namespace {
+
+// The quantities a profile can hold, each at the height and frequency the
+// conditions give, as the combined report evaluates them. A magnetic
+// quantity comes from the engine in gauss and is shown in the unit asked.
+struct Quantity {
+  const char* name;
+  const char* unit;  // for a magnetic quantity: the unit asked takes its place
+  bool magnetic;
+  float (*value)(const brenlow::Evaluation&, float x);
+};
+
+const Quantity quantities[] = {
+    {"an_rain", "dB(A)", false,
+     [](const brenlow::Evaluation& e, float x) {
+       return e.audible_noise(x, e.section().conditions.an_height, brenlow::Weather::rain).l50;
+     }},
+    {"an_fair", "dB(A)", false,
+     [](const brenlow::Evaluation& e, float x) {
+       return e.audible_noise(x, e.section().conditions.an_height, brenlow::Weather::fair).l50;
+     }},
+    {"ri_rain", "dB(uV/m)", false,
+     [](const brenlow::Evaluation& e, float x) {
+       const auto& c = e.section().conditions;
+       return e.radio(x, c.ri_height, c.ri_frequency, brenlow::Weather::rain);
+     }},
+    {"ri_fair", "dB(uV/m)", false,
+     [](const brenlow::Evaluation& e, float x) {
+       const auto& c = e.section().conditions;
+       return e.radio(x, c.ri_height, c.ri_frequency, brenlow::Weather::fair);
+     }},
+    {"tv", "dB(uV/m)", false,
+     [](const brenlow::Evaluation& e, float x) {
+       const auto& c = e.section().conditions;
+       return e.tv(x, c.tv_height, c.tv_frequency);
+     }},
+    {"ozone", "ppb", false,
+     [](const brenlow::Evaluation& e, float x) { return e.ozone(x, e.section().conditions.oz_height); }},
+    {"e", "kV/m", false,
+     [](const brenlow::Evaluation& e, float x) {
+       return e.electric_field(x, e.section().conditions.ef_height).max;
+     }},
+    {"b", "", true,
+     [](const brenlow::Evaluation& e, float x) {
+       return e.magnetic_field(x, e.section().conditions.mf_height).max;
+     }},
+    {"an_rain_l5", "dB(A)", false,
+     [](const brenlow::Evaluation& e, float x) {
+       return e.audible_noise(x, e.section().conditions.an_height, brenlow::Weather::rain).l5;
+     }},
+    {"an_fair_l5", "dB(A)", false,
+     [](const brenlow::Evaluation& e, float x) {
+       return e.audible_noise(x, e.section().conditions.an_height, brenlow::Weather::fair).l5;
+     }},
+    {"potential", "V", false,
+     [](const brenlow::Evaluation& e, float x) {
+       return e.electric_field(x, e.section().conditions.ef_height).potential;
+     }},
+    {"e_res", "kV/m", false,
+     [](const brenlow::Evaluation& e, float x) {
+       return e.electric_field(x, e.section().conditions.ef_height).resultant();
+     }},
+    {"b_res", "", true,
+     [](const brenlow::Evaluation& e, float x) {
+       return e.magnetic_field(x, e.section().conditions.mf_height).resultant();
+     }},
+};
+constexpr std::size_t report_quantities = 8;  // the combined report's columns come first
+
+// The short names the studies use, beside the column names. AN and RI
+// alone mean rain, as the reports put rain first.
+const std::pair<const char*, const char*> short_names[] = {
+    {"an", "an_rain"}, {"ri", "ri_rain"}, {"oz", "ozone"},
+};
+
+// The quantity a name means: a column name or a study's name, in any case,
+// with '-' for '_' (E, B, AN, AN-FAIR, RI, RI-FAIR, TV, OZ, E-RES, B-RES);
+// none for a name it does not know.
+const Quantity* quantity_named(const std::string& name) {
+  std::string key;
+  for (const char c : name) key += c == '-' ? '_' : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (const auto& [short_name, column] : short_names) {
+    if (key == short_name) key = column;
+  }
+  for (const auto& q : quantities) {
+    if (key == q.name) return &q;
+  }
+  return nullptr;
+}
+
+std::string quantity_names() {
+  std::string names;
+  for (const auto& q : quantities) names += (names.empty() ? "" : ", ") + std::string(q.name);
+  return names + " (or E, B, AN, AN-FAIR, RI, RI-FAIR, TV, OZ, E-RES, B-RES; in any case)";
+}
+
+PyEvaluation evaluate(const Section& s) {
+  brenlow::CrossSection section = to_engine(s);
+  PyEvaluation result;
+  {
+    py::gil_scoped_release released;
+    result.evaluation = std::make_shared<const brenlow::Evaluation>(section);
+  }
+  warn_about(result.evaluation->section());
+  return result;
+}
+
+Table profile(const PyEvaluation& ev, const py::object& x, const py::object& quantity_list, cli::BUnit b) {
+  std::vector<const Quantity*> chosen;
+  if (quantity_list.is_none()) {
+    for (std::size_t i = 0; i < report_quantities; ++i) chosen.push_back(&quantities[i]);
+  } else {
+    py::list names;
+    if (py::isinstance<py::str>(quantity_list)) {
+      names.append(quantity_list);
+    } else {
+      for (const auto& n : py::iterable(quantity_list)) names.append(n);
+    }
+    for (const auto& n : names) {
+      const std::string name = text_from_python(n, "a quantity");
+      const Quantity* found = quantity_named(name);
+      if (found == nullptr) {
+        throw py::value_error("unknown quantity '" + name + "'; the quantities are " + quantity_names());
+      }
+      if (std::find(chosen.begin(), chosen.end(), found) != chosen.end()) {
+        throw py::value_error("quantity '" + name + "' is listed twice (as the column '" + found->name + "')");
+      }
+      chosen.push_back(found);
+    }
+  }
+  const FloatArray xs = float_array(x);
+  const std::vector<py::ssize_t> shape(xs.shape(), xs.shape() + xs.ndim());
+  const std::size_t n = static_cast<std::size_t>(xs.size());
+  std::vector<float> in(xs.data(), xs.data() + n);
+  std::vector<std::vector<float>> out(chosen.size(), std::vector<float>(n));
+  {
+    py::gil_scoped_release released;
+    const brenlow::Evaluation& e = *ev.evaluation;
+    parallel_for(n, [&](std::size_t begin, std::size_t end) {
+      for (std::size_t q = 0; q < chosen.size(); ++q) {
+        for (std::size_t i = begin; i < end; ++i) out[q][i] = chosen[q]->value(e, in[i]);
+      }
+    });
+  }
+  const bool ozone = std::any_of(chosen.begin(), chosen.end(),
+                                 [](const Quantity* q) { return std::string(q->name) == "ozone"; });
+  if (ozone && ev.evaluation->section().conditions.wind == 0) warn(brenlow::no_wind_note);
+  Table table("profile");
+  table.add("x", column(std::move(in), shape), "m");
+  for (std::size_t q = 0; q < chosen.size(); ++q) {
+    if (chosen[q]->magnetic) from_gauss(out[q], b);
+    const std::string unit(chosen[q]->magnetic ? cli::b_unit_label(b) : chosen[q]->unit);
+    table.add(chosen[q]->name, column(std::move(out[q]), shape), unit);
+  }
+  return table;
+}
+
+Table fields_at(const PyEvaluation& ev, const py::object& x, const py::object& y, cli::BUnit b_in) {
+  py::module_ np = py::module_::import("numpy");
+  py::tuple both = np.attr("broadcast_arrays")(float_array(x), float_array(y));
+  const FloatArray xs = both[0].cast<FloatArray>(), ys = both[1].cast<FloatArray>();
+  const std::vector<py::ssize_t> shape(xs.shape(), xs.shape() + xs.ndim());
+  const std::size_t n = static_cast<std::size_t>(xs.size());
+  std::vector<float> px(xs.data(), xs.data() + n), py_(ys.data(), ys.data() + n);
+  std::vector<brenlow::ElectricField> e(n);
+  std::vector<brenlow::MagneticField> b(n);
+  {
+    py::gil_scoped_release released;
+    const brenlow::Evaluation& evaluation = *ev.evaluation;
+    parallel_for(n, [&](std::size_t begin, std::size_t end) {
+      for (std::size_t i = begin; i < end; ++i) {
+        e[i] = evaluation.electric_field(px[i], py_[i]);
+        b[i] = evaluation.magnetic_field(px[i], py_[i]);
+      }
+    });
+  }
+  auto pick = [n](const auto& v, auto member) {
+    std::vector<float> values(n);
+    for (std::size_t i = 0; i < n; ++i) values[i] = v[i].*member;
+    return values;
+  };
+  Table table("fields");
+  table.add("x", column(std::move(px), shape), "m");
+  table.add("y", column(std::move(py_), shape), "m");
+  // Each ellipse: its maximum, direction, and both components with their phases.
+  using FE = brenlow::FieldEllipse;
+  struct Part {
+    const char* suffix;
+    float FE::*member;
+    bool angle;
+  };
+  const Part parts[] = {
+      {"", &FE::max, false},
+      {"_direction", &FE::direction, true},
+      {"_vertical", &FE::vertical, false},
+      {"_vertical_phase", &FE::vertical_phase, true},
+      {"_horizontal", &FE::horizontal, false},
+      {"_horizontal_phase", &FE::horizontal_phase, true},
+  };
+  for (const Part& p : parts) {
+    table.add(std::string("e") + p.suffix, column(pick(e, p.member), shape), p.angle ? "deg" : "kV/m");
+  }
+  table.add("potential", column(pick(e, &brenlow::ElectricField::potential), shape), "V");
+  const std::string b_label(cli::b_unit_label(b_in));
+  for (const Part& p : parts) {
+    std::vector<float> values = pick(b, p.member);
+    if (!p.angle) from_gauss(values, b_in);
+    table.add(std::string("b") + p.suffix, column(std::move(values), shape), p.angle ? "deg" : b_label);
+  }
+  // The resultants, what a three-axis meter reads.
+  auto resultants = [n](const auto& v) {
+    std::vector<float> values(n);
+    for (std::size_t i = 0; i < n; ++i) values[i] = v[i].resultant();
+    return values;
+  };
+  table.add("e_res", column(resultants(e), shape), "kV/m");
+  std::vector<float> b_res = resultants(b);
+  from_gauss(b_res, b_in);
+  table.add("b_res", column(std::move(b_res), shape), b_label);
+  return table;
+}
+
+Table gradients(const PyEvaluation& ev) {
+  const auto& section = ev.evaluation->section();
+  const auto& results = ev.evaluation->groups();
+  py::list names;
+  for (const auto& g : section.groups) names.append(text_to_python(g.name));
+  const std::vector<py::ssize_t> shape{static_cast<py::ssize_t>(results.size())};
+  auto pick = [&](float brenlow::GroupResult::*member) {
+    std::vector<float> values;
+    for (const auto& r : results) values.push_back(r.*member);
+    return column(std::move(values), shape);
+  };
+  Table table("gradients");
+  table.add("name", py::module_::import("numpy").attr("array")(names, "dtype"_a = "object"), "");
+  table.add("gradient", pick(&brenlow::GroupResult::gradient), "kV/cm");
+  table.add("computed_gradient", pick(&brenlow::GroupResult::computed_gradient), "kV/cm");
+  table.add("phase", pick(&brenlow::GroupResult::phase), "deg");
+  table.add("corona_loss", pick(&brenlow::GroupResult::corona_loss), "kW/km");
+  table.add("ozone_production", pick(&brenlow::GroupResult::ozone_production), "kg/m/s");
+  return table;
+}
+
+const char* profile_doc = R"(Each quantity at lateral positions x, m.
+
+profile(x, quantities=None, *, b_unit='uT')
+
+x is any array-like of positions in metres (any length, any shape; a
+scalar gives scalars). quantities names the columns, in order; the
+default is the combined report's: an_rain, an_fair (audible noise L50,
+dB(A)), ri_rain, ri_fair (radio L50 at the RI frequency, dB(uV/m)), tv
+(L50, dB(uV/m)), ozone (ppb), e (ellipse maximum, kV/m), b (ellipse
+maximum, in b_unit). Also an_rain_l5, an_fair_l5 (L5, dB(A)), potential
+(space potential, V), e_res (resultant E, kV/m) and b_res (resultant B,
+in b_unit): the resultant is the root of the sum of the squared rms
+components, what a three-axis meter reads, between the ellipse maximum
+and 1.41 times it. Each is evaluated at the height the conditions give
+for it (an_height, ri_height, ...).
+
+Names are taken in any case, and the studies' names too: E, B, AN, AN-FAIR,
+RI, RI-FAIR, TV, OZ, E-RES, B-RES. AN and RI alone mean rain (an_rain,
+ri_rain); AN-FAIR and RI-FAIR fair weather. The column keeps its own name
+(profile(x, ["B"]).b). A name not known, or one quantity named twice,
+raises ValueError.
+
+b_unit is the unit of b and b_res: 'uT' (the default), 'mG' or 'G', in
+any case.
+
+Without wind (conditions.wind 0) ozone is carried nowhere: the ozone
+column is NaN downwind of the bundles and 0 upwind, and a
+brenlow.BrenlowWarning says so.
+
+Returns a Table: x (m, as float32) and one float32 array per quantity;
+table.units gives each column's unit.
+)";
+
+const char* at_doc = R"(Electric and magnetic field at lateral position x and height y, m.
+
+at(x, y, *, b_unit='uT')
+
+x and y are numbers or array-likes in metres, broadcast together (a
+meshgrid gives a map). Returns a Table of float32 arrays in the broadcast
+shape: x, y (m); e, e_direction, e_vertical, e_vertical_phase,
+e_horizontal, e_horizontal_phase (kV/m, degrees); potential (V); b,
+b_direction, b_vertical, ... (B in b_unit, degrees); e_res (kV/m), b_res
+(in b_unit). e and b are the ellipse maxima, e_res and b_res the
+resultants (the root of the sum of the squared rms components, what a
+three-axis meter reads). b_unit: 'uT' (the default), 'mG' or 'G', in any
+case.
+)";
+
+const char* gradients_doc = R"(The gradient step's result for each group, in the section's order.
+
+A Table: name; gradient (kV/cm, the one the corona routines use),
+computed_gradient (kV/cm, as computed even when gradients are given),
+phase (degrees, after the gradient step), corona_loss (kW/km, 0 for an
+earth wire), ozone_production (kg/m/s).
+)";
+
+}  // namespace
+
+void bind_evaluation(py::module_& m) {
+  // ---- Evaluation ----
+  py::class_<PyEvaluation> evaluation(m, "Evaluation", R"(One cross section evaluated: the gradients computed once, then any quantity at any point.
+
+Evaluation(section) checks the section (brenlow.Error when refused) and
+computes the gradients; profile(), at() and gradients() then cost only the
+points asked for. Later changes to the section do not reach it.)");
+  evaluation.def(py::init(&evaluate), "section"_a);
+  evaluation.def(
+      "profile",
+      [](const PyEvaluation& ev, const py::object& x, const py::object& q, const py::object& b) {
+        return profile(ev, x, q, b_unit_of(b));
+      },
+      "x"_a, "quantities"_a = py::none(), py::kw_only(), "b_unit"_a = "uT", profile_doc);
+  evaluation.def(
+      "at",
+      [](const PyEvaluation& ev, const py::object& x, const py::object& y, const py::object& b) {
+        return fields_at(ev, x, y, b_unit_of(b));
+      },
+      "x"_a, "y"_a, py::kw_only(), "b_unit"_a = "uT", at_doc);
+  evaluation.def("gradients", &gradients, gradients_doc);
+  evaluation.def_property_readonly(
+      "singular", [](const PyEvaluation& e) { return e.evaluation->singular(); },
+      "True when the potential coefficient matrix proved singular (two bundles in one place).");
+  evaluation.def_property_readonly(
+      "section", [](const PyEvaluation& e) { return from_engine(e.evaluation->section()); },
+      "A copy of the section evaluated.");
+  evaluation.def("__repr__", [](const PyEvaluation& e) {
+    const auto& s = e.evaluation->section();
+    return "<Evaluation of " + std::string(py::repr(text_to_python(s.titles[0]))) + ": " +
+           std::to_string(s.groups.size()) + " groups" + (e.evaluation->singular() ? ", singular" : "") + ">";
+  });
+}
+
+void bind_section_evaluation(py::class_<Section>& section) {
+  section.def(
+      "evaluate", [](const Section& s) { return evaluate(s); },
+      "An Evaluation of the section as it is now: the gradients computed once for many calls.");
+  section.def(
+      "profile",
+      [](const Section& s, const py::object& x, const py::object& q, const py::object& b) {
+        const cli::BUnit unit = b_unit_of(b);  // refused before the section is evaluated
+        return profile(evaluate(s), x, q, unit);
+      },
+      "x"_a, "quantities"_a = py::none(), py::kw_only(), "b_unit"_a = "uT", profile_doc);
+  section.def(
+      "at",
+      [](const Section& s, const py::object& x, const py::object& y, const py::object& b) {
+        const cli::BUnit unit = b_unit_of(b);
+        return fields_at(evaluate(s), x, y, unit);
+      },
+      "x"_a, "y"_a, py::kw_only(), "b_unit"_a = "uT", at_doc);
+  section.def(
+      "gradients", [](const Section& s) { return gradients(evaluate(s)); }, gradients_doc);
+}
+
+}  // namespace brenlow_python
