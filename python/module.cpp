@@ -10,6 +10,7 @@
 #include "engine/engine.hpp"
 #include "evaluation.hpp"
 #include "section.hpp"
+#include "ion_flow.hpp"
 #include "span.hpp"
 #include "studies.hpp"
 #include "table.hpp"
@@ -84,6 +85,7 @@ PYBIND11_MODULE(brenlow, m) {
 
   bind_studies(m);
   bind_span(m);
+  bind_ion_flow(m);
   for (const char* name : {"Group", "Conditions", "PointGroup", "Evaluation", "CrossSection", "Table"}) {
     plain_repr(m, name);
   }
