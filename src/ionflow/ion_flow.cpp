@@ -109,7 +109,19 @@ void Solution::trace_pole(std::size_t p, const std::vector<Bundle>& bundles, con
   const auto trace = [&](double angle) {
     Line line;
     line.angle = angle;
-    const double x0 = b.x + radius * std::cos(angle), y0 = b.y + radius * std::sin(angle);
+    // The line starts on the conductor, where the nominal potential is the
+    // pole's voltage: on the equivalent conductor's circle the other
+    // charges move it by a few tenths of a percent, so the start is moved
+    // along the radius until it is exact (the own charge's potential falls
+    // as the logarithm of the distance). Every line then spends V to the ground.
+    const double own_k = nominal_.charge(own) / (2 * pi * epsilon0);
+    double rho = radius;
+    for (int i = 0; i < 8; ++i) {
+      const double off = nominal_.potential(b.x + rho * std::cos(angle), b.y + rho * std::sin(angle)) - pole.volts;
+      rho *= std::exp(off / own_k);
+      if (std::abs(off) <= 1e-12 * std::abs(pole.volts)) break;
+    }
+    const double x0 = b.x + rho * std::cos(angle), y0 = b.y + rho * std::sin(angle);
     const double drop = sign * nominal_.potential(x0, y0);
     const TracedLine t = trace_line(nominal_, x0, y0, drop, sign, stops, limits);
     if (t.end == TracedLine::End::entered) {

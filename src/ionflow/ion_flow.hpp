@@ -9,7 +9,7 @@
 //    conductor at its centre (radius r_eq), charges from the potential
 //    coefficients with ground images; earth wires and AC conductors at 0 V.
 // 3. Lines of that field start uniformly in angle on each pole's equivalent
-//    conductor (then halved in angle where their landings on the ground lie
+//    conductor, where the nominal potential is the pole's voltage (then halved in angle where their landings on the ground lie
 //    far apart or where lines of different ends meet) and are traced with
 //    the potential as the parameter to the ground, to a conductor at 0 V,
 //    or into the space between the poles.
