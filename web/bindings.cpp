@@ -7,6 +7,7 @@
 #include <string>
 
 #include "explorer.hpp"
+#include "ion_flow_panel.hpp"
 #include "span_panel.hpp"
 
 namespace {
@@ -71,6 +72,10 @@ int explorer_profiles(double left, double right, int count) {
 
 int explorer_span(double length, double sag, int magnetic, int columns, int rows) {
   return attempt([&] { return explorer::span_json(session.section(), length, sag, magnetic != 0, columns, rows); });
+}
+
+int explorer_ion_flow(double roughness, double left, double right, int count) {
+  return attempt([&] { return explorer::ion_flow_json(session.section(), roughness, left, right, count); });
 }
 
 int explorer_data_file() {

@@ -8,6 +8,7 @@ import { Charts, EDGE_ROWS, formatValue, quantityOf, NOT_COMPUTED, defaultView, 
 import { GroupsTable, ConditionsForm } from './tables.js';
 import { plain, trimName, groupLook, gradientBar } from './draw.js';
 import { SpanPanel } from './span.js';
+import { IonFlowPanel } from './ionflow.js';
 
 const POINTS = 200;
 const $ = (id) => document.getElementById(id);
@@ -38,6 +39,7 @@ let charts;
 let groupsTable;
 let conditionsForm;
 let spanPanel;
+let ionFlowPanel;
 
 function showMessage(text) {
   $('message-text').textContent = text;
@@ -107,6 +109,7 @@ function render(replace = false) {
   renderSelection();
   renderWarnings();
   spanPanel.setSection(section);
+  ionFlowPanel.setSection(section, state.left, state.right);
   if ($('singular').hidden !== !profiles.singular) $('singular').hidden = !profiles.singular;
 }
 
@@ -415,6 +418,7 @@ async function start() {
   groupsTable = new GroupsTable($('groups-table'), { edit: editGroup, select });
   conditionsForm = new ConditionsForm($('conditions'), { edit: editCondition });
   spanPanel = new SpanPanel($('span-panel'), state.engine, showMessage);
+  ionFlowPanel = new IonFlowPanel($('ionflow-panel'), state.engine, showMessage);
 
   $('message-close').addEventListener('click', clearMessage);
   $('open').addEventListener('click', () => $('file').click());
