@@ -335,7 +335,7 @@ struct IonFlowConditions {
   // the onset gradient, and a given onset gradient that of Peek's.
   std::vector<double> onset_gradients;  // kV/cm
   std::vector<double> onset_voltages;   // kV
-  int lines = 64;                       // traced per pole before the refinement, 8 or more
+  int lines = 64;                       // traced per pole before the refinement, 8 to 10000
 };
 
 // What the ion flow finds for one DC pole.

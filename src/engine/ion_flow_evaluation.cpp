@@ -35,7 +35,7 @@ void check_conditions(const IonFlowConditions& c) {
   positive(c.mobility_negative, "negative ion mobility");
   for (double v : c.onset_gradients) positive(v, "onset gradient");
   for (double v : c.onset_voltages) positive(v, "onset voltage");
-  if (c.lines < 8 || c.lines > 100000) throw Error("ion flow: lines per pole must be 8 to 100000, not " + std::to_string(c.lines));
+  if (c.lines < 8 || c.lines > 10000) throw Error("ion flow: lines per pole must be 8 to 10000, not " + std::to_string(c.lines));
 }
 
 }  // namespace

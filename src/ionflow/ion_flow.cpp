@@ -46,7 +46,7 @@ Solution::Solution(const std::vector<Bundle>& bundles, const Settings& settings)
   check_positive(settings.air_density, "relative air density");
   check_positive(settings.mobility_positive, "positive ion mobility");
   check_positive(settings.mobility_negative, "negative ion mobility");
-  if (settings.lines < 8 || settings.lines > 100000) throw std::invalid_argument("lines per pole must be 8 to 100000");
+  if (settings.lines < 8 || settings.lines > 10000) throw std::invalid_argument("lines per pole must be 8 to 10000");
   std::vector<Circle> equivalent;
   std::vector<double> volts;
   for (const Bundle& b : bundles) {

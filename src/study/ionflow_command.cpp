@@ -45,7 +45,7 @@ int ionflow_command(const std::vector<std::string>& argv, std::ostream& out, std
   if (auto d = args.one("--air-density")) conditions.air_density = parse_number("--air-density", *d);
   if (auto k = args.one("--mobility-positive")) conditions.mobility_positive = parse_number("--mobility-positive", *k);
   if (auto k = args.one("--mobility-negative")) conditions.mobility_negative = parse_number("--mobility-negative", *k);
-  if (auto n = args.one("--lines")) conditions.lines = static_cast<int>(parse_count("--lines", *n, 8, 100000));
+  if (auto n = args.one("--lines")) conditions.lines = static_cast<int>(parse_count("--lines", *n, 8, 10000));
   conditions.onset_gradients = pole_values(args, "--onset-gradient");
   conditions.onset_voltages = pole_values(args, "--onset-voltage");
   if (!conditions.onset_gradients.empty() && !conditions.onset_voltages.empty())
