@@ -147,8 +147,10 @@ void Solution::trace_pole(std::size_t p, const std::vector<Bundle>& bundles, con
   for (int k = 0; k < n; ++k) lines.push_back(trace(-pi / 2 + (k + 0.5) * step));
 
   // Halve the angle between neighbours whose landings lie far apart for the
-  // field's length scale there (their height and distance from the pole),
-  // or that end differently (to find where the ground's lines stop).
+  // field's length scale there (their height and distance from the pole) or
+  // whose solutions differ by more than a few percent (near the foot of a
+  // line dividing two poles' lines), or that end differently (to find where
+  // the ground's lines stop).
   const double spread = 3.2 / n;
   const double finest = step / 128;
   for (int pass = 0; pass < 12; ++pass) {
@@ -161,7 +163,11 @@ void Solution::trace_pole(std::size_t p, const std::vector<Bundle>& bundles, con
       bool halve = false;
       if (a.end == End::ground && c.end == End::ground) {
         const double near = std::min(std::abs(a.x - b.x), std::abs(c.x - b.x));
-        halve = near < 30 * b.y && std::abs(a.x - c.x) > spread * (b.y + near);
+        const double a1 = a.solution.a_end, a2 = c.solution.a_end;
+        const double c1 = a.solution.c, c2 = c.solution.c;
+        halve = near < 30 * b.y && (std::abs(a.x - c.x) > spread * (b.y + near) ||
+                                    std::abs(a1 - a2) > 2 * spread * std::min(a1, a2) ||
+                                    std::abs(c1 - c2) > 2 * spread * std::max(c1, c2));
       } else if (a.end != c.end) {
         halve = a.end != End::lost && c.end != End::lost;
       }
