@@ -8,11 +8,13 @@
 
 #include "explorer.hpp"
 #include "ion_flow_panel.hpp"
+#include "line_text.hpp"
 #include "span_panel.hpp"
 
 namespace {
 
 explorer::Session session;
+explorer::SpanMaps span_maps;  // the span solver's: a Web Worker's module holds a line of its own
 std::string message;
 std::string result;
 
@@ -72,6 +74,28 @@ int explorer_profiles(double left, double right, int count) {
 
 int explorer_span(double length, double sag, int magnetic, int columns, int rows) {
   return attempt([&] { return explorer::span_json(session.section(), length, sag, magnetic != 0, columns, rows); });
+}
+
+// The section as text that reads back to the same section exactly, for
+// explorer_span_line in another instance of the module.
+int explorer_line() {
+  return attempt([] { return explorer::line_text(session.section()); });
+}
+
+// explorer_span for the line of explorer_line(); the solve is kept for the
+// next map of the same line and spans.
+int explorer_span_line(const char* line, double length, double sag, int magnetic, int columns, int rows) {
+  return attempt([&] {
+    return span_maps.json(explorer::parse_line_text(line), length, sag, magnetic != 0, columns, rows);
+  });
+}
+
+// The unknown charges of the span solve of the session's section, as JSON
+// {"unknowns":N}: the solve's time grows as their cube.
+int explorer_span_unknowns(double length, double sag) {
+  return attempt([&] {
+    return "{\"unknowns\":" + std::to_string(explorer::span_unknowns(session.section(), length, sag)) + "}";
+  });
 }
 
 int explorer_ion_flow(double roughness, double left, double right, int count) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "driver/program.hpp"
+#include "json.hpp"
 #include "format/record.hpp"
 #include "model/problem_data.hpp"
 
@@ -96,49 +97,10 @@ std::int32_t read_integer(const std::string& text, const std::string& what) {
   return read_value<std::int32_t>(text, what, "0123456789+-");
 }
 
-void put_string(std::string& out, std::string_view text) {
-  out += '"';
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (byte < 0x20 || byte >= 0x7f) {
-      char escape[8];
-      std::snprintf(escape, sizeof escape, "\\u%04x", byte);  // other bytes as Latin-1
-      out += escape;
-    } else {
-      out += c;
-    }
-  }
-  out += '"';
-}
-
-void put_number(std::string& out, float value) {
-  if (!std::isfinite(value)) {
-    out += "null";
-    return;
-  }
-  char text[32];
-  std::snprintf(text, sizeof text, "%.9g", static_cast<double>(value));
-  out += text;
-}
-
-void put_key(std::string& out, std::string_view key) {
-  if (out.back() != '{') out += ',';
-  put_string(out, key);
-  out += ':';
-}
-
-void put_series(std::string& out, std::string_view key, const std::vector<float>& values) {
-  put_key(out, key);
-  out += '[';
-  for (std::size_t i = 0; i < values.size(); ++i) {
-    if (i > 0) out += ',';
-    put_number(out, values[i]);
-  }
-  out += ']';
-}
+using json::put_key;
+using json::put_number;
+using json::put_series;
+using json::put_string;
 
 std::string group_label(const brenlow::CrossSection& section, int group) {
   return "group " + std::to_string(group + 1) + " (" + trimmed(section.groups[static_cast<std::size_t>(group)].name) + ")";
@@ -484,9 +446,22 @@ std::string utf8_message(const std::string& message) {
 std::string Session::data_file() const { return brenlow::data_file_text(section_); }
 
 std::string Session::print_file() const {
+  RunDate date;
+  driver::getdat(date.year, date.month, date.day);
+  driver::gettim(date.hour, date.minute, date.second, date.hundredths);
+  return print_file(date);
+}
+
+std::string Session::print_file(const RunDate& date) const {
   driver::MemoryRun run = driver::run_data_in_memory(data_file());
   if (run.status != 0) throw Error(trimmed(run.errors));
-  return run.print;
+  // As tesk31 stamps its print file before it lists the data.
+  std::string print;
+  record::Writer stamp = record::Writer::to_string(&print);
+  driver::write_banner(stamp);
+  driver::write_list_heading(date, stamp);
+  stamp.close();
+  return print + run.print;
 }
 
 }  // namespace explorer

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "engine/engine.hpp"
+#include "model/problem_data.hpp"
 
 namespace explorer {
 
@@ -51,9 +52,11 @@ class Session {
   std::string profiles_json(double left, double right, int count) const;
   // The section as a data file tesk31 reads.
   std::string data_file() const;
-  // The print file of a whole tesk31 run of data_file(); throws
+  // The print file a whole tesk31 run of data_file() writes, banner, input
+  // data list heading and the run's date (now, or `date`) included; throws
   // brenlow::Error with the run's message when the run fails.
   std::string print_file() const;
+  std::string print_file(const RunDate& date) const;
 
   bool loaded() const { return evaluation_.has_value(); }
   const brenlow::CrossSection& section() const { return section_; }

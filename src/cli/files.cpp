@@ -4,6 +4,10 @@
 #include <filesystem>
 #include <system_error>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #ifdef _WIN32
 #ifndef NOMINMAX
 #define NOMINMAX
@@ -58,28 +62,65 @@ fs::path resolved(const std::string& name) {
 
 #ifdef _WIN32
 // Windows names are blind to case ("LINE.DAT" is line.dat) and take either
-// slash: compared in the system's upper case, with its own separators.
-std::wstring comparable(fs::path path) {
+// slash: compared in the system's upper case, with its own separators. The
+// wide characters' bytes make the key.
+std::string comparable(fs::path path) {
   std::wstring text = path.make_preferred().native();
   if (!text.empty()) CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
-  return text;
+  return std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+}
+
+// The volume and file index of an existing file, through its links; empty
+// when it cannot be opened to ask.
+std::string identity(const std::string& name) {
+  const HANDLE file = CreateFileW(fs::path(name).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return {};
+  BY_HANDLE_FILE_INFORMATION info{};
+  const bool known = GetFileInformationByHandle(file, &info) != 0;
+  CloseHandle(file);
+  if (!known) return {};
+  return "id:" + std::to_string(info.dwVolumeSerialNumber) + ":" +
+         std::to_string((static_cast<unsigned long long>(info.nFileIndexHigh) << 32) | info.nFileIndexLow);
 }
 #else
-const fs::path& comparable(const fs::path& path) { return path; }
+std::string comparable(const fs::path& path) { return path.string(); }
+
+std::string identity(const std::string& name) {
+  struct stat info {};
+  if (::stat(name.c_str(), &info) != 0) return {};
+  return "id:" + std::to_string(static_cast<unsigned long long>(info.st_dev)) + ":" +
+         std::to_string(static_cast<unsigned long long>(info.st_ino));
+}
 #endif
 
 }  // namespace
 
+std::string file_key(const std::string& name) {
+  if (name.empty()) return {};
+  std::error_code ec;
+  if (fs::exists(name, ec)) {
+    std::string id = identity(name);
+    if (!id.empty()) return id;
+  }
+  return "path:" + comparable(resolved(name));
+}
+
 bool same_file(const std::string& output, const std::string& other) {
   if (output.empty() || other.empty()) return false;
-  std::error_code ec;
-  const bool output_exists = fs::exists(output, ec);
-  const bool other_exists = fs::exists(other, ec);
-  if (output_exists && other_exists) {
-    const bool same = fs::equivalent(output, other, ec);
-    return !ec && same;
-  }
-  return comparable(resolved(output)) == comparable(resolved(other));
+  return file_key(output) == file_key(other);
+}
+
+std::string comparable_name(const std::string& name, bool case_blind) {
+  if (!case_blind) return name;
+#ifdef _WIN32
+  return comparable(fs::path(name));
+#else
+  std::string out = name;
+  for (char& c : out)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return out;
+#endif
 }
 
 }  // namespace cli

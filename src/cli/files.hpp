@@ -15,4 +15,23 @@ namespace cli {
 // name names no file and is never the same.
 bool same_file(const std::string& output, const std::string& other);
 
+// A text that two names share exactly when same_file holds for them: for a
+// file that exists, its identity (device and file number, which hard and
+// symbolic links share); otherwise its resolved path as same_file compares
+// it. Comparing keys checks many names against many in one pass. Empty for
+// an empty name.
+std::string file_key(const std::string& name);
+
+// True on systems whose file names are blind to case (Windows).
+#ifdef _WIN32
+inline constexpr bool names_blind_to_case = true;
+#else
+inline constexpr bool names_blind_to_case = false;
+#endif
+
+// `name` as names are compared: unchanged, or, when `case_blind`, in upper
+// case (the system's own upper case on Windows, ASCII letters elsewhere),
+// so that "line" and "LINE" give one text.
+std::string comparable_name(const std::string& name, bool case_blind);
+
 }  // namespace cli

@@ -283,7 +283,11 @@ void solve_in_place(std::vector<double>& a, std::size_t n, std::vector<double>& 
 
 }  // namespace
 
-Line::Line(const std::vector<Conductor>& conductors, const Layout& layout) : conductors_(conductors), layout_(layout) {
+std::size_t unknowns_of(const Layout& layout, std::size_t conductors) {
+  return conductors * ((static_cast<std::size_t>(layout.spans) * static_cast<std::size_t>(layout.elements) + 2) / 2);
+}
+
+Layout solved_layout(const std::vector<Conductor>& conductors, const Layout& layout) {
   if (!(layout.length > 0) || !std::isfinite(layout.length))
     throw std::invalid_argument("the span length must be above 0");
   if (layout.spans < 1 || layout.spans % 2 == 0 || layout.spans > 99)
@@ -297,18 +301,20 @@ Line::Line(const std::vector<Conductor>& conductors, const Layout& layout) : con
       throw std::invalid_argument("a conductor's position and radius must be finite, the radius above 0");
   }
 
-  // Each conductor's unknowns are half its nodes: (spans * elements + 1) / 2,
-  // rounded up. The dense system grows as their square.
-  const auto unknowns_for = [&](int elements) {
-    return conductors.size() * ((static_cast<std::size_t>(layout.spans) * static_cast<std::size_t>(elements) + 2) / 2);
-  };
-  if (layout_.elements == 0) {
-    layout_.elements = chosen_elements(layout.length, conductors);
-    while (layout_.elements > fewest_elements && unknowns_for(layout_.elements) > most_unknowns) --layout_.elements;
+  // The dense system grows as the square of the unknowns.
+  Layout solved = layout;
+  if (solved.elements == 0) {
+    solved.elements = chosen_elements(layout.length, conductors);
+    while (solved.elements > fewest_elements && unknowns_of(solved, conductors.size()) > most_unknowns) --solved.elements;
   }
-  if (unknowns_for(layout_.elements) > most_unknowns)
-    throw std::invalid_argument(std::to_string(unknowns_for(layout_.elements)) + " unknown charges: at most " +
+  if (unknowns_of(solved, conductors.size()) > most_unknowns)
+    throw std::invalid_argument(std::to_string(unknowns_of(solved, conductors.size())) + " unknown charges: at most " +
                                 std::to_string(most_unknowns) + " (fewer spans, elements or groups)");
+  return solved;
+}
+
+Line::Line(const std::vector<Conductor>& conductors, const Layout& layout)
+    : conductors_(conductors), layout_(solved_layout(conductors, layout)) {
   refuse_touching(conductors, layout.length);
 
   auto chains = std::make_shared<std::vector<Chain>>();

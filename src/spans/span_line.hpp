@@ -56,6 +56,15 @@ double catenary_parameter(double length, double sag);
 // span (0 and `length` at the towers).
 double catenary_height(double length, double sag, double u);
 
+// The layout a Line of these conductors is solved with: the elements per
+// span chosen when the layout leaves the choice, fewer where the unknowns
+// would pass what a solve takes. Throws std::invalid_argument, as the Line
+// does, for a layout or conductors out of range.
+Layout solved_layout(const std::vector<Conductor>& conductors, const Layout& layout);
+// The unknown charges of `conductors` conductors in `layout`: half of each
+// one's nodes. The solve's time grows as their cube.
+std::size_t unknowns_of(const Layout& layout, std::size_t conductors);
+
 class Line {
  public:
   // Places the elements and solves for the charges. Throws

@@ -124,4 +124,23 @@ std::vector<float> at_points(const Arguments& args, const LengthUnit& unit) {
   return out;
 }
 
+bool range_given(const Arguments& args) { return args.has("--from") || args.has("--to") || args.has("--step"); }
+
+std::vector<float> range_option(const Arguments& args, const LengthUnit& unit) {
+  if (!args.has("--from") || !args.has("--to") || !args.has("--step"))
+    throw StudyError("--from, --to and --step go together");
+  const float from = parse_number("--from", *args.one("--from"));
+  const float to = parse_number("--to", *args.one("--to"));
+  const float step = parse_number("--step", *args.one("--step"));
+  if (!(step > 0)) throw StudyError("--step must be above 0");
+  if (to < from) throw StudyError("--to must not be below --from");
+  check_distance("--from", from, unit);
+  check_distance("--to", to, unit);
+  if ((to - from) / step > most_range_points)
+    throw StudyError("more than " + std::to_string(most_range_points) + " points from --from to --to");
+  std::vector<float> xs;
+  for (float x : range_points("--from, --to, --step", from, to, step, unit)) xs.push_back(unit.to_metres(x));
+  return xs;
+}
+
 }  // namespace study

@@ -60,4 +60,15 @@ void check_outputs(const std::vector<std::string>& inputs,
 // throws when none is given.
 std::vector<float> at_points(const Arguments& args, const LengthUnit& unit);
 
+// The most points --from, --to and --step may give.
+inline constexpr long most_range_points = 10000;
+
+// True when any of --from, --to and --step is given.
+bool range_given(const Arguments& args);
+// The points --from, --to and --step give (all three, the step above 0,
+// --to not below --from), in the file's unit, converted to metres: at most
+// most_range_points, each end within a study's reach, neighbouring points
+// apart in single precision. Throws StudyError saying which.
+std::vector<float> range_option(const Arguments& args, const LengthUnit& unit);
+
 }  // namespace study

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <iostream>
+#include <new>
 #include <set>
 #include <streambuf>
 
@@ -34,13 +35,13 @@ const char* const usage =
     "      the smallest common raise of the groups (default: all) meeting every limit\n"
     "  map LINE.dat --quantity E|B [--x FROM:TO] [--y FROM:TO] [--step S] --svg FILE\n"
     "      the field over the cross section, with contour lines\n"
-    "  run FILE.dat ... --out DIR [--jobs N] [--list FILE|-]\n"
-    "      each data file as tesk31 runs it, several at once: DIR/NAME.prt, and DIR/NAME.dif\n"
-    "      when the combined report is selected; one line per failed file, status 2 if any\n"
-    "      (--list: more names, one a line, from a file or - for standard input)\n"
+    "  run FILE.dat|FOLDER ... --out DIR [--jobs N] [--list FILE|-]\n"
+    "      each data file (a folder: its *.dat files) as tesk31 runs it, several at once:\n"
+    "      DIR/NAME.prt, and DIR/NAME.dif when the combined report is selected; one line per\n"
+    "      failed file, status 2 if any (--list: more names, one a line, from a file or -)\n"
     "  span LINE.dat --length L --sag S[,S...] [--earth-sag S] [--spans N] [--along Y ...]\n"
     "          (--at X ... | --from A --to B --step C) [--height H] [--map plan.svg|side.svg]\n"
-    "          [--quantity E|B] [--svg FILE]\n"
+    "          [--quantity E|B] [--side-at X] [--svg FILE]\n"
     "      E and B beside a line of sagging level spans (3-D), against the cross section's\n"
     "      (B in uT for a metric file, mG for an English one, unless --b-unit)\n"
     "  ionflow LINE.dat (--at X ... | --from A --to B --step C) [--roughness M] [--air-density D]\n"
@@ -90,6 +91,9 @@ int run_command(const std::vector<std::string>& args, std::ostream& out, std::os
     return 2;
   } catch (const brenlow::Error& e) {
     err << "tesk31-study " << sub << ": " << e.what() << '\n';
+    return 2;
+  } catch (const std::bad_alloc&) {
+    err << "tesk31-study " << sub << ": out of memory: the work asked for more memory than the system gives\n";
     return 2;
   }
 }
@@ -280,17 +284,7 @@ int compare_command(const std::vector<std::string>& argv, std::ostream& out, std
   if (auto svg = args.one("--svg")) outputs.emplace_back("--svg", *svg);
   if (auto csv = args.one("--csv")) outputs.emplace_back("--csv", *csv);
   check_outputs(args.files, outputs);
-  const bool ranged = args.has("--from") || args.has("--to") || args.has("--step");
-  float from = 0, to = 0, step = 0;
-  if (ranged) {
-    if (!args.has("--from") || !args.has("--to") || !args.has("--step"))
-      throw UsageError("--from, --to and --step go together");
-    from = parse_number("--from", *args.one("--from"));
-    to = parse_number("--to", *args.one("--to"));
-    step = parse_number("--step", *args.one("--step"));
-    if (!(step > 0)) throw UsageError("--step must be above 0");
-    if (to < from) throw UsageError("--to must not be below --from");
-  }
+  const bool ranged = range_given(args);
 
   std::vector<brenlow::CrossSection> sections;
   for (const std::string& file : args.files) sections.push_back(read_section(file));
@@ -307,10 +301,7 @@ int compare_command(const std::vector<std::string>& argv, std::ostream& out, std
   // The points: the range given, else the first file's own lateral points.
   std::vector<float> xs;  // metres
   if (ranged) {
-    check_distance("--from", from, unit);
-    check_distance("--to", to, unit);
-    if ((to - from) / step > 10000) throw UsageError("more than 10000 points from --from to --to");
-    for (float x : range_points("--from, --to, --step", from, to, step, unit)) xs.push_back(unit.to_metres(x));
+    xs = range_option(args, unit);
   } else {
     xs = sections[0].lateral_points();
     if (xs.empty()) throw StudyError(args.files[0] + " lists no lateral points: give --from, --to and --step");

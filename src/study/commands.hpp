@@ -37,9 +37,6 @@ void write_outputs(const std::vector<std::pair<std::string, std::string>>& files
 std::string distance_text(float metres, const LengthUnit& unit);
 // The quantities of an option given as Q or Q,Q,... any number of times.
 std::vector<Quantity> quantities_option(const Arguments& args, const std::string& option);
-// The lateral points, metres: --at, or --from, --to and --step (at most
-// 10000 points), in the file's unit.
-std::vector<float> lateral_option(const Arguments& args, const LengthUnit& unit);
 // The file name without its directories.
 std::string short_name(const std::string& path);
 

@@ -38,7 +38,8 @@ int ionflow_command(const std::vector<std::string>& argv, std::ostream& out, std
   const brenlow::CrossSection section = read_section(file);
   const LengthUnit unit{section.english};
   const std::string u(unit.label());
-  const std::vector<float> xs = lateral_option(args, unit);
+  if (range_given(args) && args.has("--at")) throw UsageError("give the points by --at or by --from, --to and --step, not both");
+  const std::vector<float> xs = range_given(args) ? range_option(args, unit) : at_points(args, unit);
 
   brenlow::IonFlowConditions conditions;
   if (auto m = args.one("--roughness")) conditions.roughness = parse_number("--roughness", *m);

@@ -116,4 +116,32 @@ TEST_F(SameFile, ThroughLinksToFilesNotMadeYet) {
   }
 }
 
+// Names compared blind to case where the system's names are (Windows):
+// the output names of many-file runs. file_key agrees with same_file.
+TEST_F(SameFile, NamesAndKeys) {
+  struct Name {
+    std::string a, b;
+    bool case_blind, same;
+  };
+  for (const Name& c : std::vector<Name>{{"line", "LINE", true, true},
+                                         {"line", "LINE", false, false},
+                                         {"Line-2_b", "lINE-2_B", true, true},
+                                         {"line", "line", false, true},
+                                         {"line", "lines", true, false},
+                                         {"", "", true, true}}) {
+    SCOPED_TRACE(c.a + " / " + c.b);
+    EXPECT_EQ(cli::comparable_name(c.a, c.case_blind) == cli::comparable_name(c.b, c.case_blind), c.same);
+  }
+  fs::create_hard_link(at("line.dat"), at("hard.dat"));
+  fs::create_symlink("line.dat", at("soft.dat"));
+  const std::vector<std::string> names = {at("line.dat"), at("hard.dat"), at("soft.dat"), at("other.dat"),
+                                          at("new.prt"),  at("sub/../new.prt"), ""};
+  for (const std::string& a : names)
+    for (const std::string& b : names) {
+      SCOPED_TRACE(a + " / " + b);
+      EXPECT_EQ(cli::same_file(a, b), !a.empty() && cli::file_key(a) == cli::file_key(b));
+    }
+  EXPECT_EQ(cli::file_key(""), "");
+}
+
 }  // namespace

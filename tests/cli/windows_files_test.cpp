@@ -61,4 +61,15 @@ TEST_F(WindowsSameFile, CaseAndSlashesDoNotMakeAnotherFile) {
   }
 }
 
+// The output names of a many-file run compare blind to case, and a file's
+// key is the same under any case of its name.
+TEST_F(WindowsSameFile, NamesAndKeysBlindToCase) {
+  EXPECT_TRUE(cli::names_blind_to_case);
+  EXPECT_EQ(cli::comparable_name("line", true), cli::comparable_name("LINE", true));
+  EXPECT_NE(cli::comparable_name("line", true), cli::comparable_name("lines", true));
+  EXPECT_EQ(cli::file_key("line.dat"), cli::file_key("LINE.DAT"));
+  EXPECT_EQ(cli::file_key("run.prt"), cli::file_key("RUN.PRT"));
+  EXPECT_NE(cli::file_key("other.dat"), cli::file_key("LINE.DAT"));
+}
+
 }  // namespace

@@ -102,6 +102,31 @@ TEST(SpanEvaluation, DoublingTheElementsChangesLittle) {
   }
 }
 
+// The ends of the lengths the solve resolves. At the longest, a level span
+// without sag is the cross section everywhere along it, towers included
+// (its ends are 1000 km away), to 1e-5; rounding spoils that from about
+// 1e12 m. At the shortest, doubling the elements still changes little.
+TEST(SpanEvaluation, ResolvedOverTheWholeRangeOfLengths) {
+  for (const char* file : {"500kv_flat.dat", "345kv_double_circuit.dat", "500kv_dc_bipole.dat"}) {
+    SCOPED_TRACE(file);
+    const CrossSection section = brenlow::read_data_file(example(file));
+    const SpanEvaluation longest(section, spans_of(Spans::longest_length, 0));
+    const brenlow::Evaluation& flat = longest.cross_section();
+    const SpanEvaluation shortest(section, spans_of(Spans::shortest_length, 0.2f));
+    const SpanEvaluation doubled(section, spans_of(Spans::shortest_length, 0.2f, 2 * shortest.elements()));
+    for (int k = 0; k <= 8; ++k) {
+      for (const float x : {0.0f, 8.0f, 20.0f}) {
+        const float along = Spans::longest_length * static_cast<float>(k) / 8;
+        EXPECT_LT(relative(longest.electric_field(x, along, 1).max, flat.electric_field(x, 1).max), 1e-5) << x << " " << k;
+        EXPECT_LT(relative(longest.magnetic_field(x, along, 1).max, flat.magnetic_field(x, 1).max), 1e-5) << x << " " << k;
+        const float near = Spans::shortest_length * static_cast<float>(k) / 8;
+        EXPECT_LT(relative(shortest.electric_field(x, near, 1).max, doubled.electric_field(x, near, 1).max), 1e-3) << x << " " << k;
+        EXPECT_LT(relative(shortest.magnetic_field(x, near, 1).max, doubled.magnetic_field(x, near, 1).max), 1e-3) << x << " " << k;
+      }
+    }
+  }
+}
+
 // The largest value over a lateral profile at 1 m, at one position along.
 struct Peaks {
   float e = 0, b = 0;
@@ -183,6 +208,9 @@ TEST(SpanEvaluation, RefusesBadSpans) {
   };
   add([](Spans& s) { s.length = 0; }, "span length 0 m: must be above 0");
   add([](Spans& s) { s.length = std::nanf(""); }, "span length nan m: must be above 0");
+  add([](Spans& s) { s.length = 19.9f; }, "span length 19.9 m: the line of spans is solved for lengths from 20 m to 1e+06 m (1000 km)");
+  add([](Spans& s) { s.length = 1.01e6f; }, "span length 1.01e+06 m: the line of spans is solved for lengths from 20 m to");
+  add([](Spans& s) { s.length = 3e38f; }, "span length 3e+38 m: the line of spans is solved");
   add([](Spans& s) { s.count = 2; }, "2 spans: the count must be odd, 1 to 15, so that one span stands in the middle");
   add([](Spans& s) { s.count = 17; }, "17 spans: the count must be odd");
   add([](Spans& s) { s.sag = -1; }, "group 1 PHASE A: sag -1 m must be 0 or above and below the span length (300 m)");

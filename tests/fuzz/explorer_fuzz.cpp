@@ -4,6 +4,8 @@
 //   c<field>TEXT          a condition typed       (field: byte % 16)
 //   m<group>X Y           both coordinates of a group at once
 //   p LEFT RIGHT COUNT    profiles over a range   (COUNT % 40)
+//   u LENGTH SAG          the unknowns of a span solve
+// and the text after the NUL read as a line handed to the span worker.
 // Every call either succeeds or throws brenlow::Error and leaves the section
 // as it was; a section accepted has finite gradients (the page draws them),
 // and what reaches the page is plain JSON text and UTF-8 messages.
@@ -16,6 +18,8 @@
 #include <string_view>
 
 #include "explorer.hpp"
+#include "line_text.hpp"
+#include "span_panel.hpp"
 #include "fuzz/fuzz_support.hpp"
 
 namespace {
@@ -123,9 +127,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         break;
       }
+      case 'u': {  // the cost of a span solve: a count, or a refusal
+        char* next = nullptr;
+        const double length = std::strtod(line.c_str() + 1, &next);
+        const double sag = std::strtod(next, nullptr);
+        try {
+          explorer::span_unknowns(session.section(), length, sag);
+        } catch (const brenlow::Error&) {
+        }
+        break;
+      }
       default:
         break;
     }
+  }
+  // The line the span worker is handed reads back to the same line; any
+  // other text is refused.
+  const std::string text = explorer::line_text(session.section());
+  fuzz::check(explorer::line_text(explorer::parse_line_text(text)) == text, "a line that does not read back:", text);
+  try {
+    explorer::parse_line_text(input.substr(split + 1));
+  } catch (const brenlow::Error&) {
   }
   // What the page downloads reads back, or is refused with a message.
   attempt(session, [&] { session.load(session.data_file(), "again.dat"); });

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <set>
 #include <sstream>
 
@@ -139,6 +140,85 @@ TEST(RunFiles, FailuresSummarisedOneLineEach) {
   }
 }
 
+// A file that only warns is written and counted so, its warnings shown; a
+// DIF file of an earlier run that this run does not write goes, and so do
+// the unfinished outputs of a failed file; a folder stands for its data
+// files, sorted.
+TEST(RunFiles, WarningsOwnedOutputsAndFolders) {
+  const Scratch s;
+  const std::string good = support::read_file(std::string(BRENLOW_EXAMPLES) + "/500kv_flat.dat");
+  const std::size_t current = good.find("   2.000,   0.000\n");
+  ASSERT_NE(current, std::string::npos);
+  fs::create_directories(s.dir / "lines" / "sub.dat");
+  support::write_file(s.dir / "lines" / "neg.DAT", good.substr(0, current) + "  -2.000" + good.substr(current + 8));
+  support::write_file(s.dir / "lines" / "b.dat", good);
+  support::write_file(s.dir / "lines" / "cut.dat", good.substr(0, good.find(" 'PHASE B")));
+  support::write_file(s.dir / "lines" / "notes.txt", "not a data file");
+  support::write_file(s.dir / "out" / "cut.dif", "old");
+  support::write_file(s.dir / "out" / "neg.dif", "old");
+  const support::Finished f = support::run_program(s.dir, TESK31_STUDY_PATH, "run lines --out out --jobs 2");
+  EXPECT_EQ(f.status, 2) << f.err;
+  EXPECT_NE(f.out.find("3 data files run into out: 2 written (1 with warnings), 1 failed."), std::string::npos) << f.out;
+  EXPECT_NE(f.err.find("lines/neg.DAT: warning: group 1 PHASE A: current -2 kA entered negative"), std::string::npos) << f.err;
+  EXPECT_NE(f.err.find("lines/cut.dat: status 2: "), std::string::npos) << f.err;
+  EXPECT_NE(support::read_file(s.dir / "out" / "neg.dif"), "old");
+  EXPECT_FALSE(fs::exists(s.dir / "out" / "cut.dif"));  // failed: no DIF file, neither old nor unfinished
+  EXPECT_FALSE(support::read_file(s.dir / "out" / "cut.prt").empty());  // its listing up to the failure
+
+  // The combined report no longer selected: the earlier DIF file goes, and the run says so.
+  std::string fields_only = good;
+  fields_only.replace(fields_only.find("\n ALL\n"), 6, "\n EF\n ");
+  support::write_file(s.dir / "lines" / "b.dat", fields_only);
+  const support::Finished again = support::run_program(s.dir, TESK31_STUDY_PATH, "run lines/b.dat --out out");
+  EXPECT_EQ(again.status, 0) << again.err;
+  EXPECT_FALSE(fs::exists(s.dir / "out" / "b.dif"));
+  EXPECT_NE(again.err.find("lines/b.dat: note: out/b.dif of an earlier run removed"), std::string::npos) << again.err;
+
+  // A missing file leaves no empty print file.
+  const support::Finished missing = support::run_program(s.dir, TESK31_STUDY_PATH, "run missing.dat --out out");
+  EXPECT_EQ(missing.status, 2);
+  EXPECT_FALSE(fs::exists(s.dir / "out" / "missing.prt"));
+}
+
+// An output that is an input under another name (a hard or symbolic link)
+// is refused before any work, the input untouched.
+TEST(RunFiles, OutputsThatAreInputsRefused) {
+  const Scratch s;
+  const std::string good = support::read_file(std::string(BRENLOW_EXAMPLES) + "/500kv_flat.dat");
+  fs::create_directories(s.dir / "in");
+  fs::create_directories(s.dir / "out");
+  support::write_file(s.dir / "in" / "z.dat", good);
+  support::write_file(s.dir / "in" / "a.dat", good);
+  support::write_file(s.dir / "list.txt", "in/a.dat\n");
+  struct Case {
+    std::function<void()> make;
+    const char* args;
+    const char* message;
+  };
+  const std::vector<Case> cases = {
+      {[&] { fs::create_hard_link(s.dir / "in" / "z.dat", s.dir / "out" / "a.prt"); }, "run in/z.dat in/a.dat --out out",
+       "out/a.prt is the input in/z.dat under another name"},
+      {[&] { fs::create_symlink("../in/z.dat", s.dir / "out" / "a.dif"); }, "run in/z.dat in/a.dat --out out",
+       "out/a.dif is the input in/z.dat under another name"},
+      {[&] { fs::create_symlink("../list.txt", s.dir / "out" / "a.prt"); }, "run --list list.txt --out out",
+       "out/a.prt is the input list.txt under another name"},
+      {[&] { fs::create_symlink("a.prt", s.dir / "out" / "z.prt"); }, "run in/z.dat in/a.dat --out out",
+       "are one file: one would be written over the other"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args);
+    fs::remove_all(s.dir / "out");
+    fs::create_directories(s.dir / "out");
+    c.make();
+    const support::Finished f = support::run_program(s.dir, TESK31_STUDY_PATH, c.args);
+    EXPECT_EQ(f.status, 2);
+    EXPECT_NE(f.err.find(c.message), std::string::npos) << f.err;
+    EXPECT_EQ(f.out, "");
+    EXPECT_EQ(support::read_file(s.dir / "in" / "z.dat"), good);
+    EXPECT_EQ(support::read_file(s.dir / "list.txt"), "in/a.dat\n");
+  }
+}
+
 struct Refused {
   const char* name;
   const char* args;
@@ -153,6 +233,7 @@ TEST_P(RunFilesRefused, StatusTwoAndNothingWritten) {
   support::write_file(s.dir / "a.dat", "x");
   fs::create_directories(s.dir / "b");
   support::write_file(s.dir / "b" / "a.dat", "x");
+  fs::create_directories(s.dir / "e");
   const support::Finished f = support::run_program(s.dir, TESK31_STUDY_PATH, GetParam().args);
   EXPECT_EQ(f.status, 2);
   EXPECT_NE(f.err.find(GetParam().message), std::string::npos) << f.err;
@@ -165,7 +246,9 @@ INSTANTIATE_TEST_SUITE_P(
                       Refused{"NoDataFile", "run --out out", "no data file named"},
                       Refused{"SameName", "run a.dat b/a.dat --out out", "\"a.dat\" and \"b/a.dat\" would both write out/a.prt"},
                       Refused{"NoList", "run --list nolist.txt --out out", "nolist.txt: cannot open the list"},
-                      Refused{"NoJobs", "run a.dat --out out --jobs 0", "--jobs"}),
+                      Refused{"NoJobs", "run a.dat --out out --jobs 0", "--jobs"},
+                      Refused{"EmptyFolder", "run e --out out", "e: the folder holds no data file (*.dat)"},
+                      Refused{"SameNameFromAFolder", "run a.dat b --out out", "\"a.dat\" and \"b/a.dat\" would both write"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

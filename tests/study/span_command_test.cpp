@@ -65,7 +65,21 @@ INSTANTIATE_TEST_SUITE_P(
         Bad{"SagAboveLength", "--length 300 --sag 300 --at 0", "sag 300 m must be 0 or above and below the span length"},
         Bad{"EvenSpans", "--length 300 --sag 10 --spans 4 --at 0", "the count must be odd"},
         Bad{"TooManySpans", "--length 300 --sag 10 --spans 21 --at 0", "--spans"},
-        Bad{"LengthZero", "--length 0 --sag 0 --at 0", "must be above 0"},
+        Bad{"LengthZero", "--length 0 --sag 0 --at 0", "--length 0 m: spans from 20 to 1000000 m (1000 km) are solved"},
+        Bad{"LengthShort", "--length 19.9 --sag 0 --at 0", "--length 19.9 m: spans from 20 to"},
+        Bad{"LengthBeyondTheSolve", "--length 1e18 --sag 10 --at 0", "--length 1e18 m: spans from 20 to 1000000 m"},
+        Bad{"LengthBeyondTheFloats", "--length 3e38 --sag 10 --at 0", "--length 3e38 m: spans from"},
+        Bad{"RangeFar", "--length 300 --sag 10 --from 1e30 --to 1e30 --step 1", "--from: 1e+30 m is farther than"},
+        Bad{"StepBelowThePrecision", "--length 300 --sag 10 --from 999000 --to 999010 --step 0.01",
+            "a step of 0.01 m is too fine for single precision"},
+        Bad{"AlongFar", "--length 300 --sag 10 --at 0 --along 3e38", "--along 3e38: 3e+38 m is farther than"},
+        Bad{"HeightFar", "--length 300 --sag 10 --at 0 --height 1e7", "--height 1e7: 1e+07 m is farther than"},
+        Bad{"SideAtFar", "--length 300 --sag 10 --at 0 --side-at -2e6", "--side-at -2e6"},
+        Bad{"PointOnAConductorsAxis", "--length 300 --sag 0 --at 0 --height 15 --along 200",
+            "the point x = 0.00 m, 200.00 m along, 15.00 m up is inside group 2 PHASE B"},
+        Bad{"PointInASaggingConductor", "--length 300 --sag 9 --at 10.6 --height 24 --along 0", "is inside group 3 PHASE C"},
+        Bad{"TableTooLong", "--length 300 --sag 10 --from -5000 --to 5000 --step 1 --along 1 --along 2 --along 3 --along 4",
+            "10001 points at 4 positions along make 40004 rows: the table holds at most 30000"},
         Bad{"NegativeHeight", "--length 300 --sag 10 --at 0 --height -1", "heights start at the ground"},
         Bad{"MapViewUnnamed", "--length 300 --sag 10 --at 0 --map view.svg", "say the view, plan=FILE or side=FILE"},
         Bad{"MapIsInput", "--length 300 --sag 10 --at 0 --map plan=line.dat", "will not be overwritten"},
@@ -111,8 +125,14 @@ TEST(Span, WritesTheMapsAndTheProfiles) {
       "span line.dat --length 300 --sag 9 --from -30 --to 30 --step 15 --map plan.svg --map side=along.svg "
       "--svg profiles.svg --quantity B --b-unit G");
   ASSERT_EQ(f.status, 0) << f.err;
-  // The largest value on the centre line stands at mid-span for this line.
-  EXPECT_NE(f.out.find(" at 150.0 m along; B "), std::string::npos) << f.out;
+  // The largest values stand at mid-span for this line: E under the
+  // outer phases, B under the middle one.
+  EXPECT_NE(f.out.find("Largest on the profiles: E 4.967 kV/m at x = -15.0 m, 150.0 m along; B 0.23603 G at x = 0.0 m, "
+                       "150.0 m along\n"),
+            std::string::npos)
+      << f.out;
+  EXPECT_NE(f.out.find("Largest along x = 0.0 m in the middle span (side view): E "), std::string::npos) << f.out;
+  EXPECT_NE(f.out.find("Largest on the plan map: B 0.23603 G at x = 0.0 m, 150.0 m along"), std::string::npos) << f.out;
   EXPECT_NE(f.out.find("along 150.0 m (mid-span)"), std::string::npos) << f.out;
   EXPECT_NE(f.out.find("along 0.0 m (at a tower)"), std::string::npos) << f.out;
   const std::string plan = support::read_file(s.dir / "plan.svg");
@@ -121,6 +141,69 @@ TEST(Span, WritesTheMapsAndTheProfiles) {
   EXPECT_NE(plan.find("B, G"), std::string::npos);
   EXPECT_NE(support::read_file(s.dir / "along.svg").find("Along the line, m"), std::string::npos);
   EXPECT_NE(support::read_file(s.dir / "profiles.svg").find("along 75.0 m"), std::string::npos);
+}
+
+// A bipole's largest E stands under a pole, not on the centre line between
+// them, where E is smallest; --side-at puts the side view under the pole.
+// A point inside a conductor of the cross section only has no 2-D value,
+// and a line at 0 kV no ratio of E: n/a, never a marker or NaN.
+TEST(Span, LargestValuesAndValuesNotThere) {
+  const Scratch s(std::string(BRENLOW_EXAMPLES) + "/500kv_dc_bipole.dat");
+  const brenlow::CrossSection section = brenlow::read_data_file(s.dir / "line.dat");
+  const float pole = section.groups[0].x;
+  const support::Finished f = s.study("span line.dat --length 400 --sag 12 --from -40 --to 40 --step 0.5 --along 200 "
+                                      "--side-at " + std::to_string(pole) + " --csv s.csv");
+  ASSERT_EQ(f.status, 0) << f.err;
+  brenlow::Spans spans;
+  spans.length = 400;
+  spans.sag = 12;
+  const brenlow::SpanEvaluation run(section, spans);
+  float top = 0, top_x = 0;
+  for (int i = -80; i <= 80; ++i) {
+    const float e = run.electric_field(i * 0.5f, 200, section.conditions.ef_height).max;
+    if (e > top) top = e, top_x = i * 0.5f;
+  }
+  ASSERT_GT(std::fabs(top_x), 3.0f);
+  ASSERT_GT(top, 2 * run.electric_field(0, 200, section.conditions.ef_height).max);
+  char expected[120];
+  std::snprintf(expected, sizeof expected, "Largest on the profiles: E %.3f kV/m at x = %.1f m, 200.0 m along", top, top_x);
+  EXPECT_NE(f.out.find(expected), std::string::npos) << expected << '\n' << f.out;
+  std::snprintf(expected, sizeof expected, "Largest along x = %.1f m in the middle span (side view): E ", pole);
+  EXPECT_NE(f.out.find(expected), std::string::npos) << expected << '\n' << f.out;
+
+  // At the height of a pole, under its mid-span position: 2-D n/a (the
+  // point is inside the cross section's pole), the 3-D value at a tower.
+  std::string zero = support::read_file(s.dir / "line.dat");
+  const support::Finished inside = s.study("span line.dat --length 400 --sag 12 --at " + std::to_string(pole) +
+                                           " --along 0 --height " + std::to_string(section.groups[0].y));
+  ASSERT_EQ(inside.status, 0) << inside.err;
+  EXPECT_NE(inside.out.find("n/a: the point is inside a conductor of the cross section"), std::string::npos) << inside.out;
+
+  const Scratch dead(std::string(BRENLOW_EXAMPLES) + "/500kv_flat.dat");
+  std::string text = support::read_file(dead.dir / "line.dat");
+  for (std::size_t at; (at = text.find("303.100")) != std::string::npos;) text.replace(at, 7, "  0.000");
+  support::write_file(dead.dir / "line.dat", text);
+  const support::Finished off = dead.study("span line.dat --length 300 --sag 9 --at 0 --at 20 --side-at 0 --map side=s.svg");
+  ASSERT_EQ(off.status, 0) << off.err;
+  for (const std::string& output : {off.out, support::read_file(dead.dir / "s.svg")}) {
+    EXPECT_EQ(output.find("nan"), std::string::npos) << output;
+    EXPECT_EQ(output.find("-1.000"), std::string::npos) << output;
+  }
+  EXPECT_NE(off.out.find("  n/a"), std::string::npos) << off.out;
+}
+
+// A solve the memory cannot hold ends with a message and status 2, not an
+// abort. (The address sanitizer reserves far more than the cap.)
+TEST(Span, OutOfMemoryIsAFailure) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "memory capped only without the address sanitizer";
+#endif
+  const Scratch s(std::string(BRENLOW_EXAMPLES) + "/345kv_double_circuit.dat");
+  const support::Finished f =
+      support::run_program(s.dir, TESK31_STUDY_PATH, "span line.dat --length 400 --sag 14 --spans 15 --at 0", "",
+                           "ulimit -v 60000 &&");
+  EXPECT_EQ(f.status, 2) << f.out << f.err;
+  EXPECT_NE(f.err.find("tesk31-study span: out of memory"), std::string::npos) << f.err;
 }
 
 }  // namespace

@@ -80,6 +80,24 @@ export class Engine {
     return JSON.parse(this.#outcome(this.m._explorer_span(length, sag, quantity === 'B' ? 1 : 0, columns, rows)));
   }
 
+  // The section as text that another instance of the module reads back to
+  // the very same section (for the span solver's Web Worker).
+  line() {
+    return this.#outcome(this.m._explorer_line());
+  }
+
+  // span() for a line of line(), in this instance; the solve is kept for the
+  // next map of the same line, length and sag.
+  spanOfLine(line, length, sag, quantity, columns, rows) {
+    return JSON.parse(this.#withStrings([line], (l) =>
+      this.#outcome(this.m._explorer_span_line(l, length, sag, quantity === 'B' ? 1 : 0, columns, rows))));
+  }
+
+  // The unknown charges of the span solve of the section (its time grows as their cube).
+  spanUnknowns(length, sag) {
+    return JSON.parse(this.#outcome(this.m._explorer_span_unknowns(length, sag))).unknowns;
+  }
+
   // Under DC poles in corona: the nominal and total field and the ion
   // current at the ground at `count` points from `left` to `right` (file
   // units), with Peek's roughness m; {dc: false} for a line without DC poles.

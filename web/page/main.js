@@ -9,6 +9,7 @@ import { GroupsTable, ConditionsForm } from './tables.js';
 import { plain, trimName, groupLook, gradientBar } from './draw.js';
 import { SpanPanel } from './span.js';
 import { IonFlowPanel } from './ionflow.js';
+import { SpanSolver } from './span-solver.js';
 
 const POINTS = 200;
 const $ = (id) => document.getElementById(id);
@@ -108,7 +109,9 @@ function render(replace = false) {
   renderGradients();
   renderSelection();
   renderWarnings();
-  spanPanel.setSection(section);
+  // The spans follow the line; while a group is dragged, only as far as their cost allows.
+  spanPanel.setBUnit(state.view.bUnit);
+  spanPanel.setSection(section, state.engine.line(), { settled: !view.drag, replace });
   ionFlowPanel.setSection(section, state.left, state.right);
   if ($('singular').hidden !== !profiles.singular) $('singular').hidden = !profiles.singular;
 }
@@ -392,7 +395,15 @@ function baseName() {
 
 async function start() {
   if (typeof createExplorer !== 'function') throw new Error('The engine module (brenlow-explorer.js) did not load.');
-  const module = await createExplorer();
+  // Compiled once: the page's engine and the span solver's worker each make
+  // an instance of it.
+  const compiled = await WebAssembly.compileStreaming(fetch('brenlow-explorer.wasm'));
+  const module = await createExplorer({
+    instantiateWasm(imports, done) {
+      WebAssembly.instantiate(compiled, imports).then((instance) => done(instance, compiled));
+      return {};
+    },
+  });
   state.engine = new Engine(module);
 
   view = new SectionView($('cross-section'), {
@@ -417,7 +428,7 @@ async function start() {
   });
   groupsTable = new GroupsTable($('groups-table'), { edit: editGroup, select });
   conditionsForm = new ConditionsForm($('conditions'), { edit: editCondition });
-  spanPanel = new SpanPanel($('span-panel'), state.engine, showMessage);
+  spanPanel = new SpanPanel($('span-panel'), state.engine, (done) => new SpanSolver(compiled, done));
   ionFlowPanel = new IonFlowPanel($('ionflow-panel'), state.engine, showMessage);
 
   $('message-close').addEventListener('click', clearMessage);

@@ -2,15 +2,20 @@
 // B at 1 m over the ground around the middle span (the engine's 3-D line),
 // redrawn as the span length or the sag is typed or dragged.
 
-const COLUMNS = 33;  // along the line: a coarse grid, drawn smoothed, keeps a drag quick
-// Up to this many groups the spans are solved again after every edit; the
-// solve grows with the cube of the groups, so a larger line (50 groups take
-// seconds) is solved when asked, and a drag never waits for it.
-const AUTOMATIC_GROUPS = 12;
+const COLUMNS = 33;  // along the line: a coarse grid, drawn smoothed, keeps a solve quick
 const ROWS = 15;     // across it
+// When the spans are solved, by the unknown charges of the solve (its time
+// grows as their cube; in a worker, so the page answers whatever it costs):
+// up to LIVE_UNKNOWNS after every edit and drag frame, the map following a
+// drag; up to ASKED_UNKNOWNS once a change is done (a drag let go, a value
+// entered), a newer change stopping the solve running; beyond, when asked.
+const LIVE_UNKNOWNS = 1000;
+const ASKED_UNKNOWNS = 2000;
 const WIDTH = 900;
 const HEIGHT = 270;
 const PLOT = { left: 70, top: 14, right: 110, bottom: 40 };
+// B as the page shows it: the engine's µT times the factor.
+const B_UNITS = { uT: { label: 'µT', perMicrotesla: 1 }, mG: { label: 'mG', perMicrotesla: 10 }, G: { label: 'G', perMicrotesla: 0.01 } };
 
 // Dark blue through teal and green to yellow, t from 0 to 1.
 const STOPS = [[32, 29, 94], [33, 104, 140], [32, 160, 135], [122, 200, 80], [248, 228, 33]];
@@ -26,14 +31,42 @@ function rounded(v) {
   return Math.abs(v) >= 100 ? v.toFixed(0) : Math.abs(v) >= 10 ? v.toFixed(1) : v.toFixed(2);
 }
 
+const seconds = (ms) => (ms < 10000 ? (ms / 1000).toFixed(1) : (ms / 1000).toFixed(0));
+// The spans a request solves: the line, length and sag (the quantity and
+// the grid are only evaluated from a solve kept).
+const spansOf = (r) => r && `${r.length}|${r.sag}|${r.line}`;
+
+// The map in the unit shown: B converted to the page's unit.
+export function shownMap(map, bUnit) {
+  if (map.quantity !== 'B') return { ...map, unitLabel: map.unit };
+  const { label, perMicrotesla } = B_UNITS[bUnit] ?? B_UNITS.uT;
+  const scale = (v) => (v === null ? null : v * perMicrotesla);
+  return {
+    ...map, unitLabel: label, values: map.values.map(scale), largest: scale(map.largest),
+    cross_section_largest: scale(map.cross_section_largest),
+  };
+}
+
+// How the spans of `unknowns` unknown charges are solved: 'live', 'settled' or 'asked'.
+export function solveMode(unknowns) {
+  return unknowns <= LIVE_UNKNOWNS ? 'live' : unknowns <= ASKED_UNKNOWNS ? 'settled' : 'asked';
+}
+
 export class SpanPanel {
-  // root: the panel's element; engine: the Engine; report(message) shows a refusal.
-  constructor(root, engine, report) {
+  // root: the panel's element; engine: the page's Engine (the line and the
+  // cost of its solve); solver: a SpanSolver, or null when it cannot start.
+  constructor(root, engine, makeSolver) {
     this.engine = engine;
-    this.report = report;
+    this.solver = makeSolver((request, result) => this.#solved(request, result));
     this.section = null;
+    this.line = null;
     this.units = null;
-    this.frame = 0;
+    this.bUnit = 'uT';
+    this.accepted = null;   // { length, sag }: the last values taken
+    this.shown = null;      // the request whose map is on show, with its map
+    this.failure = null;    // { request, message }: the spans of a request that cannot be solved
+    this.rate = 1.3e-6;     // ms per unknown cubed, learnt from the solves done
+    this.ticker = 0;
     root.innerHTML = `
       <div class="panel-head">
         <h2 id="span-heading">Along the spans</h2>
@@ -41,86 +74,216 @@ export class SpanPanel {
           the field at 1 m over the ground (3-D). Tower steel and insulators are not modelled.</p>
       </div>
       <div class="span-controls">
-        <label>Span length <input id="span-length" type="number" min="10" step="10"> <span class="span-unit"></span></label>
+        <label>Span length <input id="span-length" type="text" inputmode="decimal"> <span class="span-unit"></span></label>
         <input id="span-length-drag" type="range" aria-label="Span length">
-        <label>Sag <input id="span-sag" type="number" min="0" step="0.5"> <span class="span-unit"></span></label>
+        <label>Sag <input id="span-sag" type="text" inputmode="decimal"> <span class="span-unit"></span></label>
         <input id="span-sag-drag" type="range" aria-label="Sag">
         <label>Field <select id="span-quantity"><option value="E">E, kV/m</option><option value="B">B, µT</option></select></label>
       </div>
+      <p id="span-refusal" class="field-refusal" role="alert" hidden></p>
       <canvas id="span-map" class="span-map" width="${WIDTH}" height="${HEIGHT}"
               aria-label="Field at 1 m over the ground along the middle span, seen from above"></canvas>
-      <p id="span-note" class="hint" aria-live="polite"></p>
-      <button id="span-compute" type="button" hidden>Solve the spans</button>`;
+      <p id="span-failure" class="warning" role="alert" hidden></p>
+      <p class="span-status"><span id="span-note" class="hint" aria-live="polite"></span>
+        <button id="span-compute" type="button" hidden>Solve the spans</button>
+        <button id="span-stop" type="button" class="secondary" hidden>Stop</button></p>`;
     this.$ = (id) => root.querySelector(`#${id}`);
     const pair = (field, drag) => {
-      this.$(field).addEventListener('change', () => { this.$(drag).value = this.$(field).value; this.schedule(); });
-      this.$(drag).addEventListener('input', () => { this.$(field).value = this.$(drag).value; this.schedule(); });
+      this.$(field).addEventListener('change', () => this.#typed(field, drag));
+      this.$(field).addEventListener('keydown', (e) => { if (e.key === 'Enter') this.#typed(field, drag); });
+      this.$(drag).addEventListener('input', () => { this.$(field).value = this.$(drag).value; this.#want(false); });
+      this.$(drag).addEventListener('change', () => { this.$(field).value = this.$(drag).value; this.#want(true); });
     };
     pair('span-length', 'span-length-drag');
     pair('span-sag', 'span-sag-drag');
-    this.$('span-compute').addEventListener('click', () => this.draw());
-    this.$('span-quantity').addEventListener('change', () => this.schedule());
+    this.$('span-compute').addEventListener('click', () => this.#want(true, true));
+    this.$('span-stop').addEventListener('click', () => {
+      this.solver?.stop();
+      this.#show();
+    });
+    this.$('span-quantity').addEventListener('change', () => this.#want(true));
   }
 
-  // A new or edited section: redrawn at the next frame, in its units.
-  setSection(section) {
+  // A new or edited section. `line`: its Engine.line(); `settled`: false
+  // while a drag goes on; `replace`: another file opened, nothing of the
+  // earlier line's map stays.
+  setSection(section, line, { settled = true, replace = false } = {}) {
     this.section = section;
     const units = section.units.length;
     if (units !== this.units) {
       this.units = units;
       const feet = units === 'ft';
       const set = (id, value, min, max, step) => Object.assign(this.$(id), { min, max, step, value });
-      set('span-length', feet ? 1300 : 400, 10, '', 10);
+      this.$('span-length').value = feet ? 1300 : 400;
       set('span-length-drag', feet ? 1300 : 400, feet ? 300 : 100, feet ? 3300 : 1000, 10);
-      set('span-sag', feet ? 40 : 12, 0, '', 0.5);
+      this.$('span-sag').value = feet ? 40 : 12;
       set('span-sag-drag', feet ? 40 : 12, 0, feet ? 100 : 30, 0.5);
       for (const node of this.$('span-length').closest('.span-controls').querySelectorAll('.span-unit')) node.textContent = units;
+      this.accepted = { length: feet ? 1300 : 400, sag: feet ? 40 : 12 };
+      this.#clearRefusal();
     }
-    this.automatic = section.groups.length <= AUTOMATIC_GROUPS;
-    this.$('span-compute').hidden = this.automatic;
-    if (!this.automatic) {
-      // Nothing of an earlier line stays on show while this one waits.
-      this.$('span-map').getContext('2d').clearRect(0, 0, WIDTH, HEIGHT);
-      this.map = null;
-      this.$('span-note').textContent = `${section.groups.length} groups: the spans are solved when you ask ` +
-        `(Solve the spans), not after every edit.`;
+    if (replace) {
+      this.shown = null;
+      this.failure = null;
+      this.solver?.stop();
+    }
+    if (line === this.line && !replace) {
+      if (settled && this.pendingSettle) this.#want(true);
       return;
     }
-    this.schedule();
+    this.line = line;
+    this.#want(settled);
   }
 
-  schedule() {
-    if (this.frame || !this.section) return;
-    if (!this.automatic) {
-      this.$('span-note').textContent = 'Solve the spans to draw this length and sag.';
+  // B in the page's unit (uT, mG or G).
+  setBUnit(unit) {
+    if (unit === this.bUnit) return;
+    this.bUnit = unit;
+    this.$('span-quantity').options[1].textContent = `B, ${(B_UNITS[unit] ?? B_UNITS.uT).label}`;
+    this.#show();
+  }
+
+  // A length or sag typed: taken when the engine takes it, otherwise the
+  // last value taken comes back, the message beside the fields.
+  #typed(field, drag) {
+    const input = this.$(field);
+    const text = input.value.trim();
+    const previous = this.accepted[field === 'span-length' ? 'length' : 'sag'];
+    if (text === String(previous)) return;
+    const value = text === '' ? NaN : Number(text);
+    const { length, sag } = { ...this.accepted, [field === 'span-length' ? 'length' : 'sag']: value };
+    let refused = null;
+    if (!Number.isFinite(value)) {
+      refused = `${field === 'span-length' ? 'span length' : 'sag'}: "${text}" is not a number`;
+    } else {
+      try {
+        this.engine.spanUnknowns(length, sag);
+      } catch (error) {
+        refused = error.message;
+      }
+    }
+    if (refused) {
+      input.value = previous;
+      this.$(drag).value = previous;
+      input.setAttribute('aria-invalid', 'true');
+      this.$('span-refusal').textContent = `"${text}" refused: ${refused}`;
+      this.$('span-refusal').hidden = false;
       return;
     }
-    this.frame = requestAnimationFrame(() => {
-      this.frame = 0;
-      this.draw();
-    });
+    this.$(drag).value = value;
+    this.#want(true);
   }
 
-  draw() {
+  #clearRefusal() {
+    for (const id of ['span-length', 'span-sag']) this.$(id).removeAttribute('aria-invalid');
+    this.$('span-refusal').hidden = true;
+    this.$('span-refusal').textContent = '';
+  }
+
+  // The request for what the controls and the line now say; null when the
+  // engine refuses the length or sag (a slider never gives such a value).
+  #request() {
     const length = Number(this.$('span-length').value);
     const sag = Number(this.$('span-sag').value);
-    const quantity = this.$('span-quantity').value;
-    const started = performance.now();
-    let map;
+    let unknowns;
     try {
-      map = this.engine.span(length, sag, quantity, COLUMNS, ROWS);
+      unknowns = this.engine.spanUnknowns(length, sag);
     } catch (error) {
-      this.report(error.message);
+      return { length, sag, refused: error.message };
+    }
+    return {
+      line: this.line, length, sag, quantity: this.$('span-quantity').value, columns: COLUMNS, rows: ROWS, unknowns,
+    };
+  }
+
+  // Solves the spans when their cost allows it now: `settled` (a change
+  // done), `asked` (the button).
+  #want(settled, asked = false) {
+    if (!this.section) return;
+    const request = this.#request();
+    this.wanted = request;
+    this.pendingSettle = false;
+    if (request.refused) {
+      this.#show();
       return;
     }
-    this.time = performance.now() - started;
-    this.map = map;
-    this.paint(map);
-    const unit = map.unit === 'uT' ? 'µT' : map.unit;
-    this.$('span-note').textContent =
-      `Largest ${map.quantity} on the map ${rounded(map.largest)} ${unit}; the cross section's ` +
-      `(infinite conductors at their mid-span heights) ${rounded(map.cross_section_largest)} ${unit}. ` +
-      `${map.elements} elements per span · ${this.time.toFixed(0)} ms`;
+    this.accepted = { length: request.length, sag: request.sag };
+    this.#clearRefusal();
+    const solved = spansOf(this.shown) === spansOf(request) || spansOf(this.solver?.running) === spansOf(request);
+    const mode = solved ? 'live' : solveMode(request.unknowns);
+    const now = asked || mode === 'live' || (mode === 'settled' && settled);
+    if (!settled && mode === 'settled') this.pendingSettle = true;
+    if (now && this.solver) {
+      request.overtakes = mode !== 'live';
+      this.solver.solve(request);
+    }
+    this.#show();
+  }
+
+  #solved(request, result) {
+    if (result.map) {
+      this.shown = { ...request, map: result.map };
+      if (request.unknowns >= 800) this.rate = 0.5 * this.rate + 0.5 * (request.time / request.unknowns ** 3);
+      if (this.failure && spansOf(this.failure.request) === spansOf(request)) this.failure = null;
+    } else {
+      this.failure = { request, message: result.error };
+      // Nothing of an earlier state of the line stands beside the message.
+      if (spansOf(request) === spansOf(this.wanted)) this.shown = null;
+    }
+    this.#show();
+  }
+
+  // The map, the note and the buttons as things stand.
+  #show() {
+    const wanted = this.wanted;
+    const running = this.solver?.running ?? null;
+    const current = this.shown && wanted && spansOf(this.shown) === spansOf(wanted) && this.shown.quantity === wanted.quantity;
+    const canvas = this.$('span-map');
+    // Painted again only when the map or its unit changed.
+    if (this.painted?.map !== this.shown?.map || this.painted?.bUnit !== this.bUnit) {
+      this.painted = { map: this.shown?.map, bUnit: this.bUnit };
+      if (this.shown) this.paint(shownMap(this.shown.map, this.bUnit));
+      else canvas.getContext('2d').clearRect(0, 0, WIDTH, HEIGHT);
+    }
+    canvas.classList.toggle('stale', Boolean(this.shown) && !current);
+    const failed = this.failure && wanted && spansOf(this.failure.request) === spansOf(wanted) ? this.failure : null;
+    this.$('span-failure').textContent = failed ? `The spans cannot be solved: ${failed.message}` : '';
+    this.$('span-failure').hidden = !failed;
+
+    const u = this.section?.units.length ?? 'm';
+    const parts = [];
+    if (this.shown) {
+      const map = shownMap(this.shown.map, this.bUnit);
+      const of = current ? '' : ` (the map shows the line before the latest change, span ${rounded(this.shown.length)} ${u}, sag ${rounded(this.shown.sag)} ${u})`;
+      parts.push(`Largest ${map.quantity} on the map ${rounded(map.largest)} ${map.unitLabel}; the cross section's ` +
+        `(infinite conductors at their mid-span heights) ${rounded(map.cross_section_largest)} ${map.unitLabel}${of}.`);
+      if (map.missing > 0) parts.push(`${map.missing} of ${map.values.length} points could not be computed (grey).`);
+      if (current) parts.push(`${this.shown.unknowns} unknown charges, ${map.elements} elements per span · solved in ${seconds(this.shown.time)} s.`);
+    }
+    const estimate = (n) => this.rate * n ** 3;
+    const about = (n) => (estimate(n) >= 1000 ? `, about ${seconds(estimate(n))} s` : '');
+    let asking = false;
+    if (running) {
+      const elapsed = performance.now() - running.started;
+      parts.push(`Solving the spans… ${seconds(elapsed)} s (${running.unknowns} unknown charges${about(running.unknowns)}).`);
+    } else if (wanted && !wanted.refused && !current && !failed) {
+      const mode = solveMode(wanted.unknowns);
+      asking = mode === 'asked';
+      parts.push(mode === 'asked'
+        ? `${wanted.unknowns} unknown charges${about(wanted.unknowns)}: the spans are solved when you ask (Solve the spans), not after every change.`
+        : `${wanted.unknowns} unknown charges${about(wanted.unknowns)}: the spans are solved when the change is done.`);
+    }
+    this.$('span-note').textContent = parts.join(' ');
+    this.$('span-compute').hidden = !asking;
+    this.$('span-stop').hidden = !running;
+    canvas.dataset.state = running ? 'solving' : current ? 'current' : this.shown ? 'stale' : 'empty';
+    // While a solve runs, its time counts up.
+    if (running && !this.ticker) {
+      this.ticker = setInterval(() => this.#show(), 500);
+    } else if (!running && this.ticker) {
+      clearInterval(this.ticker);
+      this.ticker = 0;
+    }
   }
 
   paint(map) {
@@ -137,7 +300,8 @@ export class SpanPanel {
     const image = cells.getContext('2d').createImageData(cells.width, cells.height);
     for (let j = 0; j < map.x.length; j += 1) {
       for (let i = 0; i < map.along.length; i += 1) {
-        const [r, gr, b] = ramp(map.values[j * map.along.length + i] / top);
+        const v = map.values[j * map.along.length + i];
+        const [r, gr, b] = v === null ? [152, 162, 179] : ramp(v / top);  // grey: not computed
         const k = ((map.x.length - 1 - j) * map.along.length + i) * 4;
         image.data.set([r, gr, b, 255], k);
       }
@@ -193,7 +357,7 @@ export class SpanPanel {
     }
     g.fillStyle = '#344054';
     g.textAlign = 'left';
-    const unit = map.unit === 'uT' ? 'µT' : map.unit;
+    const unit = map.unitLabel;
     g.fillText(`${rounded(top)} ${unit}`, bx + 18, PLOT.top + 10);
     g.fillText(`0 ${unit}`, bx + 18, PLOT.top + bh);
     g.fillText(`${map.quantity} at 1 m`, bx + 18, PLOT.top + bh / 2);

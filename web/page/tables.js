@@ -116,10 +116,15 @@ export class GroupsTable {
     this.table = table;
     this.handlers = handlers;
     this.shape = '';
+    this.generation = 0;
   }
 
   #build(section) {
     const units = section.units;
+    // The fields of an earlier line commit nothing: a value typed there and
+    // never entered (the browser may commit it as the field goes) belongs to
+    // a line no longer open.
+    const generation = ++this.generation;
     this.table.replaceChildren();
     const head = this.table.createTHead().insertRow();
     const th = (text) => {
@@ -149,7 +154,7 @@ export class GroupsTable {
         if (c.kind === 'type') {
           input = document.createElement('select');
           input.innerHTML = '<option value="A">AC</option><option value="D">DC</option>';
-          input.addEventListener('change', () => this.#commit(index, c.field, input));
+          input.addEventListener('change', () => this.#commit(index, c.field, input, generation));
         } else {
           input = document.createElement('input');
           input.type = 'text';
@@ -159,7 +164,7 @@ export class GroupsTable {
           } else {
             input.inputMode = c.field === 'subconductors' ? 'numeric' : 'decimal';
           }
-          onCommit(input, () => this.#commit(index, c.field, input));
+          onCommit(input, () => this.#commit(index, c.field, input, generation));
         }
         input.dataset.field = c.field;
         input.setAttribute('aria-label', `${c.head} of group ${index + 1}`);
@@ -185,8 +190,8 @@ export class GroupsTable {
     });
   }
 
-  #commit(index, field, input) {
-    if (input.value === input.dataset.shown) return;
+  #commit(index, field, input, generation) {
+    if (generation !== this.generation || input.value === input.dataset.shown) return;
     const entry = this.rows[index];
     commitTyped(input, entry.refused, (text) => this.handlers.edit(index, field, text));
     this.#showNotesRow(entry);
@@ -253,11 +258,13 @@ export class ConditionsForm {
     this.form = form;
     this.handlers = handlers;
     this.units = '';
+    this.generation = 0;
     form.addEventListener('submit', (e) => e.preventDefault());
   }
 
   #build(section) {
     const units = section.units;
+    const generation = ++this.generation;  // as in the groups table
     this.form.replaceChildren();
     this.inputs = {};
     this.notes = {};
@@ -270,7 +277,7 @@ export class ConditionsForm {
       input.name = field;
       if (!field.startsWith('title')) input.inputMode = 'decimal';
       else input.maxLength = 72;
-      onCommit(input, () => this.#commit(field, input));
+      onCommit(input, () => this.#commit(field, input, generation));
       // Beside the field: what the engine says of its value (no wind), and
       // the message of a value refused.
       const { warning: note, refused } = makeNotes('span');
@@ -291,6 +298,7 @@ export class ConditionsForm {
     box.type = 'checkbox';
     box.name = 'given_gradients';
     box.addEventListener('change', () => {
+      if (generation !== this.generation) return;
       if (this.handlers.edit('given_gradients', box.checked ? '1' : '0')) box.checked = !box.checked;
     });
     label.append(box, document.createTextNode('Use the given gradients of the groups instead of the computed ones'));
@@ -298,8 +306,8 @@ export class ConditionsForm {
     this.inputs.given_gradients = box;
   }
 
-  #commit(field, input) {
-    if (input.value === input.dataset.shown) return;
+  #commit(field, input, generation) {
+    if (generation !== this.generation || input.value === input.dataset.shown) return;
     commitTyped(input, this.notes[field].refused, (text) => this.handlers.edit(field, text));
   }
 

@@ -4,10 +4,13 @@
 // decimal path against the standard library's), and the same refusals.
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import { readFileSync } from 'node:fs';
-import { basename } from 'node:path';
+import { spawnSync } from 'node:child_process';
+import { mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { basename, join } from 'node:path';
 import {
   dataFiles, loadEngine, nativeValues, nativeText, nativeRefusal, profileDifference, printDifference, edgesOf,
+  tesk31, withoutRunDate,
 } from './support.mjs';
 
 const engine = await loadEngine();
@@ -30,9 +33,28 @@ for (const path of dataFiles) {
     assert.deepEqual(Buffer.from(engine.dataFile()), nativeText('--data-file', path));
     const print = Buffer.from(engine.printFile()).toString('latin1');
     assert.ok(print.length > 2000, `a print file of ${print.length} bytes`);
-    assert.equal(printDifference(print, nativeText('--print-file', path).toString('latin1')), null);
+    const native = nativeText('--print-file', path).toString('latin1');
+    assert.equal(printDifference(withoutRunDate(print), withoutRunDate(native)), null);
   });
 }
+
+test('the print file is the whole print file tesk31 writes for the data file, but for the date', () => {
+  const scratch = mkdtempSync(join(tmpdir(), 'explorer-print-'));
+  try {
+    for (const path of dataFiles.filter((p) => /example\.dat|english|bipole/.test(p))) {
+      engine.load(readFileSync(path), path);
+      writeFileSync(join(scratch, 'line.dat'), engine.dataFile());
+      const run = spawnSync(tesk31, ['line.dat', 'line.prt'], { cwd: scratch, input: '', encoding: 'latin1' });
+      assert.equal(run.status, 0, run.stderr);
+      const want = withoutRunDate(readFileSync(join(scratch, 'line.prt'), 'latin1'));
+      const got = withoutRunDate(Buffer.from(engine.printFile()).toString('latin1'));
+      assert.match(got, /B R E N L O W[^]*INPUT DATA LIST/);
+      assert.equal(printDifference(got, want), null, basename(path));
+    }
+  } finally {
+    rmSync(scratch, { recursive: true, force: true });
+  }
+});
 
 test('an edited section reads back from its data file', () => {
   const english = dataFiles.find((path) => path.endsWith('500kv_english.dat'));

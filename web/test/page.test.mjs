@@ -1,72 +1,28 @@
 // The explorer in headless chromium: the example at first open, a group
 // dragged with the mouse and the profiles and edge values that follow (the
-// native build's values for the new position), a refused value and a
-// refused file with everything kept, lines the page cannot show, names in
-// Latin-1, values not computed, a file dropped while a field is being
-// typed in, warnings beside their value, the keyboard, a narrow window, the
-// downloaded data file run by tesk31, and the drag-to-redraw time on a
-// 50-group line (measured and reported, not asserted).
-import { test, before, after } from 'node:test';
+// native build's values for the new position), a refused value with
+// everything kept, values not computed, warnings beside their value, the
+// keyboard, a narrow window, units and measures, the gradient list, and the
+// drag-to-redraw time on a 50-group line (measured and reported, not
+// asserted). Files opened, refused and downloaded: files.test.mjs; the span
+// panel: span-page.test.mjs.
+import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import { spawnSync } from 'node:child_process';
-import { existsSync, mkdtempSync, readdirSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
-import { tmpdir } from 'node:os';
+import { writeFileSync } from 'node:fs';
 import { join } from 'node:path';
-import { openBrowser, openExplorer } from './browser.mjs';
-import { nativeValues, profileDifference, repo, here, tesk31 } from './support.mjs';
-import { EDGE_ROWS, formatValue, shownProfiles, defaultView, missingNote, QUANTITIES } from '../page/charts.js';
+import { openExplorer } from './browser.mjs';
+import { nativeValues, profileDifference, repo, here } from './support.mjs';
+import {
+  dropFile, edgeTexts, expectEdgeTexts, inView, markerCentre, message, nativeOf, pageDataFile, pageState, pageView,
+  scratch, settled, sharedBrowser, shownText, typeInto,
+} from './page-support.mjs';
+import { EDGE_ROWS, formatValue, defaultView, shownProfiles, missingNote, QUANTITIES } from '../page/charts.js';
 import { gradientBar } from '../page/draw.js';
 
-let session;
-const scratch = mkdtempSync(join(tmpdir(), 'explorer-test-'));
-before(async () => { session = await openBrowser(); });
-after(async () => {
-  await session?.close();
-  rmSync(scratch, { recursive: true, force: true });
-});
-
-const settled = (page) => page.evaluate(() => new Promise((done) => requestAnimationFrame(() => requestAnimationFrame(done))));
-const pageState = (page) => page.evaluate(() => {
-  const { section, profiles, left, right } = window.explorer.state;
-  return { section, profiles, left, right };
-});
-const pageView = (page) => page.evaluate(() => window.explorer.state.view);
-const edgeTexts = (page) => page.evaluate(() => Object.fromEntries(
-  [...document.querySelectorAll('#edge-table td[id]')].map((cell) => [cell.id, cell.textContent])));
-const message = (page) => page.evaluate(() => ({
-  shown: !document.getElementById('message').hidden,
-  text: document.getElementById('message-text').textContent,
-}));
-
-// The native build's profiles of the page's section, read back from the
-// data file the page makes of it.
-function nativeOf(bytes, left, right, name) {
-  const path = join(scratch, name);
-  writeFileSync(path, Buffer.from(bytes));
-  return nativeValues(path, left, right, 200);
-}
-const pageDataFile = (page) => page.evaluate(() => Array.from(window.explorer.state.engine.dataFile()));
-
-// The edge table shows the engine's values as chosen on the page (B in
-// µT for a metric line by default).
-function expectEdgeTexts(texts, engineProfiles, view = { bUnit: 'uT', measure: { e: 'max', b: 'max' } }) {
-  const profiles = shownProfiles(engineProfiles, view);
-  const n = profiles.x.length;
-  for (const row of EDGE_ROWS) {
-    assert.equal(texts[`edge-${row.key}-left`], formatValue(row.key, profiles[row.key][0]), row.key);
-    assert.equal(texts[`edge-${row.key}-right`], formatValue(row.key, profiles[row.key][n - 1]), row.key);
-  }
-}
-
-async function markerCentre(page, index) {
-  return page.$eval(`[data-group="${index}"] .marker`, (el) => {
-    const r = el.getBoundingClientRect();
-    return { x: r.x + r.width / 2, y: r.y + r.height / 2 };
-  });
-}
+const browser = sharedBrowser();
 
 test('the example opens at first with the engine\'s values at the edges', async () => {
-  const page = await openExplorer(session);
+  const page = await openExplorer(browser.session);
   const state = await pageState(page);
   assert.equal(state.section.groups.length, 5);
   assert.match(await page.$eval('#titles', (el) => el.textContent), /500 KV EXAMPLE LINE/);
@@ -87,7 +43,7 @@ test('the example opens at first with the engine\'s values at the edges', async 
 });
 
 test('dragging a group moves the profiles and edge values to the engine\'s for the new place', async () => {
-  const page = await openExplorer(session);
+  const page = await openExplorer(browser.session);
   const before = await pageState(page);
   const from = await markerCentre(page, 0);
   await page.mouse.move(from.x, from.y);
@@ -125,7 +81,7 @@ test('dragging a group moves the profiles and edge values to the engine\'s for t
 });
 
 test('an invalid value shows the message and keeps what was on screen', async () => {
-  const page = await openExplorer(session);
+  const page = await openExplorer(browser.session);
   const before = await pageState(page);
   const texts = await edgeTexts(page);
   const input = 'tr[data-group="1"] input[data-field="x"]';
@@ -157,134 +113,8 @@ test('an invalid value shows the message and keeps what was on screen', async ()
   await page.close();
 });
 
-test('a refused file shows its message and keeps the section; a dropped file opens', async () => {
-  const page = await openExplorer(session);
-  const before = await pageState(page);
-  const picker = await page.$('#file');
-  await picker.uploadFile(join(here, 'data', 'refused.dat'));
-  await page.waitForFunction(() => !document.getElementById('message').hidden);
-  assert.match((await message(page)).text, /refused\.dat.*energized/);
-  assert.deepEqual(await pageState(page), before);
-  assert.match(await page.$eval('#titles', (el) => el.textContent), /500 KV EXAMPLE LINE/);
-  // A file dropped on the page opens
-  const dropped = readFileSync(join(repo, 'examples', '500kv_flat.dat'), 'latin1');
-  await page.evaluate((text) => {
-    const transfer = new DataTransfer();
-    transfer.items.add(new File([text], 'dropped.dat'));
-    window.dispatchEvent(new DragEvent('drop', { dataTransfer: transfer, bubbles: true, cancelable: true }));
-  }, dropped);
-  await page.waitForFunction(() => window.explorer.state.fileName === 'dropped.dat');
-  assert.equal((await message(page)).shown, false);
-  assert.match(await page.$eval('#titles', (el) => el.textContent), /500 KV SINGLE CIRCUIT/);
-  assert.equal(await page.$eval('#example', (el) => el.value), '');
-  // Another example opens and clears it
-  await page.select('#example', '500kv_english.dat');
-  await page.waitForFunction(() => window.explorer.state.section.english);
-  assert.equal((await message(page)).shown, false);
-  assert.match(await page.$eval('#groups-table thead', (el) => el.textContent), /x ft/);
-  await page.close();
-});
-
-// example.dat with each `from` replaced by `to`.
-function exampleWith(...changes) {
-  let text = readFileSync(join(repo, 'examples', 'example.dat'), 'latin1');
-  for (const [from, to] of changes) {
-    assert.ok(text.includes(from), from);
-    text = text.replace(from, to);
-  }
-  return text;
-}
-
-// A file dropped on the page, as a person drops one.
-const dropFile = (page, text, name) => page.evaluate((body, fileName) => {
-  const bytes = Uint8Array.from(body, (c) => c.charCodeAt(0));  // Latin-1
-  const transfer = new DataTransfer();
-  transfer.items.add(new File([bytes], fileName));
-  window.dispatchEvent(new DragEvent('drop', { dataTransfer: transfer, bubbles: true, cancelable: true }));
-}, text, name);
-
-// Where an element stands against the window: within it, or not.
-const inView = (page, selector) => page.$eval(selector, (el) => {
-  const r = el.getBoundingClientRect();
-  return r.width > 0 && r.height > 0 && r.top >= 0 && r.bottom <= window.innerHeight && r.left >= 0 && r.right <= window.innerWidth;
-});
-
-// What a person reads: the text of the page's panels.
-const shownText = (page) => page.$eval('#layout', (el) => el.innerText);
-
-async function typeInto(page, selector, text, key = 'Enter') {
-  await page.click(selector, { clickCount: 3 });
-  await page.keyboard.press('Backspace');
-  await page.type(selector, text);
-  if (key) await page.keyboard.press(key);
-}
-
-const stacked = (count) => [' STACKED', ' ', ` 0,0,${count},${count},0.0,   0.00,   1.00, 300.00`, ' ALL',
-  '   1.5, 2.0, 10.0, 1.0, 1.0, 75.0, 1.0, 10.0, 1.0',
-  ...Array.from({ length: count }, (_, i) => ` 'P${i}','A', 0.00, 15.00, 3, 30.0, 45.0, 303.0, ${(i % 3) * 120}.0, 1.0, 0.0`),
-  '  21,  -50.0,    5.0', '   0,    0.0,    0.0', ''].join('\n');
-
-test('a line the page cannot show is refused whole, and nothing of the earlier line is shown under its name', async () => {
-  const page = await openExplorer(session);
-  const before = await pageState(page);
-  const texts = await edgeTexts(page);
-  const cases = [
-    ['below.dat', exampleWith(['  -12.00,   15.00,', '  -12.00,   -1.00,']), /group 1 \(?PHASE A\)?.*ground/],
-    ['tiny.dat', exampleWith(['  30.000,  45.000, 303.000,   0.000', '  1e-45,  45.000, 303.000,   0.000']),
-      /group 1 \(PHASE A\): the maximum surface gradient cannot be computed/],
-    ['fifty.dat', stacked(50), /the maximum surface gradient cannot be computed \(it stands at the same place as group 2/],
-  ];
-  for (const [name, text, expected] of cases) {
-    await dropFile(page, text, name);
-    await page.waitForFunction((n) => document.getElementById('message-text').textContent.includes(n), {}, name);
-    assert.match((await message(page)).text, expected, name);
-    assert.deepEqual(await pageState(page), before, name);
-    assert.deepEqual(await edgeTexts(page), texts, name);
-    assert.equal(await page.$eval('#file-name', (el) => el.textContent), '· example.dat', name);
-    assert.match(await page.$eval('#titles', (el) => el.textContent), /500 KV EXAMPLE LINE/, name);
-  }
-  // A diameter typed too small to compute with: refused beside the value.
-  const diameter = 'tr[data-group="0"] input[data-field="diameter"]';
-  await typeInto(page, diameter, '1e-45');
-  assert.equal(await page.$eval(diameter, (el) => el.value), '30');
-  assert.match(await page.$eval('tr[data-notes="0"] .field-refusal', (el) => el.textContent),
-    /^"1e-45" refused: group 1 \(PHASE A\): the maximum surface gradient cannot be computed/);
-  assert.ok(await inView(page, 'tr[data-notes="0"] .field-refusal'));
-  assert.deepEqual(await pageState(page), before);
-  assert.deepEqual(page.errors, []);
-  await page.close();
-});
-
-test('names and titles are kept in Latin-1; a character it cannot hold is refused', async () => {
-  const page = await openExplorer(session);
-  const name = 'tr[data-group="1"] input[data-field="name"]';
-  await typeInto(page, name, 'Côté é');
-  assert.equal((await pageState(page)).section.groups[1].name, 'Côté é');
-  await typeInto(page, 'input[name="title2"]', 'Ligne à 500 kV, µ ±');
-  assert.equal((await pageState(page)).section.titles[1], 'Ligne à 500 kV, µ ±');
-  const data = Buffer.from(await pageDataFile(page));
-  assert.ok(data.includes(Buffer.from("'Côté é  ','A'", 'latin1')), data.toString('latin1'));
-  assert.ok(data.includes(Buffer.from('Ligne à 500 kV, µ ±', 'latin1')));
-  assert.ok(!data.includes(Buffer.from('Ã')), 'no UTF-8 bytes in the data file');
-  // The file reads back to the same names (the Latin-1 bytes as characters).
-  await dropFile(page, data.toString('latin1'), 'latin.dat');
-  await page.waitForFunction(() => window.explorer.state.fileName === 'latin.dat');
-  assert.equal(await page.$eval(name, (el) => el.value), 'Côté é');
-  // Beyond Latin-1: refused, with the message beside the name.
-  await typeInto(page, name, 'Ωmega');
-  assert.equal((await pageState(page)).section.groups[1].name, 'Côté é');
-  assert.equal(await page.$eval(name, (el) => el.value), 'Côté é');
-  assert.match(await page.$eval('tr[data-notes="1"] .field-refusal', (el) => el.textContent),
-    /name: "Ω" is not a character a data file can hold \(Latin-1 only\)/);
-  await typeInto(page, 'input[name="title1"]', 'Line 50 € a metre');
-  assert.match(await page.$eval('input[name="title1"] ~ .field-refusal', (el) => el.textContent), /"€" is not a character/);
-  assert.ok(await inView(page, 'input[name="title1"] ~ .field-refusal'));
-  assert.deepEqual(page.errors, []);
-  await page.close();
-});
-
 test('values not computed read n/a with the reason, never a marker number', async () => {
-  const page = await openExplorer(session);
+  const page = await openExplorer(browser.session);
   // The example has no wind: no ozone, and the page says why.
   const note = 'no wind: ozone is carried nowhere, so it is not computed downwind';
   assert.equal(await page.$eval('[data-quantity="ozone"] .chart-note', (el) => (el.hidden ? '' : el.textContent)), note);
@@ -311,30 +141,8 @@ test('values not computed read n/a with the reason, never a marker number', asyn
   await page.close();
 });
 
-test('a file dropped while a field is typed in replaces every value; the typed one never lands', async () => {
-  const page = await openExplorer(session);
-  const altitude = 'input[name="altitude"]';
-  const x = 'tr[data-group="2"] input[data-field="x"]';
-  await page.click(x, { clickCount: 3 });
-  await page.type(x, '77');
-  await page.click(altitude, { clickCount: 3 });
-  await page.type(altitude, '999');  // typed, not yet applied, the field focused
-  await dropFile(page, exampleWith(['300.00', '200.00'], ['   12.00,   15.00,', '   14.00,   15.00,']), 'dropped.dat');
-  await page.waitForFunction(() => window.explorer.state.fileName === 'dropped.dat');
-  assert.equal(await page.evaluate(() => document.activeElement.name), 'altitude');
-  assert.equal(await page.$eval(altitude, (el) => el.value), '200');
-  assert.equal(await page.$eval(x, (el) => el.value), '14');
-  await page.keyboard.press('Enter');
-  await page.keyboard.press('Tab');
-  const { section } = await pageState(page);
-  assert.equal(section.conditions.altitude, 200);
-  assert.equal(section.groups[2].x, 14);
-  assert.equal((await message(page)).shown, false);
-  await page.close();
-});
-
 test('a refused value shows its message beside the value and in view; a warning stands beside its value', async () => {
-  const page = await openExplorer(session);
+  const page = await openExplorer(browser.session);
   // Far down the page: the rain rate of the conditions.
   await page.$eval('input[name="rain"]', (el) => el.scrollIntoView({ block: 'center' }));
   await typeInto(page, 'input[name="rain"]', '1,2');
@@ -362,7 +170,7 @@ test('a refused value shows its message beside the value and in view; a warning 
 });
 
 test('the keyboard reaches the cross section and arrow keys move a group by a step', async () => {
-  const page = await openExplorer(session);
+  const page = await openExplorer(browser.session);
   await page.focus('#download-print');
   await page.keyboard.press('Tab');
   assert.equal(await page.evaluate(() => document.activeElement.dataset.edge), 'left');
@@ -385,7 +193,7 @@ test('the keyboard reaches the cross section and arrow keys move a group by a st
 });
 
 test('a narrow window keeps everything within its width', async () => {
-  const page = await openExplorer(session, 390, 844);
+  const page = await openExplorer(browser.session, 390, 844);
   const widths = await page.evaluate(() => ({
     page: document.documentElement.scrollWidth,
     view: document.getElementById('cross-section').getBoundingClientRect().right,
@@ -397,33 +205,8 @@ test('a narrow window keeps everything within its width', async () => {
   await page.close();
 });
 
-test('the downloaded data file runs in tesk31, and the print file downloads', async () => {
-  const page = await openExplorer(session);
-  const downloads = mkdtempSync(join(scratch, 'downloads-'));
-  const cdp = await page.createCDPSession();
-  await cdp.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
-  await page.$eval('[data-group="0"]', (el) => el.focus());
-  await page.keyboard.press('ArrowUp');
-  const waitFor = async (name) => {
-    for (let i = 0; i < 100 && !existsSync(join(downloads, name)); ++i) await new Promise((r) => setTimeout(r, 100));
-    assert.ok(readdirSync(downloads).includes(name), readdirSync(downloads).join(', '));
-    return readFileSync(join(downloads, name));
-  };
-  await page.click('#download-data');
-  const data = await waitFor('example-explorer.dat');
-  assert.match(data.toString('latin1'), /'PHASE A ','A',\s+-12\.00,\s+15\.50,/);
-  const run = spawnSync(tesk31, ['example-explorer.dat', 'run.prt', 'run.dif'], { cwd: downloads, input: '', encoding: 'latin1' });
-  assert.equal(run.status, 0, run.stderr);
-  assert.match(readFileSync(join(downloads, 'run.prt'), 'latin1'), /500 KV EXAMPLE LINE/);
-  await page.click('#download-print');
-  const print = await waitFor('example-explorer.prt');
-  assert.match(print.toString('latin1'), /500 KV EXAMPLE LINE/);
-  assert.ok(print.length > 10000);
-  await page.close();
-});
-
 test('drag to redrawn profiles on a 50-group hybrid line with 200 points (measured)', async (t) => {
-  const page = await openExplorer(session);
+  const page = await openExplorer(browser.session);
   await (await page.$('#file')).uploadFile(join(here, 'data', 'hybrid50.dat'));
   await page.waitForFunction(() => window.explorer.state.section.groups.length === 50);
   assert.equal((await pageState(page)).profiles.x.length, 200);
@@ -460,7 +243,7 @@ const chartHead = (page, key) => page.$eval(`[data-quantity="${key}"] h3`, (el) 
 const rowHead = (page, key) => page.$eval(`#edge-${key}-left`, (el) => el.parentElement.cells[0].textContent);
 
 test('B reads in µT for a metric line and mG for an English one, in the unit chosen; every axis names its unit', async () => {
-  const page = await openExplorer(session);
+  const page = await openExplorer(browser.session);
   const { profiles } = await pageState(page);
   assert.deepEqual(await pageView(page), { bUnit: 'uT', measure: { e: 'max', b: 'max' } });
   // Each unit: the chart heading, its axis, the edge row and the values (engine gauss times the factor).
@@ -502,7 +285,7 @@ const peerLine = [' 525 KV FLAT LINE', ' PHASES 10 M APART, 10.6 M HIGH', ' 0,0,
   '  21,    0.0,    1.0', '   0,    0.0,    0.0', ''].join('\n');
 
 test('each field chart offers the resultant beside the ellipse maximum, which stays the default', async () => {
-  const page = await openExplorer(session);
+  const page = await openExplorer(browser.session);
   await dropFile(page, peerLine, 'peer.dat');
   await page.waitForFunction(() => window.explorer.state.fileName === 'peer.dat');
   const { profiles, left, right } = await pageState(page);
@@ -540,7 +323,7 @@ test('each field chart offers the resultant beside the ellipse maximum, which st
 });
 
 test('the gradient list shows every group, a negative pole\'s gradient left of the zero line', async () => {
-  const page = await openExplorer(session);
+  const page = await openExplorer(browser.session);
   const bars = () => page.$$eval('#gradients .gradient-bar', (rows) => rows.map((row) => {
     const track = row.querySelector('.track').getBoundingClientRect();
     const fill = row.querySelector('.fill').getBoundingClientRect();
@@ -627,7 +410,7 @@ test('gradient bars and chart gaps, computed without a browser', () => {
 });
 
 test('a label with no room is read on hover or focus; a value not computed is left out of its chart with a note', async () => {
-  const page = await openExplorer(session);
+  const page = await openExplorer(browser.session);
   await (await page.$('#file')).uploadFile(join(here, 'data', 'hybrid50.dat'));
   await page.waitForFunction(() => window.explorer.state.section.groups.length === 50);
   // Crowded: some groups carry no label, or their name alone.

@@ -1,12 +1,14 @@
 // Screenshots of the explorer at a desktop and a phone width, and of the
 // states worth a look: the DC bipole (a negative pole's gradient), the
 // English-unit line (B in mG, feet), the resultants chosen, and a crowded
-// 50-group line with a tucked label shown on focus.
+// 50-group line with a tucked label shown on focus; the span panel solving
+// a costly line, and a sag refused.
 //   node test/screenshots.mjs OUTPUT_DIR
 import { mkdirSync } from 'node:fs';
 import { join, resolve } from 'node:path';
 import { openBrowser, openExplorer } from './browser.mjs';
 import { here } from './support.mjs';
+import { dropFile, exampleWith, typeInto } from './page-support.mjs';
 
 const out = resolve(process.argv[2] ?? 'screenshots');
 mkdirSync(out, { recursive: true });
@@ -22,6 +24,19 @@ const states = [
   ['resultant', async (page) => {
     await page.select('select[name="e-measure"]', 'res');
     await page.select('select[name="b-measure"]', 'res');
+  }],
+  ['span-solving', async (page) => {
+    await dropFile(page, exampleWith(['  -12.00,   15.00,', '  -12.00,    2.00,'], ['    0.00,   15.00,', '    0.00,    2.00,'],
+      ['   12.00,   15.00,', '   12.00,    2.00,']), 'phases-low.dat');
+    await page.waitForFunction(() => window.explorer.state.fileName === 'phases-low.dat');
+    await new Promise((done) => setTimeout(done, 1200));
+    await page.$eval('#span-panel', (el) => el.scrollIntoView());
+  }],
+  ['span-english-refused', async (page) => {
+    await open('500kv_english.dat')(page);
+    await page.select('#span-quantity', 'B');
+    await page.waitForFunction(() => document.getElementById('span-map').dataset.state === 'current', { timeout: 60000 });
+    await typeInto(page, '#span-sag', '5000');
   }],
   ['crowded', async (page) => {
     await (await page.$('#file')).uploadFile(join(here, 'data', 'hybrid50.dat'));

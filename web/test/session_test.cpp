@@ -307,3 +307,26 @@ TEST(ExplorerSession, ResultantsLieBetweenTheEllipseMaximumAndRootTwoTimesIt) {
     }
   }
 }
+
+// The print file is the one tesk31 writes, stamped as it stamps it: the
+// banner, the input data list heading and the run's date before the listing.
+TEST(ExplorerSession, PrintFileIsStampedAsTesk31StampsIt) {
+  const explorer::Session session = example();
+  RunDate date;
+  date.year = 2031;
+  date.month = 2;
+  date.day = 3;
+  date.hour = 4;
+  date.minute = 5;
+  date.second = 6;
+  const std::string print = session.print_file(date);
+  const std::size_t banner = print.find("B R E N L O W");
+  const std::size_t heading = print.find("INPUT DATA LIST");
+  const std::size_t stamp = print.find(" 2/ 3/2031          04:05:06\r\n");
+  const std::size_t title = print.find("500 KV EXAMPLE LINE");
+  EXPECT_LT(banner, heading);
+  EXPECT_LT(heading, stamp);
+  EXPECT_LT(stamp, title);
+  EXPECT_NE(title, std::string::npos);
+  EXPECT_EQ(print.find("INPUT DATA LIST", heading + 1), std::string::npos);
+}

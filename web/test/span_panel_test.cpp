@@ -6,6 +6,11 @@
 #include <string>
 #include <vector>
 
+#include <cmath>
+#include <limits>
+
+#include "json.hpp"
+#include "line_text.hpp"
 #include "span_panel.hpp"
 
 namespace {
@@ -62,6 +67,79 @@ TEST(SpanPanel, Refusals) {
   EXPECT_THROW(explorer::span_json(section, 300, 10, false, 5, 401), brenlow::Error);
   EXPECT_THROW(explorer::span_json(section, 300, 300, false, 5, 5), brenlow::Error);
   EXPECT_THROW(explorer::span_json(section, -1, 1, true, 5, 5), brenlow::Error);
+}
+
+// The line handed to the worker's engine reads back to the same section,
+// every float to the bit, names with blanks, double quotes and Latin-1 bytes too.
+TEST(SpanPanel, LineTextReadsBackExactly) {
+  for (const char* file : {"/example.dat", "/500kv_english.dat", "/500kv_dc_bipole.dat", "/hybrid_corridor.dat"}) {
+    SCOPED_TRACE(file);
+    brenlow::CrossSection section = brenlow::read_data_file(std::string(BRENLOW_EXAMPLES) + file);
+    section.groups[0].x = 12.345678f;  // more digits than a data file holds
+    section.groups[0].name = "A \"b\xe9";
+    section.titles[1] = "";
+    const std::string text = explorer::line_text(section);
+    const brenlow::CrossSection back = explorer::parse_line_text(text);
+    EXPECT_EQ(explorer::line_text(back), text);
+    EXPECT_EQ(back.groups[0].x, 12.345678f);
+    EXPECT_EQ(back.groups[0].name, section.groups[0].name);
+    EXPECT_EQ(back.titles, section.titles);
+    EXPECT_EQ(back.english, section.english);
+    EXPECT_EQ(back.points.size(), section.points.size());
+    EXPECT_EQ(brenlow::data_file_text(back), brenlow::data_file_text(section));
+  }
+  const std::string good = explorer::line_text(brenlow::read_data_file(BRENLOW_EXAMPLES "/example.dat"));
+  for (const std::string& bad : std::vector<std::string>{"", "brenlow-line 1", good.substr(0, good.rfind(" ")),
+                                 good + " 1", "brenlow-line 1 51 0", "brenlow-line 1 5 0 zz", "data file"}) {
+    EXPECT_THROW(explorer::parse_line_text(bad), brenlow::Error) << bad;
+  }
+}
+
+// The estimate the page decides by is the solve's own count: half of each
+// conductor's nodes over three spans of the elements chosen.
+TEST(SpanPanel, UnknownsAsTheSolveTakesThem) {
+  struct Case {
+    const char* file;
+    double length, sag;
+    float lowered;  // phase height, m; 0 keeps the file's
+  };
+  for (const Case c : {Case{"/example.dat", 400, 12, 0}, {"/example.dat", 400, 12, 2}, {"/500kv_english.dat", 1300, 40, 0},
+                       {"/hybrid_corridor.dat", 300, 0, 0}}) {
+    SCOPED_TRACE(c.file);
+    brenlow::CrossSection section = brenlow::read_data_file(std::string(BRENLOW_EXAMPLES) + c.file);
+    for (int i = 0; i < section.energized && c.lowered > 0; ++i) section.groups[static_cast<std::size_t>(i)].y = c.lowered;
+    const float feet = section.english ? 0.3048f : 1.0f;
+    brenlow::Spans spans;
+    spans.length = static_cast<float>(c.length) * feet;
+    spans.sag = static_cast<float>(c.sag) * feet;
+    const std::size_t unknowns = explorer::span_unknowns(section, c.length, c.sag);
+    const brenlow::SpanEvaluation run(section, spans);
+    EXPECT_EQ(unknowns, section.groups.size() * static_cast<std::size_t>((3 * run.elements() + 2) / 2));
+  }
+  const brenlow::CrossSection section = brenlow::read_data_file(BRENLOW_EXAMPLES "/example.dat");
+  EXPECT_THROW(explorer::span_unknowns(section, 300, 300), brenlow::Error);
+  EXPECT_THROW(explorer::span_unknowns(section, 0, 0), brenlow::Error);
+}
+
+// A map of the other quantity of the same line and spans, from the solve
+// kept, is the map a fresh solve gives; a refused solve keeps nothing.
+TEST(SpanPanel, KeptSolveGivesTheSameMap) {
+  brenlow::CrossSection section = brenlow::read_data_file(BRENLOW_EXAMPLES "/500kv_dc_bipole.dat");
+  explorer::SpanMaps maps;
+  for (const bool magnetic : {false, true, false}) {
+    EXPECT_EQ(maps.json(section, 400, 12, magnetic, 9, 5), explorer::span_json(section, 400, 12, magnetic, 9, 5));
+  }
+  EXPECT_THROW(maps.json(section, 400, 500, false, 9, 5), brenlow::Error);
+  section.groups[0].y += 1;
+  EXPECT_EQ(maps.json(section, 400, 12, true, 9, 5), explorer::span_json(section, 400, 12, true, 9, 5));
+}
+
+// No NaN or infinity reaches the page's JSON: null, and counted.
+TEST(SpanPanel, JsonWritesNullForWhatIsNotFinite) {
+  const double nan = std::nan(""), inf = std::numeric_limits<double>::infinity();
+  std::string out = "{";
+  EXPECT_EQ(explorer::json::put_series(out, "v", std::vector<double>{1.5, nan, -inf, inf, -2, -nan}, 6), 4u);
+  EXPECT_EQ(out, "{\"v\":[1.5,null,null,null,-2,null]");
 }
 
 }  // namespace

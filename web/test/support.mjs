@@ -5,6 +5,7 @@ import { readdirSync, readFileSync } from 'node:fs';
 import { createRequire } from 'node:module';
 import { join, resolve, dirname, sep } from 'node:path';
 import { fileURLToPath } from 'node:url';
+import assert from 'node:assert/strict';
 import { Engine } from '../page/engine.js';
 
 export const here = dirname(fileURLToPath(import.meta.url));
@@ -100,6 +101,14 @@ export function printDifference(got, want) {
     }
   }
   return null;
+}
+
+// A print file with the date and time of its run blanked: the one record
+// two runs of the same data may differ in.
+export function withoutRunDate(print) {
+  const stamp = /^ {17}[ \d]\d\/[ \d]\d\/\d{4} {10}\d\d:\d\d:\d\d(\r?)$/m;
+  assert.match(print, stamp, 'the run\'s date under the input data list heading');
+  return print.replace(stamp, ' (the date and time of the run)$1');
 }
 
 export function edgesOf(section) {
