@@ -62,6 +62,12 @@ IonFlowEvaluation::IonFlowEvaluation(const CrossSection& section, const IonFlowC
     ac = ac || (energized && g.ac);
     bundles.push_back(b);
   }
+  for (std::size_t i = 0; i < section_.groups.size(); ++i)
+    for (std::size_t k = i + 1; k < section_.groups.size(); ++k)
+      if (section_.groups[i].x == section_.groups[k].x && section_.groups[i].y == section_.groups[k].y)
+        throw Error("ion flow: " + input::group_label(static_cast<int>(i), section_.groups[i].name) + " and " +
+                    input::group_label(static_cast<int>(k), section_.groups[k].name) +
+                    " stand in one place: their fields cannot be told apart");
   if (pole_groups.empty()) throw Error("ion flow: the line has no DC pole at a voltage (a DC group among the energized ones)");
   const std::size_t n = pole_groups.size();
   for (const auto& [values, what] : {std::pair{&conditions_.onset_gradients, "onset gradients"},
@@ -120,7 +126,8 @@ IonFlowEvaluation::IonFlowEvaluation(const CrossSection& section, const IonFlowC
                      " traced) are not solved: ions of both polarities meet there; the currents are those into the "
                      "ground and the earth wires");
   if (lost > 0)
-    notes_.push_back(std::to_string(lost) + " traced lines reach the ground beyond 200 times the line's size and are not solved");
+    notes_.push_back("traced lines reaching the ground beyond 200 times the line's size (" + std::to_string(lost) +
+                     ") are not solved");
   if (ac) notes_.push_back("the AC conductors count at 0 V DC: their AC field is in neither the nominal nor the total field here");
   for (const auto& [k, what] : {std::pair{conditions_.mobility_positive, "positive"},
                                 std::pair{conditions_.mobility_negative, "negative"}})
