@@ -75,6 +75,15 @@ TEST(IonFlowEvaluation, RefusesWhatItCannotUse) {
     }
   }
   EXPECT_THROW(brenlow::IonFlowEvaluation flow(example("example.dat")), brenlow::Error);  // no DC pole
+  brenlow::CrossSection stacked = bipole;
+  stacked.groups[1].x = stacked.groups[0].x;
+  try {
+    brenlow::IonFlowEvaluation flow(stacked);
+    ADD_FAILURE() << "two poles in one place accepted";
+  } catch (const brenlow::Error& e) {
+    EXPECT_NE(std::string(e.what()).find("group 1 POLE + and group 2 POLE - stand in one place"), std::string::npos)
+        << e.what();
+  }
 }
 
 TEST(IonFlowEvaluation, BelowOnsetIsWarned) {
