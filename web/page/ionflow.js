@@ -6,7 +6,7 @@
 const POINTS = 121;
 const WIDTH = 900;
 const HEIGHT = 180;
-const PLOT = { left: 70, top: 14, right: 20, bottom: 34 };
+const PLOT = { left: 70, top: 14, right: 40, bottom: 34 };
 
 function rounded(v) {
   return Math.abs(v) >= 100 ? v.toFixed(0) : Math.abs(v) >= 10 ? v.toFixed(1) : v.toFixed(2);
@@ -74,8 +74,8 @@ export class IonFlowPanel {
     this.chart(this.$('ionflow-j'), flow.x, [[flow.j, '#d9730d', 'J']], 'J at the ground, nA/m² (positive ions +)', u);
     const poles = flow.poles.map((p) => `${p.name.trim()} ${rounded(p.kv)} kV: onset ${rounded(p.onset_voltage)} kV` +
       (p.corona ? `, current ${p.current.toFixed(3)} mA/km` : ', below onset: no ions')).join('; ');
-    this.$('ionflow-note').textContent = `${poles}. ${flow.notes.concat(flow.warnings).join('. ')}` +
-      `${flow.notes.length || flow.warnings.length ? '. ' : ''}${this.time.toFixed(0)} ms`;
+    const said = flow.notes.concat(flow.warnings).map((n) => `${n[0].toUpperCase()}${n.slice(1)}. `).join('');
+    this.$('ionflow-note').textContent = `${poles}. ${said}${this.time.toFixed(0)} ms`;
   }
 
   chart(canvas, xs, series, label, unit) {
