@@ -18,24 +18,21 @@ std::string number(double v) {
   return text;
 }
 
-std::string list(const std::vector<double>& values) {
+// A JSON array of the values, each as `text` writes it.
+template <typename T, typename Text>
+std::string array(const std::vector<T>& values, Text text) {
   std::string out = "[";
   for (std::size_t i = 0; i < values.size(); ++i) {
     if (i) out += ',';
-    out += number(values[i]);
+    out += text(values[i]);
   }
   out += ']';
   return out;
 }
 
+std::string list(const std::vector<double>& values) { return array(values, number); }
 std::string texts(const std::vector<std::string>& values) {
-  std::string out = "[";
-  for (std::size_t i = 0; i < values.size(); ++i) {
-    if (i) out += ',';
-    out += json_string(values[i]);
-  }
-  out += ']';
-  return out;
+  return array(values, [](const std::string& v) { return json_string(v); });
 }
 
 bool has_dc_pole(const brenlow::CrossSection& section) {

@@ -2,7 +2,7 @@
 // engine's at that place in metres; nothing for a line without DC poles.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -10,17 +10,15 @@
 
 namespace {
 
+// The numbers of the JSON array that follows "key":.
 std::vector<double> numbers_after(const std::string& json, const std::string& key) {
-  const std::size_t at = json.find("\"" + key + "\":[");
-  EXPECT_NE(at, std::string::npos) << key;
+  const std::size_t open = json.find("\"" + key + "\":[");
+  EXPECT_NE(open, std::string::npos) << key;
+  if (open == std::string::npos) return {};
+  const std::size_t from = open + key.size() + 4;
+  std::istringstream items(json.substr(from, json.find(']', from) - from));
   std::vector<double> out;
-  if (at == std::string::npos) return out;
-  const char* p = json.c_str() + at + key.size() + 4;
-  while (*p != ']') {
-    char* end = nullptr;
-    out.push_back(std::strtod(p, &end));
-    p = *end == ',' ? end + 1 : end;
-  }
+  for (std::string item; std::getline(items, item, ',');) out.push_back(std::stod(item));
   return out;
 }
 
