@@ -165,8 +165,8 @@ class Evaluation:
         an_fair, ri_rain, ri_fair, tv, ozone, e, b; also an_rain_l5, an_fair_l5,
         potential, e_res, b_res), float32. Names in any case, the studies' too
         (AN and RI alone are rain). E in kV/m, B in b_unit ('uT', 'mG', 'G').
-        Without wind the ozone column is NaN downwind, and a BrenlowWarning
-        says so."""
+        A level not computed (TV from DC poles) is NaN. Without wind the ozone
+        column is NaN downwind, and a BrenlowWarning says so."""
     def at(self, x: _Positions, y: _Positions, *, b_unit: str = "uT") -> Table:
         """E and B at lateral positions x and heights y (m, broadcast
         together): x, y, e, e_direction, e_vertical, e_vertical_phase,
@@ -181,7 +181,8 @@ class Span:
     """A cross section hung in a line of sagging level spans, in three
     dimensions: the section's heights at mid-span, each sag lifting the
     attachment points at the towers; the middle span evaluated, along
-    measured from its first tower. Solved once on construction."""
+    measured from its first tower. Solved once on construction (Ctrl-C
+    ends the solve: KeyboardInterrupt)."""
 
     def __init__(self, section: CrossSection, *, length: float, sag: Union[float, Iterable[float]],
                  earth_sag: Union[float, None] = None, spans: int = 3, elements: int = 0) -> None: ...
@@ -189,7 +190,8 @@ class Span:
         """E and B at (x, along, height), m, broadcast together: x, along,
         height, e, e_lateral, e_lateral_phase, e_along, e_along_phase,
         e_vertical, e_vertical_phase (kV/m, degrees), b, b_lateral, ...
-        (gauss, degrees)."""
+        (b_unit: uT by default, or "mG" or "G"; degrees). Positions within
+        1000 km of the line, heights 0 m or above (ValueError otherwise)."""
     @property
     def section(self) -> CrossSection:
         """A copy of the section hung."""
@@ -306,10 +308,12 @@ def phasing(section: CrossSection, circuits: Iterable[Iterable[int]],
     """The best phasings: every assignment of each circuit's phase angles to its
     groups, counted once per relabelling. A dict: total, distinct, relabellings,
     examined, stopped, front, original and listed (each angles, scores, values,
-    section, number). Ctrl-C raises KeyboardInterrupt with that dict as `result`."""
+    section, number). threads: 0 (one per core) to 256. A level not computed
+    is NaN. Ctrl-C raises KeyboardInterrupt with that dict as `result`."""
 def height(section: CrossSection, limits: dict[StudyQuantity, float], at: _Positions, *,
            groups: Iterable[int] | None = None, b_unit: str = "uT") -> dict:
     """The smallest common raise meeting every limit at every point. A dict:
-    found, raise (m, or None), section, before, after, evaluations."""
+    found, raise (m, or None), section, before, after, evaluations. A limit on
+    a level the line does not give (TV on a DC line) is refused."""
 def edges(sections: Union[CrossSection, Iterable[CrossSection]], at: _Positions, *, b_unit: str = "uT") -> Table:
     """Every quantity of each section at each point and its largest surface gradient."""

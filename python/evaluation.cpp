@@ -7,11 +7,13 @@
 
 #include <algorithm>
 #include <cctype>
+#include <limits>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "cli/units.hpp"
+#include "interpreter.hpp"
 #include "parallel.hpp"
 #include "table.hpp"
 #include "values.hpp"
@@ -30,60 +32,61 @@ struct Quantity {
   const char* name;
   const char* unit;  // for a magnetic quantity: the unit asked takes its place
   bool magnetic;
+  bool level;        // a noise or TV level: NaN where the routines did not compute one
   float (*value)(const brenlow::Evaluation&, float x);
 };
 
 const Quantity quantities[] = {
-    {"an_rain", "dB(A)", false,
+    {"an_rain", "dB(A)", false, true,
      [](const brenlow::Evaluation& e, float x) {
        return e.audible_noise(x, e.section().conditions.an_height, brenlow::Weather::rain).l50;
      }},
-    {"an_fair", "dB(A)", false,
+    {"an_fair", "dB(A)", false, true,
      [](const brenlow::Evaluation& e, float x) {
        return e.audible_noise(x, e.section().conditions.an_height, brenlow::Weather::fair).l50;
      }},
-    {"ri_rain", "dB(uV/m)", false,
+    {"ri_rain", "dB(uV/m)", false, true,
      [](const brenlow::Evaluation& e, float x) {
        const auto& c = e.section().conditions;
        return e.radio(x, c.ri_height, c.ri_frequency, brenlow::Weather::rain);
      }},
-    {"ri_fair", "dB(uV/m)", false,
+    {"ri_fair", "dB(uV/m)", false, true,
      [](const brenlow::Evaluation& e, float x) {
        const auto& c = e.section().conditions;
        return e.radio(x, c.ri_height, c.ri_frequency, brenlow::Weather::fair);
      }},
-    {"tv", "dB(uV/m)", false,
+    {"tv", "dB(uV/m)", false, true,
      [](const brenlow::Evaluation& e, float x) {
        const auto& c = e.section().conditions;
        return e.tv(x, c.tv_height, c.tv_frequency);
      }},
-    {"ozone", "ppb", false,
+    {"ozone", "ppb", false, false,
      [](const brenlow::Evaluation& e, float x) { return e.ozone(x, e.section().conditions.oz_height); }},
-    {"e", "kV/m", false,
+    {"e", "kV/m", false, false,
      [](const brenlow::Evaluation& e, float x) {
        return e.electric_field(x, e.section().conditions.ef_height).max;
      }},
-    {"b", "", true,
+    {"b", "", true, false,
      [](const brenlow::Evaluation& e, float x) {
        return e.magnetic_field(x, e.section().conditions.mf_height).max;
      }},
-    {"an_rain_l5", "dB(A)", false,
+    {"an_rain_l5", "dB(A)", false, true,
      [](const brenlow::Evaluation& e, float x) {
        return e.audible_noise(x, e.section().conditions.an_height, brenlow::Weather::rain).l5;
      }},
-    {"an_fair_l5", "dB(A)", false,
+    {"an_fair_l5", "dB(A)", false, true,
      [](const brenlow::Evaluation& e, float x) {
        return e.audible_noise(x, e.section().conditions.an_height, brenlow::Weather::fair).l5;
      }},
-    {"potential", "V", false,
+    {"potential", "V", false, false,
      [](const brenlow::Evaluation& e, float x) {
        return e.electric_field(x, e.section().conditions.ef_height).potential;
      }},
-    {"e_res", "kV/m", false,
+    {"e_res", "kV/m", false, false,
      [](const brenlow::Evaluation& e, float x) {
        return e.electric_field(x, e.section().conditions.ef_height).resultant();
      }},
-    {"b_res", "", true,
+    {"b_res", "", true, false,
      [](const brenlow::Evaluation& e, float x) {
        return e.magnetic_field(x, e.section().conditions.mf_height).resultant();
      }},
@@ -121,10 +124,10 @@ PyEvaluation evaluate(const Section& s) {
   brenlow::CrossSection section = to_engine(s);
   PyEvaluation result;
   {
-    py::gil_scoped_release released;
+    const ReleasedGil released;
     result.evaluation = std::make_shared<const brenlow::Evaluation>(section);
   }
-  warn_about(result.evaluation->section());
+  warn_about(*result.evaluation);
   return result;
 }
 
@@ -157,7 +160,7 @@ Table profile(const PyEvaluation& ev, const py::object& x, const py::object& qua
   std::vector<float> in(xs.data(), xs.data() + n);
   std::vector<std::vector<float>> out(chosen.size(), std::vector<float>(n));
   {
-    py::gil_scoped_release released;
+    const ReleasedGil released;
     const brenlow::Evaluation& e = *ev.evaluation;
     parallel_for(n, [&](std::size_t begin, std::size_t end) {
       for (std::size_t q = 0; q < chosen.size(); ++q) {
@@ -172,6 +175,9 @@ Table profile(const PyEvaluation& ev, const py::object& x, const py::object& qua
   table.add("x", column(std::move(in), shape), "m");
   for (std::size_t q = 0; q < chosen.size(); ++q) {
     if (chosen[q]->magnetic) from_gauss(out[q], b);
+    if (chosen[q]->level) {
+      for (float& v : out[q]) v = brenlow::level_computed(v) ? v : std::numeric_limits<float>::quiet_NaN();
+    }
     const std::string unit(chosen[q]->magnetic ? cli::b_unit_label(b) : chosen[q]->unit);
     table.add(chosen[q]->name, column(std::move(out[q]), shape), unit);
   }
@@ -188,7 +194,7 @@ Table fields_at(const PyEvaluation& ev, const py::object& x, const py::object& y
   std::vector<brenlow::ElectricField> e(n);
   std::vector<brenlow::MagneticField> b(n);
   {
-    py::gil_scoped_release released;
+    const ReleasedGil released;
     const brenlow::Evaluation& evaluation = *ev.evaluation;
     parallel_for(n, [&](std::size_t begin, std::size_t end) {
       for (std::size_t i = begin; i < end; ++i) {
@@ -289,9 +295,10 @@ raises ValueError.
 b_unit is the unit of b and b_res: 'uT' (the default), 'mG' or 'G', in
 any case.
 
-Without wind (conditions.wind 0) ozone is carried nowhere: the ozone
-column is NaN downwind of the bundles and 0 upwind, and a
-brenlow.BrenlowWarning says so.
+A noise, radio or TV level the routines do not compute (TV from DC
+bundles, noise where no pole is in corona) is NaN. Without wind
+(conditions.wind 0) ozone is carried nowhere: the ozone column is NaN
+downwind of the bundles and 0 upwind, and a brenlow.BrenlowWarning says so.
 
 Returns a Table: x (m, as float32) and one float32 array per quantity;
 table.units gives each column's unit.
@@ -329,19 +336,19 @@ void bind_evaluation(py::module_& m) {
 Evaluation(section) checks the section (brenlow.Error when refused) and
 computes the gradients; profile(), at() and gradients() then cost only the
 points asked for. Later changes to the section do not reach it.)");
-  evaluation.def(py::init(&evaluate), "section"_a);
+  evaluation.def(py::init(&evaluate), "section"_a, py::call_guard<LongCall>());
   evaluation.def(
       "profile",
       [](const PyEvaluation& ev, const py::object& x, const py::object& q, const py::object& b) {
         return profile(ev, x, q, b_unit_of(b));
       },
-      "x"_a, "quantities"_a = py::none(), py::kw_only(), "b_unit"_a = "uT", profile_doc);
+      "x"_a, "quantities"_a = py::none(), py::kw_only(), "b_unit"_a = "uT", profile_doc, py::call_guard<LongCall>());
   evaluation.def(
       "at",
       [](const PyEvaluation& ev, const py::object& x, const py::object& y, const py::object& b) {
         return fields_at(ev, x, y, b_unit_of(b));
       },
-      "x"_a, "y"_a, py::kw_only(), "b_unit"_a = "uT", at_doc);
+      "x"_a, "y"_a, py::kw_only(), "b_unit"_a = "uT", at_doc, py::call_guard<LongCall>());
   evaluation.def("gradients", &gradients, gradients_doc);
   evaluation.def_property_readonly(
       "singular", [](const PyEvaluation& e) { return e.evaluation->singular(); },
@@ -359,23 +366,23 @@ points asked for. Later changes to the section do not reach it.)");
 void bind_section_evaluation(py::class_<Section>& section) {
   section.def(
       "evaluate", [](const Section& s) { return evaluate(s); },
-      "An Evaluation of the section as it is now: the gradients computed once for many calls.");
+      "An Evaluation of the section as it is now: the gradients computed once for many calls.", py::call_guard<LongCall>());
   section.def(
       "profile",
       [](const Section& s, const py::object& x, const py::object& q, const py::object& b) {
         const cli::BUnit unit = b_unit_of(b);  // refused before the section is evaluated
         return profile(evaluate(s), x, q, unit);
       },
-      "x"_a, "quantities"_a = py::none(), py::kw_only(), "b_unit"_a = "uT", profile_doc);
+      "x"_a, "quantities"_a = py::none(), py::kw_only(), "b_unit"_a = "uT", profile_doc, py::call_guard<LongCall>());
   section.def(
       "at",
       [](const Section& s, const py::object& x, const py::object& y, const py::object& b) {
         const cli::BUnit unit = b_unit_of(b);
         return fields_at(evaluate(s), x, y, unit);
       },
-      "x"_a, "y"_a, py::kw_only(), "b_unit"_a = "uT", at_doc);
+      "x"_a, "y"_a, py::kw_only(), "b_unit"_a = "uT", at_doc, py::call_guard<LongCall>());
   section.def(
-      "gradients", [](const Section& s) { return gradients(evaluate(s)); }, gradients_doc);
+      "gradients", [](const Section& s) { return gradients(evaluate(s)); }, gradients_doc, py::call_guard<LongCall>());
 }
 
 }  // namespace brenlow_python

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/engine.hpp"
+#include "initialised.hpp"
 #include "section.hpp"
 #include "table.hpp"
 #include "values.hpp"
@@ -25,6 +26,19 @@ namespace {
 struct PyIonFlow {
   std::shared_ptr<const brenlow::IonFlowEvaluation> flow;
 };
+
+}  // namespace
+
+}  // namespace brenlow_python
+
+namespace pybind11::detail {
+template <>
+class type_caster<brenlow_python::PyIonFlow> : public brenlow_python::initialised_caster<brenlow_python::PyIonFlow> {};
+}  // namespace pybind11::detail
+
+namespace brenlow_python {
+
+namespace {
 
 // One number for every pole, or a sequence of one per pole.
 std::vector<double> pole_values(const py::object& values, const std::string& what) {

@@ -9,6 +9,8 @@
 #include "cli/version.hpp"
 #include "engine/engine.hpp"
 #include "evaluation.hpp"
+#include "interpreter.hpp"
+#include "parts.hpp"
 #include "section.hpp"
 #include "ion_flow.hpp"
 #include "span.hpp"
@@ -45,7 +47,9 @@ ppb.
 
 Everything the engine refuses raises brenlow.Error, a ValueError, with
 the engine's message. What is legal but probably not meant (a current
-entered negative, ozone asked without wind) is shown as a
+entered negative, a voltage on a group counted as an earth wire, a phase's
+diameter below 5 mm, a surface gradient above 30 kV/cm, ozone asked
+without wind) is shown as a
 brenlow.BrenlowWarning when a section is evaluated; the warnings module
 turns these off or into errors as any other warning.
 )";
@@ -75,6 +79,7 @@ PYBIND11_MODULE(brenlow, m) {
   m.attr("Error").attr("__doc__") =
       "What the engine refuses: a section that fails a check, a data file that cannot be read or written.";
   make_warning_category(m);
+  wait_for_work_at_exit();
 
   bind_table(m);
   bind_section_parts(m);

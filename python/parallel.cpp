@@ -3,9 +3,10 @@
 
 #include <algorithm>
 #include <exception>
-#include <system_error>
 #include <thread>
 #include <vector>
+
+#include "cli/threads.hpp"
 
 namespace brenlow_python {
 
@@ -17,31 +18,22 @@ void parallel_for(std::size_t n, const std::function<void(std::size_t, std::size
     work(0, n);
     return;
   }
-  std::vector<std::thread> threads;
   std::vector<std::exception_ptr> errors(chunks);
   const std::size_t size = (n + chunks - 1) / chunks;
-  std::size_t inline_from = n;
-  for (std::size_t c = 1; c < chunks; ++c) {
-    const std::size_t begin = std::min(n, c * size), end = std::min(n, begin + size);
+  const auto chunk = [&](std::size_t c) {
     try {
-      threads.emplace_back([&work, &errors, c, begin, end] {
-        try {
-          work(begin, end);
-        } catch (...) {
-          errors[c] = std::current_exception();
-        }
-      });
-    } catch (const std::system_error&) {  // no thread to be had: do the rest here
-      inline_from = begin;
-      break;
+      const std::size_t begin = std::min(n, c * size);
+      work(begin, std::min(n, begin + size));
+    } catch (...) {
+      errors[c] = std::current_exception();
     }
-  }
-  try {
-    work(0, std::min(n, size));
-    if (inline_from < n) work(inline_from, n);
-  } catch (...) {
-    errors[0] = std::current_exception();
-  }
+  };
+  // Chunk 0 here, one thread for each of the others; the chunks of the
+  // threads the system would not give are done here too.
+  std::vector<std::thread> threads =
+      cli::start_threads(static_cast<unsigned>(chunks - 1), [&chunk](unsigned i) { chunk(i + 1); });
+  chunk(0);
+  for (std::size_t c = threads.size() + 1; c < chunks; ++c) chunk(c);
   for (auto& t : threads) t.join();
   for (const auto& e : errors) {
     if (e) std::rethrow_exception(e);

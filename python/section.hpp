@@ -1,6 +1,6 @@
 #pragma once
-// Cross sections between Python and the engine: brenlow.Group, Conditions,
-// PointGroup and CrossSection, and the data files they are read from.
+// Cross sections between Python and the engine: brenlow.CrossSection and
+// the data files it is read from.
 #include <pybind11/pybind11.h>
 
 #include <optional>
@@ -8,22 +8,10 @@
 
 #include "engine/engine.hpp"
 #include "initialised.hpp"
+#include "parts.hpp"
 #include "values.hpp"
 
-namespace pybind11::detail {
-template <>
-class type_caster<brenlow::Group> : public brenlow_python::initialised_caster<brenlow::Group> {};
-template <>
-class type_caster<brenlow::Conditions> : public brenlow_python::initialised_caster<brenlow::Conditions> {};
-template <>
-class type_caster<brenlow::PointGroup> : public brenlow_python::initialised_caster<brenlow::PointGroup> {};
-}  // namespace pybind11::detail
-
 namespace brenlow_python {
-
-// What a section built in Python starts with: the sensor heights, the
-// frequencies and the ground conductivity of the bundled example lines.
-brenlow::Conditions python_conditions();
 
 // Groups and lateral point groups are Python lists, so that a notebook can
 // append, remove and change them in place; they become the engine's section
@@ -64,11 +52,11 @@ pybind11::object section_to_python(const brenlow::CrossSection& section);
 // probably not meant) as a brenlow.BrenlowWarning.
 void warn_about(const brenlow::CrossSection& section);
 
-// brenlow.Group, Conditions and PointGroup.
-void bind_section_parts(pybind11::module_& m);
 // brenlow.CrossSection, its evaluating methods left to the evaluation.
 pybind11::class_<Section> bind_cross_section(pybind11::module_& m);
 // brenlow.read_data_file and parse_data_file.
 void bind_data_files(pybind11::module_& m);
+// The same for an evaluation: the section's warnings and its gradients'.
+void warn_about(const brenlow::Evaluation& run);
 
 }  // namespace brenlow_python

@@ -4,11 +4,15 @@
 
 #include <pybind11/numpy.h>
 
+#include <array>
+#include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "engine/engine.hpp"
+#include "initialised.hpp"
+#include "interpreter.hpp"
 #include "parallel.hpp"
 #include "section.hpp"
 #include "table.hpp"
@@ -25,6 +29,19 @@ struct PySpan {
   std::shared_ptr<const brenlow::SpanEvaluation> run;
 };
 
+}  // namespace
+
+}  // namespace brenlow_python
+
+namespace pybind11::detail {
+template <>
+class type_caster<brenlow_python::PySpan> : public brenlow_python::initialised_caster<brenlow_python::PySpan> {};
+}  // namespace pybind11::detail
+
+namespace brenlow_python {
+
+namespace {
+
 PySpan make_span(const py::object& section, const py::object& length, const py::object& sag,
                  const py::object& earth_sag, int spans, int elements) {
   brenlow::CrossSection s = section_from_python(section);
@@ -40,22 +57,61 @@ PySpan make_span(const py::object& section, const py::object& length, const py::
     if (!earth_sag.is_none()) throw py::value_error("earth_sag with a sag for each group: give the earth wires' sags in sag");
   }
   if (!earth_sag.is_none()) layout.earth_sag = single_number(earth_sag, "earth_sag");
-  py::gil_scoped_release released;
-  return PySpan{std::make_shared<const brenlow::SpanEvaluation>(s, layout)};
+  // The solve takes seconds on a line of many groups: Ctrl-C ends it.
+  const brenlow::StopCheck stop = interrupt_check();
+  try {
+    const ReleasedGil released;
+    return PySpan{std::make_shared<const brenlow::SpanEvaluation>(s, layout, stop)};
+  } catch (const brenlow::Stopped&) {
+    raise_stopped();
+  }
+}
+
+// The points as float32 arrays broadcast together, each checked as the
+// command line checks its points: a number within the farthest distance
+// the engine's single precision resolves, and a height not below the ground.
+std::array<FloatArray, 3> span_points(const py::object& x, const py::object& along, const py::object& height) {
+  py::module_ np = py::module_::import("numpy");
+  const py::tuple all = np.attr("broadcast_arrays")(np.attr("asarray")(x, "dtype"_a = "float64"),
+                                                    np.attr("asarray")(along, "dtype"_a = "float64"),
+                                                    np.attr("asarray")(height, "dtype"_a = "float64"));
+  const char* names[] = {"x", "along", "height"};
+  const auto shown = [](double v) { return std::string(py::repr(py::float_(v))); };
+  std::array<FloatArray, 3> out;
+  for (std::size_t k = 0; k < 3; ++k) {
+    const py::array_t<double, py::array::c_style | py::array::forcecast> values(all[k]);
+    const double* v = values.data();
+    for (py::ssize_t i = 0; i < values.size(); ++i) {
+      const auto refuse = [&](const std::string& why) {
+        std::string what = names[k];
+        if (values.ndim() > 0) {
+          what += '[';
+          what += std::to_string(i);
+          what += ']';
+        }
+        throw py::value_error(what + ": " + shown(v[i]) + why);
+      };
+      if (!std::isfinite(v[i])) refuse(" is not a distance");
+      if (std::fabs(v[i]) > brenlow::farthest_distance)
+        refuse(" m is farther than " + std::to_string(static_cast<long>(brenlow::farthest_distance / 1000)) +
+               " km from the line, as far as the engine reaches");
+      if (k == 2 && v[i] < 0) refuse(" m is below the ground: heights start at 0 m");
+    }
+    out[k] = float_array(values);
+  }
+  return out;
 }
 
 Table span_at(const PySpan& span, const py::object& x, const py::object& along, const py::object& height,
               const py::object& b_unit) {
   const cli::BUnit unit_of_b = b_unit_of(b_unit);
-  py::tuple all = py::module_::import("numpy").attr("broadcast_arrays")(float_array(x), float_array(along),
-                                                                         float_array(height));
-  const FloatArray xs = all[0].cast<FloatArray>(), as = all[1].cast<FloatArray>(), hs = all[2].cast<FloatArray>();
+  const auto [xs, as, hs] = span_points(x, along, height);
   const std::vector<py::ssize_t> shape(xs.shape(), xs.shape() + xs.ndim());
   const std::size_t n = static_cast<std::size_t>(xs.size());
   std::vector<float> px(xs.data(), xs.data() + n), pa(as.data(), as.data() + n), ph(hs.data(), hs.data() + n);
   std::vector<brenlow::SpanField> e(n), b(n);
   {
-    py::gil_scoped_release released;
+    const ReleasedGil released;
     const brenlow::SpanEvaluation& run = *span.run;
     parallel_for(n, [&](std::size_t begin, std::size_t end) {
       for (std::size_t i = begin; i < end; ++i) {
@@ -108,7 +164,8 @@ and end at the outer ones; tower steel and insulators are not modelled.
 elements per span: 0 chooses enough for 0.03 % near the ground.
 
 The charges are solved once, here (brenlow.Error when refused); at() then
-costs only the points asked for.)";
+costs only the points asked for. The solve takes seconds on a line of many
+groups: Ctrl-C ends it (KeyboardInterrupt).)";
 
 const char* at_doc = R"(E and B at (x, along, height), m, broadcast together; at(x, along, height, *, b_unit="uT").
 
@@ -116,15 +173,16 @@ Returns a Table of float32 arrays in the broadcast shape: x, along,
 height; e, e_lateral, e_lateral_phase, e_along, e_along_phase, e_vertical,
 e_vertical_phase (kV/m, degrees); b, b_lateral, ... (b_unit: uT by
 default, or "mG" or "G"; degrees).
-e and b are the maxima of the field ellipses.)";
+e and b are the maxima of the field ellipses. Every position is within
+1000 km of the line and every height 0 m or above (ValueError otherwise).)";
 
 }  // namespace
 
 void bind_span(py::module_& m) {
   py::class_<PySpan> span(m, "Span", span_doc);
   span.def(py::init(&make_span), "section"_a, py::kw_only(), "length"_a, "sag"_a, "earth_sag"_a = py::none(),
-           "spans"_a = 3, "elements"_a = 0);
-  span.def("at", &span_at, "x"_a, "along"_a, "height"_a, py::kw_only(), "b_unit"_a = "uT", at_doc);
+           "spans"_a = 3, "elements"_a = 0, py::call_guard<LongCall>());
+  span.def("at", &span_at, "x"_a, "along"_a, "height"_a, py::kw_only(), "b_unit"_a = "uT", at_doc, py::call_guard<LongCall>());
   span.def_property_readonly(
       "section", [](const PySpan& s) { return section_to_python(s.run->section()); }, "A copy of the section hung.");
   span.def_property_readonly(

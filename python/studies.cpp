@@ -18,6 +18,8 @@
 #include <optional>
 #include <thread>
 
+#include "cli/threads.hpp"
+#include "interpreter.hpp"
 #include "study/height.hpp"
 #include "study/phasing.hpp"
 #include "study/progress.hpp"
@@ -83,17 +85,19 @@ std::vector<int> group_indices(const py::handle& value, std::size_t groups, cons
 // an interrupt asks this search, and no other, to stop. The interrupt's
 // exception comes back in `interrupt`, for the caller to raise once it has
 // the result.
+// The interpreter's exit stops the search too (and, with no thread to be
+// had for it, the search runs on this thread, where only the exit stops it).
 template <class Result, class Work>
 Result interruptible(Work work, std::optional<py::error_already_set>& interrupt) {
   study::StopFlag stop;
   std::optional<Result> result;
   std::exception_ptr error;
   {
-    py::gil_scoped_release released;
+    const ReleasedGil released;
     std::mutex m;
     std::condition_variable finished;
     bool done = false;
-    std::thread worker([&] {
+    const auto search = [&](unsigned) {
       try {
         result.emplace(work(stop));
       } catch (...) {
@@ -102,10 +106,17 @@ Result interruptible(Work work, std::optional<py::error_already_set>& interrupt)
       std::lock_guard<std::mutex> lock(m);
       done = true;
       finished.notify_one();
-    });
+    };
+    std::vector<std::thread> worker = cli::start_threads(1, search);
+    if (worker.empty()) {
+      while (interpreter_exiting() && stop.requests() < 2) stop.request();
+      search(0);
+    }
     std::unique_lock<std::mutex> lock(m);
     while (!finished.wait_for(lock, std::chrono::milliseconds(100), [&] { return done; })) {
       lock.unlock();
+      // The exit ends the listing too: a second request.
+      if (interpreter_exiting() && stop.requests() < 2) stop.request();
       {
         py::gil_scoped_acquire held;
         // A second Ctrl-C ends what the first left to do (the listing).
@@ -121,7 +132,7 @@ Result interruptible(Work work, std::optional<py::error_already_set>& interrupt)
       lock.lock();
     }
     lock.unlock();
-    worker.join();
+    for (std::thread& t : worker) t.join();
   }
   if (error) std::rethrow_exception(error);
   return std::move(*result);
@@ -138,10 +149,16 @@ Result interruptible(Work work, std::optional<py::error_already_set>& interrupt)
   throw interrupt;
 }
 
+// A quantity's values as shown: NaN for a level not computed.
+py::array_t<float> shown_values(study::Quantity q, std::vector<float> values) {
+  for (float& v : values) v = study::shown_value(q, v);
+  return py::array_t<float>(values.size(), values.data());
+}
+
 py::dict values_by_quantity(const std::vector<study::Quantity>& qs, const std::vector<std::vector<float>>& values) {
   py::dict d;
   for (std::size_t q = 0; q < qs.size() && q < values.size(); ++q) {
-    d[py::str(std::string(study::name(qs[q])))] = py::array_t<float>(values[q].size(), values[q].data());
+    d[py::str(std::string(study::name(qs[q])))] = shown_values(qs[q], values[q]);
   }
   return d;
 }
@@ -155,7 +172,7 @@ py::dict arrangement(const study::Ranked& r, const study::PhasingRequest& reques
   }
   py::dict scores;
   for (std::size_t q = 0; q < request.quantities.size() && q < r.scores.size(); ++q) {
-    scores[py::str(std::string(study::name(request.quantities[q])))] = r.scores[q];
+    scores[py::str(std::string(study::name(request.quantities[q])))] = study::shown_value(request.quantities[q], r.scores[q]);
   }
   return py::dict("angles"_a = angles, "scores"_a = scores, "values"_a = values_by_quantity(request.quantities, r.values),
                   "section"_a = section_to_python(r.section), "number"_a = r.number);
@@ -181,8 +198,10 @@ original and listed (best first), each a dict of angles (per circuit, per
 group, degrees), scores (largest value per quantity), values (per quantity,
 an array over the points: the engine's, for the section as a data file holds
 it) and section (a CrossSection with those angles). B in b_unit (uT, mG or
-G). top: at most 100,000. A search whose time, estimated after its first
-second, passes time_limit (s) is refused (brenlow.Error).
+G). top: at most 100,000. threads: the worker threads, 0 (one per core)
+to 256; when the system refuses one, the search goes on with fewer. A
+search whose time, estimated after its first second, passes time_limit (s)
+is refused (brenlow.Error).
 
 Ctrl-C stops this search (not those of other threads) and raises
 KeyboardInterrupt; its `result` attribute holds the dict of what was
@@ -211,7 +230,9 @@ sections: CrossSection objects (or one); at: lateral points, m. Returns a
 Table, one row per section and point: section (its index), x (m), E,
 E-RES, B, B-RES (resultants beside the ellipse maxima), AN, AN-FAIR,
 RI (rain), RI-FAIR, TV, OZ (B in b_unit) and max_gradient (kV/cm, the
-largest of the energized groups).)";
+largest of the energized groups). A level not computed (TV from DC
+bundles, noise where no pole is in corona) is NaN, here and in the other
+studies' values and scores.)";
 
 }  // namespace
 
@@ -232,7 +253,7 @@ void bind_studies(py::module_& m) {
   m.def(
       "phasing",
       [](const py::object& section, const py::iterable& circuits, const py::object& minimize, const py::object& at,
-         std::size_t top, const std::string& b_unit, unsigned threads, double time_limit) {
+         std::size_t top, const std::string& b_unit, long long threads, double time_limit) {
         study::PhasingRequest request;
         request.section = section_from_python(section);
         std::size_t index = 0;
@@ -247,8 +268,11 @@ void bind_studies(py::module_& m) {
           throw py::value_error("top: from 1 to " + std::to_string(study::max_top) + " arrangements, not " +
                                 std::to_string(top));
         if (!(time_limit > 0)) throw py::value_error("time_limit: a number of seconds above 0");
+        if (threads < 0 || threads > static_cast<long long>(study::max_threads))
+          throw py::value_error("threads: from 0 (one per core) to " + std::to_string(study::max_threads) + ", not " +
+                                std::to_string(threads));
         request.top = top;
-        request.threads = threads;
+        request.threads = static_cast<unsigned>(threads);
         request.time_limit = time_limit;
         study::check_circuits(request.section, request.circuits);
         std::optional<py::error_already_set> interrupt;
@@ -267,7 +291,7 @@ void bind_studies(py::module_& m) {
         return d;
       },
       "section"_a, "circuits"_a, "minimize"_a, "at"_a, py::kw_only(), "top"_a = 10, "b_unit"_a = "uT",
-      "threads"_a = 0, "time_limit"_a = study::default_time_limit, phasing_doc);
+      "threads"_a = 0, "time_limit"_a = study::default_time_limit, phasing_doc, py::call_guard<LongCall>());
 
   m.def(
       "height",
@@ -313,7 +337,8 @@ void bind_studies(py::module_& m) {
                         "after"_a = r.found ? py::object(values_by_quantity(qs, r.after)) : py::object(py::none()),
                         "evaluations"_a = r.evaluations);
       },
-      "section"_a, "limits"_a, "at"_a, py::kw_only(), "groups"_a = py::none(), "b_unit"_a = "uT", height_doc);
+      "section"_a, "limits"_a, "at"_a, py::kw_only(), "groups"_a = py::none(), "b_unit"_a = "uT", height_doc,
+      py::call_guard<LongCall>());
 
   m.def(
       "edges",
@@ -331,7 +356,7 @@ void bind_studies(py::module_& m) {
         std::vector<float> x, gradient;
         std::vector<std::vector<float>> values(study::all_quantities.size());
         {
-          py::gil_scoped_release released;
+          const ReleasedGil released;
           for (std::size_t s = 0; s < list.size(); ++s) {
             const brenlow::Evaluation run(list[s]);
             const float g = study::largest_gradient(run);
@@ -350,13 +375,13 @@ void bind_studies(py::module_& m) {
         table.add("section", py::array_t<long>(rows, section_index.data()), "");
         table.add("x", py::array_t<float>(rows, x.data()), "m");
         for (std::size_t q = 0; q < study::all_quantities.size(); ++q) {
-          table.add(std::string(study::name(study::all_quantities[q])), py::array_t<float>(rows, values[q].data()),
+          table.add(std::string(study::name(study::all_quantities[q])), shown_values(study::all_quantities[q], values[q]),
                     std::string(study::unit_label(study::all_quantities[q], b)));
         }
         table.add("max_gradient", py::array_t<float>(rows, gradient.data()), "kV/cm");
         return table;
       },
-      "sections"_a, "at"_a, py::kw_only(), "b_unit"_a = "uT", edges_doc);
+      "sections"_a, "at"_a, py::kw_only(), "b_unit"_a = "uT", edges_doc, py::call_guard<LongCall>());
 }
 
 }  // namespace brenlow_python

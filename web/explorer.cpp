@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 #include "driver/program.hpp"
@@ -101,6 +102,17 @@ using json::put_key;
 using json::put_number;
 using json::put_series;
 using json::put_string;
+
+// The group field an engine warning is about, for the page to mark beside
+// it ("group 2 ...: current -2 kA ..." is about "ka"); empty for none.
+std::string_view warned_field(std::string_view text) {
+  const std::pair<std::string_view, std::string_view> fields[] = {
+      {": current ", "ka"}, {": subconductor diameter ", "diameter"}, {": counted as an earth wire", "kv"},
+      {": surface gradient ", "diameter"}};
+  for (const auto& [words, field] : fields)
+    if (text.find(words) != std::string_view::npos) return field;
+  return {};
+}
 
 std::string group_label(const brenlow::CrossSection& section, int group) {
   return "group " + std::to_string(group + 1) + " (" + trimmed(section.groups[static_cast<std::size_t>(group)].name) + ")";
@@ -339,7 +351,7 @@ std::string Session::section_json() const {
   // ("group 2 ...": -1 when it names none).
   put_key(out, "warnings");
   out += '[';
-  for (const std::string& text : brenlow::warnings(section_)) {
+  for (const std::string& text : evaluation_ ? brenlow::warnings(*evaluation_) : brenlow::warnings(section_)) {
     if (out.back() != '[') out += ',';
     int group = -1;
     if (text.rfind("group ", 0) == 0) {
@@ -350,7 +362,7 @@ std::string Session::section_json() const {
     put_key(out, "group");
     out += std::to_string(group);
     put_key(out, "field");
-    put_string(out, text.find(": current ") != std::string::npos ? "ka" : "");
+    put_string(out, warned_field(text));
     put_key(out, "text");
     put_string(out, text);
     out += '}';

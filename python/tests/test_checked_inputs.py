@@ -167,3 +167,47 @@ def test_a_group_at_or_below_the_ground_is_refused(case, y, tmp_path):
         with pytest.raises(ValueError, match="^group 4 EARTH 1: "):
             call()
     assert list(tmp_path.iterdir()) == []
+
+
+# Slips the engine warns of through every door, naming the group: a phase
+# counted as an earth wire, a diameter typed in cm and the gradient it gives.
+def two_phases_of_three():
+    line = brenlow.read_data_file(EXAMPLE)
+    line.conditions.wind = 2.0  # no note on ozone
+    line.energized = 2
+    return line
+
+
+def diameter_in_cm():
+    line = brenlow.read_data_file(EXAMPLE)
+    line.conditions.wind = 2.0
+    line.groups[0].diameter = 3.04
+    return line
+
+
+SLIPS = [
+    ("phase counted as an earth wire", two_phases_of_three,
+     ["group 3 PHASE C: counted as an earth wire (the general data give 2 phases or poles), yet at 303 kV:"]),
+    ("diameter in cm", diameter_in_cm,
+     ["group 1 PHASE A: subconductor diameter 3.04 mm is below 5 mm",
+      "group 1 PHASE A: surface gradient 128.2 kV/cm (computed) is above 30 kV/cm, where air breaks down"]),
+]
+
+
+@pytest.mark.parametrize("door", range(len(doors(bipole(2.0)))), ids=[d[0] for d in doors(bipole(2.0))])
+@pytest.mark.parametrize("case, line, starts", SLIPS, ids=[c[0] for c in SLIPS])
+def test_a_likely_slip_is_said_through_every_door(case, line, starts, door):
+    with pytest.warns(brenlow.BrenlowWarning) as said:
+        doors(line())[door][1]()
+    messages = [str(w.message) for w in said if w.category is brenlow.BrenlowWarning]
+    assert len(messages) == len(starts), messages
+    for message, start in zip(messages, starts):
+        assert message.startswith(start), message
+
+
+def test_a_unit_option_neither_metric_nor_english_is_refused(tmp_path):
+    text = EXAMPLE.read_text().splitlines(keepends=True)
+    text[2] = text[2].replace(" 0,0,", " 2,0,", 1)
+    (tmp_path / "units.dat").write_text("".join(text))
+    with pytest.raises(ValueError, match=r"unit option 2: 0 \(metric\) or 1 \(English units\) only"):
+        brenlow.read_data_file(tmp_path / "units.dat")

@@ -9,6 +9,7 @@ import brenlow
 from conftest import DIF_COLUMNS, EXAMPLE, EXAMPLES, FLAT, TEST_LINES, run_tesk31, same_bits
 
 LINES = EXAMPLES + TEST_LINES
+LEVELS = {"an_rain", "an_fair", "ri_rain", "ri_fair", "tv"}
 
 
 @pytest.mark.parametrize("path", LINES, ids=[p.name for p in LINES])
@@ -19,8 +20,23 @@ def test_profile_equals_tesk31(path, tmp_path):
     assert dif.shape == (len(section.lateral_points()), 1 + len(DIF_COLUMNS))
     # The DIF distance is in the file's units: metres, or feet (x / 0.3048 in float32).
     assert same_bits(in_file_units(section, profile.x), dif[:, 0])
+    assert_profile_is_the_dif(profile, dif)
+
+
+def test_a_level_not_computed_is_nan():
+    bipole = brenlow.read_data_file(EXAMPLES[0].parent / "500kv_dc_bipole.dat")
+    profile = bipole.profile([-30.0, 0.0, 30.0], ["tv", "an_fair", "e"])
+    assert np.isnan(profile.tv).all() and np.isfinite(profile.e).all()
+    assert not (profile.an_fair <= -999).any()
+    assert np.isfinite(brenlow.read_data_file(FLAT).profile([0.0], ["tv"]).tv)
+
+
+def assert_profile_is_the_dif(profile, dif):
+    """Every column as tesk31 wrote it, bit for bit; where it prints a
+    level's marker (-999.9: not computed), NaN."""
     for i, name in enumerate(DIF_COLUMNS, start=1):
-        assert same_bits(profile[name], dif[:, i]), name
+        expected = np.where(dif[:, i] <= -999, np.float32(np.nan), dif[:, i]) if name in LEVELS else dif[:, i]
+        assert same_bits(profile[name], expected), name
 
 
 def in_file_units(section, x):
@@ -113,8 +129,7 @@ def test_section_changed_in_python_and_written_runs_the_same_in_tesk31(english, 
         # Every value fits the layout's decimals: the file holds the section exactly.
         assert again == section
     profile = again.profile(again.lateral_points(), b_unit="G")
-    for i, name in enumerate(DIF_COLUMNS, start=1):
-        assert same_bits(profile[name], dif[:, i]), name
+    assert_profile_is_the_dif(profile, dif)
 
 
 def test_any_number_of_points_in_any_shape():

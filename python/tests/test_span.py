@@ -89,3 +89,56 @@ def test_b_in_the_unit_asked_for_as_profile_gives_it(unit, factor):
     np.testing.assert_array_equal(asked.e, default.e)
     with pytest.raises(ValueError, match="b_unit"):
         span.at(0.0, 0.0, 1.0, b_unit="T")
+
+
+@pytest.mark.parametrize("point, message", [
+    ((0.0, 150.0, -1.0), r"height: -1.0 m is below the ground: heights start at 0 m"),
+    ((1e30, 150.0, 1.0), r"x: 1e\+30 m is farther than 1000 km from the line"),
+    (([0.0, 2e6], 150.0, 1.0), r"x\[1\]: 2000000.0 m is farther"),
+    ((0.0, -1e7, 1.0), r"along: -10000000.0 m is farther"),
+    ((0.0, 150.0, [1.0, np.inf]), r"height\[1\]: inf is not a distance"),
+    ((np.nan, 150.0, 1.0), r"x: nan is not a distance"),
+    ((0.0, 150.0, 1e39), r"height: 1e\+39 m is farther"),
+])
+def test_points_are_checked_as_the_command_line_checks_them(point, message):
+    span = brenlow.Span(brenlow.read_data_file(FLAT), length=300, sag=9, elements=8)
+    with pytest.raises(ValueError, match=message):
+        span.at(*point)
+    # At the edges of what is taken: the ground, and 1000 km out.
+    assert np.isfinite(span.at([-1e6, 1e6], [-1e6, 1e6], [0.0, 1e6]).e).all()
+
+
+def test_ctrl_c_ends_the_solve():
+    # SIGINT is tripped every 10 ms while a solve of a few seconds runs; the
+    # solve checks for it as it goes, running the handler each time, and
+    # ends with the handler's KeyboardInterrupt (the third time).
+    import _thread
+    import signal
+    import threading
+
+    heard = []
+
+    def handler(signum, frame):
+        heard.append(signum)
+        if len(heard) == 3:
+            raise KeyboardInterrupt
+
+    done = threading.Event()
+
+    def interrupt():
+        while not done.wait(0.01):
+            _thread.interrupt_main()
+
+    line = brenlow.read_data_file(FLAT)
+    previous = signal.signal(signal.SIGINT, handler)
+    interrupter = threading.Thread(target=interrupt)
+    try:
+        interrupter.start()
+        with pytest.raises(KeyboardInterrupt):
+            brenlow.Span(line, length=300, sag=9, elements=200)
+        assert len(heard) == 3
+    finally:
+        done.set()
+        interrupter.join()
+        sum(range(1000))  # an interrupt still pending goes to the handler, not pytest
+        signal.signal(signal.SIGINT, previous)

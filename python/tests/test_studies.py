@@ -17,6 +17,7 @@ if not hasattr(brenlow, "phasing"):
     pytest.skip("the module was built without the studies", allow_module_level=True)
 
 AT = [-30.0, 30.0]
+BIPOLE = ROOT / "examples" / "500kv_dc_bipole.dat"
 
 
 def double_circuit():
@@ -112,10 +113,28 @@ def test_refused_study_requests():
         # Listing without bound would grow without bound: capped as on the command line.
         (lambda: brenlow.phasing(line, [[0, 1, 2]], "B", AT, top=10**8), ValueError, "top: from 1 to 100000"),
         (lambda: brenlow.phasing(line, [[0, 1, 2]], "B", AT, time_limit=0), ValueError, "time_limit"),
+        # Threads are capped as on the command line: each costs a stack.
+        (lambda: brenlow.phasing(line, [[0, 1, 2]], "B", AT, threads=600), ValueError,
+         r"threads: from 0 \(one per core\) to 256, not 600"),
+        (lambda: brenlow.phasing(line, [[0, 1, 2]], "B", AT, threads=-1), ValueError, "not -1"),
+        # A level the line does not give meets any limit: refused.
+        (lambda: brenlow.height(brenlow.read_data_file(BIPOLE), {"TV": 1.0}, AT), brenlow.Error,
+         "TV is not computed for a DC line"),
     ]
     for call, kind, message in cases:
         with pytest.raises(kind, match=message):
             call()
+
+
+def test_levels_not_computed_are_nan():
+    # TV from DC poles only is not computed: NaN, never the -999.9 marker.
+    bipole = brenlow.read_data_file(BIPOLE)
+    table = brenlow.edges([bipole, brenlow.read_data_file(FLAT)], AT)
+    dc = table["section"] == 0
+    assert np.isnan(table["TV"][dc]).all() and np.isfinite(table["TV"][~dc]).all()
+    assert np.isfinite(table["E"]).all() and not (table["AN"] <= -999).any()
+    raised = brenlow.height(bipole, {"E": 100.0}, AT)
+    assert raised["found"] and np.isfinite(raised["before"]["E"]).all()
 
 
 def towers(n):

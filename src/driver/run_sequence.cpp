@@ -1,6 +1,7 @@
 #include "driver/run_sequence.hpp"
 
 #include "gradients/gradients.hpp"
+#include "input/data_file.hpp"
 #include "reports/combined_report.hpp"
 #include "reports/pages.hpp"
 
@@ -34,6 +35,12 @@ void write_reports(Problem& problem, record::Writer& print, record::Writer& dif,
 
 void run_sequence(Problem& problem, RunFiles& files) {
   compute_gradients(problem, files.console);
+  if (files.warnings) {
+    for (const std::string& warning : input::gradient_warnings(problem.inputs, input::group_labels(problem.run))) {
+      *files.warnings << "warning: " << warning << '\n';
+    }
+    files.warnings->flush();
+  }
   if (files.dif.is_open()) {
     write_reports(problem, files.print.writer(), files.dif.writer(), files.console);
   } else {

@@ -133,23 +133,26 @@ void name_input_file(RunData& run, RunFiles& files) {
   refuse_same_file("print file", run.prtfile, "input data file", run.infile);
 }
 
-// What the energized groups hold that is legal but probably not meant;
-// the reports run as entered.
-void warn_about_groups(const Problem& problem, RunFiles& files) {
+// What the data hold that is legal but probably not meant; the reports run
+// as entered. After an English file is converted: the checks take metric values.
+void warn_about_data(const Problem& problem, RunFiles& files) {
   if (!files.warnings) return;
-  for (int i = 0; i < energized_groups(problem.inputs) && i < listed_groups(problem.run); ++i) {
-    const std::string warning = input::group_warning(problem.inputs, i);
-    if (!warning.empty()) {
-      *files.warnings << "warning: " << input::group_label(i, problem.run.condname[i].view()) << ": " << warning << '\n';
-    }
+  const std::string units = input::units_warning(problem.run.units);
+  if (!units.empty()) {
+    *files.warnings << "warning: " << units
+                    << "; the listing says ENGLISH UNITS OPTION all the same, and the reports print distances in feet, "
+                       "converted from those metres\n";
+  }
+  for (const std::string& warning : input::group_warnings(problem.inputs, input::group_labels(problem.run))) {
+    *files.warnings << "warning: " << warning << '\n';
   }
   files.warnings->flush();
 }
 
 void finish_run(InputOutcome outcome, Problem& problem, RunFiles& files) {
   if (outcome == InputOutcome::complete) {
-    warn_about_groups(problem, files);
     convert_to_metric(problem.inputs, problem.run);
+    warn_about_data(problem, files);
     run_sequence(problem, files);
   }
   close_run(files);

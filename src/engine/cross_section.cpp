@@ -90,13 +90,28 @@ void check(const CrossSection& section) {
   }
 }
 
+namespace {
+
+std::vector<std::string> group_labels(const CrossSection& section) {
+  std::vector<std::string> labels;
+  for (std::size_t i = 0; i < section.groups.size(); ++i) labels.push_back(group_label(section, i));
+  return labels;
+}
+
+}  // namespace
+
 std::vector<std::string> warnings(const CrossSection& section) {
-  std::vector<std::string> said;
-  const std::size_t energized = std::min(section.groups.size(), static_cast<std::size_t>(std::max(section.energized, 0)));
-  for (std::size_t i = 0; i < energized; ++i) {
-    const std::string warning = input::group_warning(one_group(section.groups[i]), 0);
-    if (!warning.empty()) said.push_back(group_label(section, i) + ": " + warning);
-  }
+  // More groups than a data file holds: refused by the checks, nothing to warn of.
+  if (section.groups.size() > static_cast<std::size_t>(max_groups)) return {};
+  return input::group_warnings(records::inputs_of(section), group_labels(section));
+}
+
+std::vector<std::string> warnings(const Evaluation& run) {
+  const CrossSection& section = run.section();
+  std::vector<std::string> said = warnings(section);
+  Inputs in = records::inputs_of(section);
+  for (std::size_t i = 0; i < run.groups().size(); ++i) in.gradient[i] = run.groups()[i].gradient;
+  for (std::string& text : input::gradient_warnings(in, group_labels(section))) said.push_back(std::move(text));
   return said;
 }
 
@@ -204,6 +219,10 @@ CrossSection read_from(record::Reader& reader, const std::string& name) {
     throw Error(e.where() + (e.context().empty() ? "" : " (reading " + e.context() + ")") + ": " + e.what());
   }
   if (outcome != input::InputOutcome::complete) throw Error(name + ": " + refusal_with_console_line(problem, outcome));
+  if (problem.run.units != 0 && problem.run.units != 1) {
+    throw Error(name + ": the general data (record 3) give unit option " + std::to_string(problem.run.units) +
+                ": 0 (metric) or 1 (English units) only");
+  }
   convert_to_metric(problem.inputs, problem.run);
   CrossSection section = records::section_of(problem);
   section.points = std::move(points);

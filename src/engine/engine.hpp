@@ -16,6 +16,8 @@
 
 #include <array>
 #include <cmath>
+#include <exception>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -96,7 +98,8 @@ struct CrossSection {
 // messages, English units converted. Throws Error naming the file and the
 // record, with the record expected there inside the groups and lateral
 // points ("record 13 (reading conductor group 7 of 7)"), or the group and
-// the check.
+// the check. A unit option other than 0 (metric) or 1 (English units),
+// which tesk31 runs as metric while calling it English, is refused.
 CrossSection read_data_file(const std::string& path);
 // The same for data file text held in memory; `name` stands for the file in messages.
 CrossSection parse_data_file(const std::string& text, const std::string& name = "data file");
@@ -121,10 +124,12 @@ void write_data_file(const CrossSection& section, const std::string& path);
 void check(const CrossSection& section);
 
 // What is legal but probably not what was meant, one sentence each, naming
-// the group ("group 2 POLE -: current -2 kA entered negative: ..."). The
-// engine prints nothing: each front end shows these where its user looks
-// (tesk31 and the studies on the error stream, Python as warnings, the
-// explorer beside the value). Empty for a section with nothing to say.
+// the group ("group 2 POLE -: current -2 kA entered negative: ..."): a
+// negative current, a phase's subconductor diameter below 5 mm, a voltage
+// on a group counted as an earth wire. The engine prints nothing: each
+// front end shows these where its user looks (tesk31 and the studies on
+// the error stream, Python as warnings, the explorer beside the value).
+// Empty for a section with nothing to say.
 std::vector<std::string> warnings(const CrossSection& section);
 
 // What a front end says instead of a value where ozone is asked of a
@@ -148,6 +153,12 @@ struct NoiseLevels {
   float l50 = 0;  // exceeded half the time
   float l5 = 0;   // exceeded 5 % of the time
 };
+
+// A noise, radio or TV level the routines did not compute holds a marker,
+// as the reports print it: -999.9 for TV from DC bundles and for noise
+// where no pole is in corona, -9999 or below (or minus infinity) for no
+// level at all. False for those; the tools show them as not computed.
+inline bool level_computed(float level) { return level > -999.0f; }
 
 // A field as an ellipse of two phasor components.
 struct FieldEllipse {
@@ -227,6 +238,17 @@ class Evaluation {
   std::shared_ptr<const State> state_;
 };
 
+// The farthest from the line's centre, either side and up, that a position
+// means something to the engine: 1,000 km. Single precision still holds a
+// tenth of a metre there, and every quantity's arithmetic stays well within
+// the float range (beyond about 1e19 m the levels and fields are no longer
+// numbers). The tools refuse positions beyond it.
+inline constexpr float farthest_distance = 1.0e6f;
+
+// The section's warnings, then those of its gradients: an energized group's
+// surface gradient above 30 kV/cm, where air breaks down.
+std::vector<std::string> warnings(const Evaluation& run);
+
 // ---------------------------------------------------------------------------
 // A line of spans: the conductors of a cross section hanging in catenaries
 // between towers, evaluated in three dimensions.
@@ -279,14 +301,27 @@ struct SpanField {
   float vertical_phase = 0;  // degrees
 };
 
+// A stop asked for while a long computation runs (the solve of a line of
+// spans: seconds on a line of many groups). The computation calls it now
+// and then, on its own thread, a few milliseconds of work apart at most;
+// when it returns true the computation ends by throwing Stopped.
+using StopCheck = std::function<bool()>;
+
+// A computation ended because its StopCheck asked it to: not an Error, as
+// nothing was wrong with what was asked.
+class Stopped : public std::exception {
+ public:
+  const char* what() const noexcept override { return "stopped on request"; }
+};
+
 // The line of spans, solved once on construction; then the electric field
 // (kV/m) and the magnetic flux density (gauss) at any point. Const and free
 // of shared mutable state, like Evaluation.
 class SpanEvaluation {
  public:
   // Checks the section and the spans (throws Error) and solves for the
-  // conductors' charges.
-  SpanEvaluation(const CrossSection& section, const Spans& spans);
+  // conductors' charges; `stop`, when given, may end the solve (Stopped).
+  SpanEvaluation(const CrossSection& section, const Spans& spans, const StopCheck& stop = nullptr);
 
   const CrossSection& section() const { return cross_section_.section(); }
   const Spans& spans() const { return spans_; }

@@ -109,7 +109,7 @@ spans::Layout layout_of(const Spans& spans) {
 
 }  // namespace
 
-SpanEvaluation::SpanEvaluation(const CrossSection& section, const Spans& spans)
+SpanEvaluation::SpanEvaluation(const CrossSection& section, const Spans& spans, const StopCheck& stop)
     : cross_section_(section), spans_(spans), sags_(checked_sags(section, spans)) {
   Inputs in = records::inputs_of(section);
   const std::vector<GroupResult>& groups = cross_section_.groups();
@@ -125,8 +125,14 @@ SpanEvaluation::SpanEvaluation(const CrossSection& section, const Spans& spans)
     if (k < section.energized)
       c.current = phasor(static_cast<double>(in.current[i]), static_cast<double>(current_phase(in, k)));
   }
+  std::function<void()> checkpoint;
+  if (stop) checkpoint = [&stop] {
+      if (stop()) throw Stopped();
+    };
   try {
-    state_ = std::make_shared<const State>(State{spans::Line(conductors, layout_of(spans))});
+    state_ = std::make_shared<const State>(State{spans::Line(conductors, layout_of(spans), checkpoint)});
+  } catch (const Stopped&) {
+    throw;
   } catch (const std::bad_alloc&) {
     throw;  // out of memory is no fault of the line
   } catch (const std::exception& e) {

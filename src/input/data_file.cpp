@@ -25,6 +25,12 @@ std::string group_label(int i, std::string_view name) {
   return label;
 }
 
+std::vector<std::string> group_labels(const RunData& run) {
+  std::vector<std::string> labels;
+  for (int i = 0; i < listed_groups(run); ++i) labels.push_back(group_label(i, run.condname[i].view()));
+  return labels;
+}
+
 std::string group_check_failure(const Inputs& inputs, int i, std::string_view length_unit) {
   if (!(inputs.nsub[i] > 0)) return "number of subconductors must be at least 1";
   if (!(inputs.subdiam[i] > 0)) return "subconductor diameter must be above 0";
@@ -70,13 +76,73 @@ std::string refusal(const Problem& problem, InputOutcome outcome) {
   return "the data do not pass their checks";
 }
 
-std::string group_warning(const Inputs& inputs, int i) {
-  if (!(inputs.current[i] < 0)) return {};
+std::string units_warning(integer units) {
+  if (units == 0 || units == 1) return {};
+  return "unit option " + std::to_string(units) +
+         " is neither 0 (metric) nor 1 (English units): the values were used as metric (m, mm, cm, m/s, mm/hr) "
+         "as entered, unconverted";
+}
+
+namespace {
+
+std::string negative_current_warning(const Inputs& inputs, int i) {
   const std::string entered = "current " + short_number(inputs.current[i]) + " kA entered negative: ";
   if (inputs.acflag[i]) return entered + "the sign turns the current phasor by 180 degrees from the phase angle given";
   return entered + "a DC pole's current direction is set by the sign of its voltage (" +
          short_number(inputs.volts[i]) + " kV), and the negative current reverses it" +
          (inputs.volts[i] < 0 ? " again" : "") + "; enter the current as a magnitude";
+}
+
+std::string thin_phase_warning(const Inputs& inputs, int i) {
+  return "subconductor diameter " + short_number(inputs.subdiam[i]) + " mm is below " +
+         short_number(smallest_phase_diameter_mm) +
+         " mm, thinner than any phase conductor: was it entered in cm? (a data file takes mm, inches in English "
+         "units)";
+}
+
+std::string energized_earth_wire_warning(const Inputs& inputs, int i, int energized) {
+  std::string text = "counted as an earth wire (the general data give " + std::to_string(energized) +
+                     " phases or poles), yet at " + short_number(inputs.volts[i]) +
+                     " kV: the voltage acts on the gradients and the electric field, while the group is left out "
+                     "of the corona quantities";
+  if (inputs.current[i] != 0) text += " and its current " + short_number(inputs.current[i]) + " kA out of the magnetic field";
+  return text + "; should the general data give " + std::to_string(i + 1) + " phases or poles?";
+}
+
+}  // namespace
+
+std::vector<std::string> group_warnings(const Inputs& inputs, const std::vector<std::string>& labels) {
+  const int groups = within_bounds(static_cast<int>(labels.size()), max_groups);
+  const int energized = within_bounds(inputs.nphases, groups);
+  std::vector<std::string> said;
+  const auto say = [&](int i, const std::string& text) { said.push_back(labels[static_cast<std::size_t>(i)] + ": " + text); };
+  for (int i = 0; i < energized; ++i) {
+    if (inputs.current[i] < 0) say(i, negative_current_warning(inputs, i));
+    if (inputs.subdiam[i] > 0 && inputs.subdiam[i] < smallest_phase_diameter_mm) say(i, thin_phase_warning(inputs, i));
+  }
+  for (int i = energized; i < groups; ++i) {
+    if (inputs.volts[i] != 0) say(i, energized_earth_wire_warning(inputs, i, energized));
+  }
+  return said;
+}
+
+std::vector<std::string> gradient_warnings(const Inputs& inputs, const std::vector<std::string>& labels) {
+  const int groups = within_bounds(static_cast<int>(labels.size()), max_groups);
+  const int energized = within_bounds(inputs.nphases, groups);
+  std::vector<std::string> said;
+  for (int i = 0; i < energized; ++i) {
+    const real gradient = inputs.gradient[i] < 0 ? -inputs.gradient[i] : inputs.gradient[i];
+    if (!(gradient > air_breakdown_kv_per_cm)) continue;
+    char value[32];
+    std::snprintf(value, sizeof value, "%.1f", static_cast<double>(gradient));
+    said.push_back(labels[static_cast<std::size_t>(i)] + ": surface gradient " + value + " kV/cm (" +
+                   (inputs.gradinput ? "as given" : "computed") + ") is above " +
+                   short_number(air_breakdown_kv_per_cm) +
+                   " kV/cm, where air breaks down: the corona quantities lie far outside what their formulas hold "
+                   "for; check the subconductor diameter (" + short_number(inputs.subdiam[i]) +
+                   " mm) and the voltage (" + short_number(inputs.volts[i]) + " kV)");
+  }
+  return said;
 }
 
 namespace {

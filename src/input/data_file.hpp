@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "format/record.hpp"
 #include "model/problem_data.hpp"
@@ -28,6 +29,8 @@ std::string short_number(real value);
 // "group 4 EARTH 2": the 1-based number of group index i and its name
 // (trailing blanks cut), as every message about a group names it.
 std::string group_label(int i, std::string_view name);
+// The label of every group the run lists, in order.
+std::vector<std::string> group_labels(const RunData& run);
 
 // The check of conductor group index i that fails, in words ("subconductor
 // diameter must be above 0"), or an empty text when the group passes:
@@ -43,11 +46,31 @@ inline bool group_is_valid(const Inputs& inputs, int i) { return group_check_fai
 // "group 4 EARTH 2: number of subconductors must be at least 1".
 std::string refusal(const Problem& problem, InputOutcome outcome);
 
-// What an energized group index i holds that is legal but probably not
-// meant, in words after the group's label, or an empty text: a negative
-// current (on a DC pole the sign of the voltage already sets the
-// current's direction).
-std::string group_warning(const Inputs& inputs, int i);
+// What the unit option of the general data holds that is legal but
+// probably not meant, in words, or an empty text: any value but 0 (metric)
+// and 1 (English units). The values are then used as metric, unconverted.
+std::string units_warning(integer units);
+
+// The lower bounds below which a value is legal but probably not meant.
+inline constexpr real smallest_phase_diameter_mm = 5;  // a subconductor of a phase or pole
+inline constexpr real air_breakdown_kv_per_cm = 30;   // a surface gradient: air breaks down
+
+// What the groups hold that is legal but probably not meant, one sentence
+// each after its group's label (labels[i] names group index i; there is one
+// label per group): on an energized group a negative current (on a DC pole
+// the sign of the voltage already sets the current's direction) or a
+// subconductor diameter below 5 mm (a diameter typed in cm); on a group
+// counted as an earth wire a voltage, which acts on the gradients and the
+// electric field while its current and corona are left out (too few phases
+// or poles in the general data). Metric values: after an English file is
+// converted.
+std::vector<std::string> group_warnings(const Inputs& inputs, const std::vector<std::string>& labels);
+
+// The same for the surface gradients of the energized groups, after the
+// gradient step (the gradients the corona routines use, computed or given
+// as `inputs.gradinput` says): a gradient above 30 kV/cm, where air breaks
+// down, lies outside every corona formula.
+std::vector<std::string> gradient_warnings(const Inputs& inputs, const std::vector<std::string>& labels);
 
 // What the caller does after each step of the reading.
 class DataFileSteps {

@@ -18,7 +18,8 @@ std::string write_csv(const Profile& profile, const std::string& distance_unit, 
   for (const Row& row : profile.rows) {
     for (std::size_t c = 0; c < column_count; ++c) {
       if (c) out += ',';
-      out += cli::round_trip_text(c == magnetic_field ? row[c] * b_scale : row[c]);
+      // A value not computed is an empty cell, as a spreadsheet leaves a gap.
+      if (!is_gap(row[c])) out += cli::round_trip_text(c == magnetic_field ? row[c] * b_scale : row[c]);
     }
     out += "\r\n";
   }

@@ -1,7 +1,8 @@
 #pragma once
 // The combined table as CSV: a header row naming each column with its
 // unit, then one row per lateral point with values that read back to the
-// same 32-bit floats (B converted from the DIF file's gauss to `b` first).
+// same 32-bit floats (B converted from the DIF file's gauss to `b` first);
+// a value not computed (is_gap) is an empty cell.
 
 #include <string>
 

@@ -33,8 +33,10 @@ const char* const usage =
     "  -o FILE.svg     write the picture to FILE.svg\n"
     "  --title TEXT    title of the picture (default: the line's title from the print\n"
     "                  file, else the input file's name)\n"
-    "  --feet, --metres  the distances are in feet or metres (default: the units the\n"
-    "                  print file names; without one, \"units of the data file\")\n"
+    "  --feet, --metres  draw the distances in feet or metres, converted from the\n"
+    "                  units the print file names (without a print file: the units\n"
+    "                  the table holds; default: the print file's units, else\n"
+    "                  \"units of the data file\")\n"
     "  --b-unit U      B in uT, mG or G (default: uT for a metric run, mG for an\n"
     "                  English one; the DIF file holds gauss)\n"
     "  --edge X        mark a right-of-way edge at distance X and label the values\n"
@@ -51,6 +53,9 @@ struct Options {
   bool have_title = false;
   std::optional<std::string> distance_unit;
   std::optional<cli::BUnit> b_unit;
+  // The table's distances converted to the unit drawn: a run in feet drawn
+  // in metres, or one in metres drawn in feet.
+  enum class Conversion { none, feet_to_metres, metres_to_feet } conversion = Conversion::none;
 };
 
 struct UsageError {
@@ -104,10 +109,10 @@ void settle(Options& options, const std::optional<RunListing>& listing) {
     options.plot.title = listing && !listing->title.empty()
                              ? listing->title
                              : "Lateral profile: " + fs::path(options.input).filename().string();
-  if (options.distance_unit)
-    options.plot.distance_unit = *options.distance_unit;
-  else
-    options.plot.distance_unit = listing ? (listing->english ? "ft" : "m") : "";
+  const std::string table_unit = listing ? (listing->english ? "ft" : "m") : "";
+  options.plot.distance_unit = options.distance_unit.value_or(table_unit);
+  if (table_unit == "ft" && options.plot.distance_unit == "m") options.conversion = Options::Conversion::feet_to_metres;
+  if (table_unit == "m" && options.plot.distance_unit == "ft") options.conversion = Options::Conversion::metres_to_feet;
   options.plot.b_unit =
       options.b_unit ? *options.b_unit : cli::default_b_unit(options.plot.distance_unit == "ft");
 }
@@ -206,6 +211,11 @@ int run_command(const std::vector<std::string>& args, std::ostream& out, std::os
   } catch (const InputError& e) {
     err << "tesk31-plot: " << e.what() << '\n';
     return 2;
+  }
+  // 0.3048 m to the foot, in single precision as the data file's reader converts.
+  for (Row& row : profile.rows) {
+    if (options.conversion == Options::Conversion::feet_to_metres) row[distance] *= 0.3048f;
+    if (options.conversion == Options::Conversion::metres_to_feet) row[distance] /= 0.3048f;
   }
   if (ozone_without_wind(profile))
     err << "tesk31-plot: " << options.input

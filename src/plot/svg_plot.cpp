@@ -8,6 +8,7 @@
 #include "svg/axis.hpp"
 #include "svg/element.hpp"
 #include "svg/number.hpp"
+#include "svg/placement.hpp"
 
 namespace plot {
 
@@ -100,7 +101,6 @@ constexpr double header = 30;
 constexpr double panel_height = 160;
 constexpr double panel_gap = 20;
 constexpr double panel_step = header + panel_height + panel_gap;
-constexpr double label_spacing = 13;
 
 struct Frame {
   Axis x;
@@ -108,24 +108,6 @@ struct Frame {
   double px(double value) const { return left + (value - x.lo) / (x.hi - x.lo) * plot_width; }
   double py(const Axis& y, double value) const { return top + (y.hi - value) / (y.hi - y.lo) * panel_height; }
 };
-
-struct EdgeLabel {
-  double y;
-  std::string text;
-  std::string_view colour;
-};
-
-// Spreads labels that would overlap, keeping them inside [top, bottom].
-void spread(std::vector<EdgeLabel>& labels, double top, double bottom) {
-  std::sort(labels.begin(), labels.end(), [](const EdgeLabel& a, const EdgeLabel& b) { return a.y < b.y; });
-  for (std::size_t i = 1; i < labels.size(); ++i)
-    labels[i].y = std::max(labels[i].y, labels[i - 1].y + label_spacing);
-  if (!labels.empty() && labels.back().y > bottom) {
-    labels.back().y = bottom;
-    for (std::size_t i = labels.size() - 1; i-- > 0;) labels[i].y = std::min(labels[i].y, labels[i + 1].y - label_spacing);
-  }
-  for (auto& label : labels) label.y = std::max(label.y, top);
-}
 
 std::string edge_text(const SeriesSpec& s, const Axis& axis, double value) {
   std::string text = axis.label(value * s.scale, 1) + " " + s.unit;
@@ -280,7 +262,9 @@ void draw_panel(std::ostream& svg, const Profile& profile, const PanelSpec& pane
                .text("no computed values")
         << '\n';
 
-  // The lines, broken at gaps, and a marker at every point.
+  // The lines, broken at gaps, and a marker at every point. The edge values
+  // keep clear of every line drawn (as drawn, in picture units).
+  svg::Obstacles drawn;
   for (const SeriesSpec& s : panel.series) {
     const Axis& axis = axes[s.side];
     if (!axis.has_data) continue;
@@ -291,38 +275,32 @@ void draw_panel(std::ostream& svg, const Profile& profile, const PanelSpec& pane
         v = frame.py(axis, v * s.scale);
       }
       svg::write_run(svg, run, s.style);
+      drawn.lines.push_back(std::move(run));
     }
     svg << "</g>\n";
   }
 
-  // Right-of-way edges: a vertical line, and each quantity's value there.
+  // Right-of-way edges: a vertical line, and each quantity's value there,
+  // beside the edge (on the side with more room), as near its point as a
+  // place clear of every line and of the values already placed allows.
+  const svg::Rect inside{left + 1, top + 1, plot_width - 2, panel_height - 2};
   for (double edge : options.edges) {
     double x = frame.px(edge);
     svg << line(x, top, x, bottom).set("stroke", "#555").set("stroke-width", "1.4").set("stroke-dasharray", "2 3")
         << '\n';
-    std::vector<EdgeLabel> labels;
     const bool to_left = x > left + plot_width * 0.75;
+    struct Placed {
+      double baseline;
+      bool leftwards;
+      std::string text;
+      std::string_view colour;
+    };
+    std::vector<Placed> values;
     for (const SeriesSpec& s : panel.series) {
       const Axis& axis = axes[s.side];
       std::optional<double> v = value_at(profile, s.column, edge);
       if (!v || !axis.has_data) continue;
-      double y = frame.py(axis, *v * s.scale);
-      // The label runs beside the edge, above the point unless its own curve
-      // climbs through that place, then under it.
-      const double per_unit = (frame.x.hi - frame.x.lo) / plot_width;
-      // How far the curve passes from the text's band (0: through it).
-      const auto clearance = [](double cy, double from, double to) {
-        return cy < from ? from - cy : cy > to ? cy - to : 0.0;
-      };
-      double clear_above = INFINITY, clear_below = INFINITY;
-      for (double along : {12.0, 35.0, 60.0, 85.0}) {
-        const std::optional<double> c = value_at(profile, s.column, edge + (to_left ? -along : along) * per_unit);
-        if (!c) continue;
-        const double cy = frame.py(axis, *c * s.scale);
-        clear_above = std::min(clear_above, clearance(cy, y - 18, y - 3));
-        clear_below = std::min(clear_below, clearance(cy, y + 4, y + 19));
-      }
-      const bool below = clear_above < 3 && clear_below > clear_above;
+      const double y = frame.py(axis, *v * s.scale);
       svg << Tag("circle")
                  .set("cx", x)
                  .set("cy", y)
@@ -330,22 +308,55 @@ void draw_panel(std::ostream& svg, const Profile& profile, const PanelSpec& pane
                  .set("fill", "none")
                  .set("stroke", s.style.colour)
                  .set("stroke-width", "1.5");
-      labels.push_back({below ? y + 15 : y - 6, edge_text(s, axis, *v), s.style.colour});
+      drawn.boxes.push_back({x - 5.5, y - 5.5, 11, 11});
+      const std::string text = edge_text(s, axis, *v);
+      const double width = svg::text_width(text, 11, true);
+      // The text's box: from its baseline 10 up and 3 down, 2 more all round.
+      const auto box = [&](bool leftwards, double baseline) {
+        return svg::Rect{leftwards ? x - 9 - width : x + 5, baseline - 12, width + 4, 17};
+      };
+      bool leftwards = to_left;
+      double baseline = y - 6;
+      bool placed = false;
+      for (double offset = 0; offset < panel_height && !placed; offset += 13) {
+        for (const bool side : {to_left, !to_left}) {
+          for (const double at : {y - 6 - offset, y + 15 + offset}) {
+            if (placed || !drawn.clear(box(side, at), inside)) continue;
+            leftwards = side;
+            baseline = at;
+            placed = true;
+          }
+        }
+      }
+      // Nowhere clear of every line: clear of the other values at least.
+      if (!placed) {
+        svg::Obstacles values;
+        values.boxes = drawn.boxes;
+        for (double offset = 0; offset < panel_height && !placed; offset += 13)
+          for (const double at : {y - 6 - offset, y + 15 + offset})
+            if (!placed && values.clear(box(to_left, at), inside)) {
+              baseline = at;
+              placed = true;
+            }
+      }
+      drawn.boxes.push_back(box(leftwards, baseline));
+      values.push_back({baseline, leftwards, text, s.style.colour});
     }
-    spread(labels, top + 11, bottom - 3);
-    for (const EdgeLabel& label : labels)
+    // Written top to bottom, as they are read.
+    std::stable_sort(values.begin(), values.end(), [](const Placed& a, const Placed& b) { return a.baseline < b.baseline; });
+    for (const Placed& v : values)
       svg << Tag("text")
                  .set("class", "edge-value")
-                 .set("x", to_left ? x - 7 : x + 7)
-                 .set("y", label.y)
-                 .set("text-anchor", to_left ? "end" : "start")
+                 .set("x", v.leftwards ? x - 7 : x + 7)
+                 .set("y", v.baseline)
+                 .set("text-anchor", v.leftwards ? "end" : "start")
                  .set("font-size", "11")
                  .set("font-weight", "bold")
-                 .set("fill", label.colour)
+                 .set("fill", v.colour)
                  .set("stroke", "#fff")
                  .set("stroke-width", "3")
                  .set("paint-order", "stroke")
-                 .text(label.text);
+                 .text(v.text);
     svg << '\n';
   }
 

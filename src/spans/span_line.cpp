@@ -242,11 +242,14 @@ void refuse_touching(const std::vector<Conductor>& cs, double length) {
 
 // Solves a x = b for the two right-hand sides held in b (real and
 // imaginary parts) by elimination with partial pivoting; a is row-major,
-// n by n, and is overwritten. Throws std::domain_error when singular.
-void solve_in_place(std::vector<double>& a, std::size_t n, std::vector<double>& re, std::vector<double>& im) {
+// n by n, and is overwritten. Throws std::domain_error when singular;
+// calls checkpoint (when given) before each elimination step.
+void solve_in_place(std::vector<double>& a, std::size_t n, std::vector<double>& re, std::vector<double>& im,
+                    const std::function<void()>& checkpoint) {
   double largest = 0;
   for (double v : a) largest = std::max(largest, std::abs(v));
   for (std::size_t p = 0; p < n; ++p) {
+    if (checkpoint) checkpoint();
     std::size_t best = p;
     for (std::size_t i = p + 1; i < n; ++i)
       if (std::abs(a[i * n + p]) > std::abs(a[best * n + p])) best = i;
@@ -313,7 +316,7 @@ Layout solved_layout(const std::vector<Conductor>& conductors, const Layout& lay
   return solved;
 }
 
-Line::Line(const std::vector<Conductor>& conductors, const Layout& layout)
+Line::Line(const std::vector<Conductor>& conductors, const Layout& layout, const std::function<void()>& checkpoint)
     : conductors_(conductors), layout_(solved_layout(conductors, layout)) {
   refuse_touching(conductors, layout.length);
 
@@ -346,6 +349,7 @@ Line::Line(const std::vector<Conductor>& conductors, const Layout& layout)
   for (std::size_t c = 0; c < chains->size(); ++c) {
     const Chain& target = (*chains)[c];
     for (std::size_t k = 0; k < half; ++k) {
+      if (checkpoint) checkpoint();
       const std::size_t row = c * half + k;
       re[row] = conductors[c].volts.real();
       im[row] = conductors[c].volts.imag();
@@ -382,7 +386,7 @@ Line::Line(const std::vector<Conductor>& conductors, const Layout& layout)
       }
     }
   }
-  solve_in_place(a, n, re, im);
+  solve_in_place(a, n, re, im, checkpoint);
   for (std::size_t c = 0; c < chains->size(); ++c) {
     Chain& chain = (*chains)[c];
     chain.charges.resize(count);

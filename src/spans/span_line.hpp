@@ -19,6 +19,7 @@
 #include <array>
 #include <complex>
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -70,7 +71,11 @@ class Line {
   // Places the elements and solves for the charges. Throws
   // std::invalid_argument for a layout out of range and std::domain_error
   // when the potential coefficients are singular (two conductors in one place).
-  Line(const std::vector<Conductor>& conductors, const Layout& layout);
+  // `checkpoint`, when given, is called between rows of the potential
+  // coefficients and between steps of the elimination (a few milliseconds
+  // of work apart at most); whatever it throws ends the solve.
+  Line(const std::vector<Conductor>& conductors, const Layout& layout,
+       const std::function<void()>& checkpoint = nullptr);
 
   // Electric field, V/m, and space potential, V, at a point.
   Components electric_field(double x, double along, double height) const;

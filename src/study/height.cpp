@@ -1,5 +1,6 @@
 #include "study/height.hpp"
 
+#include <algorithm>
 #include <cmath>
 
 #include "study/progress.hpp"
@@ -69,6 +70,20 @@ HeightResult search_height(const HeightRequest& request, Progress* progress) {
   const float resolution = raise_resolution(unit);
   HeightResult result;
   result.before = limit_values(request.section, request);
+  // A limit on a level the line does not give (TV from DC poles only, noise
+  // where no pole is in corona) would be met by any height, and say nothing.
+  for (std::size_t l = 0; l < request.limits.size(); ++l) {
+    const Quantity q = request.limits[l].quantity;
+    for (std::size_t p = 0; p < request.at.size(); ++p) {
+      if (!is_level(q) || !std::isnan(shown_value(q, result.before[l][p]))) continue;
+      const auto& groups = request.section.groups;
+      const bool dc = std::none_of(groups.begin(), groups.begin() + request.section.energized,
+                                   [](const brenlow::Group& g) { return g.ac; });
+      const std::string where =
+          dc ? "a DC line" : "this line at x = " + fixed(unit.from_metres(request.at[p]), 1) + " " + std::string(unit.label());
+      throw StudyError(std::string(name(q)) + " is not computed for " + where + ": no raise can meet a limit on it");
+    }
+  }
 
   auto raise_of = [&](long steps) { return static_cast<float>(steps) * resolution; };
   auto ok = [&](long steps) {

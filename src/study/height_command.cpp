@@ -107,8 +107,8 @@ int height_command(const std::vector<std::string>& argv, std::ostream& out, std:
                               std::string(unit_label(limit.quantity, b));
     for (std::size_t p = 0; p < request.at.size(); ++p) {
       std::vector<Cell> row = {Table::text(label), Table::number(unit.from_metres(request.at[p]), 1),
-                               Table::number(result.before[l][p], d)};
-      if (result.found) row.push_back(Table::number(result.after[l][p], d));
+                               value_cell(result.before[l][p], limit.quantity, b, request.section)};
+      if (result.found) row.push_back(value_cell(result.after[l][p], limit.quantity, b, result.raised));
       row.push_back(result.found ? Table::number(result.raise, raise_decimals) : Table::text("none"));
       table.add_row(std::move(row));
     }

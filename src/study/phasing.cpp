@@ -877,10 +877,19 @@ PhasingResult search_phasings(const PhasingRequest& request, Progress* progress)
   // The workers search; this thread shows the progress and, once the search
   // has run long enough to tell, refuses one that would take too long.
   unsigned threads = request.threads ? request.threads : std::max(1u, std::thread::hardware_concurrency());
-  threads = static_cast<unsigned>(std::min<std::uint64_t>(threads, s.jobs));
+  threads = static_cast<unsigned>(std::min<std::uint64_t>(std::min(threads, max_threads), s.jobs));
+  // The workers the system gives; when it gives none, this thread searches
+  // alone (without progress or time limit: there is nobody to watch).
   s.running = threads;
-  std::vector<std::thread> pool;
-  for (unsigned t = 0; t < threads; ++t) pool.emplace_back(worker, std::ref(s));
+  std::vector<std::thread> pool = cli::start_threads(threads, [&s](unsigned) { worker(s); }, request.start_thread);
+  {
+    const std::lock_guard<std::mutex> lock(s.mutex);
+    s.running -= threads - static_cast<unsigned>(pool.size());
+  }
+  if (pool.empty()) {
+    s.running = 1;
+    worker(s);
+  }
   const auto started = std::chrono::steady_clock::now();
   const double limit = request.time_limit;
   bool estimated = limit <= 0;

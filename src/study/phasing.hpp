@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/threads.hpp"
 #include "engine/engine.hpp"
 #include "study/arrangements.hpp"
 #include "study/quantity.hpp"
@@ -24,7 +25,8 @@ struct PhasingRequest {
   std::vector<float> at;                   // lateral points, metres
   BUnit b = BUnit::microtesla;
   std::size_t top = 10;
-  unsigned threads = 0;       // 0: one per core
+  unsigned threads = 0;       // 0: one per core; at most max_threads
+  cli::ThreadStart start_thread = cli::start_thread;  // how each worker starts (a test's may fail)
   bool fast_ranking = true;   // rank by phasor superposition where the line allows it
   const StopFlag* stop = nullptr;  // ends the search early, with the best of what it has;
                                    // one more request ends the listing of those too
@@ -61,6 +63,9 @@ struct PhasingResult {
 inline constexpr std::uint64_t max_arrangements = 60466176;
 // The most arrangements a search lists.
 inline constexpr std::size_t max_top = 100000;
+// The most worker threads a search takes (--threads, threads=): more only
+// cost memory (a stack each), and the system may refuse them.
+inline constexpr unsigned max_threads = 256;
 // The time limit of a search unless the user gives another, seconds.
 inline constexpr double default_time_limit = 600;
 

@@ -43,7 +43,7 @@ int phasing_command(const std::vector<std::string>& argv, std::ostream& out, std
   if (args.all("--at").empty()) throw UsageError("no point given (--at X, in the data file's unit)");
   if (auto top = args.one("--top")) request.top = static_cast<std::size_t>(parse_count("--top", *top, 1, static_cast<long>(max_top)));
   if (auto threads = args.one("--threads"))
-    request.threads = static_cast<unsigned>(parse_count("--threads", *threads, 1, 256));
+    request.threads = static_cast<unsigned>(parse_count("--threads", *threads, 1, max_threads));
   request.time_limit = default_time_limit;
   if (auto limit = args.one("--time-limit")) {
     const float seconds = parse_number("--time-limit", *limit);

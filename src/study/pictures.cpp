@@ -11,6 +11,7 @@
 #include "svg/element.hpp"
 #include "svg/lines.hpp"
 #include "svg/number.hpp"
+#include "svg/placement.hpp"
 
 namespace study {
 
@@ -242,8 +243,33 @@ std::string map_svg(const MapPicture& p) {
   std::vector<svg::Rect> taken;
   for (const MapPicture::Conductor& c : p.conductors)
     taken.push_back({chart.px(c.x) - 6, chart.py(c.y) - 6, 12, 12});
-  for (std::size_t k = levels.size(); k-- > 0;)
-    svg::draw_contour(doc.out(), chart, svg::contour_lines(grid, levels[k]), svg::fixed(levels[k], decimals), taken);
+  // A plan view's wires (a band a few units high) and towers.
+  for (const MapPicture::Wire& w : p.wires) {
+    const double x1 = chart.px(std::clamp<double>(std::min(w.x1, w.x2), xa.lo, xa.hi));
+    const double x2 = chart.px(std::clamp<double>(std::max(w.x1, w.x2), xa.lo, xa.hi));
+    const double y1 = chart.py(std::max(w.y1, w.y2)), y2 = chart.py(std::min(w.y1, w.y2));
+    taken.push_back({x1, y1 - 2, x2 - x1, y2 - y1 + 4});
+  }
+  if (!p.wires.empty()) {
+    double top_wire = -INFINITY, bottom_wire = INFINITY;
+    for (const MapPicture::Wire& w : p.wires) {
+      top_wire = std::max<double>({top_wire, w.y1, w.y2});
+      bottom_wire = std::min<double>({bottom_wire, w.y1, w.y2});
+    }
+    for (float tower : p.towers)
+      taken.push_back({chart.px(tower) - 5, chart.py(top_wire) - 8, 10, chart.py(bottom_wire) - chart.py(top_wire) + 16});
+  }
+  // Each label keeps clear of the other levels' lines.
+  std::vector<std::vector<svg::Run>> lines;
+  for (double level : levels) lines.push_back(svg::contour_lines(grid, level));
+  std::vector<std::vector<svg::Run>> drawn;
+  for (const auto& level_lines : lines) drawn.push_back(svg::in_picture(chart, level_lines));
+  for (std::size_t k = levels.size(); k-- > 0;) {
+    std::vector<svg::Run> others;
+    for (std::size_t j = 0; j < drawn.size(); ++j)
+      if (j != k) others.insert(others.end(), drawn[j].begin(), drawn[j].end());
+    svg::draw_contour(doc.out(), chart, lines[k], svg::fixed(levels[k], decimals), taken, "#ffffff", others);
+  }
   // The ground and the conductors (a plan view has neither).
   if (p.wires.empty() && ya.lo <= 0 && ya.hi >= 0)
     doc.out() << Tag("line")
@@ -296,26 +322,38 @@ std::string map_svg(const MapPicture& p) {
   chart.frame(doc.out(), p.x_label + ", " + p.distance_unit, p.y_label + ", " + p.distance_unit);
   svg::draw_colour_bar(doc.out(), {area.right() + 40, area.y + 20, 18, area.height - 20}, scale, levels, decimals,
                        axis_label(p.quantity, p.b));
-  // What the markers are.
+  // What the markers are: one row ending at the picture's right margin,
+  // each entry a sample and its text.
+  struct Entry {
+    Tag sample;
+    double sample_width;
+    std::string text;
+  };
+  std::vector<Entry> entries;
   if (!p.wires.empty()) {
-    doc.out() << Tag("line").set("x1", 540).set("y1", 48).set("x2", 560).set("y2", 48).set("stroke", "#111111").set("stroke-width", "1.5")
-              << Tag("text").set("x", 566).set("y", 52).set("font-size", "12").set("fill", "#222").text("phase or pole")
-              << Tag("line").set("x1", 660).set("y1", 48).set("x2", 680).set("y2", 48).set("stroke", "#111111").set("stroke-width", "1").set("stroke-dasharray", "4 3")
-              << Tag("text").set("x", 686).set("y", 52).set("font-size", "12").set("fill", "#222").text("earth wire")
-              << Tag("rect").set("x", 768).set("y", 41).set("width", 6).set("height", 14).set("fill", "#444444")
-              << Tag("text").set("x", 780).set("y", 52).set("font-size", "12").set("fill", "#222").text("tower")
-              << Tag("text").set("x", 830).set("y", 52).set("font-size", "12").set("fill", "#222").text(
-                     log ? "contours: 1-2-5 steps" : "contours: round steps")
-              << '\n';
-    return doc.finish();
+    entries.push_back({Tag("line").set("x1", 0.0).set("y1", 48).set("x2", 20).set("y2", 48).set("stroke", "#111111")
+                           .set("stroke-width", "1.5"), 20, "phase or pole"});
+    entries.push_back({Tag("line").set("x1", 0.0).set("y1", 48).set("x2", 20).set("y2", 48).set("stroke", "#111111")
+                           .set("stroke-width", "1").set("stroke-dasharray", "4 3"), 20, "earth wire"});
+    entries.push_back({Tag("rect").set("x", 0.0).set("y", 41).set("width", 6).set("height", 14).set("fill", "#444444"),
+                       6, "tower"});
+  } else {
+    entries.push_back({Tag("circle").set("cx", 5).set("cy", 48).set("r", 5).set("fill", "#111111"), 10, "phase or pole"});
+    entries.push_back({Tag("circle").set("cx", 5).set("cy", 48).set("r", 3.5).set("fill", "#ffffff")
+                           .set("stroke", "#111111"), 10, "earth wire"});
   }
-  doc.out() << Tag("circle").set("cx", 560).set("cy", 48).set("r", 5).set("fill", "#111111")
-            << Tag("text").set("x", 570).set("y", 52).set("font-size", "12").set("fill", "#222").text("phase or pole")
-            << Tag("circle").set("cx", 680).set("cy", 48).set("r", 3.5).set("fill", "#ffffff").set("stroke", "#111111")
-            << Tag("text").set("x", 690).set("y", 52).set("font-size", "12").set("fill", "#222").text("earth wire")
-            << Tag("text").set("x", 780).set("y", 52).set("font-size", "12").set("fill", "#222").text(
-                   log ? "contours: 1-2-5 steps" : "contours: round steps")
-            << '\n';
+  entries.push_back({Tag("g"), 0, log ? "contours: 1-2-5 steps" : "contours: round steps"});
+  double row = 0;
+  for (const Entry& e : entries) row += e.sample_width + (e.sample_width > 0 ? 6 : 0) + svg::text_width(e.text, 12) + 18;
+  double lx = width - 20 - (row - 18);
+  for (const Entry& e : entries) {
+    if (e.sample_width > 0) {
+      doc.out() << Tag("g").set("transform", "translate(" + svg::num(lx) + " 0)").text(e.sample.empty()) << '\n';
+      lx += e.sample_width + 6;
+    }
+    doc.out() << Tag("text").set("x", lx).set("y", 52).set("font-size", "12").set("fill", "#222").text(e.text) << '\n';
+    lx += svg::text_width(e.text, 12) + 18;
+  }
   return doc.finish();
 }
 

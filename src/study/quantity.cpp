@@ -128,6 +128,12 @@ bool from_gradients(Quantity q) {
   return q != Quantity::e && q != Quantity::b && q != Quantity::e_res && q != Quantity::b_res;
 }
 
+bool is_level(Quantity q) { return from_gradients(q) && q != Quantity::oz; }
+
+float shown_value(Quantity q, float v) {
+  return is_level(q) && !brenlow::level_computed(v) ? std::numeric_limits<float>::quiet_NaN() : v;
+}
+
 std::string fixed(double v, int decimals) {
   if (std::isnan(v)) return "nan";
   if (std::isinf(v)) return v > 0 ? "inf" : "-inf";

@@ -61,6 +61,12 @@ float value(const brenlow::Evaluation& run, Quantity q, float x, BUnit b);
 // True when the quantity depends on the conductor surface gradients (the
 // corona effects and the ion flow), false for the nominal fields.
 bool from_gradients(Quantity q);
+// True for a noise, radio or TV level (AN, AN-FAIR, RI, RI-FAIR, TV),
+// which the routines may leave not computed.
+bool is_level(Quantity q);
+// The value as the tools show it: not-a-number for a level not computed
+// (brenlow::level_computed), else the value.
+float shown_value(Quantity q, float v);
 
 // Distances: the data file's unit and metres, converted as the data-file
 // reader converts them (feet times 0.3048 in single precision).

@@ -96,7 +96,9 @@ bool without_wind(const brenlow::CrossSection& section) { return section.conditi
 
 void show_warnings(std::ostream& err, const std::string& file, const brenlow::CrossSection& section,
                    bool ozone_shown) {
-  for (const std::string& warning : brenlow::warnings(section)) err << "warning: " << file << ": " << warning << '\n';
+  // The gradients too: the section evaluated once more, as given.
+  for (const std::string& warning : brenlow::warnings(brenlow::Evaluation(section)))
+    err << "warning: " << file << ": " << warning << '\n';
   if (ozone_shown && without_wind(section)) err << "note: " << file << ": " << brenlow::no_wind_note << '\n';
   err.flush();
 }
@@ -113,7 +115,7 @@ Cell value_cell(float v, Quantity q, BUnit b, const brenlow::CrossSection& secti
   if (q == Quantity::oz && std::isnan(v) && without_wind(section)) return {"no wind", ""};
   // A level not computed: the -999.9 marker of TV from DC bundles only or of
   // a pole without corona, or no noise at all (-inf).
-  if (from_gradients(q) && q != Quantity::oz && !(v > -999)) return {"n/a", ""};
+  if (is_level(q) && std::isnan(shown_value(q, v))) return {"n/a", ""};
   return Table::number(v, decimals(q, b));
 }
 

@@ -40,7 +40,8 @@ float largest_gradient(const brenlow::Evaluation& run);
 bool without_wind(const brenlow::CrossSection& section);
 
 // Writes to `err`, before the study's table, what the section read from
-// `file` holds that is legal but probably not meant (brenlow::warnings),
+// `file` holds that is legal but probably not meant (brenlow::warnings of
+// its evaluation, the gradients' included),
 // and the no-wind note when `ozone_shown` and the section has no wind; one
 // line each, naming the file.
 void show_warnings(std::ostream& err, const std::string& file, const brenlow::CrossSection& section,
@@ -58,10 +59,8 @@ std::vector<std::string> panel_notes(const std::vector<Quantity>& quantities,
 Cell value_cell(float v, Quantity q, BUnit b, const brenlow::CrossSection& section);
 
 // The farthest a study evaluates from the line's centre, either side and
-// up: 1,000 km. Single precision still holds a tenth of a metre there, and
-// every quantity's arithmetic stays well within the float range (beyond
-// about 1e19 m the noise levels and the fields are no longer numbers).
-inline constexpr float largest_distance_metres = 1.0e6f;
+// up: the engine's farthest distance, 1,000 km.
+inline constexpr float largest_distance_metres = brenlow::farthest_distance;
 
 // Throws StudyError unless `value`, a distance in `unit`, is a number
 // within largest_distance_metres; `what` names where it was given.

@@ -66,12 +66,20 @@ std::vector<double> Axis::ticks() const {
   if (!(step > 0)) return out;
   long count = std::lround((hi - lo) / step);
   if (count < 0 || count > most_ticks) return {lo, hi};
-  // Ticks of a rounded axis are whole multiples of the step, computed as
-  // such so that no sum of steps drifts off a round value.
-  long first = std::lround(lo / step);
-  bool multiples = std::fabs(static_cast<double>(first) * step - lo) <= step * 1e-6;
-  for (long k = 0; k <= count; ++k) {
-    double v = multiples ? static_cast<double>(first + k) * step : lo + static_cast<double>(k) * step;
+  // Ticks are whole multiples of the step, computed as such so that no sum
+  // of steps drifts off a round value; on a range whose ends are not
+  // multiples (a map cut to its grid) the ticks stand at the multiples
+  // inside it, never at the ends plus steps (-76, -56, ...).
+  const double first = std::ceil(lo / step - 1e-6);
+  const double last = std::floor(hi / step + 1e-6);
+  if (!(first <= last) || last - first > most_ticks) {
+    // Not one multiple inside (or the extreme ends of the double range):
+    // the plain ends and the steps between them.
+    for (long k = 0; k <= count; ++k) out.push_back(lo + static_cast<double>(k) * step);
+    return out;
+  }
+  for (double k = first; k <= last; ++k) {
+    const double v = k * step;
     out.push_back(std::fabs(v) < step * 1e-9 ? 0.0 : v);
   }
   return out;

@@ -17,7 +17,11 @@ Axis bar_axis(const BarGroups& bars, int target) {
         hi = std::max(hi, v);
       }
   if (!(hi > -INFINITY)) return empty_axis();
-  return nice_axis(lo, std::max(hi, lo), target);
+  // A tenth of the range more beyond the longest bars: room for their value
+  // labels inside the frame.
+  hi = std::max(hi, lo);
+  const double room = (hi - lo) * 0.1;
+  return nice_axis(lo < 0 ? lo - room : lo, hi > 0 ? hi + room : hi, target);
 }
 
 void draw_bars(std::ostream& out, const Chart& chart, const BarGroups& bars) {

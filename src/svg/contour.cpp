@@ -7,6 +7,7 @@
 
 #include "svg/element.hpp"
 #include "svg/number.hpp"
+#include "svg/placement.hpp"
 
 namespace svg {
 
@@ -113,8 +114,18 @@ std::vector<Run> contour_lines(const Grid& grid, double level) {
   return lines;
 }
 
+std::vector<Run> in_picture(const Chart& chart, const std::vector<Run>& lines) {
+  std::vector<Run> drawn;
+  for (const Run& line : lines) {
+    Run run;
+    for (const Point& p : line) run.push_back({chart.px(p.first), chart.py(p.second)});
+    drawn.push_back(std::move(run));
+  }
+  return drawn;
+}
+
 void draw_contour(std::ostream& out, const Chart& chart, const std::vector<Run>& lines, const std::string& label,
-                  std::vector<Rect>& taken, std::string_view colour) {
+                  std::vector<Rect>& taken, std::string_view colour, const std::vector<Run>& keep_clear) {
   const Rect& a = chart.area();
   const double label_width = 6.5 * static_cast<double>(label.size()) + 8;
   for (const Run& line : lines) {
@@ -139,7 +150,7 @@ void draw_contour(std::ostream& out, const Chart& chart, const std::vector<Run>&
                .set("stroke-opacity", "0.9")
         << '\n';
     if (length < 2.5 * label_width) continue;
-    for (double at : {0.5, 0.25, 0.75}) {
+    for (double at : {0.5, 0.25, 0.75, 0.125, 0.375, 0.625, 0.875, 0.0625, 0.1875, 0.3125, 0.4375, 0.5625, 0.6875, 0.8125, 0.9375}) {
       // The point `at` of the way along the line.
       double walked = 0;
       Point place = drawn.back();
@@ -155,10 +166,10 @@ void draw_contour(std::ostream& out, const Chart& chart, const std::vector<Run>&
       }
       const double x = std::clamp(place.first, a.x + label_width / 2, a.right() - label_width / 2);
       const double y = std::clamp(place.second, a.y + 10, a.bottom() - 4);
-      const Rect box{x - label_width / 2, y - 8, label_width, 16};
-      const bool free = std::none_of(taken.begin(), taken.end(), [&](const Rect& r) {
-        return box.x < r.right() && r.x < box.right() && box.y < r.bottom() && r.y < box.bottom();
-      });
+      const Rect box{x - label_width / 2, y - 4.5, label_width, 11.5};  // the digits, baseline at y + 4
+      const bool free =
+          std::none_of(taken.begin(), taken.end(), [&](const Rect& r) { return overlap(box, r); }) &&
+          std::none_of(keep_clear.begin(), keep_clear.end(), [&](const Run& other) { return meets(box, other); });
       if (!free) continue;
       taken.push_back(box);
       out << Tag("text")

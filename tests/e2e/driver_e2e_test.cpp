@@ -179,8 +179,11 @@ TEST_F(Program, OrderlyExitsCloseTheRunWithTheListingSoFar) {
 }
 
 // What the error stream says about a file whose group count is wrong (the
-// record expected before the read message) and about negative currents
-// (the run goes on as entered; the console and the files say nothing).
+// record expected before the read message) and about what is legal but
+// probably not meant: a negative current, a phase counted as an earth wire,
+// a unit option neither metric nor English, a diameter typed in cm and the
+// gradient it gives (the run goes on as entered; the console and the files
+// say nothing).
 TEST_F(Program, ErrorStreamSaysWhatLooksWrong) {
   struct Case {
     const char* name;
@@ -194,6 +197,21 @@ TEST_F(Program, ErrorStreamSaysWhatLooksWrong) {
       {"negative current on a phase", "303.000,   0.000,   1.000", "303.000,   0.000,  -1.000", 0,
        "warning: group 1 PHASE A: current -1 kA entered negative: the sign turns the current phasor by 180 degrees "
        "from the phase angle given\n"},
+      {"two phases given, three energized", " 0,0, 3, 5,0.0", " 0,0, 2, 5,0.0", 0,
+       "warning: group 3 PHASE C: counted as an earth wire (the general data give 2 phases or poles), yet at 303 kV: "
+       "the voltage acts on the gradients and the electric field, while the group is left out of the corona "
+       "quantities and its current 1 kA out of the magnetic field; should the general data give 3 phases or poles?\n"},
+      {"unit option 2", " 0,0, 3, 5,0.0", " 2,0, 3, 5,0.0", 0,
+       "warning: unit option 2 is neither 0 (metric) nor 1 (English units): the values were used as metric (m, mm, "
+       "cm, m/s, mm/hr) as entered, unconverted; the listing says ENGLISH UNITS OPTION all the same, and the reports "
+       "print distances in feet, converted from those metres\n"},
+      {"diameter in cm", "3,  30.000,  45.000, 303.000,   0.000", "3,   3.040,  45.000, 303.000,   0.000", 0,
+       "warning: group 1 PHASE A: subconductor diameter 3.04 mm is below 5 mm, thinner than any phase conductor: was "
+       "it entered in cm? (a data file takes mm, inches in English units)\n"
+       "warning: group 1 PHASE A: surface gradient 128.2 kV/cm (computed) is above 30 kV/cm, where air breaks down: "
+       "the corona quantities lie far outside what their formulas hold for; check the subconductor diameter (3.04 mm) "
+       "and the voltage (303 kV)\n"},
+      {"thin earth wire", "1,  11.000", "1,   3.000", 0, ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -204,7 +222,7 @@ TEST_F(Program, ErrorStreamSaysWhatLooksWrong) {
     EXPECT_EQ(r.status, c.status);
     EXPECT_EQ(r.err, c.error);
     for (const std::string& output : {r.out, read("line.prt")}) {
-      EXPECT_EQ(output.find("entered negative"), std::string::npos);
+      EXPECT_EQ(output.find("warning"), std::string::npos);
       EXPECT_EQ(output.find("reading conductor"), std::string::npos);
     }
   }

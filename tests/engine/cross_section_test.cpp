@@ -157,6 +157,11 @@ TEST(CrossSection, DataFileRefusalsNameTheFileAndTheRecord) {
        "file bad.dat, record 8 (reading conductor group 2 of 2): End of file"},
       {" T\n T\n 0,0,1,1,0,0,0,0\n ALL\n 1,2,10,1,1,75,1,10,1\n 'A','A',0,10,1,1,0,100,0,1,0\n 3,0,1\n x\n",
        "file bad.dat, record 8 (reading lateral point group 2): Bad integer for item 1 in list input"},
+      // tesk31 runs such a file as metric while calling it English.
+      {" T\n T\n 2,0,1,1,0,0,0,0\n ALL\n 1,2,10,1,1,75,1,10,1\n 'A','A',0,10,1,30,0,100,0,1,0\n 3,0,1\n",
+       "file bad.dat: the general data (record 3) give unit option 2: 0 (metric) or 1 (English units) only"},
+      {" T\n T\n -1,0,1,1,0,0,0,0\n ALL\n 1,2,10,1,1,75,1,10,1\n 'A','A',0,10,1,30,0,100,0,1,0\n 3,0,1\n",
+       "file bad.dat: the general data (record 3) give unit option -1: 0 (metric) or 1 (English units) only"},
   };
   for (const auto& [text, message] : files) {
     try {
@@ -232,6 +237,54 @@ TEST(CrossSection, NegativeCurrentsRunAsEnteredAndAreWarnedOf) {
     }
     const float b = brenlow::Evaluation(s).magnetic_field(static_cast<float>(x), static_cast<float>(h)).max;
     EXPECT_NEAR(b, std::hypot(bx, by), 1e-5 * std::hypot(bx, by));
+  }
+}
+
+// What is legal but probably not meant, each naming its group: a phase
+// counted as an earth wire, a phase's diameter typed in cm, and a surface
+// gradient above 30 kV/cm. The gradient's threshold is checked against the
+// closed form of one conductor of radius r cm, h m above the ground at V kV:
+// V / (r ln(2h/r)) gives 36.2 kV/cm for 6 mm and 25.2 kV/cm for 9 mm at
+// 100 kV and 15 m (the engine, with the earth wire and the images: 36.9).
+TEST(CrossSection, LikelySlipsAreWarnedOfNamingTheGroup) {
+  struct Case {
+    const char* name;
+    std::vector<brenlow::Group> groups;
+    int energized;
+    std::vector<std::string> warnings;  // of the evaluation; those before "surface gradient" of the section too
+  };
+  const brenlow::Group earth{"EARTH", true, 0, 25, 1, 3, 0, 0, 0, 0, 0};  // thin, as earth wires may be
+  const std::vector<Case> cases = {
+      {"one conductor, 9 mm", {{"P", true, 0, 15, 1, 9, 0, 100, 0, 1, 0}, earth}, 1, {}},
+      {"one conductor, 6 mm",
+       {{"P", true, 0, 15, 1, 6, 0, 100, 0, 1, 0}, earth},
+       1,
+       {"group 1 P: surface gradient 36.9 kV/cm (computed) is above 30 kV/cm, where air breaks down: the corona "
+        "quantities lie far outside what their formulas hold for; check the subconductor diameter (6 mm) and the "
+        "voltage (100 kV)"}},
+      {"diameter in cm",
+       {{"P", false, 0, 15, 4, 3.04f, 45, 10, 0, 1, 0}, earth},
+       1,
+       {"group 1 P: subconductor diameter 3.04 mm is below 5 mm, thinner than any phase conductor: was it entered in "
+        "cm? (a data file takes mm, inches in English units)"}},
+      {"a phase counted as an earth wire",
+       {{"A", true, -10, 15, 1, 30, 0, 100, 0, 1, 0}, {"B", true, 10, 15, 1, 30, 0, 100, 120, 1, 0}, earth},
+       1,
+       {"group 2 B: counted as an earth wire (the general data give 1 phases or poles), yet at 100 kV: the voltage "
+        "acts on the gradients and the electric field, while the group is left out of the corona quantities and its "
+        "current 1 kA out of the magnetic field; should the general data give 2 phases or poles?"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CrossSection s;
+    s.groups = c.groups;
+    s.energized = c.energized;
+    const brenlow::Evaluation run(s);
+    EXPECT_EQ(brenlow::warnings(run), c.warnings);
+    std::vector<std::string> of_section;
+    for (const std::string& w : c.warnings)
+      if (w.find("surface gradient") == std::string::npos) of_section.push_back(w);
+    EXPECT_EQ(brenlow::warnings(s), of_section);
   }
 }
 

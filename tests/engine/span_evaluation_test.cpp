@@ -247,3 +247,37 @@ TEST(SpanEvaluation, ThreadsShareOneEvaluation) {
 }
 
 }  // namespace
+
+namespace {
+
+// The stop is asked all through the solve, the matrix and the elimination
+// alike, and ends it at once when it says so; asked and declined, it
+// changes nothing.
+TEST(SpanEvaluation, StopIsAskedThroughoutTheSolveAndEndsIt) {
+  const CrossSection section = brenlow::read_data_file(example("500kv_flat.dat"));
+  const Spans spans = spans_of(300, 9, 8);
+  const SpanEvaluation plain(section, spans);
+  long asked = 0;
+  const SpanEvaluation declined(section, spans, [&asked] {
+    ++asked;
+    return false;
+  });
+  // Unknowns: 5 groups of (3 spans * 8 elements + 2) / 2; one ask per row
+  // of the matrix and one per step of the elimination.
+  EXPECT_EQ(asked, 2 * 5 * 13);
+  for (const float x : {-20.0f, 0.0f, 15.0f})
+    EXPECT_EQ(plain.electric_field(x, 70, 1).max, declined.electric_field(x, 70, 1).max);
+
+  for (const long when : {1L, 40L, 100L, 130L}) {
+    long calls = 0;
+    EXPECT_THROW(SpanEvaluation(section, spans,
+                                [&] {
+                                  return ++calls == when;
+                                }),
+                 brenlow::Stopped)
+        << when;
+    EXPECT_EQ(calls, when);
+  }
+}
+
+}  // namespace

@@ -40,7 +40,8 @@ std::vector<Row> read_csv(const std::string& text, std::string* header) {
     std::string cell;
     for (std::size_t c = 0; c < column_count; ++c) {
       std::getline(cells, cell, ',');
-      if (cell == "NaN") row[c] = NAN;
+      if (cell.empty()) row[c] = NAN;  // a value not computed
+      else if (cell == "NaN") row[c] = NAN;
       else if (cell == "Infinity") row[c] = INFINITY;
       else if (cell == "-Infinity") row[c] = -INFINITY;
       else EXPECT_EQ(std::from_chars(cell.data(), cell.data() + cell.size(), row[c]).ec, std::errc()) << cell;
@@ -64,9 +65,13 @@ TEST(Csv, RoundTripsEveryValueOfBothTables) {
               "distance (m),AN rain (dBA),AN fair (dBA),RI rain (dBuV/m),RI fair (dBuV/m),TV (dBuV/m),OZ (ppb),"
               "EF (kV/m),MF (G)\r");
     ASSERT_EQ(back.size(), p.rows.size()) << name;
+    // A value not computed (the -999.9 marker, NaN) is an empty cell.
     for (std::size_t i = 0; i < back.size(); ++i)
       for (std::size_t c = 0; c < column_count; ++c)
-        EXPECT_TRUE(same_bits(back[i][c], p.rows[i][c])) << name << " row " << i << " column " << c;
+        EXPECT_TRUE(is_gap(p.rows[i][c]) ? std::isnan(back[i][c]) : same_bits(back[i][c], p.rows[i][c]))
+            << name << " row " << i << " column " << c;
+    const std::string text = write_csv(p, "m", cli::BUnit::gauss);
+    EXPECT_EQ(text.find("-999.9"), std::string::npos) << name;
     // In another unit B is the gauss value times the unit's factor, to the float.
     for (auto [unit, factor, label] : {std::tuple{cli::BUnit::microtesla, 100.0f, "MF (uT)\r"},
                                        {cli::BUnit::milligauss, 1000.0f, "MF (mG)\r"}}) {
@@ -312,6 +317,41 @@ TEST(Command, TitleAndUnitsComeFromTheRunsPrintFile) {
   }
   EXPECT_EQ(run({"a.dif", "--feet", "--metres"}).status, 2);
   EXPECT_EQ(run({"a.dif", "--b-unit", "gauss"}).status, 2);
+}
+
+// --metres on a run in feet, and --feet on one in metres, convert the
+// distances, as the print file says the table's unit; without a print file
+// the option only names the unit the table holds.
+TEST(Command, DistancesAreConvertedToTheUnitAsked) {
+  struct Case {
+    const char* data;  // none: no print file beside the table
+    const char* option;
+    const char* header;
+    float first;  // the first distance in the CSV
+  };
+  const std::string examples = BRENLOW_EXAMPLES;
+  for (const Case& c : std::vector<Case>{
+           {"500kv_english.dat", "--metres", "distance (m),", -150.0f * 0.3048f},
+           {"500kv_english.dat", "--feet", "distance (ft),", -150.0f},
+           {"500kv_flat.dat", "--feet", "distance (ft),", -60.0f / 0.3048f},
+           {"500kv_flat.dat", "--metres", "distance (m),", -60.0f},
+           {nullptr, "--feet", "distance (ft),", -30.0f},
+       }) {
+    fs::path dir = scratch_dir("convert");
+    if (c.data) {
+      run_tesk31(fs::path(examples) / c.data, dir);
+    } else {
+      fs::copy_file(data_path("profile_ac.dif"), dir / "run.dif");
+    }
+    Result r = run({(dir / "run.dif").string(), c.option, "--csv", (dir / "run.csv").string(), "--edge", "10"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    std::string header;
+    const std::vector<Row> rows = read_csv(read_file((dir / "run.csv").string()), &header);
+    EXPECT_EQ(header.substr(0, std::string(c.header).size()), c.header) << c.option;
+    ASSERT_FALSE(rows.empty());
+    EXPECT_EQ(rows[0][distance], c.first) << (c.data ? c.data : "no print file") << " " << c.option;
+    fs::remove_all(dir);
+  }
 }
 
 // A field or a concentration never gets an axis below 0, even when its

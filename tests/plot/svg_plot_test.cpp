@@ -95,8 +95,9 @@ TEST(Svg, EdgesLabelEveryQuantityThatHasAValueThere) {
   for (const Case& c : std::vector<Case>{
            // 38.8: the floats 40.1 and 37.6 lie just below their decimals.
            {10, {"42.95 dB(A)", "38.8 dB(&#181;V/m)", "0.00 ppb", "0.0245 &#181;T (0.000245 G)"}},
-           // The magnetic field sits higher on its axis than the electric field on its own.
-           {-40, {"38.5 dB(&#181;V/m)", "33.0 dB(&#181;V/m)", "0.00 ppb", "0.0210 &#181;T (0.000210 G)", "12.5 kV/m"}},
+           // The magnetic field sits higher on its axis than the electric field on its own. The
+           // fair radio value clears both rising curves only above the rain value.
+           {-40, {"33.0 dB(&#181;V/m)", "38.5 dB(&#181;V/m)", "0.00 ppb", "0.0210 &#181;T (0.000210 G)", "12.5 kV/m"}},
            {100, {}},
        }) {
     PlotOptions options{"t", "m", cli::BUnit::microtesla, {c.edge}};

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "study/height.hpp"
 #include "study/section_tools.hpp"
 #include "study/test_lines.hpp"
@@ -101,6 +103,22 @@ TEST(Height, EnglishFileRaisesInStepsOfFiveHundredthsOfAFoot) {
   ASSERT_TRUE(r.found);
   EXPECT_FLOAT_EQ(r.raise, static_cast<float>(r.steps) * 0.05f);
   EXPECT_NEAR(r.raised.groups[0].y, req.section.groups[0].y + r.raise * 0.3048f, 2e-3f);
+}
+
+// A limit on a level the line does not give is refused: any raise would
+// "meet" it. A level the line gives is searched as any other.
+TEST(Height, LimitOnALevelNotComputedIsRefused) {
+  study::HeightRequest req = request(Quantity::tv, 1.0f, 0);
+  req.section = brenlow::read_data_file(std::string(BRENLOW_EXAMPLES) + "/500kv_dc_bipole.dat");
+  req.at = {-30.0f, 30.0f};
+  try {
+    study::search_height(req, nullptr);
+    ADD_FAILURE() << "a TV limit on a DC line was searched";
+  } catch (const study::StudyError& e) {
+    EXPECT_EQ(std::string(e.what()), "TV is not computed for a DC line: no raise can meet a limit on it");
+  }
+  req.limits = {{Quantity::e, 100.0f}, {Quantity::ri, 100.0f}};
+  EXPECT_TRUE(study::search_height(req, nullptr).found);
 }
 
 }  // namespace

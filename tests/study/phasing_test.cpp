@@ -7,7 +7,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <limits>
+#include <system_error>
 #include <thread>
 #include <tuple>
 
@@ -64,12 +66,18 @@ INSTANTIATE_TEST_SUITE_P(Quantities, RankingAgrees,
                            return n;
                          });
 
-TEST(Phasing, MoreThreadsListTheSame) {
+// The six-circuit line, its best five for B at two points.
+study::PhasingRequest six_circuits_for_b() {
   study::PhasingRequest request = double_circuit({Quantity::b});
   request.section = study_test::six_circuit_line();
   request.circuits = study_test::six_circuits();
   request.at = {-70.0f, 70.0f};
   request.top = 5;
+  return request;
+}
+
+TEST(Phasing, MoreThreadsListTheSame) {
+  study::PhasingRequest request = six_circuits_for_b();
   const study::PhasingResult one = study::search_phasings(request, nullptr);
   request.threads = 3;
   const study::PhasingResult three = study::search_phasings(request, nullptr);
@@ -81,6 +89,35 @@ TEST(Phasing, MoreThreadsListTheSame) {
   for (std::size_t i = 0; i < 5; ++i) EXPECT_EQ(one.listed[i].number, three.listed[i].number);
   // The best is no worse than the line as given.
   EXPECT_LE(one.listed[0].scores[0], one.original.scores[0]);
+}
+
+// Threads the system refuses (memory, a limit on threads) leave the search
+// to those it gave, or to the calling thread alone; asked for more than
+// the most, the search takes the most. The same arrangements are listed.
+TEST(Phasing, ThreadsRefusedLeaveTheSearchToFewer) {
+  study::PhasingRequest request = six_circuits_for_b();
+  const study::PhasingResult one = study::search_phasings(request, nullptr);
+  for (const unsigned given : {0u, 1u, 2u}) {
+    unsigned asked = 0;
+    request.threads = 4;
+    request.start_thread = [given, &asked](std::function<void()> work) {
+      if (++asked > given) throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+      return std::thread(std::move(work));
+    };
+    const study::PhasingResult fewer = study::search_phasings(request, nullptr);
+    EXPECT_EQ(asked, given + 1);
+    EXPECT_EQ(fewer.examined, 7776u) << given;
+    ASSERT_EQ(fewer.listed.size(), 5u);
+    for (std::size_t i = 0; i < 5; ++i) EXPECT_EQ(one.listed[i].number, fewer.listed[i].number) << given;
+  }
+  unsigned started = 0;
+  request.threads = 100000;
+  request.start_thread = [&started](std::function<void()> work) {
+    ++started;
+    return std::thread(std::move(work));
+  };
+  study::search_phasings(request, nullptr);
+  EXPECT_EQ(started, study::max_threads);
 }
 
 TEST(Phasing, FrontIsTheBruteForceFront) {

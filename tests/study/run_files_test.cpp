@@ -90,7 +90,10 @@ TEST(RunFiles, EveryBundledFileAsTesk31WritesIt) {
   const support::Finished f =
       support::run_program(s.dir, TESK31_STUDY_PATH, "run" + names + " --list list.txt --out out --jobs 3");
   ASSERT_EQ(f.status, 0) << f.err;
-  EXPECT_EQ(f.err, "");
+  // Nothing but the warnings of the 50-group line, whose DC poles pass 30 kV/cm.
+  std::istringstream said(f.err);
+  for (std::string line; std::getline(said, line);)
+    EXPECT_NE(line.find("hybrid_line.dat: warning: group "), std::string::npos) << line;
   EXPECT_NE(f.out.find(std::to_string(stems.size()) + " data files run into out: " + std::to_string(stems.size()) +
                        " written, 0 failed."),
             std::string::npos)

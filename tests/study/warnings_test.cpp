@@ -37,6 +37,19 @@ TEST(StudyWarnings, EachTrapIsSaidBeforeTheTable) {
        {"warning: line.dat: group 1 PHASE A: current -1 kA entered negative: the sign turns the current phasor by 180 "
         "degrees from the phase angle given\n"},
        {}, {}},
+      {"two phases given, three energized", " 0,0, 3, 5,0.0", " 0,0, 2, 5,0.0", "compare line.dat --quantity B", 0,
+       {"warning: line.dat: group 3 PHASE C: counted as an earth wire (the general data give 2 phases or poles), yet "
+        "at 303 kV: "},
+       {}, {}},
+      {"diameter in cm", "3,  30.000,  45.000, 303.000,   0.000", "3,   3.040,  45.000, 303.000,   0.000",
+       "compare line.dat --quantity AN", 0,
+       {"warning: line.dat: group 1 PHASE A: subconductor diameter 3.04 mm is below 5 mm",
+        "warning: line.dat: group 1 PHASE A: surface gradient 128.2 kV/cm (computed) is above 30 kV/cm"},
+       {}, {}},
+      {"unit option 2", " 0,0, 3, 5,0.0", " 2,0, 3, 5,0.0", "edges line.dat --at 0", 2,
+       {"tesk31-study edges: file line.dat: the general data (record 3) give unit option 2: 0 (metric) or 1 (English "
+        "units) only\n"},
+       {}, {}},
       {"height limit on ozone without wind", "", "", "height line.dat --limit OZ=1 --at 30", 2,
        {no_wind, "tesk31-study height: OZ limit: no wind: ozone is carried nowhere"}, {}, {}},
       {"phase on the ground", "    0.00,   15.00, 3,", "    0.00,    0.00, 3,", "edges line.dat --at 0", 2,

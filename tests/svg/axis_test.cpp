@@ -48,6 +48,33 @@ TEST(Axis, RoundStepsForTheRangesOfAProfile) {
   }
 }
 
+// An axis cut to its data's own ends (a map's grid from -76 m) keeps its
+// ticks at whole multiples of the step inside the range, never the ends
+// plus steps.
+TEST(Axis, CutToItsEndsTheTicksStayRound) {
+  struct Case {
+    const char* what;
+    double lo, hi, min, max;  // the range cut to, and the data the step came from
+    std::vector<std::string> labels;
+  };
+  for (const Case& c : std::vector<Case>{
+           {"map across", -76, 76, -76, 76, {"-60", "-40", "-20", "0", "20", "40", "60"}},
+           {"map up", 0, 37.5, 0, 37.5, {"0", "10", "20", "30"}},
+           {"plan along", 12.5, 387.5, 12.5, 387.5, {"50", "100", "150", "200", "250", "300", "350"}},
+           {"small cut", -0.33, 0.47, -0.33, 0.47, {"-0.3", "-0.2", "-0.1", "0.0", "0.1", "0.2", "0.3", "0.4"}},
+       }) {
+    Axis a = nice_axis(c.min, c.max, c.what == std::string("map up") ? 4 : 8);
+    a.lo = c.lo;
+    a.hi = c.hi;
+    std::vector<std::string> labels;
+    for (double t : a.ticks()) {
+      labels.push_back(a.label(t));
+      EXPECT_NEAR(std::remainder(t, a.step), 0, a.step * 1e-9) << c.what << " " << t;
+    }
+    EXPECT_EQ(labels, c.labels) << c.what;
+  }
+}
+
 TEST(Axis, NoValuesGiveAPlaceholder) {
   for (auto [lo, hi] : std::vector<std::pair<double, double>>{{INFINITY, -INFINITY}, {NAN, NAN}, {2, 1}}) {
     Axis a = nice_axis(lo, hi);

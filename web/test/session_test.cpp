@@ -213,6 +213,32 @@ TEST(ExplorerSession, WarningsNameTheirGroupAndField) {
   EXPECT_NE(json.find("\"warnings\":[{\"group\":2,\"field\":\"ka\",\"text\":\"group 3 PHASE C: current -1.5 kA"),
             std::string::npos)
       << json;
+  // A diameter typed in cm: the diameter, then the gradient it gives, both
+  // beside the diameter of group 1.
+  session.set_group(2, "ka", "1");
+  session.set_group(0, "diameter", "3.04");
+  const std::string thin = session.section_json();
+  EXPECT_NE(thin.find("\"warnings\":[{\"group\":0,\"field\":\"diameter\",\"text\":\"group 1 PHASE A: subconductor "
+                      "diameter 3.04 mm is below 5 mm"),
+            std::string::npos)
+      << thin;
+  EXPECT_NE(thin.find("{\"group\":0,\"field\":\"diameter\",\"text\":\"group 1 PHASE A: surface gradient 128.2 kV/cm"),
+            std::string::npos)
+      << thin;
+}
+
+TEST(ExplorerSession, AUnitOptionNeitherMetricNorEnglishIsRefused) {
+  explorer::Session session = example();
+  std::string text = session.data_file();
+  text.replace(text.find(" 0,0, 3, 5"), 10, " 2,0, 3, 5");
+  try {
+    session.load(text, "units.dat");
+    ADD_FAILURE() << "not refused";
+  } catch (const brenlow::Error& e) {
+    EXPECT_EQ(std::string(e.what()),
+              "file units.dat: the general data (record 3) give unit option 2: 0 (metric) or 1 (English units) only");
+  }
+  EXPECT_NE(session.section_json().find("\"warnings\":[]"), std::string::npos);  // the line shown stays
 }
 
 TEST(ExplorerSession, AnyTypedTextLeavesAReadableSection) {
