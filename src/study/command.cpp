@@ -12,6 +12,7 @@
 
 #include "study/arguments.hpp"
 #include "study/commands.hpp"
+#include "study/ion_flow_values.hpp"
 #include "study/pictures.hpp"
 #include "study/section_tools.hpp"
 #include "study/table.hpp"
@@ -43,11 +44,18 @@ const char* const usage =
     "          [--quantity E|B] [--side-at X] [--svg FILE]\n"
     "      E and B beside a line of sagging level spans (3-D), against the cross section's\n"
     "      (B in uT for a metric file, mG for an English one, unless --b-unit)\n"
+    "  ionflow LINE.dat (--at X ... | --from A --to B --step C) [--roughness M] [--air-density D]\n"
+    "          [--onset-gradient KV/CM[,...]] [--onset-voltage KV[,...]] [--mobility-positive K]\n"
+    "          [--mobility-negative K] [--lines N] [--svg FILE]\n"
+    "      the total field (kV/m), ion current density (nA/m2) and space charge (nC/m3) at the\n"
+    "      ground under DC poles in corona, and each pole's onset, current and loss\n"
     "Every subcommand but run: --csv FILE writes the table as CSV; --b-unit uT|mG|G (default uT\n"
     "for a file in metric units, mG for one in English units).\n"
     "Quantities, in any case: E (ellipse maximum, kV/m), E-RES (resultant), B, B-RES, AN (rain\n"
     "L50, dB(A)), AN-FAIR, RI (rain L50 at the file's radio frequency, dB(uV/m)), RI-FAIR, TV,\n"
-    "OZ (ppb), each at the file's height for it; rain is the default weather of AN and RI.\n"
+    "OZ (ppb), each at the file's height for it; rain is the default weather of AN and RI;\n"
+    "E-TOTAL (kV/m) and J (nA/m2): the ion flow's total field and ion current at the ground\n"
+    "under DC poles in corona (edges shows them for a line with DC poles).\n"
     "Distances, heights and limits are in the data file's unit (m, or ft for an English file).\n";
 
 }  // namespace
@@ -72,6 +80,7 @@ int run_command(const std::vector<std::string>& args, std::ostream& out, std::os
     if (sub == "map") return map_command(rest, out, err);
     if (sub == "run") return run_files_command(rest, out, err);
     if (sub == "span") return span_command(rest, out, err);
+    if (sub == "ionflow") return ionflow_command(rest, out, err);
     err << "tesk31-study: unknown subcommand \"" << sub << "\"\n" << usage;
     return 2;
   } catch (const UsageError& e) {
@@ -207,17 +216,23 @@ int edges_command(const std::vector<std::string>& argv, std::ostream& out, std::
   bool mixed = false;
   for (const auto& s : sections) mixed = mixed || s.english != sections[0].english;
 
+  // The ion flow's values beside the others when a file has DC poles.
+  std::vector<Quantity> shown(all_quantities.begin(), all_quantities.end());
+  bool dc = false;
+  for (const auto& s : sections) dc = dc || has_dc_pole(s);
+  if (dc) shown.insert(shown.end(), ion_flow_quantities.begin(), ion_flow_quantities.end());
+
   std::vector<Column> columns = {{"file", "", true},
                                  {"x", mixed ? "" : std::string(LengthUnit{sections[0].english}.label()), mixed}};
-  for (Quantity q : all_quantities) columns.push_back({std::string(name(q)), std::string(unit_label(q, b))});
+  for (Quantity q : shown) columns.push_back({std::string(name(q)), std::string(unit_label(q, b))});
   columns.push_back({"max gradient", "kV/cm"});
   Table table(columns);
 
   EdgesPicture picture;
   picture.title = mixed ? "Values at the points (x in each file's unit)" : "Values at the points";
-  picture.quantities.assign(all_quantities.begin(), all_quantities.end());
+  picture.quantities = shown;
   picture.b = b;
-  picture.values.assign(all_quantities.size(), {});
+  picture.values.assign(shown.size(), {});
   picture.notes = panel_notes(picture.quantities, sections);
   for (std::size_t f = 0; f < sections.size(); ++f) {
     const LengthUnit unit{sections[f].english};
@@ -232,9 +247,9 @@ int edges_command(const std::vector<std::string>& argv, std::ostream& out, std::
       std::string x = distance_text(xs[p], unit);
       if (mixed) x += " " + std::string(unit.label());
       std::vector<Cell> row = {Table::text(args.files[f]), mixed ? Table::text(x) : Table::number(unit.from_metres(xs[p]), 1)};
-      for (std::size_t q = 0; q < all_quantities.size(); ++q) {
-        const float v = value(run, point, all_quantities[q], b);
-        row.push_back(value_cell(v, all_quantities[q], b, sections[f]));
+      for (std::size_t q = 0; q < shown.size(); ++q) {
+        const float v = value(run, point, shown[q], b);
+        row.push_back(value_cell(v, shown[q], b, sections[f]));
         // A level not computed has no bar: the panel says whose.
         const std::string missing = "n/a (not computed): " + base_name(args.files[f]);
         if (row.back().shown == "n/a" && picture.notes[q].find(missing) == std::string::npos)

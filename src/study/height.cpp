@@ -25,7 +25,7 @@ std::vector<std::vector<float>> limit_values(const brenlow::CrossSection& sectio
   std::vector<std::vector<float>> out;
   for (const Limit& limit : request.limits) {
     std::vector<float> row;
-    for (float x : request.at) row.push_back(value(run.point(x), limit.quantity, request.b));
+    for (float x : request.at) row.push_back(value(run, run.point(x), limit.quantity, request.b));
     out.push_back(std::move(row));
   }
   return out;

@@ -1,5 +1,7 @@
 #include "study/quantity.hpp"
 
+#include "study/ion_flow_values.hpp"
+
 #include <cctype>
 #include <cmath>
 #include <cstdio>
@@ -16,7 +18,7 @@ struct Info {
   int decimals;
 };
 
-constexpr std::array<Info, 10> infos = {{
+constexpr std::array<Info, 12> infos = {{
     {Quantity::e, "E", "kV/m", 3},
     {Quantity::b, "B", "", 0},
     {Quantity::an, "AN", "dB(A)", 1},
@@ -27,6 +29,8 @@ constexpr std::array<Info, 10> infos = {{
     {Quantity::oz, "OZ", "ppb", 6},
     {Quantity::e_res, "E-RES", "kV/m", 3},
     {Quantity::b_res, "B-RES", "", 0},
+    {Quantity::e_total, "E-TOTAL", "kV/m", 3},
+    {Quantity::j, "J", "nA/m2", 3},
 }};
 
 const Info& info(Quantity q) { return infos[static_cast<std::size_t>(q)]; }
@@ -53,7 +57,9 @@ std::optional<Quantity> parse_quantity(std::string_view text) {
   return std::nullopt;
 }
 
-std::string_view quantity_names() { return "E, E-RES, B, B-RES, AN, AN-FAIR, RI, RI-FAIR, TV, OZ"; }
+std::string_view quantity_names() { return "E, E-RES, B, B-RES, AN, AN-FAIR, RI, RI-FAIR, TV, OZ, E-TOTAL, J"; }
+
+bool from_ion_flow(Quantity q) { return q == Quantity::e_total || q == Quantity::j; }
 
 std::string_view unit_label(Quantity q, BUnit b) { return is_b(q) ? cli::b_unit_label(b) : info(q).unit; }
 
@@ -87,13 +93,16 @@ float value(const brenlow::Point& p, Quantity q, BUnit b) {
     case Quantity::tv: return p.tv;
     case Quantity::oz: return p.ozone;
     case Quantity::e_res:
-    case Quantity::b_res: break;  // not on a line of the combined report
+    case Quantity::b_res:
+    case Quantity::e_total:
+    case Quantity::j: break;  // not on a line of the combined report
   }
   return std::numeric_limits<float>::quiet_NaN();
 }
 
 float value(const brenlow::Evaluation& run, const brenlow::Point& point, Quantity q, BUnit b) {
-  return q == Quantity::e_res || q == Quantity::b_res ? value(run, q, point.x, b) : value(point, q, b);
+  return q == Quantity::e_res || q == Quantity::b_res || from_ion_flow(q) ? value(run, q, point.x, b)
+                                                                          : value(point, q, b);
 }
 
 float value(const brenlow::Evaluation& run, Quantity q, float x, BUnit b) {
@@ -109,6 +118,8 @@ float value(const brenlow::Evaluation& run, Quantity q, float x, BUnit b) {
     case Quantity::oz: return run.ozone(x, c.oz_height);
     case Quantity::e_res: return run.electric_field(x, c.ef_height).resultant();
     case Quantity::b_res: return from_gauss(run.magnetic_field(x, c.mf_height).resultant(), b);
+    case Quantity::e_total:
+    case Quantity::j: return ion_flow_value(run.section(), q, x);
   }
   return 0;
 }

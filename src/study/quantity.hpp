@@ -18,7 +18,10 @@ namespace study {
 // B-RES: the root of the sum of the squared rms components, what a
 // three-axis meter reads); the corona effects with rain the default weather
 // (AN, RI), as tesk31's reports put rain first, and fair weather named.
-enum class Quantity { e, b, an, an_fair, ri, ri_fair, tv, oz, e_res, b_res };
+// E-TOTAL and J: the total field and the magnitude of the ion current
+// density at the ground under DC poles in corona (the ion flow with its
+// default conditions), for lines with DC poles.
+enum class Quantity { e, b, an, an_fair, ri, ri_fair, tv, oz, e_res, b_res, e_total, j };
 
 // Every quantity, as the edge table lists them: those of a line of the
 // combined report in its order, each field followed by its resultant.
@@ -26,9 +29,13 @@ inline constexpr std::array<Quantity, 10> all_quantities = {
     Quantity::e,       Quantity::e_res, Quantity::b,       Quantity::b_res, Quantity::an,
     Quantity::an_fair, Quantity::ri,    Quantity::ri_fair, Quantity::tv,    Quantity::oz};
 
+// Shown beside them for lines with DC poles.
+inline constexpr std::array<Quantity, 2> ion_flow_quantities = {Quantity::e_total, Quantity::j};
+bool from_ion_flow(Quantity q);
+
 using cli::BUnit;
 
-// "E", "B", "AN", "AN-FAIR", "RI", "RI-FAIR", "TV", "OZ", "E-RES", "B-RES".
+// "E", "B", "AN", "AN-FAIR", "RI", "RI-FAIR", "TV", "OZ", "E-RES", "B-RES", "E-TOTAL", "J".
 std::string_view name(Quantity q);
 // Any case; "AN-RAIN" and "RI-RAIN" are AN and RI.
 std::optional<Quantity> parse_quantity(std::string_view text);
@@ -44,7 +51,7 @@ int decimals(Quantity q, BUnit b);
 // (a line holds no resultant: not-a-number for E-RES and B-RES).
 float value(const brenlow::Point& point, Quantity q, BUnit b);
 // The same, a resultant taken from the evaluation at the line's point and
-// the field's height.
+// the field's height, the ion flow's values at the line's point.
 float value(const brenlow::Evaluation& run, const brenlow::Point& point, Quantity q, BUnit b);
 float from_gauss(float gauss, BUnit b);
 // The quantity at lateral point x (metres) at its height from the
@@ -52,7 +59,7 @@ float from_gauss(float gauss, BUnit b);
 float value(const brenlow::Evaluation& run, Quantity q, float x, BUnit b);
 
 // True when the quantity depends on the conductor surface gradients (the
-// corona effects), false for the fields.
+// corona effects and the ion flow), false for the nominal fields.
 bool from_gradients(Quantity q);
 // True for a noise, radio or TV level (AN, AN-FAIR, RI, RI-FAIR, TV),
 // which the routines may leave not computed.
