@@ -95,7 +95,7 @@ TEST(RunFiles, EveryBundledFileAsTesk31WritesIt) {
   for (std::string line; std::getline(said, line);)
     EXPECT_NE(line.find("hybrid_line.dat: warning: group "), std::string::npos) << line;
   EXPECT_NE(f.out.find(std::to_string(stems.size()) + " data files run into out: " + std::to_string(stems.size()) +
-                       " written, 0 failed."),
+                       " written (1 with warnings), 0 failed."),
             std::string::npos)
       << f.out;
   for (const std::string& stem : stems) {
