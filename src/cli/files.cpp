@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "format/file_system.hpp"
+
 #ifdef _WIN32
 #ifndef NOMINMAX
 #define NOMINMAX
@@ -28,8 +30,8 @@ constexpr int most_links = 40;
 // "./name". A name whose links go round in a loop is left as written.
 fs::path resolved(const std::string& name) {
   std::error_code ec;
-  const fs::path path = fs::absolute(name, ec);
-  if (ec) return fs::path(name).lexically_normal();
+  const fs::path path = fs::absolute(record::file_path(name), ec);
+  if (ec) return record::file_path(name).lexically_normal();
   const fs::path relative = path.relative_path();
   std::deque<fs::path> parts(relative.begin(), relative.end());
   fs::path out = path.root_path();
@@ -73,10 +75,11 @@ const fs::path& comparable(const fs::path& path) { return path; }
 bool same_file(const std::string& output, const std::string& other) {
   if (output.empty() || other.empty()) return false;
   std::error_code ec;
-  const bool output_exists = fs::exists(output, ec);
-  const bool other_exists = fs::exists(other, ec);
+  const fs::path output_path = record::file_path(output), other_path = record::file_path(other);
+  const bool output_exists = fs::exists(output_path, ec);
+  const bool other_exists = fs::exists(other_path, ec);
   if (output_exists && other_exists) {
-    const bool same = fs::equivalent(output, other, ec);
+    const bool same = fs::equivalent(output_path, other_path, ec);
     return !ec && same;
   }
   return comparable(resolved(output)) == comparable(resolved(other));

@@ -1,15 +1,21 @@
 #pragma once
-// Windows: the console's characters of the records' bytes.
+// The console's characters of the bytes the programs write.
 
-#ifdef _WIN32
 #include <string>
 #include <string_view>
 
 namespace record {
 
-// The characters that code page 437 bytes stand for, as UTF-16: what a
-// console window is given, whatever code page it uses.
+// The characters a console window is to show for bytes the programs write:
+// a well-formed UTF-8 sequence of two to four bytes is its character (a
+// file name the user gave); every other byte is its code page 437
+// character (the banner's blocks, the menus' boxes: they never form such a
+// sequence). UTF-16, as a console window is given text.
+std::u16string console_characters(std::string_view bytes);
+
+#ifdef _WIN32
+// The same as the system's wide characters.
 std::wstring console_text(std::string_view bytes);
+#endif
 
 }  // namespace record
-#endif

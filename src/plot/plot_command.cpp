@@ -17,6 +17,7 @@
 #include "plot/run_listing.hpp"
 #include "plot/svg_plot.hpp"
 #include "svg/number.hpp"
+#include "format/file_system.hpp"
 
 namespace plot {
 
@@ -103,7 +104,7 @@ void settle(Options& options, const std::optional<RunListing>& listing) {
   if (!options.have_title)
     options.plot.title = listing && !listing->title.empty()
                              ? listing->title
-                             : "Lateral profile: " + fs::path(options.input).filename().string();
+                             : "Lateral profile: " + record::name_of(record::file_path(options.input).filename());
   if (options.distance_unit)
     options.plot.distance_unit = *options.distance_unit;
   else
@@ -114,7 +115,12 @@ void settle(Options& options, const std::optional<RunListing>& listing) {
 
 // Writes the whole text, or returns why it could not.
 std::optional<std::string> write_file(const std::string& path, const std::string& text) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  std::ofstream out;
+  try {
+    out = record::output_stream(path);
+  } catch (const record::FileError& e) {
+    return std::string(e.what());
+  }
   if (!out) return std::string(errno ? std::strerror(errno) : "cannot create");
   out.write(text.data(), static_cast<std::streamsize>(text.size()));
   out.close();
@@ -125,10 +131,10 @@ std::optional<std::string> write_file(const std::string& path, const std::string
 }  // namespace
 
 std::string default_output(const std::string& input) {
-  fs::path path(input);
-  std::string ext = path.extension().string();
+  fs::path path = record::file_path(input);
+  std::string ext = record::name_of(path.extension());
   for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  if (ext == ".dif") return path.replace_extension(".svg").string();
+  if (ext == ".dif") return record::name_of(path.replace_extension(".svg"));
   return input + ".svg";
 }
 
@@ -192,6 +198,13 @@ int run_command(const std::vector<std::string>& args, std::ostream& out, std::os
       throw UsageError{"the picture and the CSV table cannot both go to " + *options.csv};
   } catch (const UsageError& e) {
     err << "tesk31-plot: " << e.message << '\n' << usage;
+    return 2;
+  }
+  try {
+    for (const std::optional<std::string>& name : {std::optional<std::string>(options.input), options.svg, options.csv})
+      if (name) record::refuse_device_name(*name);
+  } catch (const record::FileError& e) {
+    err << "tesk31-plot: " << e.what() << '\n';
     return 2;
   }
   for (const std::optional<std::string>& target : {options.svg, options.csv})

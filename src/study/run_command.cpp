@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "driver/program.hpp"
+#include "format/file_system.hpp"
 #include "study/commands.hpp"
 #include "study/progress.hpp"
 
@@ -38,7 +39,7 @@ std::vector<std::string> data_files(const Arguments& args) {
       read_names(std::cin, "standard input", names);
       continue;
     }
-    std::ifstream in(list);
+    std::ifstream in = record::input_stream(list);
     if (!in) throw StudyError(list + ": cannot open the list of data files");
     read_names(in, list, names);
   }
@@ -57,13 +58,14 @@ std::vector<Job> jobs_for(const std::vector<std::string>& files, const fs::path&
   std::vector<Job> jobs;
   std::map<std::string, std::string> taken;  // NAME -> the data file that has it
   for (const std::string& file : files) {
-    const std::string name = fs::path(file).stem().string();
+    const std::string name = record::name_of(record::file_path(file).stem());
     if (name.empty()) throw UsageError("\"" + file + "\" names no file");
+    const auto output = [&](const char* extension) { return record::name_of(dir / record::file_path(name + extension)); };
     const auto [it, fresh] = taken.emplace(name, file);
     if (!fresh)
-      throw UsageError("\"" + it->second + "\" and \"" + file + "\" would both write " +
-                       (dir / (name + ".prt")).string());
-    jobs.push_back({file, (dir / (name + ".prt")).string(), (dir / (name + ".dif")).string()});
+      throw UsageError("\"" + it->second + "\" and \"" + file + "\" would both write " + output(".prt"));
+    jobs.push_back({file, output(".prt"), output(".dif")});
+    record::refuse_device_name(jobs.back().print);  // aux.dat: the auxiliary device of Windows
   }
   return jobs;
 }
@@ -116,7 +118,8 @@ int run_files_command(const std::vector<std::string>& argv, std::ostream& out, s
   const Arguments args = Arguments::parse(argv, {"--out", "--jobs", "--list"});
   const auto dir_option = args.one("--out");
   if (!dir_option) throw UsageError("no output directory (--out DIR)");
-  const fs::path dir(*dir_option);
+  record::refuse_device_name(*dir_option);
+  const fs::path dir = record::file_path(*dir_option);
   const std::vector<Job> jobs = jobs_for(data_files(args), dir);
   unsigned threads = std::max(1u, std::thread::hardware_concurrency());
   if (auto jobs_option = args.one("--jobs")) threads = static_cast<unsigned>(parse_count("--jobs", *jobs_option, 1, 256));
@@ -124,7 +127,7 @@ int run_files_command(const std::vector<std::string>& argv, std::ostream& out, s
 
   std::error_code ec;
   fs::create_directories(dir, ec);
-  if (ec || !fs::is_directory(dir)) throw StudyError(dir.string() + ": cannot make the output directory");
+  if (ec || !fs::is_directory(dir)) throw StudyError(record::name_of(dir) + ": cannot make the output directory");
 
   std::vector<Outcome> outcomes(jobs.size());
   std::atomic<std::size_t> next{0};
@@ -161,7 +164,7 @@ int run_files_command(const std::vector<std::string>& argv, std::ostream& out, s
     }
   }
   const std::size_t run = jobs.size() - not_run;
-  out << run << (run == 1 ? " data file" : " data files") << " run into " << dir.string() << ": " << run - failed
+  out << run << (run == 1 ? " data file" : " data files") << " run into " << record::name_of(dir) << ": " << run - failed
       << " written, " << failed << " failed";
   if (not_run > 0) out << ", " << not_run << " not run (stopped)";
   out << ".\n";
