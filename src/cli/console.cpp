@@ -153,7 +153,7 @@ bool ConsoleBuffer::show(bool all) {
   if (held_.empty()) return true;
   const std::size_t keep = all ? 0 : unfinished_sequence(held_);
 #ifdef _WIN32
-  const std::wstring text = record::console_text(std::string_view(held_).substr(0, held_.size() - keep));
+  const std::wstring text = record::console_text(std::string_view(held_).substr(0, held_.size() - keep), true);
   DWORD written = 0;
   if (!text.empty() &&
       (!WriteConsoleW(handle_of(stream_), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ||

@@ -27,8 +27,9 @@ std::string utf8_of_typed(std::u16string_view chunk, std::u16string& carry, bool
 // An output stream's bytes to a C stream, keeping why the first write
 // failed (by the end of a run errno tells something else). On Windows, when
 // the stream is a console window, the bytes are shown as their characters
-// (record::console_characters: UTF-8 names, code page 437 boxes) whatever
-// the console's code page; to a file or a pipe they go as they are.
+// (record::console_characters: UTF-8, and code page 437 for bytes that are
+// not) whatever the console's code page; to a file or a pipe they go as
+// they are.
 class ConsoleBuffer : public std::streambuf {
  public:
   explicit ConsoleBuffer(std::FILE* stream);

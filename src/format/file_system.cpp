@@ -191,11 +191,11 @@ std::string utf8_of_utf16(std::u16string_view text) {
   return out;
 }
 
-std::u16string console_characters(std::string_view bytes) {
+std::u16string console_characters(std::string_view bytes, bool names) {
   std::u16string out;
   out.reserve(bytes.size());
   for (std::size_t at = 0; at < bytes.size();) {
-    const Decoded d = decode_utf8(bytes, at);
+    const Decoded d = names ? decode_utf8(bytes, at) : Decoded{};
     if (d.length >= 2) {
       append_utf16(out, d.character);
       at += d.length;
@@ -208,8 +208,8 @@ std::u16string console_characters(std::string_view bytes) {
 }
 
 #ifdef _WIN32
-std::wstring console_text(std::string_view bytes) {
-  const std::u16string text = console_characters(bytes);
+std::wstring console_text(std::string_view bytes, bool names) {
+  const std::u16string text = console_characters(bytes, names);
   return std::wstring(text.begin(), text.end());
 }
 #endif

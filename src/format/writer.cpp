@@ -41,7 +41,9 @@ struct Writer::State {
     if (error == 0) error = code != 0 ? code : EIO;
   }
 
-  void emit(std::string_view bytes) {
+  // `names`: free-form strings, which hold the names the user gave (UTF-8),
+  // not the code page 437 bytes of the formatted records.
+  void emit(std::string_view bytes, [[maybe_unused]] bool names = false) {
     if (bytes.empty() || closed) return;
     switch (channel) {
       case Channel::Null:
@@ -64,7 +66,7 @@ struct Writer::State {
       case Channel::Console:
 #ifdef _WIN32
         if (console_window) {
-          write_console(bytes);
+          write_console(bytes, names);
           return;
         }
 #endif
@@ -79,9 +81,9 @@ struct Writer::State {
   // code page 437 bytes (the banner's blocks, the menus' boxes) and names in
   // UTF-8: written as UTF-16 characters they show right whatever that code
   // page is.
-  void write_console(std::string_view bytes) {
+  void write_console(std::string_view bytes, bool names) {
     std::fflush(file);
-    const std::wstring text = console_text(bytes);
+    const std::wstring text = console_text(bytes, names);
     const HANDLE handle = GetStdHandle(STD_OUTPUT_HANDLE);
     DWORD written = 0;
     if (!WriteConsoleW(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ||
@@ -188,7 +190,7 @@ void Writer::write_list(std::initializer_list<std::string_view> strings) {
   s.buffer.assign(1, ' ');
   for (std::string_view text : strings) s.buffer.append(text);
   s.buffer.append("\r\n");
-  s.emit(s.buffer);
+  s.emit(s.buffer, true);
 }
 
 void Writer::flush() { state_->flush(); }

@@ -87,24 +87,25 @@ TEST(NameText, Utf8AndUtf16BothWays) {
   EXPECT_EQ(record::utf8_of_utf16(u"a\xD800z\xDC00"), "a\xEF\xBF\xBDz\xEF\xBF\xBD");
 }
 
-TEST(ConsoleCharacters, NamesInUtf8BesideTheCodePage437Boxes) {
+TEST(ConsoleCharacters, NamesInUtf8BesideTheCodePage437Records) {
   struct Case {
     std::string bytes;
-    std::u16string characters;
+    std::u16string records, names;  // as a formatted record, as free-form strings
   };
   const std::vector<Case> cases = {
-      {" Using input file: ligne_\xC3\xA9.dat\r\n", u" Using input file: ligne_\u00E9.dat\r\n"},
-      {"\xD0\xBB\xD0\xB8\xD0\xBD\xD0\xB8\xD1\x8F", u"\u043B\u0438\u043D\u0438\u044F"},
-      {"\xDB\xDF\xDF\xDB", u"\u2588\u2580\u2580\u2588"},  // the banner's blocks
-      {"\xDA\xC4\xBF\xB3\xC0\xD9", u"\u250C\u2500\u2510\u2502\u2514\u2518"},  // the boxes
-      {"\x82\xE1\xF8\xFF", u"\u00E9\u00DF\u00B0\u00A0"},  // code page 437 letters
-      {"\xC3", u"\u251C"},  // a cut sequence: its byte
-      {"\xC0\xAF", u"\u2514\u00BB"},  // overlong: two bytes
-      {"\xDB\xC3\xA9\xDB", u"\u2588\u00E9\u2588"},
+      {"ligne_\xC3\xA9.dat", u"ligne_\u251C\u2310.dat", u"ligne_\u00E9.dat"},
+      {"\xD0\xBB\xD0\xB8\xD1\x8F", u"\u2568\u2557\u2568\u2555\u2564\u00C5", u"\u043B\u0438\u044F"},
+      {"\xDB\xDF\xDF\xDB", u"\u2588\u2580\u2580\u2588", u"\u2588\u2580\u2580\u2588"},  // blocks
+      {"\xDA\xC4\xBF\xB3\xC0\xD9", u"\u250C\u2500\u2510\u2502\u2514\u2518", u"\u250C\u013F\u2502\u2514\u2518"},
+      {"\x82\xE1\xF8\xFF", u"\u00E9\u00DF\u00B0\u00A0", u"\u00E9\u00DF\u00B0\u00A0"},  // no UTF-8
+      {"\xC3", u"\u251C", u"\u251C"},                       // a cut sequence: its byte
+      {"\xC0\xAF", u"\u2514\u00BB", u"\u2514\u00BB"},        // overlong: two bytes
+      {" LINE.DAT\r\n", u" LINE.DAT\r\n", u" LINE.DAT\r\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.bytes);
-    EXPECT_EQ(record::console_characters(c.bytes), c.characters);
+    EXPECT_EQ(record::console_characters(c.bytes, false), c.records);
+    EXPECT_EQ(record::console_characters(c.bytes, true), c.names);
   }
 }
 
