@@ -6,15 +6,11 @@
 
 #include "format/console.hpp"
 #include "format/file_system.hpp"
+#include "format/windows_api.hpp"
 
 #ifdef _WIN32
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#define WIN32_LEAN_AND_MEAN
 #include <io.h>
 #include <shellapi.h>
-#include <windows.h>
 #endif
 
 namespace cli {

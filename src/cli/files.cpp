@@ -5,14 +5,7 @@
 #include <system_error>
 
 #include "format/file_system.hpp"
-
-#ifdef _WIN32
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#define WIN32_LEAN_AND_MEAN
-#include <windows.h>
-#endif
+#include "format/windows_api.hpp"
 
 namespace cli {
 

@@ -41,7 +41,7 @@ std::string spool_file_name() {
   if (ec) dir = ".";
   for (;;) {
     fs::path candidate = fs::absolute(dir / ("tesk31-prn-" + std::to_string(random()) + ".txt"), ec);
-    if (!fs::exists(candidate, ec)) return candidate.string();
+    if (!fs::exists(candidate, ec)) return record::name_of(candidate);
   }
 }
 
@@ -109,7 +109,7 @@ OutputFile::~OutputFile() {
     close();
   } catch (...) {
     std::error_code ec;
-    fs::remove(path, ec);
+    fs::remove(record::file_path(path), ec);
   }
 }
 
@@ -134,7 +134,7 @@ void OutputFile::spool() {
   const std::string command = "lp -s " + shell_quoted(path) + " >/dev/null 2>&1";
   const int status = std::system(command.c_str());
   std::error_code ec;
-  fs::remove(path, ec);
+  fs::remove(record::file_path(path), ec);
   if (status != 0) throw record::FileError(std::string(printer_device) + ": the print spooler (lp) refused the print file");
 }
 

@@ -6,14 +6,7 @@
 
 #include "format/console.hpp"
 #include "format/record.hpp"
-
-#ifdef _WIN32
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#define WIN32_LEAN_AND_MEAN
-#include <windows.h>
-#endif
+#include "format/windows_api.hpp"
 
 namespace record {
 

@@ -6,15 +6,11 @@
 
 #include "format/file_system.hpp"
 #include "format/render.hpp"
+#include "format/windows_api.hpp"
 
 #ifdef _WIN32
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#define WIN32_LEAN_AND_MEAN
 #include <fcntl.h>
 #include <io.h>
-#include <windows.h>
 
 #include "format/console.hpp"
 #endif

@@ -123,7 +123,9 @@ unicode_run() {  # side, what, program, arguments...: the status in $got
   got=$?
   [ "$got" -eq 0 ] || fail "$program $* ($side): exit status $got ($(cat "$work/unicode/$side/$what.err"))"
 }
-printf '%s\n' "отчёт.prt" 1 "$cyrillic.dat" > "$work/unicode/answers.txt"
+# The print file, the data file menu's 1, the data file, keep its report
+# options, the DIF file.
+printf '%s\n' "отчёт.prt" 1 "$cyrillic.dat" N "отчёт.dif" > "$work/unicode/answers.txt"
 for side in native windows; do
   slash=/
   [ "$side" = windows ] && slash='\'
@@ -135,7 +137,7 @@ for side in native windows; do
   unicode_run "$side" edges tesk31-study edges "$cyrillic.dat" --at 30 --svg "края.svg" --csv "края.csv"
   unicode_run "$side" run tesk31-study run "u$slash$accent.dat" "$cyrillic.dat" --out "вывод"
 done
-for file in "$accent.prt" "$accent.dif" "$cyrillic.prt" "$cyrillic.dif" "отчёт.prt" "профиль.svg" "таблица.csv" \
+for file in "$accent.prt" "$accent.dif" "$cyrillic.prt" "$cyrillic.dif" "отчёт.prt" "отчёт.dif" "профиль.svg" "таблица.csv" \
             "$accent.svg" "края.svg" "края.csv" "вывод/$accent.prt" "вывод/$cyrillic.prt" "вывод/$cyrillic.dif"; do
   if [ -s "$work/unicode/windows/$file" ]; then
     same_bytes "unicode: $file" "$work/unicode/native/$file" "$work/unicode/windows/$file"
@@ -159,6 +161,7 @@ device_cases=(
   "tesk31|LINE.DAT|CON"
   "tesk31|LINE.DAT|RUN.PRT|aux.dif"
   "tesk31|lpt1|RUN.PRT"
+  "tesk31|Nul|RUN.PRT"  # NUL is tesk31's device for outputs only
   "tesk31|LINE.DAT|sub\\Nul.prt"
   "tesk31|LINE.DAT|CONOUT\$.prt"
   "tesk31|LINE.DAT|COM¹.prt"
