@@ -12,12 +12,12 @@
 #include "cli/numbers.hpp"
 #include "cli/options.hpp"
 #include "engine/engine.hpp"
+#include "format/file_system.hpp"
 #include "plot/csv_table.hpp"
 #include "plot/profile.hpp"
 #include "plot/run_listing.hpp"
 #include "plot/svg_plot.hpp"
 #include "svg/number.hpp"
-#include "format/file_system.hpp"
 
 namespace plot {
 
