@@ -8,8 +8,9 @@
 #include <iostream>
 #include <new>
 #include <set>
-#include <streambuf>
 
+#include "cli/console.hpp"
+#include "format/record.hpp"
 #include "study/arguments.hpp"
 #include "study/commands.hpp"
 #include "study/ion_flow_values.hpp"
@@ -95,43 +96,11 @@ int run_command(const std::vector<std::string>& args, std::ostream& out, std::os
   } catch (const std::bad_alloc&) {
     err << "tesk31-study " << sub << ": out of memory: the work asked for more memory than the system gives\n";
     return 2;
+  } catch (const record::FileError& e) {
+    err << "tesk31-study " << sub << ": " << e.what() << '\n';
+    return 2;
   }
 }
-
-namespace {
-
-// Standard output through stdio, keeping why the first write failed: by the
-// end of the run errno tells something else.
-class ConsoleBuffer : public std::streambuf {
- public:
-  int error = 0;
-  bool finish() { return sync() == 0; }
-
- protected:
-  int_type overflow(int_type c) override {
-    if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
-    const char ch = traits_type::to_char_type(c);
-    return put(&ch, 1) ? c : traits_type::eof();
-  }
-  std::streamsize xsputn(const char* s, std::streamsize n) override { return put(s, n) ? n : 0; }
-  int sync() override {
-    if (error != 0) return -1;
-    errno = 0;
-    if (std::fflush(stdout) != 0) error = errno != 0 ? errno : EIO;
-    return error != 0 ? -1 : 0;
-  }
-
- private:
-  bool put(const char* s, std::streamsize n) {
-    if (error != 0) return false;
-    errno = 0;
-    if (std::fwrite(s, 1, static_cast<std::size_t>(n), stdout) != static_cast<std::size_t>(n))
-      error = errno != 0 ? errno : EIO;
-    return error == 0;
-  }
-};
-
-}  // namespace
 
 int run_on_console(const std::vector<std::string>& args) {
   // A closed standard output would hand its descriptor to the first file
@@ -142,7 +111,7 @@ int run_on_console(const std::vector<std::string>& args) {
     std::cerr << "tesk31-study: standard output: " << std::strerror(EBADF) << '\n';
     return 2;
   }
-  ConsoleBuffer console;
+  cli::ConsoleBuffer console(stdout);
   std::ostream out(&console);
   const int status = run_command(args, out, std::cerr);
   if (console.finish()) return status;
