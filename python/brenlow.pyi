@@ -217,6 +217,36 @@ class Span:
         """Elements per span, as given or chosen."""
 
 
+class IonFlow:
+    """The ion flow under a line's DC poles in corona, by flux tracing under
+    Deutsch's assumption: solved once on construction, then the values at the
+    ground at any lateral points. Lines from pole to pole are not solved; AC
+    conductors count at 0 V DC (notes says so for the line)."""
+
+    def __init__(self, section: CrossSection, *, roughness: float = 0.45, air_density: Union[float, None] = None,
+                 onset_gradient: Union[float, Iterable[float], None] = None,
+                 onset_voltage: Union[float, Iterable[float], None] = None,
+                 mobility_positive: float = 1.5e-4, mobility_negative: float = 1.8e-4, lines: int = 64) -> None: ...
+    def profile(self, x: _Positions) -> Table:
+        """At the ground at x (m): x, e_nominal, e_total (kV/m), j (nA/m2,
+        positive ions into the ground positive), rho (nC/m3)."""
+    @property
+    def poles(self) -> list[dict]:
+        """Per DC pole: group, name, kv, max_gradient, onset_gradient (kV/cm),
+        onset_voltage (kV), corona, current, ground_current, conductor_current
+        (mA/km), loss (kW/km), lines_ground, lines_conductors,
+        lines_between_poles, lines_lost, unsolved_flux."""
+    @property
+    def notes(self) -> list[str]:
+        """What the values leave out on this line."""
+    @property
+    def air_density(self) -> float:
+        """Relative air density used."""
+    @property
+    def section(self) -> CrossSection:
+        """A copy of the section."""
+
+
 class CrossSection:
     """One cross section of an overhead line and what a data file holds with it.
     Built with groups, it needs energized= (how many lead the list) or

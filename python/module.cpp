@@ -12,6 +12,7 @@
 #include "interpreter.hpp"
 #include "parts.hpp"
 #include "section.hpp"
+#include "ion_flow.hpp"
 #include "span.hpp"
 #include "studies.hpp"
 #include "table.hpp"
@@ -89,6 +90,7 @@ PYBIND11_MODULE(brenlow, m) {
 
   bind_studies(m);
   bind_span(m);
+  bind_ion_flow(m);
   for (const char* name : {"Group", "Conditions", "PointGroup", "Evaluation", "CrossSection", "Table"}) {
     plain_repr(m, name);
   }

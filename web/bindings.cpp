@@ -7,6 +7,7 @@
 #include <string>
 
 #include "explorer.hpp"
+#include "ion_flow_panel.hpp"
 #include "line_text.hpp"
 #include "span_panel.hpp"
 
@@ -95,6 +96,10 @@ int explorer_span_unknowns(double length, double sag) {
   return attempt([&] {
     return "{\"unknowns\":" + std::to_string(explorer::span_unknowns(session.section(), length, sag)) + "}";
   });
+}
+
+int explorer_ion_flow(double roughness, double left, double right, int count) {
+  return attempt([&] { return explorer::ion_flow_json(session.section(), roughness, left, right, count); });
 }
 
 int explorer_data_file() {

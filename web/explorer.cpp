@@ -292,6 +292,12 @@ void Session::set_condition(std::string_view field, const std::string& text) {
   replace(edited, true);
 }
 
+std::string json_string(std::string_view text) {
+  std::string out;
+  put_string(out, text);
+  return out;
+}
+
 std::string Session::section_json() const {
   const bool english = section_.english;
   std::string out = "{";

@@ -75,4 +75,8 @@ class Session {
 // Latin-1, byte by byte.
 std::string utf8_message(const std::string& message);
 
+// Text as a JSON string: quotes and backslashes escaped, every byte outside
+// printable ASCII as \u00XX (a data file's names are Latin-1).
+std::string json_string(std::string_view text);
+
 }  // namespace explorer

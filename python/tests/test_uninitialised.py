@@ -13,7 +13,7 @@ import tempfile
 import pytest
 
 import brenlow
-from conftest import FLAT
+from conftest import FLAT, ROOT
 
 NOT_INITIALISED = "made by __new__ alone is not initialised"
 
@@ -25,6 +25,7 @@ def initialised():
         brenlow.Group: line.groups[0], brenlow.Conditions: line.conditions, brenlow.PointGroup: line.points[0],
         brenlow.Table: line.profile([0.0]), brenlow.Evaluation: line.evaluate(), brenlow.CrossSection: line,
         brenlow.Span: brenlow.Span(line, length=300, sag=9, elements=8),
+        brenlow.IonFlow: brenlow.IonFlow(brenlow.read_data_file(ROOT / "examples" / "500kv_dc_bipole.dat")),
     }
 
 

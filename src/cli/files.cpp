@@ -8,13 +8,8 @@
 #include <sys/stat.h>
 #endif
 
-#ifdef _WIN32
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#define WIN32_LEAN_AND_MEAN
-#include <windows.h>
-#endif
+#include "format/file_system.hpp"
+#include "format/windows_api.hpp"
 
 namespace cli {
 
@@ -32,8 +27,8 @@ constexpr int most_links = 40;
 // "./name". A name whose links go round in a loop is left as written.
 fs::path resolved(const std::string& name) {
   std::error_code ec;
-  const fs::path path = fs::absolute(name, ec);
-  if (ec) return fs::path(name).lexically_normal();
+  const fs::path path = fs::absolute(record::file_path(name), ec);
+  if (ec) return record::file_path(name).lexically_normal();
   const fs::path relative = path.relative_path();
   std::deque<fs::path> parts(relative.begin(), relative.end());
   fs::path out = path.root_path();
@@ -73,7 +68,7 @@ std::string comparable(fs::path path) {
 // The volume and file index of an existing file, through its links; empty
 // when it cannot be opened to ask.
 std::string identity(const std::string& name) {
-  const HANDLE file = CreateFileW(fs::path(name).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+  const HANDLE file = CreateFileW(record::file_path(name).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                   nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (file == INVALID_HANDLE_VALUE) return {};
   BY_HANDLE_FILE_INFORMATION info{};
@@ -99,7 +94,7 @@ std::string identity(const std::string& name) {
 std::string file_key(const std::string& name) {
   if (name.empty()) return {};
   std::error_code ec;
-  if (fs::exists(name, ec)) {
+  if (fs::exists(record::file_path(name), ec)) {
     std::string id = identity(name);
     if (!id.empty()) return id;
   }
@@ -114,7 +109,7 @@ bool same_file(const std::string& output, const std::string& other) {
 std::string comparable_name(const std::string& name, bool case_blind) {
   if (!case_blind) return name;
 #ifdef _WIN32
-  return comparable(fs::path(name));
+  return comparable(record::file_path(name));
 #else
   std::string out = name;
   for (char& c : out)

@@ -4,11 +4,13 @@
 #include <string>
 #include <vector>
 
+#include "cli/console.hpp"
 #include "cli/version.hpp"
 #include "driver/program.hpp"
 
 int main(int argc, char** argv) {
-  const std::vector<std::string> args(argv + 1, argv + argc);
+  cli::ConsoleStreams console_streams;
+  const std::vector<std::string> args = cli::arguments(argc, argv);
   if (cli::show_version(args, "tesk31", std::cout)) return std::cout.flush() ? 0 : 1;
   std::optional<record::Writer> console;
   int status = 0;

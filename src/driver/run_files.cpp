@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "cli/files.hpp"
+#include "format/file_system.hpp"
 
 namespace driver {
 
@@ -17,18 +18,16 @@ namespace {
 constexpr std::string_view printer_device = "PRN";
 
 #ifdef _WIN32
-// Windows has both devices itself, under names of any case ("nul", "Prn").
+// Windows has the printer itself.
 constexpr bool system_printer = true;
-bool is_device(const std::string& name) {
-  std::string upper = name;
-  for (char& c : upper) c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-  return upper == "NUL" || upper == printer_device;
-}
 #else
 // Elsewhere the print file is handed to the print spooler.
 constexpr bool system_printer = false;
-bool is_device(const std::string& name) { return name == "NUL" || name == printer_device; }
 #endif
+
+bool is_device(const std::string& name) {
+  return record::is_null_device_name(name) || record::is_printer_device_name(name);
+}
 
 bool spooler_available() {
   return std::system(nullptr) != 0 && std::system("command -v lp >/dev/null 2>&1") == 0;
@@ -42,7 +41,7 @@ std::string spool_file_name() {
   if (ec) dir = ".";
   for (;;) {
     fs::path candidate = fs::absolute(dir / ("tesk31-prn-" + std::to_string(random()) + ".txt"), ec);
-    if (!fs::exists(candidate, ec)) return candidate.string();
+    if (!fs::exists(candidate, ec)) return record::name_of(candidate);
   }
 }
 
@@ -64,12 +63,15 @@ void refuse_unusable_name(const FileName& name) {
   // Looking the name up tells whether the system takes it; only its
   // refusal for length matters here, a missing file is the opening's affair.
   std::error_code ec;
-  static_cast<void>(fs::status(text, ec));
+  static_cast<void>(fs::status(record::file_path(text), ec));
   if (ec == std::errc::filename_too_long) throw record::FileError(text + ": " + ec.message());
+  // NUL and PRN alone are the devices meant; "com1.prt" would send the
+  // print file to a serial port.
+  if (!is_device(text)) record::refuse_device_name(text);
 #ifdef _WIN32
   // Windows takes no part of a name longer than 255 characters, but says
   // only that such a file is missing, and a DIF file is not always opened.
-  for (const fs::path& part : fs::path(text)) {
+  for (const fs::path& part : record::file_path(text)) {
     if (part.native().size() > 255) throw record::FileError(text + ": File name too long");
   }
 #endif
@@ -107,12 +109,12 @@ OutputFile::~OutputFile() {
     close();
   } catch (...) {
     std::error_code ec;
-    fs::remove(path, ec);
+    fs::remove(record::file_path(path), ec);
   }
 }
 
 OutputFile OutputFile::open(const std::string& name) {
-  if (name != printer_device || system_printer) return OutputFile(record::Writer::file(name));
+  if (!record::is_printer_device_name(name) || system_printer) return OutputFile(record::Writer::file(name));
   if (!spooler_available()) throw record::FileError(name + ": no print spooler (lp) is installed");
   const std::string path = spool_file_name();
   OutputFile file(record::Writer::file(path));
@@ -132,7 +134,7 @@ void OutputFile::spool() {
   const std::string command = "lp -s " + shell_quoted(path) + " >/dev/null 2>&1";
   const int status = std::system(command.c_str());
   std::error_code ec;
-  fs::remove(path, ec);
+  fs::remove(record::file_path(path), ec);
   if (status != 0) throw record::FileError(std::string(printer_device) + ": the print spooler (lp) refused the print file");
 }
 

@@ -26,8 +26,10 @@ class RunRefused : public std::runtime_error {
 
 // Throws record::FileError naming the file and the reason when the system
 // cannot take `name` as a file name at all (longer than its path limits,
-// or holding a NUL byte, which would make it name another file). Asks the
-// system without opening or creating anything.
+// or holding a NUL byte, which would make it name another file), or, on
+// Windows, when it is a device name other than NUL and PRN alone (CON,
+// AUX, COM1, lpt1.prt, ...). Asks the system without opening or creating
+// anything.
 void refuse_unusable_name(const FileName& name);
 
 // A file name typed at a prompt: the whole answer line, never cut, checked

@@ -7,6 +7,7 @@
 #include "driver/dialogue.hpp"
 #include "driver/program.hpp"
 #include "driver/run_sequence.hpp"
+#include "format/file_system.hpp"
 
 namespace driver {
 
@@ -75,6 +76,7 @@ bool take_arguments(const std::vector<std::string>& args, RunData& run, record::
   // Every name is checked before the first is opened, so a name the
   // system refuses leaves every file as it was.
   for (const std::string& name : args) refuse_unusable_name(FileName(name));
+  record::refuse_device_name(args[0]);  // NUL and PRN are no data file either
   run.infile = args[0];
   run.prtfile = args[1];
   console.write_list({"     Using input file: ", run.infile.str()});

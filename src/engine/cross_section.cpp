@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "engine/problem_records.hpp"
+#include "format/file_system.hpp"
 #include "format/record.hpp"
 #include "input/data_file.hpp"
 #include "input/records.hpp"
@@ -399,7 +400,12 @@ std::string data_file_text(const CrossSection& section) {
 void write_data_file(const CrossSection& section, const std::string& path) {
   refuse_nul_bytes(path);
   const std::string text = data_file_text(section);
-  std::ofstream file(path, std::ios::binary);
+  std::ofstream file;
+  try {
+    file = record::output_stream(path);
+  } catch (const record::FileError& e) {
+    throw Error("file " + std::string(e.what()));
+  }
   if (!file) throw Error("file " + path + ": cannot be created");
   file.write(text.data(), static_cast<std::streamsize>(text.size()));
   file.close();

@@ -395,3 +395,100 @@ class SpanEvaluation {
 };
 
 }  // namespace brenlow
+
+namespace brenlow {
+
+// ---------------------------------------------------------------------------
+// The ion flow of a line with DC poles in corona: the total field (the
+// conductor charges and the space charge of the ions together) and the ion
+// current at the ground, by flux tracing under Deutsch's assumption (the
+// space charge changes the field's size, not its direction).
+//
+//   brenlow::IonFlowConditions c;
+//   c.roughness = 0.5f;                              // Peek's m
+//   brenlow::IonFlowEvaluation flow(line, c);        // solved once
+//   brenlow::IonFlowPoint p = flow.at(10.0);         // at the ground, 10 m out
+//
+// The ground is flat and perfectly conducting; no wind, no ion diffusion;
+// constant mobilities. Lines of the nominal field running from pole to pole
+// (where ions of both polarities meet) are not solved: the currents are
+// those into the ground and into the earth wires. The AC conductors of a
+// hybrid line count at 0 V DC.
+struct IonFlowConditions {
+  double roughness = 0.45;             // Peek's surface factor m, above 0, at most 1
+  std::optional<double> air_density;   // relative; from the section's altitude (standard atmosphere, 20 C) when not given
+  double mobility_positive = 1.5e-4;   // m2/(V s)
+  double mobility_negative = 1.8e-4;   // m2/(V s)
+  // One value for every pole, or one per pole in the section's order of
+  // groups; empty when not given. A given onset voltage takes the place of
+  // the onset gradient, and a given onset gradient that of Peek's.
+  std::vector<double> onset_gradients;  // kV/cm
+  std::vector<double> onset_voltages;   // kV
+  int lines = 64;                       // traced per pole before the refinement, 8 to 10000
+};
+
+// What the ion flow finds for one DC pole.
+struct IonFlowPole {
+  int group = 0;                  // in the section's groups
+  std::string name;
+  double kv = 0;                  // the pole's voltage, signed
+  double max_gradient = 0;        // largest subconductor surface gradient, kV/cm
+  double onset_gradient = 0;      // kV/cm
+  double onset_voltage = 0;       // kV
+  bool corona = false;            // |kv| above the onset voltage
+  double current = 0;             // corona current into the ground and conductors at 0 V, mA/km
+  double ground_current = 0;      // of which into the ground, mA/km
+  double conductor_current = 0;   // of which into earth wires and AC conductors, mA/km
+  double loss = 0;                // corona loss |V| times the current, kW/km
+  int lines_ground = 0;           // traced lines ending on the ground,
+  int lines_conductors = 0;       //   on an earth wire or AC conductor,
+  int lines_between_poles = 0;    //   on another pole (not solved),
+  int lines_lost = 0;             //   nowhere within reach (not solved)
+  double unsolved_flux = 0;       // share of the pole's flux on lines not solved, 0 to 1
+};
+
+// The values at one lateral point at the ground.
+struct IonFlowPoint {
+  double x = 0;          // m
+  double e_nominal = 0;  // field of the conductor charges alone, kV/m
+  double e_total = 0;    // field with the space charge, kV/m
+  double j = 0;          // ion current density, nA/m2; positive ions into the ground positive
+  double rho = 0;        // space charge density, nC/m3, signed
+};
+
+// The ion flow of a cross section, solved once on construction; then the
+// values at any lateral point. Const and free of shared mutable state, like
+// Evaluation.
+class IonFlowEvaluation {
+ public:
+  // Checks the section and the conditions (throws Error, saying what) and
+  // solves. The section needs at least one DC pole at a voltage.
+  explicit IonFlowEvaluation(const CrossSection& section, const IonFlowConditions& conditions = {});
+
+  const CrossSection& section() const { return section_; }
+  const IonFlowConditions& conditions() const { return conditions_; }
+  double air_density() const { return air_density_; }  // relative, as used
+  // The DC poles in the section's order.
+  const std::vector<IonFlowPole>& poles() const { return poles_; }
+  // What the values leave out on this line, one sentence each (lines from
+  // pole to pole not solved; AC conductors at 0 V DC). Each front end shows them.
+  const std::vector<std::string>& notes() const { return notes_; }
+  // Legal conditions that are probably not what was meant.
+  const std::vector<std::string>& warnings() const { return warnings_; }
+
+  IonFlowPoint at(double x) const;
+  std::vector<IonFlowPoint> profile(const std::vector<double>& xs) const;
+
+  struct State;
+
+ private:
+  CrossSection section_;
+  IonFlowConditions conditions_;
+  double air_density_ = 1;
+  std::vector<IonFlowPole> poles_;
+  std::vector<std::string> notes_;
+  std::vector<std::string> warnings_;
+  std::shared_ptr<const State> state_;
+};
+
+}  // namespace brenlow

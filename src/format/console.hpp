@@ -1,15 +1,24 @@
 #pragma once
-// Windows: the console's characters of the records' bytes.
+// The console's characters of the bytes the programs write.
 
-#ifdef _WIN32
 #include <string>
 #include <string_view>
 
 namespace record {
 
-// The characters that code page 437 bytes stand for, as UTF-16: what a
-// console window is given, whatever code page it uses.
-std::wstring console_text(std::string_view bytes);
+// The characters a console window is to show for bytes the programs write,
+// in UTF-16 as a console window is given text. Records hold code page 437
+// bytes (the banner's blocks, the menus' boxes): with `names` false every
+// byte is its code page 437 character. Names the user gave are UTF-8: with
+// `names` true a well-formed UTF-8 sequence of two to four bytes is its
+// character and every other byte its code page 437 character. (A box's
+// edge and corner, bytes C4 BF, would read as one UTF-8 character: the
+// formatted records never take that way.)
+std::u16string console_characters(std::string_view bytes, bool names);
+
+#ifdef _WIN32
+// The same as the system's wide characters.
+std::wstring console_text(std::string_view bytes, bool names);
+#endif
 
 }  // namespace record
-#endif

@@ -8,6 +8,7 @@
 #include <limits>
 
 #include "format/decimal.hpp"
+#include "format/file_system.hpp"
 #include "format/record.hpp"
 #include "format/spec.hpp"
 
@@ -215,12 +216,7 @@ Reader Reader::console(std::istream& in, Writer* prompts) {
 }
 
 Reader Reader::file(const std::string& name) {
-  errno = 0;
-  std::FILE* f = std::fopen(name.c_str(), "rb");
-  if (f == nullptr) {
-    const int code = errno != 0 ? errno : ENOENT;
-    throw FileError(name + ": " + std::strerror(code));
-  }
+  std::FILE* f = open_file(name, "rb");
   // A data file is a few hundred records; a device or file that yields more
   // than this (an endless one, say) is refused before it exhausts memory.
   constexpr std::size_t largest_file = std::size_t{256} << 20;

@@ -75,7 +75,8 @@ class Writer {
   static Writer console();
   // Opens a file for writing: created when missing; an existing file keeps
   // its content until the first record written replaces it. "NUL" is the
-  // null device. Throws FileError.
+  // null device; on Windows "PRN" is the printer and every other device
+  // name is refused (file_system.hpp). Throws FileError.
   static Writer file(const std::string& name);
   // Discards everything.
   static Writer null();
@@ -117,7 +118,8 @@ class Reader {
   static Reader console(Writer* prompts);
   // Any stream as the console (for tests).
   static Reader console(std::istream& in, Writer* prompts);
-  // An existing file; throws FileError naming the file and the reason.
+  // An existing file; throws FileError naming the file and the reason (a
+  // device name of Windows too).
   static Reader file(const std::string& name);
   // Text as a file called `name` (for tests and fuzzing).
   static Reader from_string(std::string text, std::string name);

@@ -4,32 +4,18 @@
 #include <cstring>
 #include <filesystem>
 
+#include "format/file_system.hpp"
 #include "format/render.hpp"
+#include "format/windows_api.hpp"
 
 #ifdef _WIN32
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#define WIN32_LEAN_AND_MEAN
 #include <fcntl.h>
 #include <io.h>
-#include <windows.h>
 
 #include "format/console.hpp"
 #endif
 
 namespace record {
-
-#ifdef _WIN32
-std::wstring console_text(std::string_view bytes) {
-  if (bytes.empty()) return {};
-  const int size = static_cast<int>(std::min<std::size_t>(bytes.size(), 1 << 30));
-  std::wstring text(static_cast<std::size_t>(size), L'\0');
-  const int made = MultiByteToWideChar(437, 0, bytes.data(), size, text.data(), size);
-  text.resize(made > 0 ? static_cast<std::size_t>(made) : 0);
-  return text;
-}
-#endif
 
 namespace {
 enum class Channel { Console, File, Null, String };
@@ -51,7 +37,9 @@ struct Writer::State {
     if (error == 0) error = code != 0 ? code : EIO;
   }
 
-  void emit(std::string_view bytes) {
+  // `names`: free-form strings, which hold the names the user gave (UTF-8),
+  // not the code page 437 bytes of the formatted records.
+  void emit(std::string_view bytes, [[maybe_unused]] bool names = false) {
     if (bytes.empty() || closed) return;
     switch (channel) {
       case Channel::Null:
@@ -64,8 +52,9 @@ struct Writer::State {
           started = true;
           // The file keeps its old content until this first record replaces it.
           std::error_code ec;
-          if (std::filesystem::is_regular_file(name, ec) && std::filesystem::file_size(name, ec) > 0) {
-            std::filesystem::resize_file(name, 0, ec);
+          const std::filesystem::path path = file_path(name);
+          if (std::filesystem::is_regular_file(path, ec) && std::filesystem::file_size(path, ec) > 0) {
+            std::filesystem::resize_file(path, 0, ec);
             if (ec) fail(ec.value());
           }
         }
@@ -73,7 +62,7 @@ struct Writer::State {
       case Channel::Console:
 #ifdef _WIN32
         if (console_window) {
-          write_console(bytes);
+          write_console(bytes, names);
           return;
         }
 #endif
@@ -85,11 +74,12 @@ struct Writer::State {
 
 #ifdef _WIN32
   // A console window shows text in the code page it uses, the records hold
-  // code page 437 bytes (the banner's blocks, the menus' boxes): written as
-  // UTF-16 characters they show right whatever that code page is.
-  void write_console(std::string_view bytes) {
+  // code page 437 bytes (the banner's blocks, the menus' boxes) and names in
+  // UTF-8: written as UTF-16 characters they show right whatever that code
+  // page is.
+  void write_console(std::string_view bytes, bool names) {
     std::fflush(file);
-    const std::wstring text = console_text(bytes);
+    const std::wstring text = console_text(bytes, names);
     const HANDLE handle = GetStdHandle(STD_OUTPUT_HANDLE);
     DWORD written = 0;
     if (!WriteConsoleW(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ||
@@ -146,18 +136,14 @@ Writer Writer::console() {
 }
 
 Writer Writer::file(const std::string& name) {
-  if (name == "NUL") {
+  if (is_null_device_name(name)) {
     Writer w = null();
     w.state_->name = name;
     return w;
   }
   // Append mode creates a missing file and leaves an existing one as it is.
-  errno = 0;
-  std::FILE* f = std::fopen(name.c_str(), "ab");
-  if (f == nullptr) {
-    const int code = errno != 0 ? errno : ENOENT;
-    throw FileError(name + ": " + std::strerror(code));
-  }
+  // Windows has the printer itself; every other device name is refused.
+  std::FILE* f = is_printer_device_name(name) ? open_device_or_file(name, "ab") : open_file(name, "ab");
   auto s = std::make_unique<State>();
   s->channel = Channel::File;
   s->name = name;
@@ -200,7 +186,7 @@ void Writer::write_list(std::initializer_list<std::string_view> strings) {
   s.buffer.assign(1, ' ');
   for (std::string_view text : strings) s.buffer.append(text);
   s.buffer.append("\r\n");
-  s.emit(s.buffer);
+  s.emit(s.buffer, true);
 }
 
 void Writer::flush() { state_->flush(); }

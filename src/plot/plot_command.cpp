@@ -12,6 +12,7 @@
 #include "cli/numbers.hpp"
 #include "cli/options.hpp"
 #include "engine/engine.hpp"
+#include "format/file_system.hpp"
 #include "plot/csv_table.hpp"
 #include "plot/profile.hpp"
 #include "plot/run_listing.hpp"
@@ -108,7 +109,7 @@ void settle(Options& options, const std::optional<RunListing>& listing) {
   if (!options.have_title)
     options.plot.title = listing && !listing->title.empty()
                              ? listing->title
-                             : "Lateral profile: " + fs::path(options.input).filename().string();
+                             : "Lateral profile: " + record::name_of(record::file_path(options.input).filename());
   const std::string table_unit = listing ? (listing->english ? "ft" : "m") : "";
   options.plot.distance_unit = options.distance_unit.value_or(table_unit);
   if (table_unit == "ft" && options.plot.distance_unit == "m") options.conversion = Options::Conversion::feet_to_metres;
@@ -119,7 +120,12 @@ void settle(Options& options, const std::optional<RunListing>& listing) {
 
 // Writes the whole text, or returns why it could not.
 std::optional<std::string> write_file(const std::string& path, const std::string& text) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  std::ofstream out;
+  try {
+    out = record::output_stream(path);
+  } catch (const record::FileError& e) {
+    return std::string(e.what());
+  }
   if (!out) return std::string(errno ? std::strerror(errno) : "cannot create");
   out.write(text.data(), static_cast<std::streamsize>(text.size()));
   out.close();
@@ -130,10 +136,10 @@ std::optional<std::string> write_file(const std::string& path, const std::string
 }  // namespace
 
 std::string default_output(const std::string& input) {
-  fs::path path(input);
-  std::string ext = path.extension().string();
+  fs::path path = record::file_path(input);
+  std::string ext = record::name_of(path.extension());
   for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  if (ext == ".dif") return path.replace_extension(".svg").string();
+  if (ext == ".dif") return record::name_of(path.replace_extension(".svg"));
   return input + ".svg";
 }
 
@@ -197,6 +203,13 @@ int run_command(const std::vector<std::string>& args, std::ostream& out, std::os
       throw UsageError{"the picture and the CSV table cannot both go to " + *options.csv};
   } catch (const UsageError& e) {
     err << "tesk31-plot: " << e.message << '\n' << usage;
+    return 2;
+  }
+  try {
+    for (const std::optional<std::string>& name : {std::optional<std::string>(options.input), options.svg, options.csv})
+      if (name) record::refuse_device_name(*name);
+  } catch (const record::FileError& e) {
+    err << "tesk31-plot: " << e.what() << '\n';
     return 2;
   }
   for (const std::optional<std::string>& target : {options.svg, options.csv})

@@ -11,6 +11,8 @@
 #include <limits>
 #include <optional>
 
+#include "format/file_system.hpp"
+
 namespace plot {
 
 const std::array<ColumnInfo, column_count> columns = {{
@@ -272,8 +274,13 @@ Profile read_dif(std::istream& in, const std::string& name) {
 
 Profile read_dif_file(const std::string& path) {
   std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) throw InputError(path + ": is a directory, not a DIF file");
-  std::ifstream in(path, std::ios::binary);
+  if (std::filesystem::is_directory(record::file_path(path), ec)) throw InputError(path + ": is a directory, not a DIF file");
+  std::ifstream in;
+  try {
+    in = record::input_stream(path);
+  } catch (const record::FileError& e) {
+    throw InputError(e.what());
+  }
   if (!in) {
     int e = errno;
     throw InputError(path + ": cannot open (" + (e ? std::strerror(e) : "unknown reason") + ")");

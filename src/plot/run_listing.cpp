@@ -4,6 +4,8 @@
 #include <fstream>
 #include <vector>
 
+#include "format/file_system.hpp"
+
 namespace plot {
 
 namespace {
@@ -64,10 +66,10 @@ std::optional<RunListing> read_run_listing(std::istream& print) {
 std::optional<RunListing> listing_beside(const std::string& dif_path) {
   namespace fs = std::filesystem;
   for (const char* extension : {".prt", ".PRT"}) {
-    fs::path print(dif_path);
+    fs::path print = record::file_path(dif_path);
     print.replace_extension(extension);
     std::error_code error;
-    if (print == fs::path(dif_path) || !fs::is_regular_file(print, error)) continue;
+    if (print == record::file_path(dif_path) || !fs::is_regular_file(print, error)) continue;
     std::ifstream in(print, std::ios::binary);
     if (in) return read_run_listing(in);
   }

@@ -6,6 +6,7 @@
 #include "cli/files.hpp"
 #include "cli/numbers.hpp"
 #include "cli/options.hpp"
+#include "format/file_system.hpp"
 #include "study/section_tools.hpp"
 
 namespace study {
@@ -104,6 +105,7 @@ void check_outputs(const std::vector<std::string>& inputs,
   for (std::size_t i = 0; i < outputs.size(); ++i) {
     const auto& [option, file] = outputs[i];
     if (file.empty()) throw StudyError(option + " needs a file name");
+    record::refuse_device_name(file);
     for (const std::string& input : inputs)
       if (cli::same_file(file, input))
         throw StudyError(option + " " + file + " is the input data file " + input + ": it will not be overwritten");

@@ -8,10 +8,12 @@
 #include <iostream>
 #include <new>
 #include <set>
-#include <streambuf>
 
+#include "cli/console.hpp"
+#include "format/record.hpp"
 #include "study/arguments.hpp"
 #include "study/commands.hpp"
+#include "study/ion_flow_values.hpp"
 #include "study/pictures.hpp"
 #include "study/section_tools.hpp"
 #include "study/table.hpp"
@@ -43,11 +45,18 @@ const char* const usage =
     "          [--quantity E|B] [--side-at X] [--svg FILE]\n"
     "      E and B beside a line of sagging level spans (3-D), against the cross section's\n"
     "      (B in uT for a metric file, mG for an English one, unless --b-unit)\n"
+    "  ionflow LINE.dat (--at X ... | --from A --to B --step C) [--roughness M] [--air-density D]\n"
+    "          [--onset-gradient KV/CM[,...]] [--onset-voltage KV[,...]] [--mobility-positive K]\n"
+    "          [--mobility-negative K] [--lines N] [--svg FILE]\n"
+    "      the total field (kV/m), ion current density (nA/m2) and space charge (nC/m3) at the\n"
+    "      ground under DC poles in corona, and each pole's onset, current and loss\n"
     "Every subcommand but run: --csv FILE writes the table as CSV; --b-unit uT|mG|G (default uT\n"
     "for a file in metric units, mG for one in English units).\n"
     "Quantities, in any case: E (ellipse maximum, kV/m), E-RES (resultant), B, B-RES, AN (rain\n"
     "L50, dB(A)), AN-FAIR, RI (rain L50 at the file's radio frequency, dB(uV/m)), RI-FAIR, TV,\n"
-    "OZ (ppb), each at the file's height for it; rain is the default weather of AN and RI.\n"
+    "OZ (ppb), each at the file's height for it; rain is the default weather of AN and RI;\n"
+    "E-TOTAL (kV/m) and J (nA/m2): the ion flow's total field and ion current at the ground\n"
+    "under DC poles in corona (edges shows them for a line with DC poles).\n"
     "The AC phases' and the DC poles' fields apart: E-AC, E-AC-RES, E-DC, B-AC, B-AC-RES, B-DC;\n"
     "a hybrid line (AC phases and DC poles) has only these, its static and alternating fields\n"
     "never add as phasors (E, B refused; its lists show the parts).\n"
@@ -75,6 +84,7 @@ int run_command(const std::vector<std::string>& args, std::ostream& out, std::os
     if (sub == "map") return map_command(rest, out, err);
     if (sub == "run") return run_files_command(rest, out, err);
     if (sub == "span") return span_command(rest, out, err);
+    if (sub == "ionflow") return ionflow_command(rest, out, err);
     err << "tesk31-study: unknown subcommand \"" << sub << "\"\n" << usage;
     return 2;
   } catch (const UsageError& e) {
@@ -89,43 +99,11 @@ int run_command(const std::vector<std::string>& args, std::ostream& out, std::os
   } catch (const std::bad_alloc&) {
     err << "tesk31-study " << sub << ": out of memory: the work asked for more memory than the system gives\n";
     return 2;
+  } catch (const record::FileError& e) {
+    err << "tesk31-study " << sub << ": " << e.what() << '\n';
+    return 2;
   }
 }
-
-namespace {
-
-// Standard output through stdio, keeping why the first write failed: by the
-// end of the run errno tells something else.
-class ConsoleBuffer : public std::streambuf {
- public:
-  int error = 0;
-  bool finish() { return sync() == 0; }
-
- protected:
-  int_type overflow(int_type c) override {
-    if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
-    const char ch = traits_type::to_char_type(c);
-    return put(&ch, 1) ? c : traits_type::eof();
-  }
-  std::streamsize xsputn(const char* s, std::streamsize n) override { return put(s, n) ? n : 0; }
-  int sync() override {
-    if (error != 0) return -1;
-    errno = 0;
-    if (std::fflush(stdout) != 0) error = errno != 0 ? errno : EIO;
-    return error != 0 ? -1 : 0;
-  }
-
- private:
-  bool put(const char* s, std::streamsize n) {
-    if (error != 0) return false;
-    errno = 0;
-    if (std::fwrite(s, 1, static_cast<std::size_t>(n), stdout) != static_cast<std::size_t>(n))
-      error = errno != 0 ? errno : EIO;
-    return error == 0;
-  }
-};
-
-}  // namespace
 
 int run_on_console(const std::vector<std::string>& args) {
   // A closed standard output would hand its descriptor to the first file
@@ -136,7 +114,7 @@ int run_on_console(const std::vector<std::string>& args) {
     std::cerr << "tesk31-study: standard output: " << std::strerror(EBADF) << '\n';
     return 2;
   }
-  ConsoleBuffer console;
+  cli::ConsoleBuffer console(stdout);
   std::ostream out(&console);
   const int status = run_command(args, out, std::cerr);
   if (console.finish()) return status;
@@ -210,19 +188,24 @@ int edges_command(const std::vector<std::string>& argv, std::ostream& out, std::
   bool mixed = false;
   for (const auto& s : sections) mixed = mixed || s.english != sections[0].english;
 
+  // A hybrid line's fields in its parts (lines of one kind with it keep
+  // theirs); the ion flow's values beside the others when a file has DC poles.
+  std::vector<Quantity> shown = default_quantities(sections);
+  bool dc = false;
+  for (const auto& s : sections) dc = dc || has_dc_pole(s);
+  if (dc) shown.insert(shown.end(), ion_flow_quantities.begin(), ion_flow_quantities.end());
+
   std::vector<Column> columns = {{"file", "", true},
                                  {"x", mixed ? "" : std::string(LengthUnit{sections[0].english}.label()), mixed}};
-  // A hybrid line's fields in its parts; lines of one kind with it keep theirs.
-  const std::vector<Quantity> quantities = default_quantities(sections);
-  for (Quantity q : quantities) columns.push_back({std::string(name(q)), std::string(unit_label(q, b))});
+  for (Quantity q : shown) columns.push_back({std::string(name(q)), std::string(unit_label(q, b))});
   columns.push_back({"max gradient", "kV/cm"});
   Table table(columns);
 
   EdgesPicture picture;
   picture.title = mixed ? "Values at the points (x in each file's unit)" : "Values at the points";
-  picture.quantities = quantities;
+  picture.quantities = shown;
   picture.b = b;
-  picture.values.assign(quantities.size(), {});
+  picture.values.assign(shown.size(), {});
   picture.notes = panel_notes(picture.quantities, sections);
   for (std::size_t f = 0; f < sections.size(); ++f) {
     const LengthUnit unit{sections[f].english};
@@ -237,9 +220,9 @@ int edges_command(const std::vector<std::string>& argv, std::ostream& out, std::
       std::string x = distance_text(xs[p], unit);
       if (mixed) x += " " + std::string(unit.label());
       std::vector<Cell> row = {Table::text(args.files[f]), mixed ? Table::text(x) : Table::number(unit.from_metres(xs[p]), 1)};
-      for (std::size_t q = 0; q < quantities.size(); ++q) {
-        const float v = value(run, point, quantities[q], b);
-        row.push_back(value_cell(v, quantities[q], b, sections[f]));
+      for (std::size_t q = 0; q < shown.size(); ++q) {
+        const float v = value(run, point, shown[q], b);
+        row.push_back(value_cell(v, shown[q], b, sections[f]));
         // A level not computed has no bar: the panel says whose.
         const std::string missing = "n/a (not computed): " + base_name(args.files[f]);
         if (row.back().shown == "n/a" && picture.notes[q].find(missing) == std::string::npos)

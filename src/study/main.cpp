@@ -3,11 +3,13 @@
 #include <string>
 #include <vector>
 
+#include "cli/console.hpp"
 #include "cli/version.hpp"
 #include "study/command.hpp"
 
 int main(int argc, char** argv) {
-  std::vector<std::string> args(argv + 1, argv + argc);
+  cli::ConsoleStreams console_streams;
+  const std::vector<std::string> args = cli::arguments(argc, argv);
   if (cli::show_version(args, "tesk31-study", std::cout)) return std::cout.flush() ? 0 : 1;
   return study::run_on_console(args);
 }

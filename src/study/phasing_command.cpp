@@ -37,6 +37,9 @@ int phasing_command(const std::vector<std::string>& argv, std::ostream& out, std
   request.quantities = quantities_option(args, "--minimize");
   for (Quantity q : quantities_option(args, "--minimise")) request.quantities.push_back(q);
   if (request.quantities.empty()) throw UsageError("no quantity to minimise (--minimize Q[,Q...])");
+  for (Quantity q : request.quantities)
+    if (from_ion_flow(q))
+      throw UsageError("--minimize " + std::string(name(q)) + ": the ion flow is a DC line's; a phasing arranges AC phases");
   if (args.all("--at").empty()) throw UsageError("no point given (--at X, in the data file's unit)");
   if (auto top = args.one("--top")) request.top = static_cast<std::size_t>(parse_count("--top", *top, 1, static_cast<long>(max_top)));
   if (auto threads = args.one("--threads"))

@@ -169,8 +169,9 @@ std::string profiles_svg(const ProfilesPicture& p) {
       const svg::LineStyle style{svg::line_colour(s), "2", s % 2 == 1, svg::Marker::none};
       for (const svg::Run& run : svg::split_at_gaps(points)) svg::write_run(doc.out(), run, style);
     }
-    chart.frame(doc.out(), p.x_label + ", " + p.distance_unit, axis_label(p.quantities[q], p.b));
-    chart.title(doc.out(), std::string(name(p.quantities[q])));
+    chart.frame(doc.out(), p.x_label + ", " + p.distance_unit,
+                q < p.axis_labels.size() ? p.axis_labels[q] : axis_label(p.quantities[q], p.b));
+    chart.title(doc.out(), q < p.panel_titles.size() ? p.panel_titles[q] : std::string(name(p.quantities[q])));
     panel_note(doc.out(), p.notes, q, areas[q]);
   }
   return doc.finish();

@@ -33,6 +33,8 @@ struct ProfilesPicture {
   BUnit b = BUnit::microtesla;
   std::vector<std::string> notes;       // [quantity]: said inside its panel (empty or missing: nothing)
   std::string x_label = "Lateral distance";
+  // When given, [panel]: its title and y-axis label in place of the quantity's.
+  std::vector<std::string> panel_titles, axis_labels;
 };
 std::string profiles_svg(const ProfilesPicture& picture);
 

@@ -1,5 +1,7 @@
 #include "study/quantity.hpp"
 
+#include "study/ion_flow_values.hpp"
+
 #include <cctype>
 #include <cmath>
 #include <cstdio>
@@ -16,7 +18,7 @@ struct Info {
   int decimals;
 };
 
-constexpr std::array<Info, 16> infos = {{
+constexpr std::array<Info, 18> infos = {{
     {Quantity::e, "E", "kV/m", 3},
     {Quantity::b, "B", "", 0},
     {Quantity::an, "AN", "dB(A)", 1},
@@ -27,6 +29,8 @@ constexpr std::array<Info, 16> infos = {{
     {Quantity::oz, "OZ", "ppb", 6},
     {Quantity::e_res, "E-RES", "kV/m", 3},
     {Quantity::b_res, "B-RES", "", 0},
+    {Quantity::e_total, "E-TOTAL", "kV/m", 3},
+    {Quantity::j, "J", "nA/m2", 3},
     {Quantity::e_ac, "E-AC", "kV/m", 3},
     {Quantity::e_ac_res, "E-AC-RES", "kV/m", 3},
     {Quantity::e_dc, "E-DC", "kV/m", 3},
@@ -63,7 +67,8 @@ std::optional<Quantity> parse_quantity(std::string_view text) {
 }
 
 std::string_view quantity_names() {
-  return "E, E-RES, B, B-RES, E-AC, E-AC-RES, E-DC, B-AC, B-AC-RES, B-DC, AN, AN-FAIR, RI, RI-FAIR, TV, OZ";
+  return "E, E-RES, B, B-RES, E-AC, E-AC-RES, E-DC, B-AC, B-AC-RES, B-DC, AN, AN-FAIR, RI, RI-FAIR, TV, OZ, "
+         "E-TOTAL, J";
 }
 
 std::vector<Quantity> default_quantities(const std::vector<brenlow::CrossSection>& sections) {
@@ -106,6 +111,8 @@ float field_at(const brenlow::Evaluation& run, Quantity q, float x, float height
   return std::numeric_limits<float>::quiet_NaN();
 }
 
+bool from_ion_flow(Quantity q) { return q == Quantity::e_total || q == Quantity::j; }
+
 std::string_view unit_label(Quantity q, BUnit b) { return is_b(q) ? cli::b_unit_label(b) : info(q).unit; }
 
 int decimals(Quantity q, BUnit b) {
@@ -145,6 +152,8 @@ float value(const brenlow::Point& p, Quantity q, BUnit b) {
     case Quantity::b_res:
     case Quantity::e_ac_res:
     case Quantity::b_ac_res: break;  // not on a line of the combined report
+    case Quantity::e_total:
+    case Quantity::j: break;  // not on a line of the combined report
   }
   return std::numeric_limits<float>::quiet_NaN();
 }
@@ -152,7 +161,7 @@ float value(const brenlow::Point& p, Quantity q, BUnit b) {
 float value(const brenlow::Evaluation& run, const brenlow::Point& point, Quantity q, BUnit b) {
   const bool resultant =
       q == Quantity::e_res || q == Quantity::b_res || q == Quantity::e_ac_res || q == Quantity::b_ac_res;
-  return resultant ? value(run, q, point.x, b) : value(point, q, b);
+  return resultant || from_ion_flow(q) ? value(run, q, point.x, b) : value(point, q, b);
 }
 
 float value(const brenlow::Evaluation& run, Quantity q, float x, BUnit b) {
@@ -164,6 +173,8 @@ float value(const brenlow::Evaluation& run, Quantity q, float x, BUnit b) {
     case Quantity::ri_fair: return run.radio(x, c.ri_height, c.ri_frequency, brenlow::Weather::fair);
     case Quantity::tv: return run.tv(x, c.tv_height, c.tv_frequency);
     case Quantity::oz: return run.ozone(x, c.oz_height);
+    case Quantity::e_total:
+    case Quantity::j: return ion_flow_value(run.section(), q, x);
     default: break;
   }
   return field_at(run, q, x, electric(q) ? c.ef_height : c.mf_height, b);
@@ -171,7 +182,7 @@ float value(const brenlow::Evaluation& run, Quantity q, float x, BUnit b) {
 
 bool from_gradients(Quantity q) {
   return q == Quantity::an || q == Quantity::an_fair || q == Quantity::ri || q == Quantity::ri_fair ||
-         q == Quantity::tv || q == Quantity::oz;
+         q == Quantity::tv || q == Quantity::oz || from_ion_flow(q);
 }
 
 bool is_level(Quantity q) { return from_gradients(q) && q != Quantity::oz; }

@@ -24,7 +24,12 @@ namespace study {
 // resultant is its magnitude, E-DC): on a hybrid line they are its only
 // fields, as a static and an alternating field do not add as phasors; on a
 // line of one kind E and B are the part of its kind, the other part is 0.
-enum class Quantity { e, b, an, an_fair, ri, ri_fair, tv, oz, e_res, b_res, e_ac, e_ac_res, e_dc, b_ac, b_ac_res, b_dc };
+// E-TOTAL and J: the total field and the magnitude of the ion current
+// density at the ground under DC poles in corona (the ion flow with its
+// default conditions), for lines with DC poles.
+enum class Quantity {
+  e, b, an, an_fair, ri, ri_fair, tv, oz, e_res, b_res, e_total, j, e_ac, e_ac_res, e_dc, b_ac, b_ac_res, b_dc
+};
 
 // Every quantity of a line of one kind, as the edge table lists them: those
 // of a line of the combined report in its order, each field followed by its
@@ -36,6 +41,10 @@ inline constexpr std::array<Quantity, 10> all_quantities = {
 inline constexpr std::array<Quantity, 12> hybrid_quantities = {
     Quantity::e_ac, Quantity::e_ac_res, Quantity::e_dc, Quantity::b_ac,    Quantity::b_ac_res, Quantity::b_dc,
     Quantity::an,   Quantity::an_fair,  Quantity::ri,   Quantity::ri_fair, Quantity::tv,       Quantity::oz};
+
+// Shown beside them for lines with DC poles.
+inline constexpr std::array<Quantity, 2> ion_flow_quantities = {Quantity::e_total, Quantity::j};
+bool from_ion_flow(Quantity q);
 
 using cli::BUnit;
 
@@ -52,7 +61,7 @@ float field_at(const brenlow::Evaluation& run, Quantity q, float x, float height
 // True for the electric field quantities, false for the magnetic ones.
 bool electric(Quantity q);
 
-// "E", "B", "AN", "AN-FAIR", "RI", "RI-FAIR", "TV", "OZ", "E-RES", "B-RES",
+// "E", "B", "AN", "AN-FAIR", "RI", "RI-FAIR", "TV", "OZ", "E-RES", "B-RES", "E-TOTAL", "J",
 // "E-AC", "E-AC-RES", "E-DC", "B-AC", "B-AC-RES", "B-DC".
 std::string_view name(Quantity q);
 // Any case; "AN-RAIN" and "RI-RAIN" are AN and RI.
@@ -70,7 +79,7 @@ int decimals(Quantity q, BUnit b);
 // B-AC-RES; nor one field of a hybrid line: not-a-number for E and B).
 float value(const brenlow::Point& point, Quantity q, BUnit b);
 // The same, a resultant taken from the evaluation at the line's point and
-// the field's height.
+// the field's height, the ion flow's values at the line's point.
 float value(const brenlow::Evaluation& run, const brenlow::Point& point, Quantity q, BUnit b);
 float from_gauss(float gauss, BUnit b);
 // The quantity at lateral point x (metres) at its height from the
@@ -78,7 +87,7 @@ float from_gauss(float gauss, BUnit b);
 float value(const brenlow::Evaluation& run, Quantity q, float x, BUnit b);
 
 // True when the quantity depends on the conductor surface gradients (the
-// corona effects), false for the fields.
+// corona effects and the ion flow), false for the nominal fields.
 bool from_gradients(Quantity q);
 // True for a noise, radio or TV level (AN, AN-FAIR, RI, RI-FAIR, TV),
 // which the routines may leave not computed.

@@ -14,6 +14,7 @@
 
 #include "cli/files.hpp"
 #include "driver/program.hpp"
+#include "format/file_system.hpp"
 #include "study/commands.hpp"
 #include "study/progress.hpp"
 
@@ -38,16 +39,17 @@ void read_names(std::istream& in, const std::string& source, std::vector<std::st
 // subfolders): those whose extension is .dat in any case, sorted by name.
 void add_data_file(const std::string& name, std::vector<std::string>& names) {
   std::error_code ec;
-  if (!fs::is_directory(name, ec)) {
+  const fs::path folder = record::file_path(name);
+  if (!fs::is_directory(folder, ec)) {
     names.push_back(name);
     return;
   }
   std::vector<std::string> found;
-  for (fs::directory_iterator it(name, ec), end; !ec && it != end; it.increment(ec)) {
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
     const fs::path& path = it->path();
     std::error_code kind;
-    if (cli::comparable_name(path.extension().string(), true) == ".DAT" && !fs::is_directory(path, kind))
-      found.push_back(path.string());
+    if (cli::comparable_name(record::name_of(path.extension()), true) == ".DAT" && !fs::is_directory(path, kind))
+      found.push_back(record::name_of(path));
   }
   if (ec) throw StudyError(name + ": cannot read the folder (" + ec.message() + ")");
   if (found.empty()) throw StudyError(name + ": the folder holds no data file (*.dat)");
@@ -64,7 +66,7 @@ std::vector<std::string> data_files(const Arguments& args) {
     if (list == "-") {
       read_names(std::cin, "standard input", listed);
     } else {
-      std::ifstream in(list);
+      std::ifstream in = record::input_stream(list);
       if (!in) throw StudyError(list + ": cannot open the list of data files");
       read_names(in, list, listed);
     }
@@ -86,13 +88,14 @@ std::vector<Job> jobs_for(const std::vector<std::string>& files, const fs::path&
   std::vector<Job> jobs;
   std::map<std::string, std::string> taken;  // NAME as compared -> the data file that has it
   for (const std::string& file : files) {
-    const std::string name = fs::path(file).stem().string();
+    const std::string name = record::name_of(record::file_path(file).stem());
     if (name.empty()) throw UsageError("\"" + file + "\" names no file");
+    const auto output = [&](const char* extension) { return record::name_of(dir / record::file_path(name + extension)); };
     const auto [it, fresh] = taken.emplace(cli::comparable_name(name, cli::names_blind_to_case), file);
     if (!fresh)
-      throw UsageError("\"" + it->second + "\" and \"" + file + "\" would both write " +
-                       (dir / (name + ".prt")).string());
-    jobs.push_back({file, (dir / (name + ".prt")).string(), (dir / (name + ".dif")).string()});
+      throw UsageError("\"" + it->second + "\" and \"" + file + "\" would both write " + output(".prt"));
+    jobs.push_back({file, output(".prt"), output(".dif")});
+    record::refuse_device_name(jobs.back().print);  // aux.dat: the auxiliary device of Windows
   }
   return jobs;
 }
@@ -148,7 +151,7 @@ void add_part(std::string& line, const std::string& part, const char* separator)
 // True for a file (or a link) at `path`, not a folder.
 bool file_there(const std::string& path) {
   std::error_code ec;
-  const fs::file_status status = fs::symlink_status(path, ec);
+  const fs::file_status status = fs::symlink_status(record::file_path(path), ec);
   return !ec && fs::exists(status) && !fs::is_directory(status);
 }
 
@@ -160,7 +163,7 @@ Outcome run_one(const Job& job) {
   Outcome outcome;
   outcome.done = true;
   std::error_code ec;
-  const bool earlier_dif = file_there(job.dif) && fs::remove(job.dif, ec);
+  const bool earlier_dif = file_there(job.dif) && fs::remove(record::file_path(job.dif), ec);
   std::string console_text;
   std::ostringstream errors;
   try {
@@ -192,8 +195,9 @@ Outcome run_one(const Job& job) {
   }
   if (failed) {
     if (outcome.trouble.empty()) outcome.trouble = "failed";
-    if (file_there(job.dif)) fs::remove(job.dif, ec);
-    if (file_there(job.print) && fs::file_size(job.print, ec) == 0) fs::remove(job.print, ec);
+    if (file_there(job.dif)) fs::remove(record::file_path(job.dif), ec);
+    if (file_there(job.print) && fs::file_size(record::file_path(job.print), ec) == 0)
+      fs::remove(record::file_path(job.print), ec);
   } else if (earlier_dif && !file_there(job.dif)) {
     outcome.note = job.dif + " of an earlier run removed: this run writes no DIF file (no combined report)";
   }
@@ -206,7 +210,8 @@ int run_files_command(const std::vector<std::string>& argv, std::ostream& out, s
   const Arguments args = Arguments::parse(argv, {"--out", "--jobs", "--list"});
   const auto dir_option = args.one("--out");
   if (!dir_option) throw UsageError("no output directory (--out DIR)");
-  const fs::path dir(*dir_option);
+  record::refuse_device_name(*dir_option);
+  const fs::path dir = record::file_path(*dir_option);
   const std::vector<Job> jobs = jobs_for(data_files(args), dir);
   refuse_outputs_over_inputs(jobs, args.all("--list"));
   unsigned threads = std::max(1u, std::thread::hardware_concurrency());
@@ -215,7 +220,7 @@ int run_files_command(const std::vector<std::string>& argv, std::ostream& out, s
 
   std::error_code ec;
   fs::create_directories(dir, ec);
-  if (ec || !fs::is_directory(dir)) throw StudyError(dir.string() + ": cannot make the output directory");
+  if (ec || !fs::is_directory(dir)) throw StudyError(record::name_of(dir) + ": cannot make the output directory");
 
   std::vector<Outcome> outcomes(jobs.size());
   std::atomic<std::size_t> next{0};
@@ -269,7 +274,7 @@ int run_files_command(const std::vector<std::string>& argv, std::ostream& out, s
     if (!o.note.empty()) err << jobs[i].data << ": note: " << o.note << '\n';
   }
   const std::size_t run = jobs.size() - not_run;
-  out << run << (run == 1 ? " data file" : " data files") << " run into " << dir.string() << ": " << run - failed
+  out << run << (run == 1 ? " data file" : " data files") << " run into " << record::name_of(dir) << ": " << run - failed
       << " written";
   if (warned > 0) out << " (" << warned << " with warnings)";
   out << ", " << failed << " failed";

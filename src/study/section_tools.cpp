@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "cli/numbers.hpp"
+#include "format/file_system.hpp"
 
 namespace study {
 
@@ -135,8 +136,7 @@ Cell value_cell(float v, Quantity q, BUnit b, const brenlow::CrossSection& secti
 }
 
 void write_text_file(const std::string& path, const std::string& text) {
-  errno = 0;
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  std::ofstream out = record::output_stream(path);
   if (out) {
     out.write(text.data(), static_cast<std::streamsize>(text.size()));
     out.close();

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/files.hpp"
+#include "format/file_system.hpp"
 #include "support/files.hpp"
 
 namespace {
@@ -28,7 +29,9 @@ class WindowsSameFile : public ::testing::Test {
     fs::remove_all(dir_);
   }
   // `name` in the test's folder, written with backslashes and its drive.
-  std::string at(const std::string& name) const { return (dir_ / name).make_preferred().string(); }
+  std::string at(const std::string& name) const {
+    return record::name_of((dir_ / record::file_path(name)).make_preferred());
+  }
   // The same with forward slashes.
   std::string forward(const std::string& name) const { return (dir_ / name).generic_string(); }
   fs::path dir_, previous_;
@@ -70,6 +73,16 @@ TEST_F(WindowsSameFile, NamesAndKeysBlindToCase) {
   EXPECT_EQ(cli::file_key("line.dat"), cli::file_key("LINE.DAT"));
   EXPECT_EQ(cli::file_key("run.prt"), cli::file_key("RUN.PRT"));
   EXPECT_NE(cli::file_key("other.dat"), cli::file_key("LINE.DAT"));
+}
+
+TEST_F(WindowsSameFile, NamesOutsideTheCodePage) {
+  // l-i-n-e in Cyrillic, and an e acute; each exists as written.
+  const std::string cyrillic = "\xD0\xBB\xD0\xB8\xD0\xBD\xD0\xB8\xD1\x8F.dat", accent = "ligne_\xC3\xA9.dat";
+  for (const std::string& name : {cyrillic, accent}) support::write_file(record::file_path(name), "data\n");
+  EXPECT_TRUE(cli::same_file(cyrillic, at(cyrillic)));
+  EXPECT_TRUE(cli::same_file(accent, "LIGNE_\xC3\x89.DAT"));  // E acute: blind to case
+  EXPECT_FALSE(cli::same_file(cyrillic, accent));
+  EXPECT_TRUE(cli::same_file("\xD0\x9B.prt", "\xD0\xBB.PRT"));  // neither exists
 }
 
 }  // namespace

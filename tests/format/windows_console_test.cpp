@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include <windows.h>
+
 #include "format/console.hpp"
 
 namespace {
@@ -28,8 +30,16 @@ TEST(WindowsConsole, CodePage437BytesBecomeTheirCharacters) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.bytes);
-    EXPECT_EQ(record::console_text(c.bytes), c.characters);
+    EXPECT_EQ(record::console_text(c.bytes, false), c.characters);
   }
+}
+
+TEST(WindowsConsole, TheCodePage437TableIsTheSystems) {
+  std::string bytes;
+  for (int b = 0; b < 256; ++b) bytes += static_cast<char>(b);
+  std::wstring system(256, L'\0');
+  ASSERT_EQ(MultiByteToWideChar(437, 0, bytes.data(), 256, system.data(), 256), 256);
+  EXPECT_EQ(record::console_text(bytes, false), system);
 }
 
 }  // namespace

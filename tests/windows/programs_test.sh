@@ -4,8 +4,10 @@
 # console lines as tesk31 does (the run's date line aside), tesk31-plot.exe
 # draws the same picture from that DIF file, and tesk31-study.exe prints and
 # draws the same edge table; then the names only Windows has: drive letters
-# and backslashes, names equal but for case, NUL. Outputs are equal byte
-# for byte.
+# and backslashes, names equal but for case, NUL; names outside the code
+# page (an e acute, Cyrillic) taken by every program, on the command line
+# and at tesk31's prompts; and the device names of Windows, refused by
+# every program. Outputs are equal byte for byte.
 #   programs_test.sh NATIVE_BUILD WINDOWS_BUILD EXAMPLES WINE...
 set -uo pipefail
 native=$1 windows=$2 examples=$3
@@ -119,6 +121,102 @@ for case in "${cases[@]}"; do
   fi
   leftover=$(cd "$dir" && ls -A | grep -v -x -e LINE.DAT -e sub -e console.txt -e console.txt.wine -e "$expected")
   [ -z "$leftover" ] || fail "tesk31.exe $data $print: left $leftover"
+done
+
+# Names outside the code page, from the command line and typed at the
+# prompts: each output is found on the disk under its name and holds what
+# the native program writes under the same names.
+accent=ligne_é cyrillic=линия
+native_dif="$work/$(basename "$first" .dat)/native/RUN.DIF"
+for side in native windows; do
+  mkdir -p "$work/unicode/$side/u"
+  cp "$first" "$work/unicode/$side/u/$accent.dat"
+  cp "$first" "$work/unicode/$side/$cyrillic.dat"
+done
+unicode_run() {  # side, what, program, arguments...: the status in $got
+  local side=$1 what=$2 program=$3
+  shift 3
+  if [ "$side" = native ]; then
+    (cd "$work/unicode/native" && "$native/$program" "$@" 2> "$what.err" < "${answers:-/dev/null}" |
+      tr -d '\r' > "$what.out"; exit "${PIPESTATUS[0]}")
+  else
+    (cd "$work/unicode/windows" && "${wine[@]}" "$windows/$program.exe" "$@" 2> "$what.err" < "${answers:-/dev/null}" |
+      tr -d '\r' > "$what.out"; exit "${PIPESTATUS[0]}")
+  fi
+  got=$?
+  [ "$got" -eq 0 ] || fail "$program $* ($side): exit status $got ($(cat "$work/unicode/$side/$what.err"))"
+}
+# The print file, the data file menu's 1, the data file, keep its report
+# options, the DIF file.
+printf '%s\n' "отчёт.prt" 1 "$cyrillic.dat" N "отчёт.dif" > "$work/unicode/answers.txt"
+for side in native windows; do
+  slash=/
+  [ "$side" = windows ] && slash='\'
+  unicode_run "$side" tesk31-accent tesk31 "u$slash$accent.dat" "$accent.prt" "$accent.dif"
+  unicode_run "$side" tesk31-cyrillic tesk31 "$cyrillic.dat" "$cyrillic.prt" "$cyrillic.dif"
+  answers="$work/unicode/answers.txt" unicode_run "$side" tesk31-prompts tesk31
+  unicode_run "$side" plot tesk31-plot "$cyrillic.dif" -o "профиль.svg" --csv "таблица.csv"
+  unicode_run "$side" plot-beside tesk31-plot "$accent.dif"
+  unicode_run "$side" edges tesk31-study edges "$cyrillic.dat" --at 30 --svg "края.svg" --csv "края.csv"
+  unicode_run "$side" run tesk31-study run "u$slash$accent.dat" "$cyrillic.dat" --out "вывод"
+done
+for file in "$accent.prt" "$accent.dif" "$cyrillic.prt" "$cyrillic.dif" "отчёт.prt" "отчёт.dif" "профиль.svg" "таблица.csv" \
+            "$accent.svg" "края.svg" "края.csv" "вывод/$accent.prt" "вывод/$cyrillic.prt" "вывод/$cyrillic.dif"; do
+  if [ -s "$work/unicode/windows/$file" ]; then
+    same_bytes "unicode: $file" "$work/unicode/native/$file" "$work/unicode/windows/$file"
+  else
+    fail "unicode: no $file on the disk: $(cd "$work/unicode/windows" && ls -R | tr '\n' ' ')"
+  fi
+done
+# What the programs print of the names, to a pipe: the same bytes as the
+# native programs print (tesk31's echo of its files, the files written).
+for what in tesk31-cyrillic tesk31-prompts plot edges run; do
+  same_bytes "unicode: $what console" "$work/unicode/native/$what.out" "$work/unicode/windows/$what.out"
+done
+grep -q "Using input file: $cyrillic.dat" "$work/unicode/windows/tesk31-cyrillic.out" ||
+  fail "unicode: tesk31.exe did not show $cyrillic.dat"
+
+# The device names of Windows: every program refuses them with status 2 and
+# a message, and makes no file. NUL and PRN alone stay tesk31's devices
+# (above).
+device_cases=(
+  "tesk31|LINE.DAT|com1.prt"
+  "tesk31|LINE.DAT|CON"
+  "tesk31|LINE.DAT|RUN.PRT|aux.dif"
+  "tesk31|lpt1|RUN.PRT"
+  "tesk31|Nul|RUN.PRT"  # NUL is tesk31's device for outputs only
+  "tesk31|LINE.DAT|sub\\Nul.prt"
+  "tesk31|LINE.DAT|CONOUT\$.prt"
+  "tesk31|LINE.DAT|COM¹.prt"
+  "tesk31-plot|RUN.DIF|--csv|aux.csv"
+  "tesk31-plot|RUN.DIF|-o|Con.svg"
+  "tesk31-plot|lpt9.dif"
+  "tesk31-study|edges|LINE.DAT|--at|30|--csv|AUX.CSV"
+  "tesk31-study|edges|LINE.DAT|--at|30|--svg|conin\$.svg"
+  "tesk31-study|edges|nul.dat|--at|30"
+  "tesk31-study|run|aux.dat|--out|out"
+  "tesk31-study|run|LINE.DAT|--out|com2"
+  "tesk31|-|aux.prt"  # the print file typed at the prompt
+)
+for case in "${device_cases[@]}"; do
+  IFS='|' read -r -a words <<< "$case"
+  program=${words[0]} arguments=("${words[@]:1}")
+  dir="$work/devices-$((++n))"
+  mkdir -p "$dir/sub"
+  cp "$first" "$dir/LINE.DAT"
+  cp "$native_dif" "$dir/RUN.DIF"
+  answers=/dev/null
+  if [ "${arguments[0]}" = - ]; then
+    printf '%s\n' "${arguments[1]}" > "$dir/answers.txt"
+    answers="$dir/answers.txt" arguments=()
+  fi
+  (cd "$dir" && "${wine[@]}" "$windows/$program.exe" "${arguments[@]}" > console.txt 2> errors.txt < "$answers")
+  got=$?
+  [ "$got" -eq 2 ] || fail "$program.exe ${arguments[*]}: exit status $got, not 2"
+  grep -q "names a device of Windows, not a file" "$dir/errors.txt" ||
+    fail "$program.exe ${arguments[*]}: no message naming the device: $(cat "$dir/errors.txt")"
+  leftover=$(cd "$dir" && ls -A | grep -v -x -e LINE.DAT -e RUN.DIF -e sub -e console.txt -e errors.txt -e answers.txt)
+  [ -z "$leftover" ] || fail "$program.exe ${arguments[*]}: left $leftover"
 done
 
 echo "$equal outputs equal to the native build's byte for byte"

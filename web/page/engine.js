@@ -98,6 +98,13 @@ export class Engine {
     return JSON.parse(this.#outcome(this.m._explorer_span_unknowns(length, sag))).unknowns;
   }
 
+  // Under DC poles in corona: the nominal and total field and the ion
+  // current at the ground at `count` points from `left` to `right` (file
+  // units), with Peek's roughness m; {dc: false} for a line without DC poles.
+  ionFlow(roughness, left, right, count) {
+    return JSON.parse(this.#outcome(this.m._explorer_ion_flow(roughness, left, right, count)));
+  }
+
   dataFile() {
     return this.#bytes(this.m._explorer_data_file());
   }

@@ -8,6 +8,7 @@ import { Charts, edgeRows, formatValue, quantityOf, NOT_COMPUTED, defaultView, s
 import { GroupsTable, ConditionsForm } from './tables.js';
 import { plain, trimName, groupLook, gradientBar } from './draw.js';
 import { SpanPanel } from './span.js';
+import { IonFlowPanel } from './ionflow.js';
 import { SpanSolver } from './span-solver.js';
 
 const POINTS = 200;
@@ -39,6 +40,7 @@ let charts;
 let groupsTable;
 let conditionsForm;
 let spanPanel;
+let ionFlowPanel;
 
 function showMessage(text) {
   $('message-text').textContent = text;
@@ -110,6 +112,7 @@ function render(replace = false) {
   // The spans follow the line; while a group is dragged, only as far as their cost allows.
   spanPanel.setBUnit(state.view.bUnit);
   spanPanel.setSection(section, state.engine.line(), { settled: !view.drag, replace });
+  ionFlowPanel.setSection(section, state.left, state.right);
   if ($('singular').hidden !== !profiles.singular) $('singular').hidden = !profiles.singular;
 }
 
@@ -429,6 +432,7 @@ async function start() {
   groupsTable = new GroupsTable($('groups-table'), { edit: editGroup, select });
   conditionsForm = new ConditionsForm($('conditions'), { edit: editCondition });
   spanPanel = new SpanPanel($('span-panel'), state.engine, (done) => new SpanSolver(compiled, done));
+  ionFlowPanel = new IonFlowPanel($('ionflow-panel'), state.engine, showMessage);
 
   $('message-close').addEventListener('click', clearMessage);
   $('open').addEventListener('click', () => $('file').click());
