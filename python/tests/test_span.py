@@ -136,7 +136,8 @@ def test_ctrl_c_ends_the_solve():
         interrupter.start()
         with pytest.raises(KeyboardInterrupt):
             brenlow.Span(line, length=300, sag=9, elements=200)
-        assert len(heard) == 3
+        # The interrupter may trip SIGINT again before it is told to stop.
+        assert len(heard) >= 3
     finally:
         done.set()
         interrupter.join()
