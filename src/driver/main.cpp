@@ -4,11 +4,22 @@
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 #include "cli/console.hpp"
 #include "cli/version.hpp"
 #include "driver/program.hpp"
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+  // The error stream's lines end in LF alone, as on Linux: no CR added by
+  // text mode, so that a run's console text (both streams) is the same
+  // bytes on every system.
+  _setmode(_fileno(stderr), _O_BINARY);
+#endif
   cli::ConsoleStreams console_streams;
   const std::vector<std::string> args = cli::arguments(argc, argv);
   if (cli::show_version(args, "tesk31", std::cout)) return std::cout.flush() ? 0 : 1;
