@@ -30,7 +30,8 @@ std::string joined(std::initializer_list<std::string_view> parts) {
 }
 
 TEST(StudyPictures, NothingClippedAndLabelsClearOfOtherCurves) {
-  const fs::path dir = support::fresh_directory("brenlow-study-layout-" + std::to_string(::getpid()));
+  const support::ScratchDirectory scratch("brenlow-study-layout-" + std::to_string(::getpid()));
+  const fs::path& dir = scratch.path();
   std::vector<std::pair<std::string, std::string>> pictures;  // (picture, the command that drew it)
   for (const auto& entry : fs::directory_iterator(BRENLOW_EXAMPLES)) {
     const std::string file = joined({"'", entry.path().string(), "'"}), stem = entry.path().stem().string();
@@ -88,7 +89,6 @@ TEST(StudyPictures, NothingClippedAndLabelsClearOfOtherCurves) {
       for (double v : ticks) EXPECT_NEAR(std::remainder(v, step), 0, 1e-9) << v << " in steps of " << step;
     }
   }
-  fs::remove_all(dir);
 }
 
 }  // namespace

@@ -49,6 +49,14 @@ class ScratchDirectory {
 };
 
 // The name of the running test, to tell its directory from the others.
-inline std::string test_name() { return ::testing::UnitTest::GetInstance()->current_test_info()->name(); }
+// The running test's name as one part of a file name: a parameterised
+// test's "Name/Case" with its slash made a dash, so that removing the
+// folder named after it removes all of it.
+inline std::string test_name() {
+  std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+  for (char& c : name)
+    if (c == '/' || c == '\\') c = '-';
+  return name;
+}
 
 }  // namespace support

@@ -11,6 +11,8 @@ import { nativeValues, repo } from './support.mjs';
 import { EDGE_ROWS, formatValue, shownProfiles } from '../page/charts.js';
 
 export const scratch = mkdtempSync(join(tmpdir(), 'explorer-test-'));
+// Gone however the process ends (a script importing this, a test file that stops early).
+process.on('exit', () => rmSync(scratch, { recursive: true, force: true }));
 
 // The browser the tests of a file share: started before them, closed after
 // them with the scratch folder. `shared.session` is openExplorer's argument.
