@@ -18,6 +18,9 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # installers only stall the prefix's first start).
 find_program(BRENLOW_WINE wine)
 if(BRENLOW_WINE)
+  # wineserver's socket folder goes in the build folder too (TMPDIR), not in
+  # the system's temporary folder, where it would stay after the tests.
+  file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/wine-tmp)
   set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_COMMAND} -E env WINEPREFIX=${CMAKE_BINARY_DIR}/wine
-      WINEDEBUG=-all,err+all WINEDLLOVERRIDES=mscoree,mshtml= ${BRENLOW_WINE})
+      TMPDIR=${CMAKE_BINARY_DIR}/wine-tmp WINEDEBUG=-all,err+all WINEDLLOVERRIDES=mscoree,mshtml= ${BRENLOW_WINE})
 endif()
