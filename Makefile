@@ -8,7 +8,8 @@
 #               50-group hybrid line, the engine's 1,000-point profile, the charge loops, ...),
 #               then whole runs: tesk31's instructions as a process, 300 files through
 #               tesk31-study run against a tesk31 process each
-#   make web    build the right-of-way explorer (WebAssembly) into build-web/
+#   make web    build the right-of-way explorer (WebAssembly) into build-web/, and
+#               build-web/explorer.html, the page in one file that opens from the disk
 #   make explore  build it and serve it on 127.0.0.1
 #   make python build the Python module into build/python (installing what it needs)
 #   make windows  cross-compile the three programs for 64-bit Windows (MinGW-w64) into
@@ -97,7 +98,7 @@ web-setup:
 # The build tools too: the explorer's build takes {fmt} and fast_float's headers.
 web: build-tools web-setup
 	$(WEB_ENV) emcmake cmake -S . -B build-web $(GENERATOR) -DCMAKE_BUILD_TYPE=Release >/dev/null
-	$(WEB_ENV) cmake --build build-web --target explorer -j $(JOBS)
+	$(WEB_ENV) cmake --build build-web --target explorer explorer_file -j $(JOBS)
 
 explore: web
 	node web/serve.mjs build-web $(EXPLORE_PORT)
@@ -107,7 +108,14 @@ explore: web
 # The local server's tests need neither.
 web-test: web build
 	cd web && BRENLOW_WEB=../build-web BRENLOW_BUILD=../build node --test test/module.test.mjs test/span.test.mjs test/page.test.mjs \
-	  test/files.test.mjs test/span-page.test.mjs test/ionflow-page.test.mjs test/serve.test.mjs
+	  test/files.test.mjs test/span-page.test.mjs test/ionflow-page.test.mjs test/serve.test.mjs test/one-file.test.mjs
+	$(call file-page-test,$(CURDIR)/build-web/explorer.html)
+
+# The explorer's page in one file (a copy of build-web/explorer.html: $(1)),
+# opened from the disk in headless chromium with the network shut, against
+# the served page; `make package` and `make windows-test` run it on their
+# unpacked copies.
+file-page-test = cd web && BRENLOW_WEB=../build-web BRENLOW_FILE_PAGE=$(1) node --test test/file-page.test.mjs
 
 # ---- Python module (python/) ----
 # Debian's packages and Debian's interpreter, named explicitly: the first
@@ -137,29 +145,40 @@ VERSION := $(shell sed -n 's/^project.brenlow VERSION \([0-9.]*\).*/\1/p' CMakeL
 
 .PHONY: windows windows-test package pip-test
 
-# MinGW-w64 (and for the tests wine) when missing.
-windows: build-tools
+# The explorer's page in one file, which the zip and the package ship.
+EXPLORER_PAGE = -DBRENLOW_EXPLORER_PAGE=$(CURDIR)/build-web/explorer.html
+
+# MinGW-w64 (and for the tests wine) when missing; the zip holds the
+# explorer's page too (emscripten: make web).
+windows: build-tools web
 	@.ci/install-windows-tools
-	cmake -S . -B build-windows $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
+	cmake -S . -B build-windows $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake $(EXPLORER_PAGE)
 	cmake --build build-windows -j $(JOBS) --target tesk31 tesk31-plot tesk31-study
 	cd build-windows && cpack -G ZIP >/dev/null
 	@echo "Windows programs: build-windows/brenlow-$(VERSION)-windows-x64.zip"
 
-# The test programs under wine, and the programs against the native build's.
+# The test programs under wine, and the programs against the native build's;
+# the explorer's page from the unpacked zip in headless chromium.
 windows-test: windows configure
 	@.ci/install-windows-tools --wine
 	cmake --build build -j $(JOBS) --target tesk31 tesk31-plot tesk31-study math_functions
 	cmake -S . -B build-windows -DBRENLOW_NATIVE_BUILD=$(CURDIR)/build
 	cmake --build build-windows -j $(JOBS)
 	cd build-windows && ctest --output-on-failure -j $(JOBS)
+	rm -rf build-windows/unpacked && mkdir build-windows/unpacked
+	cd build-windows/unpacked && cmake -E tar xf ../brenlow-$(VERSION)-windows-x64.zip
+	$(call file-page-test,$(CURDIR)/build-windows/unpacked/brenlow-$(VERSION)-windows-x64/explorer.html)
 
 # dpkg-shlibdeps (dpkg-dev, a build tool) computes the dependencies;
 # debian_files are the changelog and the manual pages (help2man); the
 # package's test runs lintian on it.
-package: configure
+# The package holds the explorer's page (emscripten: make web); the test
+# opens the unpacked package's copy in headless chromium.
+package: configure web
+	cmake -S . -B build $(EXPLORER_PAGE) >/dev/null
 	cmake --build build -j $(JOBS) --target tesk31 tesk31-plot tesk31-study debian_files
 	cd build && cpack -G DEB >/dev/null
-	tests/package/deb_test.sh build/brenlow_$(VERSION)-1_$$(dpkg --print-architecture).deb build examples/example.dat
+	tests/package/deb_test.sh build/brenlow_$(VERSION)-1_$$(dpkg --print-architecture).deb build examples/example.dat build-web
 
 # The module pip installs, found from another folder, passes the Python
 # tests; the programs they run come from build/.

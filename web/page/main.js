@@ -10,6 +10,7 @@ import { plain, trimName, groupLook, gradientBar } from './draw.js';
 import { SpanPanel } from './span.js';
 import { IonFlowPanel } from './ionflow.js';
 import { SpanSolver } from './span-solver.js';
+import { compileEngine, fileBytes, fileJson } from './files.js';
 
 const POINTS = 200;
 const $ = (id) => document.getElementById(id);
@@ -278,13 +279,15 @@ function showChoice(name) {
 }
 
 async function openExample(name) {
-  const response = await fetch(`examples/${encodeURIComponent(name)}`);
-  if (!response.ok) {
-    showMessage(`The example ${name} could not be fetched (${response.status}).`);
+  let bytes;
+  try {
+    bytes = await fileBytes(`examples/${encodeURIComponent(name)}`);
+  } catch (error) {
+    showMessage(`The example ${name} ${error.message}.`);
     showChoice(state.example);
     return false;
   }
-  const opened = openBytes(new Uint8Array(await response.arrayBuffer()), name);
+  const opened = openBytes(bytes, name);
   if (opened) state.example = name;
   showChoice(state.example);
   return opened;
@@ -400,7 +403,7 @@ async function start() {
   if (typeof createExplorer !== 'function') throw new Error('The engine module (brenlow-explorer.js) did not load.');
   // Compiled once: the page's engine and the span solver's worker each make
   // an instance of it.
-  const compiled = await WebAssembly.compileStreaming(fetch('brenlow-explorer.wasm'));
+  const compiled = await compileEngine();
   const module = await createExplorer({
     instantiateWasm(imports, done) {
       WebAssembly.instantiate(compiled, imports).then((instance) => done(instance, compiled));
@@ -471,8 +474,7 @@ async function start() {
     openFile(e.dataTransfer?.files[0]);
   });
 
-  const response = await fetch('examples/index.json');
-  const examples = response.ok ? await response.json() : [];
+  const examples = await fileJson('examples/index.json').catch(() => []);
   for (const name of examples) $('example').add(new Option(name.replace(/\.dat$/i, ''), name));
   const first = examples.includes('example.dat') ? 'example.dat' : examples[0];
   if (first) {

@@ -4,6 +4,8 @@
 // marked `overtakes` also stops the solve running (the worker is ended and
 // a fresh one started from the compiled module).
 
+import { spanWorkerUrl } from './files.js';
+
 export class SpanSolver {
   // module: the engine's compiled WebAssembly.Module; done(request, { map } | { error }).
   constructor(module, done) {
@@ -38,7 +40,7 @@ export class SpanSolver {
   }
 
   #spawn() {
-    this.worker = new Worker('span-worker.js');
+    this.worker = new Worker(spanWorkerUrl());
     this.worker.postMessage({ module: this.module });
     this.worker.onmessage = ({ data }) => this.#answer(data);
     this.worker.onerror = (event) => {
