@@ -19,7 +19,7 @@ import { readFileSync, writeFileSync } from 'node:fs';
 import { join } from 'node:path';
 import { pathToFileURL } from 'node:url';
 
-class BuildError extends Error {}
+export class BuildError extends Error {}
 
 const IMPORT = /^import\s*\{([^}]*)\}\s*from\s*'\.\/([\w.-]+\.js)';?[ \t]*$/gm;
 const EXPORT = /^export\s+((?:async\s+)?(?:class|function\*?|const|let|var)\s+([\w$]+))/gm;
@@ -48,7 +48,7 @@ function scoped(file, text) {
 }
 
 // The modules `entries` import, each once, every one after those it imports.
-function bundle(entries, read) {
+export function bundle(entries, read) {
   const state = new Map();
   const out = [];
   const visit = (file, from) => {
@@ -65,7 +65,7 @@ function bundle(entries, read) {
 }
 
 // A classic worker script with the scripts it loads and modules it imports held in it.
-function workerScript(entry, read) {
+export function workerScript(entry, read) {
   let text = read(entry).replace(IMPORT_SCRIPTS, (_, file) => read(file));
   const dynamic = [];
   text = text.replace(DYNAMIC_IMPORT, (_, file) => {
@@ -88,8 +88,9 @@ function replaceOnce(html, pattern, by, what) {
   return html.replace(pattern, by);
 }
 
-export function onePage(dir) {
-  const read = (file) => readFileSync(join(dir, file), 'utf8');
+// The page in one file, from `bytes(NAME)`: the bytes of a file of the build folder.
+export function onePage(bytes) {
+  const read = (file) => bytes(file).toString('utf8');
   const held = (name, bytes) =>
     `<script type="application/octet-stream" id="file:${name}">${Buffer.from(bytes).toString('base64')}</script>`;
   let html = read('index.html');
@@ -104,10 +105,10 @@ export function onePage(dir) {
 
   const examples = JSON.parse(read('examples/index.json'));
   const files = [
-    held('brenlow-explorer.wasm', readFileSync(join(dir, 'brenlow-explorer.wasm'))),
+    held('brenlow-explorer.wasm', bytes('brenlow-explorer.wasm')),
     held('span-worker.js', workerScript('span-worker.js', read)),
     held('examples/index.json', JSON.stringify(examples)),
-    ...examples.map((name) => held(`examples/${encodeURIComponent(name)}`, readFileSync(join(dir, 'examples', name)))),
+    ...examples.map((name) => held(`examples/${encodeURIComponent(name)}`, bytes(`examples/${name}`))),
   ];
   return replaceOnce(html, /<\/body>/, () => `${files.join('\n')}\n</body>`, '</body>');
 }
@@ -119,7 +120,7 @@ if (import.meta.url === pathToFileURL(process.argv[1]).href) {
     process.exit(2);
   }
   try {
-    writeFileSync(output ?? join(dir, 'explorer.html'), onePage(dir));
+    writeFileSync(output ?? join(dir, 'explorer.html'), onePage((file) => readFileSync(join(dir, file))));
   } catch (error) {
     console.error(`one-file.mjs: ${error instanceof BuildError ? error.message : error}`);
     process.exit(1);
