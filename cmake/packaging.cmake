@@ -15,6 +15,21 @@ install(DIRECTORY examples/ DESTINATION ${brenlow_doc_dir}/examples)
 install(DIRECTORY docs/ DESTINATION ${brenlow_doc_dir}/docs)
 install(FILES README.md DESTINATION ${brenlow_doc_dir})
 
+# The explorer, its page in one file that opens from the disk
+# (build-web/explorer.html, which `make web` builds; make package and make
+# windows name it here): at the top of the Windows zip beside the programs;
+# in the Debian package /usr/share/brenlow/explorer.html, with the command
+# brenlow-explorer that opens it in the default browser.
+set(BRENLOW_EXPLORER_PAGE "" CACHE FILEPATH "The explorer's page in one file, to ship (build-web/explorer.html)")
+if(BRENLOW_EXPLORER_PAGE AND WIN32)
+  install(FILES ${BRENLOW_EXPLORER_PAGE} DESTINATION .)
+elseif(BRENLOW_EXPLORER_PAGE)
+  install(FILES ${BRENLOW_EXPLORER_PAGE} DESTINATION ${CMAKE_INSTALL_DATADIR}/brenlow)
+  configure_file(packaging/brenlow-explorer.in ${PROJECT_BINARY_DIR}/brenlow-explorer @ONLY
+                 FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+  install(PROGRAMS ${PROJECT_BINARY_DIR}/brenlow-explorer DESTINATION ${brenlow_bin_dir})
+endif()
+
 # What Debian expects beside the programs (packaging/): the copyright file
 # (the programs hold the C and C++ libraries: their licences ship too), the
 # changelog (changelog.Debian.gz: the version has a Debian revision, -1)
@@ -43,6 +58,18 @@ if(NOT WIN32)
     list(APPEND debian_outputs ${debian_files}/${program}.1.gz)
     install(FILES ${debian_files}/${program}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 OPTIONAL)
   endforeach()
+  if(BRENLOW_EXPLORER_PAGE)
+    set(page_command ${PROJECT_BINARY_DIR}/brenlow-explorer)
+    add_custom_command(OUTPUT ${debian_files}/brenlow-explorer.1.gz
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${debian_files}
+      COMMAND ${BRENLOW_HELP2MAN} --no-info --section=1
+              --include=${PROJECT_SOURCE_DIR}/packaging/brenlow-explorer.h2m --output=${debian_files}/brenlow-explorer.1
+              ${page_command}
+      COMMAND ${BRENLOW_GZIP} -9nf ${debian_files}/brenlow-explorer.1
+      DEPENDS ${page_command} ${PROJECT_SOURCE_DIR}/packaging/brenlow-explorer.h2m VERBATIM)
+    list(APPEND debian_outputs ${debian_files}/brenlow-explorer.1.gz)
+    install(FILES ${debian_files}/brenlow-explorer.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 OPTIONAL)
+  endif()
   if(BRENLOW_HELP2MAN AND BRENLOW_GZIP)
     add_custom_target(debian_files DEPENDS ${debian_outputs})
   else()
@@ -72,6 +99,11 @@ else()
   set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
   set(CPACK_DEBIAN_PACKAGE_SECTION science)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)  # the libraries the programs link, from dpkg-shlibdeps
+  if(BRENLOW_EXPLORER_PAGE)
+    # brenlow-explorer opens the page with sensible-browser when xdg-open is missing.
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS sensible-utils)
+    set(CPACK_DEBIAN_PACKAGE_RECOMMENDS xdg-utils)
+  endif()
   set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
       "tesk31 predicts conductor surface gradients, audible noise, radio and TV\ninterference, ozone, corona loss and the electric and magnetic fields across\nthe right-of-way of AC, DC and hybrid lines; tesk31-plot draws its profiles,\ntesk31-study runs design studies on its engine.")
 endif()

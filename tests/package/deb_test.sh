@@ -1,14 +1,19 @@
 #!/usr/bin/env bash
 # The Debian package unpacked into a fresh root: its files where a user
 # looks for them, its dependencies computed from the programs, its version
-# the one the programs print, and the packaged tesk31 writing, on the
+# the one the programs print, the explorer's page and the command
+# brenlow-explorer that opens it in a browser, and the packaged tesk31 writing, on the
 # example, the print and DIF files the build's tesk31 writes (the run's
 # date line aside). What Debian expects is there: the copyright file with
 # the licences of the libraries the programs hold, the changelog of this
 # version, a manual page for each program; lintian finds no error.
-#   deb_test.sh PACKAGE.deb BUILD_FOLDER EXAMPLE.dat
+# With WEB_BUILD (the explorer's build folder), the packaged page is opened
+# in headless chromium from the disk and checked against the served page's
+# numbers (web/test/file-page.test.mjs).
+#   deb_test.sh PACKAGE.deb BUILD_FOLDER EXAMPLE.dat [WEB_BUILD]
 set -uo pipefail
-deb=$(realpath "$1") build=$(realpath "$2") example=$(realpath "$3")
+deb=$(realpath "$1") build=$(realpath "$2") example=$(realpath "$3") web_build=${4:+$(realpath "$4")}
+repo=$(cd "$(dirname "$0")/../.." && pwd)
 root=$(mktemp -d "${TMPDIR:-/tmp}/brenlow-deb-XXXXXX")
 trap 'rm -rf "$root"' EXIT
 failures=0
@@ -16,30 +21,37 @@ fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 
 dpkg-deb -x "$deb" "$root/unpacked" || { echo "FAIL: dpkg-deb cannot unpack $deb" >&2; exit 1; }
 doc=usr/share/doc/brenlow
-for file in usr/bin/tesk31 usr/bin/tesk31-plot usr/bin/tesk31-study $doc/README.md \
+page=usr/share/brenlow/explorer.html
+for file in usr/bin/tesk31 usr/bin/tesk31-plot usr/bin/tesk31-study usr/bin/brenlow-explorer $page $doc/README.md \
             $doc/examples/$(basename "$example"); do
   [ -f "$root/unpacked/$file" ] || fail "the package lacks /$file"
 done
-[ -x "$root/unpacked/usr/bin/tesk31" ] || fail "/usr/bin/tesk31 is not executable"
+for program in tesk31 brenlow-explorer; do
+  [ -x "$root/unpacked/usr/bin/$program" ] || fail "/usr/bin/$program is not executable"
+done
 
 version=$(dpkg-deb -f "$deb" Version)
 depends=$(dpkg-deb -f "$deb" Depends)
 [ "$(dpkg-deb -f "$deb" Package)" = brenlow ] || fail "the package is not named brenlow"
-# The dependencies are the shared libraries the programs load: none when
-# they are linked statically (as the release build links them), else each
-# library's package.
+# The dependencies are sensible-utils (brenlow-explorer's sensible-browser)
+# and the shared libraries the programs load: none when they are linked
+# statically (as the release build links them), else each library's package.
+[[ "$depends" == sensible-utils* ]] || fail "Depends ($depends) does not start with sensible-utils"
+libraries=${depends#sensible-utils}
+libraries=${libraries#, }
+[ "$(dpkg-deb -f "$deb" Recommends)" = xdg-utils ] || fail "the package does not recommend xdg-utils"
 needed=$(for program in tesk31 tesk31-plot tesk31-study; do
            readelf -d "$root/unpacked/usr/bin/$program" | sed -n 's/.*Shared library: \[\(.*\)\]/\1/p'
          done | sort -u)
 if [ -z "$needed" ]; then
-  [ -z "$depends" ] || fail "the programs load no shared library, yet Depends is \"$depends\""
+  [ -z "$libraries" ] || fail "the programs load no shared library, yet Depends is \"$depends\""
 else
   for library in $needed; do
     package=$(dpkg -S "*/$library" 2>/dev/null | head -n 1 | cut -d: -f1)
     [ -n "$package" ] && [[ "$depends" == *"$package"* ]] || fail "Depends ($depends) does not name the package of $library"
   done
 fi
-for program in tesk31 tesk31-plot tesk31-study; do
+for program in tesk31 tesk31-plot tesk31-study brenlow-explorer; do
   shown=$("$root/unpacked/usr/bin/$program" --version)
   [ "$shown" = "$program (Brenlow) ${version%-*}" ] || fail "$program --version says \"$shown\", the package $version"
 done
@@ -70,13 +82,13 @@ else
 fi
 # A manual page for each program, of this version; the pages of the
 # programs that have --help show its usage line.
-for program in tesk31 tesk31-plot tesk31-study; do
-  page="$root/unpacked/usr/share/man/man1/$program.1.gz"
-  if [ ! -f "$page" ]; then
+for program in tesk31 tesk31-plot tesk31-study brenlow-explorer; do
+  man_page="$root/unpacked/usr/share/man/man1/$program.1.gz"
+  if [ ! -f "$man_page" ]; then
     fail "the package lacks /usr/share/man/man1/$program.1.gz"
     continue
   fi
-  text=$(gzip -dc "$page")
+  text=$(gzip -dc "$man_page")
   grep -q "^\.TH ${program^^} \"1\" .* \"Brenlow ${version%-*}\" " <<< "$text" ||
     fail "$program.1 is not the page of $program ${version%-*}"
   grep -q -F "$program \\- " <<< "$text" || fail "$program.1 has no NAME line"
@@ -93,6 +105,45 @@ if command -v lintian > /dev/null; then
   [ -z "$found" ] || echo "lintian: $found"
 else
   fail "lintian is not installed (.ci/install-build-tools installs it)"
+fi
+
+# brenlow-explorer hands the page's file URL to the browser $BROWSER names
+# (the first of a list found), else to xdg-open, else to sensible-browser;
+# with none of them it says so and fails. The browsers here are stand-ins
+# that write down what they were given, alone on the PATH (the command
+# needs nothing else).
+mkdir "$root/bin"
+for opener in chosen xdg-open sensible-browser; do
+  printf '#!/bin/sh\necho "%s $*" > "%s/opened"\n' "$opener" "$root" > "$root/bin/$opener"
+  chmod +x "$root/bin/$opener"
+done
+url="file://$(cd "$root/unpacked/usr/share/brenlow" && pwd -P)/explorer.html"
+opens() {  # BROWSER, PATH, the stand-in expected to open the page (none: none found)
+  rm -f "$root/opened"
+  local said status opened
+  said=$(env -i PATH="$2" ${1:+BROWSER="$1"} "$root/unpacked/usr/bin/brenlow-explorer" 2>&1)
+  status=$?
+  opened=$(cat "$root/opened" 2>/dev/null)
+  local case=" (BROWSER \"$1\", PATH $2)"
+  if [ "$3" = none ]; then
+    [ "$status" -eq 1 ] && [ -z "$opened" ] && [[ "$said" == *"no web browser found"*"$url"* ]] ||
+      fail "brenlow-explorer, finding no browser, ended with status $status, opened \"$opened\", said: $said$case"
+  else
+    [ "$status" -eq 0 ] && [ "$opened" = "$3 $url" ] ||
+      fail "brenlow-explorer ended with status $status, opened \"$opened\", not \"$3 $url\"$case: $said"
+  fi
+}
+opens chosen "$root/bin" chosen
+opens missing:chosen "$root/bin" chosen
+opens missing "$root/bin" xdg-open
+opens '' "$root/bin" xdg-open
+opens '' "$root/none" none
+rm "$root/bin/xdg-open"
+opens '' "$root/bin" sensible-browser
+
+if [ -n "$web_build" ]; then
+  (cd "$repo/web" && BRENLOW_WEB="$web_build" BRENLOW_FILE_PAGE="$root/unpacked/$page" node --test test/file-page.test.mjs) ||
+    fail "the packaged explorer's page does not show the served page's numbers"
 fi
 
 # The run's date and time: the one line that may differ between two runs.
