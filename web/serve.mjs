@@ -1,6 +1,7 @@
 // A small static server for the explorer: node web/serve.mjs DIR [PORT].
 // Serves the page from DIR (the explorer's build folder) on 127.0.0.1 only
-// (a page opened as a local file cannot load its .wasm). PORT 0 picks a free
+// (index.html opened as a local file cannot load its modules or its .wasm;
+// explorer.html, the page in one file, needs no server). PORT 0 picks a free
 // port. Prints the address.
 //
 // Only the page's own files are served: the files of web/page, the engine

@@ -3,10 +3,12 @@
 // hybrid corridor (its AC and DC fields apart), the
 // English-unit line (B in mG, feet), the resultants chosen, and a crowded
 // 50-group line with a tucked label shown on focus; the span panel solving
-// a costly line, and a sag refused.
+// a costly line, and a sag refused. With BRENLOW_FILE_PAGE, of that copy of
+// the page in one file (explorer.html), opened from the disk.
 //   node test/screenshots.mjs OUTPUT_DIR
 import { mkdirSync } from 'node:fs';
 import { join, resolve } from 'node:path';
+import { pathToFileURL } from 'node:url';
 import { openBrowser, openExplorer } from './browser.mjs';
 import { here } from './support.mjs';
 import { dropFile, exampleWith, typeInto } from './page-support.mjs';
@@ -14,6 +16,8 @@ import { dropFile, exampleWith, typeInto } from './page-support.mjs';
 const out = resolve(process.argv[2] ?? 'screenshots');
 mkdirSync(out, { recursive: true });
 const session = await openBrowser();
+const filePage = process.env.BRENLOW_FILE_PAGE;
+const where = filePage ? { ...session, url: pathToFileURL(resolve(filePage)).href } : session;
 
 const open = (name) => async (page) => {
   await page.select('#example', name);
@@ -49,14 +53,14 @@ const states = [
 
 try {
   for (const [name, width, height] of [['desktop', 1366, 900], ['phone', 390, 844]]) {
-    const page = await openExplorer(session, width, height);
+    const page = await openExplorer(where, width, height);
     await page.screenshot({ path: join(out, `explorer-${name}.png`), fullPage: true });
     await page.screenshot({ path: join(out, `explorer-${name}-top.png`) });
     if (page.errors.length) console.error(page.errors.join('\n'));
     await page.close();
   }
   for (const [name, reach] of states) {
-    const page = await openExplorer(session, 1366, 900);
+    const page = await openExplorer(where, 1366, 900);
     await reach(page);
     await page.screenshot({ path: join(out, `explorer-${name}.png`), fullPage: true });
     if (page.errors.length) console.error(page.errors.join('\n'));
