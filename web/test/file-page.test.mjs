@@ -74,6 +74,8 @@ test('the page opens from the disk with nothing fetched from elsewhere, its exam
       await opened(page, name);
     }
     assert.deepEqual(await shown(local), await shown(served), name);
+    // The edge table within its panel, its longest labels (a hybrid line's) too.
+    assert.ok(await local.$eval('.edges-panel', (el) => el.scrollWidth <= el.clientWidth), `${name}: the edge table overflows`);
   }
   assert.deepEqual(local.refused, []);
   assert.deepEqual(local.errors, []);
