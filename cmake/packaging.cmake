@@ -33,8 +33,8 @@ endif()
 # What Debian expects beside the programs (packaging/): the copyright file
 # (the programs hold the C and C++ libraries: their licences ship too), the
 # changelog (changelog.Debian.gz: the version has a Debian revision, -1)
-# and a manual page for each program. The pages are made from the
-# programs' own --help and --version by help2man when the package is made
+# and a manual page for each command. The pages are made from the
+# commands' own --help and --version by help2man when the package is made
 # (the target debian_files, which make package builds), so that they never
 # fall behind the programs. A plain install from source goes without them.
 if(NOT WIN32)
@@ -47,29 +47,30 @@ if(NOT WIN32)
     COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/packaging/changelog ${debian_files}/changelog.Debian
     COMMAND ${BRENLOW_GZIP} -9nf ${debian_files}/changelog.Debian
     DEPENDS ${PROJECT_SOURCE_DIR}/packaging/changelog VERBATIM)
-  foreach(program tesk31 tesk31-plot tesk31-study)
-    add_custom_command(OUTPUT ${debian_files}/${program}.1.gz
-      COMMAND ${CMAKE_COMMAND} -E make_directory ${debian_files}
-      COMMAND ${BRENLOW_HELP2MAN} --no-info --section=1
-              --include=${PROJECT_SOURCE_DIR}/packaging/${program}.h2m --output=${debian_files}/${program}.1
-              $<TARGET_FILE:${program}>
-      COMMAND ${BRENLOW_GZIP} -9nf ${debian_files}/${program}.1
-      DEPENDS ${program} ${PROJECT_SOURCE_DIR}/packaging/${program}.h2m VERBATIM)
-    list(APPEND debian_outputs ${debian_files}/${program}.1.gz)
-    install(FILES ${debian_files}/${program}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 OPTIONAL)
-  endforeach()
+  # The commands with a manual page: the programs, and brenlow-explorer
+  # (a script) when the package holds the explorer's page.
+  set(manual_commands tesk31 tesk31-plot tesk31-study)
   if(BRENLOW_EXPLORER_PAGE)
-    set(page_command ${PROJECT_BINARY_DIR}/brenlow-explorer)
-    add_custom_command(OUTPUT ${debian_files}/brenlow-explorer.1.gz
+    list(APPEND manual_commands brenlow-explorer)
+  endif()
+  foreach(command ${manual_commands})
+    if(TARGET ${command})
+      set(runs $<TARGET_FILE:${command}>)
+      set(made_by ${command})
+    else()
+      set(runs ${PROJECT_BINARY_DIR}/${command})
+      set(made_by ${runs})
+    endif()
+    add_custom_command(OUTPUT ${debian_files}/${command}.1.gz
       COMMAND ${CMAKE_COMMAND} -E make_directory ${debian_files}
       COMMAND ${BRENLOW_HELP2MAN} --no-info --section=1
-              --include=${PROJECT_SOURCE_DIR}/packaging/brenlow-explorer.h2m --output=${debian_files}/brenlow-explorer.1
-              ${page_command}
-      COMMAND ${BRENLOW_GZIP} -9nf ${debian_files}/brenlow-explorer.1
-      DEPENDS ${page_command} ${PROJECT_SOURCE_DIR}/packaging/brenlow-explorer.h2m VERBATIM)
-    list(APPEND debian_outputs ${debian_files}/brenlow-explorer.1.gz)
-    install(FILES ${debian_files}/brenlow-explorer.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 OPTIONAL)
-  endif()
+              --include=${PROJECT_SOURCE_DIR}/packaging/${command}.h2m --output=${debian_files}/${command}.1
+              ${runs}
+      COMMAND ${BRENLOW_GZIP} -9nf ${debian_files}/${command}.1
+      DEPENDS ${made_by} ${PROJECT_SOURCE_DIR}/packaging/${command}.h2m VERBATIM)
+    list(APPEND debian_outputs ${debian_files}/${command}.1.gz)
+    install(FILES ${debian_files}/${command}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 OPTIONAL)
+  endforeach()
   if(BRENLOW_HELP2MAN AND BRENLOW_GZIP)
     add_custom_target(debian_files DEPENDS ${debian_outputs})
   else()
