@@ -176,8 +176,8 @@ Applicability applicability(const Limit& limit, const brenlow::CrossSection& sec
   if (limit.voltage) {
     const double kv = line_voltage(section);
     if (!limit.voltage->contains(kv)) {
-      out.reason = "the line's voltage, " + fixed(kv, 1) + " kV, is not in the voltage class " + limit.voltage->name +
-                   " (the set has this limit for that class only)";
+      out.reason = "the line's voltage, " + fixed(kv, 1) + " kV, is outside this limit's voltage class: " +
+                   limit.voltage->name;
       return out;
     }
     out.voltage_class = limit.voltage->name;
