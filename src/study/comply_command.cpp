@@ -128,7 +128,8 @@ int comply_command(const std::vector<std::string>& argv, std::ostream& out, std:
       const bool applies = r.verdict != limits::Verdict::not_applicable;
       const int d = decimals(r.limit.quantity, b);
       const Cell none{"-", ""};
-      const std::string x = distance_text(r.x, unit) + (mixed ? " " + std::string(unit.label()) : "");
+      std::string x = distance_text(r.x, unit);
+      if (mixed) x.append(" ").append(unit.label());
       table.add_row({Table::text(file), Table::number(static_cast<float>(c.line_kv), 1), Table::count(c.frequency),
                      Table::text(std::string(name(r.limit.quantity))),
                      applies ? Table::text(std::string(name(r.evaluated))) : none,
