@@ -93,3 +93,21 @@ TEST(ComplyCommand, CsvAndJsonOfTheSameTable) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(HeightWithASet, RaisesAsTheSetsLimitsTypedByHand) {
+  const Scratch s;
+  // Florida on a 525 kV line: 2 kV/m (edge), 10 kV/m (row) and 200 mG = 20 uT (edge, the 500 kV class).
+  const support::Finished set = s.study("height example.dat --limit florida --at=-30 --at 30");
+  const support::Finished typed = s.study("height example.dat --limit E=2 --limit E=10 --limit B=20 --at=-30 --at 30");
+  ASSERT_EQ(set.status, 0) << set.err;
+  EXPECT_EQ(set.out.substr(0, set.out.find('\n')), typed.out.substr(0, typed.out.find('\n')));
+  EXPECT_NE(set.err.find("E <= 8 kV/m (row, 60 Hz) does not apply"), std::string::npos) << set.err;
+  const support::Finished none = s.study("height 500kv_dc_bipole.dat --limit florida --at 30");
+  EXPECT_EQ(none.status, 2);
+  EXPECT_NE(none.err.find("no limit of the set applies"), std::string::npos) << none.err;
+  EXPECT_EQ(s.study("height example.dat --limit nothing --at 30").status, 2);
+}
+
+}  // namespace
