@@ -54,7 +54,7 @@ int comply_command(const std::vector<std::string>& argv, std::ostream& out, std:
   if (auto csv = args.one("--csv")) outputs.emplace_back("--csv", *csv);
   if (auto json = args.one("--json")) outputs.emplace_back("--json", *json);
   std::vector<std::string> inputs = args.files;
-  inputs.push_back(*set_name);
+  if (!limits::shipped_set(*set_name)) inputs.push_back(*set_name);  // a set file, not to be overwritten
   check_outputs(inputs, outputs);
 
   limits::LimitSet set;
