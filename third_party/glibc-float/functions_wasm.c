@@ -11,14 +11,16 @@ float __ieee754_log10f(float);
 float __ieee754_atan2f(float, float);
 float __atanf(float);
 double __ieee754_log10(double);
-double __sin(double), __cos(double), __ieee754_atan2(double, double), __hypot(double, double);
-double __ieee754_sinh(double), __expm1(double);
+double __sin_sse2(double), __cos_sse2(double), __atan2_sse2(double, double), __expm1_sse2(double);
+double __hypot(double, double);
+double __ieee754_sinh(double);
 
 /* The logarithms e_log10f.c and e_log10.c call, the exponential e_sinh.c
    calls. */
 float __ieee754_logf(float x) { return __logf_sse2(x); }
 double __ieee754_log(double x) { return __log_sse2(x); }
 double __ieee754_exp(double x) { return __exp_sse2(x); }
+double __expm1(double x) { return __expm1_sse2(x); }
 
 float logf(float x) { return __logf_sse2(x); }
 float log10f(float x) { return __ieee754_log10f(x); }
@@ -34,9 +36,9 @@ double log(double x) { return __log_sse2(x); }
 double log10(double x) { return __ieee754_log10(x); }
 double exp(double x) { return __exp_sse2(x); }
 double pow(double x, double y) { return __pow_sse2(x, y); }
-double sin(double x) { return __sin(x); }
-double cos(double x) { return __cos(x); }
-double atan2(double y, double x) { return __ieee754_atan2(y, x); }
+double sin(double x) { return __sin_sse2(x); }
+double cos(double x) { return __cos_sse2(x); }
+double atan2(double y, double x) { return __atan2_sse2(y, x); }
 double hypot(double x, double y) { return __hypot(x, y); }
 double sinh(double x) { return __ieee754_sinh(x); }
-double expm1(double x) { return __expm1(x); }
+double expm1(double x) { return __expm1_sse2(x); }

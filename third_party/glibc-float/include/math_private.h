@@ -27,8 +27,7 @@
 
 /* A double's high and low 32 bits (little-endian, as on x86 and in
    WebAssembly). */
-#define HIGH_HALF 1
-#define LOW_HALF 0
+#include "endian.h"
 #define EXTRACT_WORDS(hi, lo, d) \
   do { uint64_t words_; EXTRACT_WORDS64(words_, d); (hi) = words_ >> 32; (lo) = (uint32_t)words_; } while (0)
 #define INSERT_WORDS(d, hi, lo) \

@@ -1,5 +1,5 @@
-/* The compiler builtins the functions may use in place of their own code,
-   for WebAssembly: none, as in the x86-64 build for any processor. */
+/* The compiler builtins the functions may use in place of their own code:
+   the square root only, as in the library's x86-64 build. */
 #ifndef MATH_USE_BUILTINS_H
 #define MATH_USE_BUILTINS_H 1
 #define USE_SQRT_BUILTIN 1

@@ -1,6 +1,6 @@
-/* The rounding-mode guards the functions set around their work, for
-   WebAssembly: it always rounds to nearest, so there is nothing to set or
-   restore (the x86 header saves and loads the SSE control register). */
+/* The rounding-mode guards the functions set around their work: the
+   programs and the explorer's module always round to nearest (WebAssembly
+   knows no other mode), so there is nothing to set or restore. */
 #ifndef FENV_PRIVATE_H
 #define FENV_PRIVATE_H 1
 #include <fenv.h>  /* FE_TONEAREST */
