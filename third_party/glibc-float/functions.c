@@ -23,6 +23,8 @@ variants(double, pow, (double, double));
 variants(double, sin, (double));
 variants(double, cos, (double));
 variants(double, atan2, (double, double));
+void __sincos_sse2(double, double *, double *), __sincos_fma(double, double *, double *),
+    __sincos_fma4(double, double *, double *);
 double __expm1_sse2(double), __expm1_fma(double);
 double __hypot(double, double);
 double __ieee754_sinh(double);
@@ -64,6 +66,14 @@ double wrapped(pow)(double x, double y) {
 }
 double wrapped(sin)(double x) { return fma() ? __sin_fma(x) : fma4() ? __sin_fma4(x) : __sin_sse2(x); }
 double wrapped(cos)(double x) { return fma() ? __cos_fma(x) : fma4() ? __cos_fma4(x) : __cos_sse2(x); }
+void wrapped(sincos)(double x, double *s, double *c) {  /* GCC's call for a sine and cosine of one angle */
+  if (fma())
+    __sincos_fma(x, s, c);
+  else if (fma4())
+    __sincos_fma4(x, s, c);
+  else
+    __sincos_sse2(x, s, c);
+}
 double wrapped(atan2)(double y, double x) {
   return fma() ? __atan2_fma(y, x) : fma4() ? __atan2_fma4(y, x) : __atan2_sse2(y, x);
 }

@@ -12,6 +12,7 @@ float __ieee754_atan2f(float, float);
 float __atanf(float);
 double __ieee754_log10(double);
 double __sin_sse2(double), __cos_sse2(double), __atan2_sse2(double, double), __expm1_sse2(double);
+void __sincos_sse2(double, double *, double *);
 double __hypot(double, double);
 double __ieee754_sinh(double);
 
@@ -38,6 +39,7 @@ double exp(double x) { return __exp_sse2(x); }
 double pow(double x, double y) { return __pow_sse2(x, y); }
 double sin(double x) { return __sin_sse2(x); }
 double cos(double x) { return __cos_sse2(x); }
+void sincos(double x, double *s, double *c) { __sincos_sse2(x, s, c); }
 double atan2(double y, double x) { return __atan2_sse2(y, x); }
 double hypot(double x, double y) { return __hypot(x, y); }
 double sinh(double x) { return __ieee754_sinh(x); }
