@@ -98,7 +98,7 @@ web-setup:
 # The build tools too: the explorer's build takes {fmt} and fast_float's headers.
 web: build-tools web-setup
 	$(WEB_ENV) emcmake cmake -S . -B build-web $(GENERATOR) -DCMAKE_BUILD_TYPE=Release >/dev/null
-	$(WEB_ENV) cmake --build build-web --target explorer explorer_file -j $(JOBS)
+	$(WEB_ENV) cmake --build build-web --target explorer explorer_file math_functions -j $(JOBS)
 
 explore: web
 	node web/serve.mjs build-web $(EXPLORE_PORT)
@@ -107,7 +107,7 @@ explore: web
 # browser tests (headless chromium); both need the native build for tesk31.
 # The local server's tests need neither.
 web-test: web build
-	cd web && BRENLOW_WEB=../build-web BRENLOW_BUILD=../build node --test test/module.test.mjs test/span.test.mjs test/page.test.mjs \
+	cd web && BRENLOW_WEB=../build-web BRENLOW_BUILD=../build node --test test/module.test.mjs test/math.test.mjs test/span.test.mjs test/page.test.mjs \
 	  test/files.test.mjs test/span-page.test.mjs test/ionflow-page.test.mjs test/serve.test.mjs test/one-file.test.mjs
 	$(call file-page-test,$(CURDIR)/build-web/explorer.html)
 

@@ -8,6 +8,7 @@
 
 #include "explorer.hpp"
 #include "ion_flow_panel.hpp"
+#include "json.hpp"
 #include "line_text.hpp"
 #include "span_panel.hpp"
 
@@ -101,6 +102,8 @@ int explorer_span_unknowns(double length, double sag) {
 int explorer_ion_flow(double roughness, double left, double right, int count) {
   return attempt([&] { return explorer::ion_flow_json(session.section(), roughness, left, right, count); });
 }
+
+void explorer_exact_numbers(int on) { explorer::json::exact_numbers = on != 0; }
 
 int explorer_data_file() {
   return attempt([] { return session.data_file(); });

@@ -7,6 +7,7 @@
 
 #include "driver/program.hpp"
 #include "json.hpp"
+#include "short_number.hpp"
 #include "format/record.hpp"
 #include "model/problem_data.hpp"
 
@@ -116,13 +117,6 @@ std::string_view warned_field(std::string_view text) {
 
 std::string group_label(const brenlow::CrossSection& section, int group) {
   return "group " + std::to_string(group + 1) + " (" + trimmed(section.groups[static_cast<std::size_t>(group)].name) + ")";
-}
-
-// A value as a person reads it in a message.
-std::string short_number(float value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%g", static_cast<double>(value));
-  return text;
 }
 
 // The length of the UTF-8 sequence that starts at text[i], or 0 where none

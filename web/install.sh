@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Installs what the explorer's build and tests need, when it is missing:
 # Debian's emscripten and chromium (node and npm too on a machine without
-# them), and the pinned npm packages of web/package-lock.json. Quiet when
-# everything is there.
+# them), the source of this machine's C library (glibc-source: the module
+# takes its float functions from it, third_party/glibc-float), and the
+# pinned npm packages of web/package-lock.json. Quiet when everything is
+# there.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -11,6 +13,8 @@ command -v em++ >/dev/null 2>&1 || need+=(emscripten)
 command -v chromium >/dev/null 2>&1 || need+=(chromium)
 command -v node >/dev/null 2>&1 || need+=(nodejs)
 command -v npm >/dev/null 2>&1 || need+=(npm)
+libc=$(getconf GNU_LIBC_VERSION)
+[ -e "/usr/src/glibc/glibc-${libc#glibc }.tar.xz" ] || need+=(glibc-source)
 if [ ${#need[@]} -gt 0 ]; then
   echo "Installing ${need[*]} ..."
   sudo_cmd=""

@@ -1,10 +1,10 @@
 #include "ion_flow_panel.hpp"
 
 #include <cmath>
-#include <cstdio>
 #include <vector>
 
 #include "explorer.hpp"
+#include "json.hpp"
 #include "model/problem_data.hpp"
 
 namespace explorer {
@@ -12,9 +12,8 @@ namespace explorer {
 namespace {
 
 std::string number(double v) {
-  if (!std::isfinite(v)) return "null";
-  char text[32];
-  std::snprintf(text, sizeof text, "%.6g", v);
+  std::string text;
+  json::put_number(text, v, 6);
   return text;
 }
 

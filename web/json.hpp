@@ -30,9 +30,15 @@ inline void put_string(std::string& out, std::string_view text) {
   out += '"';
 }
 
+// Every number with 17 significant digits, whatever its writer asks for:
+// the value's every bit, for the tests that compare the WebAssembly module
+// with the native build (the page never sets it).
+inline bool exact_numbers = false;
+
 // Writes `value` with `digits` significant digits; returns false when it
 // was not finite and null was written instead.
 inline bool put_number(std::string& out, double value, int digits = 9) {
+  if (exact_numbers) digits = 17;
   if (!std::isfinite(value)) {
     out += "null";
     return false;

@@ -7,6 +7,7 @@
 
 #include "json.hpp"
 #include "line_text.hpp"
+#include "short_number.hpp"
 #include "model/problem_data.hpp"
 
 namespace explorer {
@@ -14,12 +15,6 @@ namespace explorer {
 namespace {
 
 constexpr float height = 1.0f;  // m, the map's height over the ground
-
-std::string short_number(double value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%g", value);
-  return text;
-}
 
 // The spans in the file's units, checked in those units first: the same
 // sag hangs every group, and the engine's own message would name the first

@@ -1,21 +1,32 @@
 // A fingerprint of the math functions the programs call, over every k-th
 // float and a fixed sample of doubles and pairs: the Windows build's must
 // equal the native build's on the same machine (same_output.sh), or the
-// programs' last digits may differ.
+// programs' last digits may differ; so must the explorer's WebAssembly
+// build's (web/test/math.test.mjs).
 //   math_functions [K]     K: the stride through the 2^32 floats (61)
-#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
+
+// bit_cast, which the explorer's WebAssembly build (emscripten's
+// library, where this program also runs) lacks.
+template <class To, class From>
+To bit_cast(const From& from) {
+  static_assert(sizeof(To) == sizeof(From));
+  To to;
+  std::memcpy(&to, &from, sizeof to);
+  return to;
+}
 
 struct Fingerprint {
   std::uint64_t h = 1469598103934665603u;
   void add(std::uint64_t bits) { h = (h ^ bits) * 1099511628211u; }
-  void add(float v) { add(std::isnan(v) ? 0x7fc00000u : std::uint64_t{std::bit_cast<std::uint32_t>(v)}); }
-  void add(double v) { add(std::isnan(v) ? 0x7ff8000000000000u : std::bit_cast<std::uint64_t>(v)); }
+  void add(float v) { add(std::isnan(v) ? 0x7fc00000u : std::uint64_t{bit_cast<std::uint32_t>(v)}); }
+  void add(double v) { add(std::isnan(v) ? 0x7ff8000000000000u : bit_cast<std::uint64_t>(v)); }
 };
 
 struct Random {  // xorshift64: the same sample on every system
@@ -29,7 +40,7 @@ template <class F>
 void every_float(const char* name, std::uint64_t stride, F f) {
   Fingerprint print;
   for (std::uint64_t u = 0; u < (std::uint64_t{1} << 32); u += stride) {
-    volatile float x = std::bit_cast<float>(static_cast<std::uint32_t>(u));
+    volatile float x = bit_cast<float>(static_cast<std::uint32_t>(u));
     print.add(f(x));
   }
   std::printf("%-8s %016llx\n", name, static_cast<unsigned long long>(print.h));
@@ -46,7 +57,7 @@ void sample(const char* name, F f) {
 // A double of moderate size, either sign: the range the pictures and the
 // spans use, where every function takes its main path.
 double moderate(std::uint64_t bits) {
-  return std::bit_cast<double>((bits & 0x800fffffffffffffu) | ((0x3c0u + (bits >> 52) % 0x80u) << 52));
+  return bit_cast<double>((bits & 0x800fffffffffffffu) | ((0x3c0u + (bits >> 52) % 0x80u) << 52));
 }
 
 }  // namespace
@@ -61,19 +72,19 @@ int main(int argc, char** argv) {
   every_float("cosf", stride, [](float x) { return std::cos(x); });
   every_float("sincosf", stride, [](float x) {  // one angle's sine and cosine: one call
     const float s = std::sin(x), c = std::cos(x);
-    return std::uint64_t{std::bit_cast<std::uint32_t>(s)} << 32 | std::bit_cast<std::uint32_t>(c);
+    return std::uint64_t{bit_cast<std::uint32_t>(s)} << 32 | bit_cast<std::uint32_t>(c);
   });
   every_float("atanf", stride, [](float x) { return std::atan(x); });
   every_float("powf10", stride, [](float x) { return std::pow(10.0f, x); });
   sample("powf", [](Fingerprint& p, std::uint64_t b, int i) {
-    volatile float x = std::fabs(std::bit_cast<float>(static_cast<std::uint32_t>(b)));
-    volatile float y = i % 2 ? std::bit_cast<float>(static_cast<std::uint32_t>(b >> 32))
+    volatile float x = std::fabs(bit_cast<float>(static_cast<std::uint32_t>(b)));
+    volatile float y = i % 2 ? bit_cast<float>(static_cast<std::uint32_t>(b >> 32))
                              : static_cast<float>(moderate(b >> 11));
     p.add(std::pow(x, y));
   });
   sample("atan2f", [](Fingerprint& p, std::uint64_t b, int) {
-    volatile float y = std::bit_cast<float>(static_cast<std::uint32_t>(b));
-    volatile float x = std::bit_cast<float>(static_cast<std::uint32_t>(b >> 32));
+    volatile float y = bit_cast<float>(static_cast<std::uint32_t>(b));
+    volatile float x = bit_cast<float>(static_cast<std::uint32_t>(b >> 32));
     p.add(std::atan2(y, x));
   });
   sample("log", [](Fingerprint& p, std::uint64_t b, int) {
@@ -89,5 +100,25 @@ int main(int argc, char** argv) {
     volatile double x = std::fabs(moderate(b));
     volatile double y = i % 2 ? static_cast<double>(i % 40 - 20) : std::fmod(moderate(b * 31), 50.0);
     p.add(std::pow(x, y));
+  });
+  sample("sincos", [](Fingerprint& p, std::uint64_t b, int i) {  // one angle's sine and cosine, as the ion flow takes them
+    volatile double x = i % 2 ? std::fmod(moderate(b), 7.0) : moderate(b);
+    const double a = x;
+    p.add(std::sin(a));
+    p.add(std::cos(a));
+  });
+  sample("atan2", [](Fingerprint& p, std::uint64_t b, int) {
+    volatile double y = moderate(b);
+    volatile double x = moderate(b * 31);
+    p.add(std::atan2(y, x));
+  });
+  sample("hypot", [](Fingerprint& p, std::uint64_t b, int) {
+    volatile double x = moderate(b);
+    volatile double y = moderate(b * 31);
+    p.add(std::hypot(x, y));
+  });
+  sample("sinh", [](Fingerprint& p, std::uint64_t b, int) {
+    volatile double x = std::fmod(moderate(b), 40.0);
+    p.add(std::sinh(x));
   });
 }

@@ -20,6 +20,14 @@ variants(void, sincosf, (float, float *, float *));
 variants(double, log, (double));
 variants(double, exp, (double));
 variants(double, pow, (double, double));
+variants(double, sin, (double));
+variants(double, cos, (double));
+variants(double, atan2, (double, double));
+void __sincos_sse2(double, double *, double *), __sincos_fma(double, double *, double *),
+    __sincos_fma4(double, double *, double *);
+double __expm1_sse2(double), __expm1_fma(double);
+double __hypot(double, double);
+double __ieee754_sinh(double);
 float __ieee754_log10f(float);
 float __ieee754_atan2f(float, float);
 float __atanf(float);
@@ -28,9 +36,12 @@ double __ieee754_log10(double);
 static int fma(void) { return __builtin_cpu_supports("fma") && __builtin_cpu_supports("avx2"); }
 static int fma4(void) { return __builtin_cpu_supports("fma4"); }
 
-/* The logarithms e_log10f.c and e_log10.c call. */
+/* The logarithms e_log10f.c and e_log10.c call, the exponentials e_sinh.c
+   calls. */
 float __ieee754_logf(float x) { return fma() ? __logf_fma(x) : __logf_sse2(x); }
 double __ieee754_log(double x) { return fma() ? __log_fma(x) : fma4() ? __log_fma4(x) : __log_sse2(x); }
+double __ieee754_exp(double x) { return fma() ? __exp_fma(x) : fma4() ? __exp_fma4(x) : __exp_sse2(x); }
+double __expm1(double x) { return fma() ? __expm1_fma(x) : __expm1_sse2(x); }
 
 float wrapped(logf)(float x) { return __ieee754_logf(x); }
 float wrapped(log10f)(float x) { return __ieee754_log10f(x); }
@@ -49,7 +60,22 @@ float wrapped(atan2f)(float y, float x) { return __ieee754_atan2f(y, x); }
 
 double wrapped(log)(double x) { return __ieee754_log(x); }
 double wrapped(log10)(double x) { return __ieee754_log10(x); }
-double wrapped(exp)(double x) { return fma() ? __exp_fma(x) : fma4() ? __exp_fma4(x) : __exp_sse2(x); }
+double wrapped(exp)(double x) { return __ieee754_exp(x); }
 double wrapped(pow)(double x, double y) {
   return fma() ? __pow_fma(x, y) : fma4() ? __pow_fma4(x, y) : __pow_sse2(x, y);
 }
+double wrapped(sin)(double x) { return fma() ? __sin_fma(x) : fma4() ? __sin_fma4(x) : __sin_sse2(x); }
+double wrapped(cos)(double x) { return fma() ? __cos_fma(x) : fma4() ? __cos_fma4(x) : __cos_sse2(x); }
+void wrapped(sincos)(double x, double *s, double *c) {  /* GCC's call for a sine and cosine of one angle */
+  if (fma())
+    __sincos_fma(x, s, c);
+  else if (fma4())
+    __sincos_fma4(x, s, c);
+  else
+    __sincos_sse2(x, s, c);
+}
+double wrapped(atan2)(double y, double x) {
+  return fma() ? __atan2_fma(y, x) : fma4() ? __atan2_fma4(y, x) : __atan2_sse2(y, x);
+}
+double wrapped(hypot)(double x, double y) { return __hypot(x, y); }
+double wrapped(sinh)(double x) { return __ieee754_sinh(x); }

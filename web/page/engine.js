@@ -105,6 +105,11 @@ export class Engine {
     return JSON.parse(this.#outcome(this.m._explorer_ion_flow(roughness, left, right, count)));
   }
 
+  // Every number with 17 significant digits (its every bit), or as shown.
+  exactNumbers(on) {
+    this.m._explorer_exact_numbers(on ? 1 : 0);
+  }
+
   dataFile() {
     return this.#bytes(this.m._explorer_data_file());
   }

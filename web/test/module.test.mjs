@@ -1,7 +1,9 @@
 // The WebAssembly module against the native build of the same session code:
-// the same sections, profiles within the tolerance explained in support.mjs,
-// the same data and print files byte for byte (the record layer's portable
-// decimal path against the standard library's), and the same refusals.
+// the same sections, profiles, ion flow and print files to the last bit
+// (both link the C library's float functions built from the same source),
+// the same data files byte for byte (the record layer's portable decimal
+// path against the standard library's), and the same refusals; on every
+// bundled example, the 50-group line and seeded random sections.
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
@@ -9,50 +11,108 @@ import { mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { basename, join } from 'node:path';
 import {
-  dataFiles, loadEngine, nativeValues, nativeText, nativeRefusal, profileDifference, printDifference, edgesOf,
-  tesk31, withoutRunDate,
+  dataFiles, loadEngine, nativeValues, nativePanel, nativeText, nativeRefusal, valueDifference, numbersIn,
+  printDifference, edgesOf, tesk31, withoutRunDate,
 } from './support.mjs';
 
 const engine = await loadEngine();
+const scratch = mkdtempSync(join(tmpdir(), 'explorer-module-'));
+test.after(() => rmSync(scratch, { recursive: true, force: true }));
 
-for (const path of dataFiles) {
-  test(`${basename(path)}: section and profiles as the native build's`, () => {
+let compared = 0;  // the numbers found equal to the bit, reported at the end
+test.after(() => console.log(`# numbers equal to the native build's, bit for bit: ${compared}`));
+
+// The section, its profiles (across the section, and wider and off-centre),
+// the ion flow under DC poles and the print file, against the native build
+// reading the same file.
+function sameAsNative(path) {
+  engine.exactNumbers(true);
+  try {
     const section = engine.load(readFileSync(path), path);
     const [left, right] = edgesOf(section);
-    const native = nativeValues(path, left, right, 200);
-    assert.deepEqual(section, native.section);
-    const profiles = engine.profiles(left, right, 200);
-    assert.equal(profileDifference(profiles, native.profiles), null);
-    // Beyond the edges and off-centre too.
-    const wide = nativeValues(path, left - 37.5, right + 12.25, 77).profiles;
-    assert.equal(profileDifference(engine.profiles(left - 37.5, right + 12.25, 77), wide), null);
-  });
+    for (const [a, b, count] of [[left, right, 200], [left - 37.5, right + 12.25, 77]]) {
+      const native = nativeValues(path, a, b, count, true);
+      const got = { section: engine.section(), profiles: engine.profiles(a, b, count) };
+      assert.equal(valueDifference(got, native), null, basename(path));
+      compared += numbersIn(native);
+    }
+    const flow = engine.ionFlow(0.5, left - 30, right + 30, 61);
+    const nativeFlow = nativePanel('--ion-flow', path, 0.5, left - 30, right + 30, 61);
+    assert.equal(valueDifference(flow, nativeFlow, 'ion flow'), null, basename(path));
+    compared += numbersIn(nativeFlow);
+  } finally {
+    engine.exactNumbers(false);
+  }
+  const print = Buffer.from(engine.printFile()).toString('latin1');
+  assert.ok(print.length > 2000, `a print file of ${print.length} bytes`);
+  const native = nativeText('--print-file', path).toString('latin1');
+  assert.equal(printDifference(withoutRunDate(print), withoutRunDate(native)), null, basename(path));
+}
 
-  test(`${basename(path)}: data file byte for byte, print file to the last digit as the native build's`, () => {
-    engine.load(readFileSync(path), path);
+for (const path of dataFiles) {
+  test(`${basename(path)}: section, profiles, ion flow and print file as the native build's`, () => {
+    sameAsNative(path);
     assert.deepEqual(Buffer.from(engine.dataFile()), nativeText('--data-file', path));
-    const print = Buffer.from(engine.printFile()).toString('latin1');
-    assert.ok(print.length > 2000, `a print file of ${print.length} bytes`);
-    const native = nativeText('--print-file', path).toString('latin1');
-    assert.equal(printDifference(withoutRunDate(print), withoutRunDate(native)), null);
+  });
+}
+
+// Seeded random sections: a bundled line with its groups moved, resized and
+// restrung and its weather changed, as a data file both builds read.
+function random(seed) {
+  let s = BigInt(seed);
+  return () => {
+    s ^= (s << 13n) & 0xffffffffffffffffn; s ^= s >> 7n; s ^= (s << 17n) & 0xffffffffffffffffn;
+    return Number(s >> 11n) / 2 ** 53;
+  };
+}
+const randomCases = [
+  // seed, bundled line, edits
+  [1, 'example.dat', 4], [2, '500kv_flat.dat', 6], [3, '345kv_double_circuit.dat', 8],
+  [4, '500kv_dc_bipole.dat', 4], [5, 'hybrid_corridor.dat', 8], [6, '500kv_english.dat', 5],
+  [7, '500kv_dc_bipole.dat', 8], [8, 'hybrid_corridor.dat', 12], [9, 'example.dat', 10],
+  [10, '345kv_double_circuit.dat', 3],
+];
+for (const [seed, name, edits] of randomCases) {
+  test(`random section ${seed} (${name}, ${edits} edits) as the native build's`, () => {
+    const next = random(seed);
+    const from = dataFiles.find((path) => basename(path) === name);
+    const section = engine.load(readFileSync(from), name);
+    const groups = section.groups.length;
+    let applied = 0;
+    for (let k = 0; k < edits; ++k) {
+      const g = Math.floor(next() * groups);
+      const { x, y } = engine.section().groups[g];
+      const edit = [
+        () => engine.moveGroup(g, (x + (next() - 0.5) * 8).toFixed(3), (y * (0.8 + 0.4 * next())).toFixed(3)),
+        () => engine.setGroup(g, 'diameter', (engine.section().groups[g].diameter * (0.7 + 0.6 * next())).toPrecision(5)),
+        () => engine.setGroup(g, 'spacing', (engine.section().groups[g].spacing * (0.8 + 0.4 * next())).toPrecision(4)),
+        () => engine.setCondition('rain', (next() * 8).toFixed(2)),
+        () => engine.setCondition('altitude', (next() * 2000).toFixed(0)),
+      ][Math.floor(next() * 5)];
+      try {
+        edit();
+        ++applied;
+      } catch {
+        // A refused edit (groups too close, say) keeps the section.
+      }
+    }
+    assert.ok(applied > 0, 'some edit taken');
+    const path = join(scratch, `random${seed}.dat`);
+    writeFileSync(path, engine.dataFile());
+    sameAsNative(path);
   });
 }
 
 test('the print file is the whole print file tesk31 writes for the data file, but for the date', () => {
-  const scratch = mkdtempSync(join(tmpdir(), 'explorer-print-'));
-  try {
-    for (const path of dataFiles.filter((p) => /example\.dat|english|bipole/.test(p))) {
-      engine.load(readFileSync(path), path);
-      writeFileSync(join(scratch, 'line.dat'), engine.dataFile());
-      const run = spawnSync(tesk31, ['line.dat', 'line.prt'], { cwd: scratch, input: '', encoding: 'latin1' });
-      assert.equal(run.status, 0, run.stderr);
-      const want = withoutRunDate(readFileSync(join(scratch, 'line.prt'), 'latin1'));
-      const got = withoutRunDate(Buffer.from(engine.printFile()).toString('latin1'));
-      assert.match(got, /B R E N L O W[^]*INPUT DATA LIST/);
-      assert.equal(printDifference(got, want), null, basename(path));
-    }
-  } finally {
-    rmSync(scratch, { recursive: true, force: true });
+  for (const path of dataFiles.filter((p) => /example\.dat|english|bipole/.test(p))) {
+    engine.load(readFileSync(path), path);
+    writeFileSync(join(scratch, 'line.dat'), engine.dataFile());
+    const run = spawnSync(tesk31, ['line.dat', 'line.prt'], { cwd: scratch, input: '', encoding: 'latin1' });
+    assert.equal(run.status, 0, run.stderr);
+    const want = withoutRunDate(readFileSync(join(scratch, 'line.prt'), 'latin1'));
+    const got = withoutRunDate(Buffer.from(engine.printFile()).toString('latin1'));
+    assert.match(got, /B R E N L O W[^]*INPUT DATA LIST/);
+    assert.equal(printDifference(got, want), null, basename(path));
   }
 });
 

@@ -11,7 +11,7 @@ import assert from 'node:assert/strict';
 import { writeFileSync } from 'node:fs';
 import { join } from 'node:path';
 import { openExplorer } from './browser.mjs';
-import { nativeValues, profileDifference, repo, here } from './support.mjs';
+import { nativeValues, valueDifference, repo, here } from './support.mjs';
 import {
   dropFile, edgeTexts, expectEdgeTexts, inView, markerCentre, message, nativeOf, pageDataFile, pageState, pageView,
   scratch, settled, sharedBrowser, shownText, typeInto,
@@ -36,7 +36,7 @@ test('the example opens at first with the engine\'s values at the edges', async 
   const up = (a.y - earth.y) / 10;
   assert.ok(Math.abs(across - up) < 0.01 * across, `${across} px/m across, ${up} px/m up`);
   const native = nativeValues(join(repo, 'examples', 'example.dat'), state.left, state.right, 200);
-  assert.equal(profileDifference(state.profiles, native.profiles), null);
+  assert.equal(valueDifference(state.profiles, native.profiles), null);
   expectEdgeTexts(await edgeTexts(page), native.profiles);
   assert.deepEqual(page.errors, []);
   await page.close();
@@ -58,7 +58,7 @@ test('dragging a group moves the profiles and edge values to the engine\'s for t
   assert.notEqual(after.profiles.e[0], before.profiles.e[0]);
   const native = nativeOf(await pageDataFile(page), after.left, after.right, 'dragged.dat');
   assert.deepEqual(native.section.groups[0], moved);
-  assert.equal(profileDifference(after.profiles, native.profiles), null);
+  assert.equal(valueDifference(after.profiles, native.profiles), null);
   expectEdgeTexts(await edgeTexts(page), native.profiles);
   assert.notDeepEqual(await edgeTexts(page), {});
 
@@ -75,7 +75,7 @@ test('dragging a group moves the profiles and edge values to the engine\'s for t
   const narrowed = await pageState(page);
   assert.ok(narrowed.right < after.right - 5, `right edge ${narrowed.right}`);
   const again = nativeValues(join(scratch, 'dragged.dat'), narrowed.left, narrowed.right, 200);
-  assert.equal(profileDifference(narrowed.profiles, again.profiles), null);
+  assert.equal(valueDifference(narrowed.profiles, again.profiles), null);
   expectEdgeTexts(await edgeTexts(page), again.profiles);
   await page.close();
 });
@@ -295,7 +295,7 @@ test('each field chart offers the resultant beside the ellipse maximum, which st
   assert.ok(Math.abs(profiles.e_res[n - 1] - 4.877) < 4.877 * 5e-4, `E ${profiles.e_res[n - 1]} kV/m`);
   assert.ok(Math.abs(profiles.b_res[0] * 100 - 21.05) < 21.05 * 1e-3, `B ${profiles.b_res[0] * 100} µT`);
   const native = nativeOf(await pageDataFile(page), left, right, 'peer.dat');
-  assert.equal(profileDifference(profiles, native.profiles), null);
+  assert.equal(valueDifference(profiles, native.profiles), null);
   // Each choice changes its own chart and edge row only.
   const cases = [
     [{ e: 'res', b: 'max' }, /Electric field, resultant/, /Magnetic field, ellipse maximum/],

@@ -9,7 +9,7 @@ import { execFileSync } from 'node:child_process';
 import { writeFileSync } from 'node:fs';
 import { join } from 'node:path';
 import { openExplorer } from './browser.mjs';
-import { reference, repo } from './support.mjs';
+import { reference, repo, withoutFma } from './support.mjs';
 import {
   dropFile, exampleWith, markerCentre, message, pageDataFile, scratch, sharedBrowser, typeInto,
 } from './page-support.mjs';
@@ -26,7 +26,7 @@ const current = (page, timeout = 60000) =>
 async function nativeMap(page, length, sag, quantity) {
   const path = join(scratch, 'span.dat');
   writeFileSync(path, Buffer.from(await pageDataFile(page)));
-  return JSON.parse(execFileSync(reference, ['--span', path, String(length), String(sag), quantity, '33', '15'], { encoding: 'utf8' }));
+  return JSON.parse(execFileSync(reference, ['--span', path, String(length), String(sag), quantity, '33', '15'], { encoding: 'utf8', env: withoutFma }));
 }
 // A hybrid line's map is of its AC phases' field: E-AC, B-AC.
 const largestIn = (text) => Number(/Largest [EB](?:-AC)? on the map ([\d.]+) /.exec(text)?.[1]);

@@ -5,3 +5,6 @@
 #define libm_alias_float_other(from, to)
 #define libm_alias_double(from, to)
 #define libm_alias_double_other(from, to)
+#ifndef strong_alias
+#define strong_alias(name, alias)
+#endif
