@@ -8,12 +8,14 @@
 
 #include "explorer.hpp"
 #include "ion_flow_panel.hpp"
+#include "limits_panel.hpp"
 #include "line_text.hpp"
 #include "span_panel.hpp"
 
 namespace {
 
 explorer::Session session;
+explorer::LimitsChoice limits_choice;  // the limit set chosen on the page
 explorer::SpanMaps span_maps;  // the span solver's: a Web Worker's module holds a line of its own
 std::string message;
 std::string result;
@@ -100,6 +102,32 @@ int explorer_span_unknowns(double length, double sag) {
 
 int explorer_ion_flow(double roughness, double left, double right, int count) {
   return attempt([&] { return explorer::ion_flow_json(session.section(), roughness, left, right, count); });
+}
+
+// The shipped limit sets' names and titles, as JSON.
+int explorer_limit_sets() {
+  return attempt([] { return explorer::limit_sets_json(); });
+}
+
+// A shipped limit set by its name ("" for none); returns the choice as JSON.
+int explorer_choose_limits(const char* name) {
+  return attempt([&] {
+    limits_choice.choose(name);
+    return limits_choice.json();
+  });
+}
+
+// A user's limit set from its TOML text; returns the choice as JSON.
+int explorer_read_limits(const char* text, const char* name) {
+  return attempt([&] {
+    limits_choice.read(text, name);
+    return limits_choice.json();
+  });
+}
+
+// The chosen set judged on the section between the edges (file units).
+int explorer_comply(double left, double right, int frequency, const char* b_unit) {
+  return attempt([&] { return limits_choice.compliance_json(session.section(), left, right, frequency, b_unit); });
 }
 
 int explorer_data_file() {

@@ -105,6 +105,27 @@ export class Engine {
     return JSON.parse(this.#outcome(this.m._explorer_ion_flow(roughness, left, right, count)));
   }
 
+  // The shipped limit sets: [{name, title}].
+  limitSets() {
+    return JSON.parse(this.#outcome(this.m._explorer_limit_sets()));
+  }
+
+  // Chooses a shipped limit set by its name ('' for none); returns {name, title, ...}.
+  chooseLimits(name) {
+    return JSON.parse(this.#withStrings([name], (n) => this.#outcome(this.m._explorer_choose_limits(n))));
+  }
+
+  // Chooses a set of the user's from its TOML text; returns {name, title, ...}.
+  readLimits(text, name) {
+    return JSON.parse(this.#withStrings([text, name], (t, n) => this.#outcome(this.m._explorer_read_limits(t, n))));
+  }
+
+  // The chosen set judged on the section between the edges (file units),
+  // at `frequency` Hz, B in `bUnit` ('uT', 'mG', 'G'): {set, rows: [...]}.
+  comply(left, right, frequency, bUnit) {
+    return JSON.parse(this.#withStrings([bUnit], (b) => this.#outcome(this.m._explorer_comply(left, right, frequency, b))));
+  }
+
   dataFile() {
     return this.#bytes(this.m._explorer_data_file());
   }

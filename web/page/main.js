@@ -10,6 +10,7 @@ import { plain, trimName, groupLook, gradientBar } from './draw.js';
 import { SpanPanel } from './span.js';
 import { IonFlowPanel } from './ionflow.js';
 import { SpanSolver } from './span-solver.js';
+import { LimitsPanel, limitMarks } from './limits.js';
 
 const POINTS = 200;
 const $ = (id) => document.getElementById(id);
@@ -41,6 +42,7 @@ let groupsTable;
 let conditionsForm;
 let spanPanel;
 let ionFlowPanel;
+let limitsPanel;
 
 function showMessage(text) {
   $('message-text').textContent = text;
@@ -102,7 +104,10 @@ function recompute() {
 function render(replace = false) {
   const { section, profiles } = state;
   view.render({ section, left: state.left, right: state.right, selected: state.selected });
-  charts.render(shownProfiles(profiles, state.view), section, state.view);
+  // The limits judged by the engine between the edges (during a drag only when cheap).
+  const compliance = limitsPanel.update(section, state.left, state.right, state.view.bUnit, { dragging: Boolean(view.drag) });
+  const marks = Object.fromEntries(['e', 'b', 'an', 'ri', 'ozone'].map((key) => [key, limitMarks(compliance, key, profiles, state.view)]));
+  charts.render(shownProfiles(profiles, state.view), section, state.view, marks);
   groupsTable.render(section, profiles.gradients, state.selected, replace);
   conditionsForm.render(section, profiles.notes, replace);
   renderEdges();
@@ -433,6 +438,7 @@ async function start() {
   conditionsForm = new ConditionsForm($('conditions'), { edit: editCondition });
   spanPanel = new SpanPanel($('span-panel'), state.engine, (done) => new SpanSolver(compiled, done));
   ionFlowPanel = new IonFlowPanel($('ionflow-panel'), state.engine, showMessage);
+  limitsPanel = new LimitsPanel($('limits-panel'), state.engine, { changed: () => state.section && render(), report: showMessage });
 
   $('message-close').addEventListener('click', clearMessage);
   $('open').addEventListener('click', () => $('file').click());
