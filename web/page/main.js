@@ -27,6 +27,7 @@ const state = {
   selected: null,
   fileName: '',
   example: '',  // the bundled example open, or '' for a file of the user's
+  compliance: null,  // the engine's judgement of the limit set chosen, as shown
   view: { bUnit: 'uT', measure: { e: 'max', b: 'max' } },  // B's unit and each field's measure
 };
 
@@ -34,6 +35,7 @@ const state = {
 // the part of it spent in the engine (new position and profiles), ms.
 const timings = [];
 const engineTimings = [];
+const complianceTimings = [];  // each compliance check of a limit set, ms
 let profilesTime = 0;
 
 let view;
@@ -105,7 +107,7 @@ function render(replace = false) {
   const { section, profiles } = state;
   view.render({ section, left: state.left, right: state.right, selected: state.selected });
   // The limits judged by the engine between the edges (during a drag only when cheap).
-  const compliance = limitsPanel.update(section, state.left, state.right, state.view.bUnit, { dragging: Boolean(view.drag) });
+  const compliance = state.compliance = limitsPanel.update(section, state.left, state.right, state.view.bUnit, { dragging: Boolean(view.drag) });
   const marks = Object.fromEntries(['e', 'b', 'an', 'ri', 'ozone'].map((key) => [key, limitMarks(compliance, key, profiles, state.view)]));
   charts.render(shownProfiles(profiles, state.view), section, state.view, marks);
   groupsTable.render(section, profiles.gradients, state.selected, replace);
@@ -438,7 +440,7 @@ async function start() {
   conditionsForm = new ConditionsForm($('conditions'), { edit: editCondition });
   spanPanel = new SpanPanel($('span-panel'), state.engine, (done) => new SpanSolver(compiled, done));
   ionFlowPanel = new IonFlowPanel($('ionflow-panel'), state.engine, showMessage);
-  limitsPanel = new LimitsPanel($('limits-panel'), state.engine, { changed: () => state.section && render(), report: showMessage });
+  limitsPanel = new LimitsPanel($('limits-panel'), state.engine, { changed: () => state.section && render(), report: showMessage }, complianceTimings);
 
   $('message-close').addEventListener('click', clearMessage);
   $('open').addEventListener('click', () => $('file').click());
@@ -491,6 +493,7 @@ window.explorer = {
   state,
   timings,
   engineTimings,
+  complianceTimings,
   ready: start().catch((error) => {
     showMessage(error.message);
     throw error;
