@@ -130,6 +130,14 @@ int explorer_comply(double left, double right, int frequency, const char* b_unit
   return attempt([&] { return limits_choice.compliance_json(session.section(), left, right, frequency, b_unit); });
 }
 
+// explorer_comply for a line of explorer_line(), in this instance (the
+// page's Web Worker, its own set chosen).
+int explorer_comply_line(const char* line, double left, double right, int frequency, const char* b_unit) {
+  return attempt([&] {
+    return limits_choice.compliance_json(explorer::parse_line_text(line), left, right, frequency, b_unit);
+  });
+}
+
 int explorer_data_file() {
   return attempt([] { return session.data_file(); });
 }

@@ -1,5 +1,6 @@
 #include "limits_panel.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <string_view>
 
@@ -54,8 +55,11 @@ void LimitsChoice::read(const std::string& text, const std::string& name) {
 
 std::string LimitsChoice::json() const {
   if (!set_) return "{\"name\":null}";
+  const bool ion_flow = std::any_of(set_->limits.begin(), set_->limits.end(),
+                                    [](const limits::Limit& l) { return limits::from_ion_flow(l.quantity); });
   return "{\"name\":" + text_json(set_->name) + ",\"title\":" + text_json(set_->title) +
-         ",\"source\":" + text_json(set_->source) + ",\"limits\":" + std::to_string(set_->limits.size()) + "}";
+         ",\"source\":" + text_json(set_->source) + ",\"limits\":" + std::to_string(set_->limits.size()) +
+         ",\"ion_flow\":" + (ion_flow ? "true" : "false") + "}";
 }
 
 std::string LimitsChoice::compliance_json(const brenlow::CrossSection& section, double left, double right,

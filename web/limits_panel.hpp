@@ -24,8 +24,10 @@ class LimitsChoice {
   // Throws limits::LimitError saying what and where; the choice stays.
   void read(const std::string& text, const std::string& name);
 
-  // The chosen set: {"name":...,"title":...,"source":...,"limits":N}, or
-  // {"name":null} when none is chosen.
+  // The chosen set: {"name":...,"title":...,"source":...,"limits":N,
+  // "ion_flow":B}, or {"name":null} when none is chosen. ion_flow: the set
+  // limits a quantity of the DC ion flow (E-TOTAL, J), whose check on a line
+  // with DC poles takes a solve of the flow (a tenth of a second or more).
   std::string json() const;
 
   // Every limit of the chosen set judged on the section between the edges

@@ -4,6 +4,18 @@
 
 export class EngineError extends Error {}
 
+// An engine made from the compiled module (the page's, or a Web Worker's own
+// instance); createExplorer: brenlow-explorer.js's.
+export async function engineOf(createExplorer, compiled) {
+  const instance = await createExplorer({
+    instantiateWasm(imports, done) {
+      WebAssembly.instantiate(compiled, imports).then((made) => done(made, compiled));
+      return {};
+    },
+  });
+  return new Engine(instance);
+}
+
 export class Engine {
   // `module`: an instance made by createExplorer (brenlow-explorer.js).
   constructor(module) {
@@ -124,6 +136,12 @@ export class Engine {
   // at `frequency` Hz, B in `bUnit` ('uT', 'mG', 'G'): {set, rows: [...]}.
   comply(left, right, frequency, bUnit) {
     return JSON.parse(this.#withStrings([bUnit], (b) => this.#outcome(this.m._explorer_comply(left, right, frequency, b))));
+  }
+
+  // comply() for a line of line(), in this instance, with its own set chosen.
+  complyLine(line, left, right, frequency, bUnit) {
+    return JSON.parse(this.#withStrings([line, bUnit], (l, b) =>
+      this.#outcome(this.m._explorer_comply_line(l, left, right, frequency, b))));
   }
 
   dataFile() {

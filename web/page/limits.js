@@ -9,11 +9,11 @@ import { plain } from './draw.js';
 
 // A check costing more than this (ms: the cheapest of the last few, so that
 // one slow check, the first or one a collection held up, does not decide)
-// is made during a drag only every DRAG_PAUSE ms, and when the drag ends:
-// the drag frames keep to their profiles' time. Measured again each time,
-// a line that turns out cheap is judged on every frame again.
+// is made during a drag in the checker's Web Worker, as is every check of
+// a set limiting the DC ion flow (a solve of the flow: a tenth of a second
+// or more): the drag frames keep to their profiles' time. Measured again
+// each time, a line that turns out cheap is judged in the page again.
 export const DRAG_BUDGET = 6;
-export const DRAG_PAUSE = 250;
 
 // The chart each limited quantity is drawn on (E-TOTAL, J and TV have none).
 const CHART_OF = {
@@ -75,18 +75,23 @@ const margin = (m) => (m === null ? NOT_COMPUTED : m.toFixed(3));
 const valueText = (row) => (row.value === null ? NOT_COMPUTED : `${formatValue(row.quantity.toLowerCase(), row.value)} ${unitText(row.unit)}`);
 
 export class LimitsPanel {
-  // root: the panel's element; engine: the Engine; handlers: changed()
-  // (the set or frequency chosen: the page redraws), report(message).
-  // timings: where the time of every check (ms) is kept, for the browser tests.
-  constructor(root, engine, handlers, timings = []) {
+  // root: the panel's element; engine: the Engine;
+  // handlers: changed() (the set or frequency chosen: the page redraws),
+  // checked() (a check of the worker came back: the charts redraw),
+  // report(message); timings: where the time of every check (ms) is kept,
+  // for the browser tests; makeChecker(done): a SpanSolver running
+  // limits-worker.js, or null (every check is then made in the page).
+  constructor(root, engine, handlers, timings = [], makeChecker = () => null) {
     this.root = root;
     this.timings = timings;
+    this.checker = makeChecker((request, answer) => this.#checked(request, answer));
     this.engine = engine;
     this.handlers = handlers;
     this.compliance = null;
     this.key = null;
     this.costs = [];  // of the last few checks, ms
-    this.checked = -Infinity;  // when the last check was made
+    this.source = null;  // the set as the worker chooses it: { name } or { text, name }
+    this.ionFlow = false;  // the set limits the DC ion flow
     this.stale = false;
     root.innerHTML = `
       <div class="limits-head">
@@ -123,7 +128,7 @@ export class LimitsPanel {
   // A shipped set by its name ('' for none).
   #choose(name) {
     try {
-      this.#chosen(this.engine.chooseLimits(name), name);
+      this.#chosen(this.engine.chooseLimits(name), name, { name });
     } catch (error) {
       this.handlers.report(error.message);
       this.$('limit-set').value = this.chosen;
@@ -139,14 +144,16 @@ export class LimitsPanel {
       const option = new Option(`${name} (file)`, `file:${name}`);
       option.dataset.file = '';
       select.add(option);
-      this.#chosen(set, option.value);
+      this.#chosen(set, option.value, { text, name });
     } catch (error) {
       this.handlers.report(error.message);
     }
   }
 
-  #chosen(set, value) {
+  #chosen(set, value, source) {
     this.chosen = value;
+    this.source = source;
+    this.ionFlow = Boolean(set.ion_flow);
     this.$('limit-set').value = value;
     const title = set.name === null ? '' : `${set.title || set.name}${set.source ? ` · ${set.source}` : ''}`;
     this.$('limit-title').textContent = title;
@@ -157,36 +164,50 @@ export class LimitsPanel {
   }
 
   // The compliance of the engine's section between the edges (file units),
-  // B in `bUnit`; judged again when any of them changed, unless a drag is
-  // under way and the checks cost more than DRAG_BUDGET: then every
-  // DRAG_PAUSE ms and when it ends (the rows shown until then say so). Returns what the charts draw.
+  // B in `bUnit`, judged again when any of them changed: in the page, or in
+  // the checker's worker when it costs more than a frame (see DRAG_BUDGET),
+  // the rows shown until it comes back saying so. Returns what the charts draw.
   update(section, left, right, bUnit, { dragging = false } = {}) {
     const key = [section, left, right, bUnit, this.frequency, this.chosen];
-    const same = this.key && key.every((v, i) => v === this.key[i]);
-    if (same && !this.stale) return this.compliance;
-    if (dragging && Math.min(...this.costs) > DRAG_BUDGET && performance.now() - this.checked < DRAG_PAUSE) {
+    if (this.key && key.every((v, i) => v === this.key[i])) return this.compliance;
+    this.key = key;
+    if (this.chosen !== '' && this.checker && (this.ionFlow || (dragging && Math.min(...this.costs) > DRAG_BUDGET))) {
       this.stale = true;
+      this.checker.solve({ key, line: this.engine.line(), set: this.source, left, right, frequency: this.frequency, bUnit, overtakes: false });
       this.#render(section);
       return this.compliance;
     }
-    this.key = key;
-    this.stale = false;
     const started = performance.now();
+    let answer;
     try {
-      this.compliance = this.chosen === '' ? null : this.engine.comply(left, right, this.frequency, bUnit);
-      this.error = '';
+      answer = { compliance: this.chosen === '' ? null : this.engine.comply(left, right, this.frequency, bUnit) };
     } catch (error) {
-      this.compliance = null;
-      this.error = error.message;
+      answer = { error: error.message };
     }
-    this.checked = performance.now();
-    const cost = this.checked - started;
-    if (this.compliance) {
-      this.timings.push(cost);
-      this.costs = [...this.costs.slice(-2), cost];
-    }
+    this.#take(answer, performance.now() - started, true);
     this.#render(section);
     return this.compliance;
+  }
+
+  // A check's answer ({ compliance } or { error }) and its time; `current`:
+  // of the section and edges shown.
+  #take(answer, time, current) {
+    this.compliance = answer.error === undefined ? answer.compliance : null;
+    this.error = answer.error ?? '';
+    this.stale = !current;
+    if (this.compliance) {
+      this.timings.push(time);
+      this.costs = [...this.costs.slice(-2), time];
+    }
+  }
+
+  // The worker's answer: shown (an earlier request's too, while the drag
+  // goes on), the latest one's as current.
+  #checked(request, answer) {
+    if (request.key[5] !== this.chosen || request.key[4] !== this.frequency) return;  // of a set no longer chosen
+    this.#take(answer, answer.time ?? 0, request.key === this.key);
+    this.#render(this.key[0]);
+    this.handlers.checked();
   }
 
   #render(section) {
@@ -218,13 +239,14 @@ export class LimitsPanel {
     });
     const c = this.compliance;
     let note = this.error;
+    if (!note && !c && this.stale) note = 'Being judged…';
     if (!note && c) {
       const failing = rows.filter((r) => r.result === 'FAIL').length;
       const judged = rows.filter((r) => r.result !== 'N/A').length;
       note = `${judged ? `${failing ? `${failing} of ${judged} limits fail` : `all ${judged} limits that apply hold`}` : 'no limit of the set applies to this line'}` +
         ` · line at ${c.frequency_hz} Hz, ${c.line_kv.toFixed(1)} kV (the largest line-to-line or pole voltage, which picks a voltage class)` +
         `; margin: value / limit`;
-      if (this.stale) note = `Values of a moment ago, judged again as the drag goes on and when it ends. ${note}`;
+      if (this.stale) note = `Values of a moment ago, being judged again. ${note}`;
     }
     setText(this.$('limit-note'), note);
     this.$('limit-note').hidden = !note;

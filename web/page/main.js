@@ -2,7 +2,7 @@
 // step after every change. A change the engine refuses shows its message
 // and leaves everything as it was.
 
-import { Engine } from './engine.js';
+import { engineOf } from './engine.js';
 import { SectionView } from './view.js';
 import { Charts, edgeRows, formatValue, quantityOf, NOT_COMPUTED, defaultView, shownProfiles, unitOf, FIELD_MEASURES } from './charts.js';
 import { GroupsTable, ConditionsForm } from './tables.js';
@@ -106,10 +106,7 @@ function recompute() {
 function render(replace = false) {
   const { section, profiles } = state;
   view.render({ section, left: state.left, right: state.right, selected: state.selected });
-  // The limits judged by the engine between the edges (during a drag only when cheap).
-  const compliance = state.compliance = limitsPanel.update(section, state.left, state.right, state.view.bUnit, { dragging: Boolean(view.drag) });
-  const marks = Object.fromEntries(['e', 'b', 'an', 'ri', 'ozone'].map((key) => [key, limitMarks(compliance, key, profiles, state.view)]));
-  charts.render(shownProfiles(profiles, state.view), section, state.view, marks);
+  renderCharts();
   groupsTable.render(section, profiles.gradients, state.selected, replace);
   conditionsForm.render(section, profiles.notes, replace);
   renderEdges();
@@ -121,6 +118,15 @@ function render(replace = false) {
   spanPanel.setSection(section, state.engine.line(), { settled: !view.drag, replace });
   ionFlowPanel.setSection(section, state.left, state.right);
   if ($('singular').hidden !== !profiles.singular) $('singular').hidden = !profiles.singular;
+}
+
+// The charts with the limits the engine judged between the edges (in its
+// worker when costly: the charts are drawn again when it answers).
+function renderCharts() {
+  const { section, profiles, view: choices } = state;
+  const compliance = state.compliance = limitsPanel.update(section, state.left, state.right, choices.bUnit, { dragging: Boolean(view.drag) });
+  const marks = Object.fromEntries(['e', 'b', 'an', 'ri', 'ozone'].map((key) => [key, limitMarks(compliance, key, profiles, choices)]));
+  charts.render(shownProfiles(profiles, choices), section, choices, marks);
 }
 
 // The engine's warnings (what is legal but probably not meant), in view
@@ -408,13 +414,7 @@ async function start() {
   // Compiled once: the page's engine and the span solver's worker each make
   // an instance of it.
   const compiled = await WebAssembly.compileStreaming(fetch('brenlow-explorer.wasm'));
-  const module = await createExplorer({
-    instantiateWasm(imports, done) {
-      WebAssembly.instantiate(compiled, imports).then((instance) => done(instance, compiled));
-      return {};
-    },
-  });
-  state.engine = new Engine(module);
+  state.engine = await engineOf(createExplorer, compiled);
 
   view = new SectionView($('cross-section'), {
     select,
@@ -440,7 +440,9 @@ async function start() {
   conditionsForm = new ConditionsForm($('conditions'), { edit: editCondition });
   spanPanel = new SpanPanel($('span-panel'), state.engine, (done) => new SpanSolver(compiled, done));
   ionFlowPanel = new IonFlowPanel($('ionflow-panel'), state.engine, showMessage);
-  limitsPanel = new LimitsPanel($('limits-panel'), state.engine, { changed: () => state.section && render(), report: showMessage }, complianceTimings);
+  limitsPanel = new LimitsPanel($('limits-panel'), state.engine,
+    { changed: () => state.section && render(), checked: () => state.section && renderCharts(), report: showMessage }, complianceTimings,
+    (done) => new SpanSolver(compiled, done, { script: 'limits-worker.js', fields: ['line', 'set', 'left', 'right', 'frequency', 'bUnit'], name: 'the limits\' checker' }));
 
   $('message-close').addEventListener('click', clearMessage);
   $('open').addEventListener('click', () => $('file').click());

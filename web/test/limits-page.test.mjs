@@ -26,9 +26,9 @@ const drawnLimits = (page, chart) => page.$$eval(`.chart[data-quantity="${chart}
 })));
 
 // The table shows the native check's rows for the page's edges.
-async function expectNative(page, set, frequency = 60, bUnit = 'uT') {
+async function expectNative(page, set, frequency = 60, bUnit = 'uT', path = example) {
   const { left, right } = await pageState(page);
-  const want = nativeCompliance(example, set, [left, right], frequency, bUnit, scratch);
+  const want = nativeCompliance(path, set, [left, right], frequency, bUnit, scratch);
   const got = await page.evaluate(() => window.explorer.state.compliance);
   assert.equal(complianceDifference({ ...got, set: want.set }, want), null);
   assert.deepEqual(await shownRows(page), want.rows.map((row) => ({
@@ -132,6 +132,38 @@ test('a set of one\'s own is opened with the file picker; one refused leaves it 
   assert.match((await message(page)).text, /bad\.toml.*"kV"/);
   assert.equal(await page.$eval('#limit-set', (el) => el.selectedOptions[0].textContent), 'own.toml (file)');
   await expectNative(page, own);
+  await page.close();
+});
+
+test('a set limiting the ion flow is judged in the checker\'s worker, the page answering meanwhile', async () => {
+  const page = await openExplorer(browser.session);
+  const bipole = join(repo, 'examples', '500kv_dc_bipole.dat');
+  await page.select('#example', '500kv_dc_bipole.dat');
+  await page.waitForFunction(() => window.explorer.state.fileName === '500kv_dc_bipole.dat');
+  const own = join(scratch, 'ion.toml');
+  writeFileSync(own, '[[limit]]\nquantity = "J"\nvalue = 40\nunit = "nA/m2"\nwhere = "anywhere"\nfrequency = "dc"\n' +
+    '[[limit]]\nquantity = "E-TOTAL"\nvalue = 25\nunit = "kV/m"\nwhere = "row"\nfrequency = "dc"\n' +
+    '[[limit]]\nquantity = "E"\nvalue = 15\nunit = "kV/m"\nwhere = "edge"\nfrequency = "dc"\n');
+  const judged = () => page.waitForFunction(() => window.explorer.state.compliance &&
+    !document.getElementById('compliance-table').classList.contains('stale'), { timeout: 60000 });
+  await (await page.$('#limit-file')).uploadFile(own);
+  // Chosen at once; judged when the worker answers.
+  assert.match(await page.$eval('#limit-note', (el) => el.textContent), /^(Being judged…|\d|all|no)/);
+  await judged();
+  const want = await expectNative(page, own, 60, 'uT', bipole);
+  assert.deepEqual(want.rows.map((row) => row.result), ['FAIL', 'PASS', 'PASS']);
+  assert.deepEqual((await drawnLimits(page, 'e')).map((m) => m.label), ['E 15 kV/m at the edges: PASS']);
+  // A group moved: judged again for the new line.
+  await page.$eval('[data-group="0"]', (el) => el.focus());
+  await page.keyboard.down('Shift');
+  await page.keyboard.press('ArrowUp');
+  await page.keyboard.up('Shift');
+  await page.waitForFunction(() => window.explorer.state.compliance.edges && document.getElementById('compliance-table').classList.contains('stale') === false);
+  await judged();
+  const data = join(scratch, 'raised.dat');
+  writeFileSync(data, Buffer.from(await page.evaluate(() => Array.from(window.explorer.state.engine.dataFile()))));
+  await expectNative(page, own, 60, 'uT', data);
+  assert.deepEqual(page.errors, []);
   await page.close();
 });
 

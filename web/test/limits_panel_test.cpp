@@ -94,6 +94,15 @@ TEST(LimitsChoice, NoSetNoRowsAndRefusedArguments) {
   EXPECT_EQ(choice.json(), "{\"name\":null}");
 }
 
+TEST(LimitsChoice, SaysWhetherItsCheckSolvesTheIonFlow) {
+  explorer::LimitsChoice choice;
+  choice.choose("florida");
+  EXPECT_NE(choice.json().find("\"ion_flow\":false"), std::string::npos) << choice.json();
+  choice.read(std::string(own_set) + "[[limit]]\nquantity = \"J\"\nvalue = 50\nunit = \"nA/m2\"\nwhere = \"row\"\nfrequency = \"dc\"\n",
+              "ion.toml");
+  EXPECT_NE(choice.json().find("\"ion_flow\":true"), std::string::npos) << choice.json();
+}
+
 TEST(LimitsChoice, ShippedSetsListedByName) {
   const std::string json = explorer::limit_sets_json();
   for (const std::string& name : limits::shipped_set_names())
