@@ -49,11 +49,7 @@ int comply_command(const std::vector<std::string>& argv, std::ostream& out, std:
   if (!set_name) throw UsageError("no limit set given (--limits NAME or --limits FILE)");
   const std::optional<std::string> edge = args.one("--edge");
   if (!edge) throw UsageError("no right-of-way given (--edge X or --edge LEFT,RIGHT, in the data file's unit)");
-  int frequency = 60;
-  if (auto f = args.one("--frequency")) {
-    if (*f != "50" && *f != "60") throw UsageError("--frequency needs 50 or 60 (Hz), not \"" + *f + "\"");
-    frequency = *f == "50" ? 50 : 60;
-  }
+  const int frequency = frequency_option(args);
   std::vector<std::pair<std::string, std::string>> outputs;
   if (auto csv = args.one("--csv")) outputs.emplace_back("--csv", *csv);
   if (auto json = args.one("--json")) outputs.emplace_back("--json", *json);
