@@ -127,7 +127,10 @@ int explorer_read_limits(const char* text, const char* name) {
 
 // The chosen set judged on the section between the edges (file units).
 int explorer_comply(double left, double right, int frequency, const char* b_unit) {
-  return attempt([&] { return limits_choice.compliance_json(session.section(), left, right, frequency, b_unit); });
+  return attempt([&] {
+    if (!session.loaded()) throw limits::LimitError("no line is open");
+    return limits_choice.compliance_json(session.evaluation(), left, right, frequency, b_unit);
+  });
 }
 
 // explorer_comply for a line of explorer_line(), in this instance (the

@@ -24,6 +24,18 @@ std::string text_json(std::string_view text) {
   return out + '"';
 }
 
+cli::BUnit b_unit_of(const std::string& text) {
+  const std::optional<cli::BUnit> b = cli::parse_b_unit(text);
+  if (!b) throw limits::LimitError("B unit \"" + text + "\": uT, mG or G");
+  return *b;
+}
+
+// The compliance with no set chosen (the arguments checked all the same).
+std::string none(const std::string& b_unit) {
+  b_unit_of(b_unit);
+  return "{\"set\":null,\"rows\":[]}";
+}
+
 }  // namespace
 
 std::string limit_sets_json() {
@@ -64,20 +76,25 @@ std::string LimitsChoice::json() const {
 
 std::string LimitsChoice::compliance_json(const brenlow::CrossSection& section, double left, double right,
                                           int frequency, const std::string& b_unit) const {
-  const std::optional<cli::BUnit> b = cli::parse_b_unit(b_unit);
-  if (!b) throw limits::LimitError("B unit \"" + b_unit + "\": uT, mG or G");
-  if (!set_) return "{\"set\":null,\"rows\":[]}";
+  if (!set_) return none(b_unit);
+  return compliance_json(brenlow::Evaluation(section), left, right, frequency, b_unit);
+}
+
+std::string LimitsChoice::compliance_json(const brenlow::Evaluation& run, double left, double right, int frequency,
+                                          const std::string& b_unit) const {
+  if (!set_) return none(b_unit);
+  const cli::BUnit b = b_unit_of(b_unit);
   // Read as tesk31-study comply reads --edge: a number in the file's unit,
   // to single precision, then to metres.
-  const limits::LengthUnit unit{section.english};
+  const limits::LengthUnit unit{run.section().english};
   const auto metres = [&](double x) {
     if (!std::isfinite(x) || std::fabs(x) > 1e9) throw limits::LimitError("the right-of-way's edges must be numbers");
     return unit.to_metres(static_cast<float>(x));
   };
   limits::ComplyOptions options;
   options.frequency = frequency;
-  options.b = *b;
-  return limits::compliance_json(limits::comply(section, *set_, {metres(left), metres(right)}, options), unit);
+  options.b = b;
+  return limits::compliance_json(limits::comply(run, *set_, {metres(left), metres(right)}, options), unit);
 }
 
 }  // namespace explorer

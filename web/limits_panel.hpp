@@ -39,6 +39,9 @@ class LimitsChoice {
   // refuses.
   std::string compliance_json(const brenlow::CrossSection& section, double left, double right, int frequency,
                               const std::string& b_unit) const;
+  // The same on the section's evaluation at hand.
+  std::string compliance_json(const brenlow::Evaluation& run, double left, double right, int frequency,
+                              const std::string& b_unit) const;
 
  private:
   std::optional<limits::LimitSet> set_;

@@ -147,6 +147,7 @@ test('a set limiting the ion flow is judged in the checker\'s worker, the page a
   const judged = () => page.waitForFunction(() => window.explorer.state.compliance &&
     !document.getElementById('compliance-table').classList.contains('stale'), { timeout: 60000 });
   await (await page.$('#limit-file')).uploadFile(own);
+  await page.waitForFunction(() => document.getElementById('limit-set').selectedOptions[0].textContent === 'ion.toml (file)');
   // Chosen at once; judged when the worker answers.
   assert.match(await page.$eval('#limit-note', (el) => el.textContent), /^(Being judged…|\d|all|no)/);
   await judged();

@@ -71,6 +71,7 @@ TEST(LimitsChoice, ComplianceIsTheChecksWithEdgesInTheFilesUnits) {
         limits::comply(section, limits::parse_limit_set(own_set, "mine.toml"), {c.metres_left, c.metres_right}, options),
         limits::LengthUnit{section.english});
     EXPECT_EQ(choice.compliance_json(section, c.left, c.right, 50, "mG"), want);
+    EXPECT_EQ(choice.compliance_json(brenlow::Evaluation(section), c.left, c.right, 50, "mG"), want);
   }
 }
 
