@@ -202,9 +202,11 @@ export class LimitsPanel {
   }
 
   // The worker's answer: shown (an earlier request's too, while the drag
-  // goes on), the latest one's as current.
+  // goes on, unless the page has judged the line since), the latest one's
+  // as current.
   #checked(request, answer) {
     if (request.key[5] !== this.chosen || request.key[4] !== this.frequency) return;  // of a set no longer chosen
+    if (request.key !== this.key && !this.stale) return;  // older than what the page judged since
     this.#take(answer, answer.time ?? 0, request.key === this.key);
     this.#render(this.key[0]);
     this.handlers.checked();
