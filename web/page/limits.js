@@ -15,11 +15,12 @@ import { plain } from './draw.js';
 // each time, a line that turns out cheap is judged in the page again.
 export const DRAG_BUDGET = 6;
 
-// The chart each limited quantity is drawn on (E-TOTAL, J and TV have none).
+// The chart each limited quantity is drawn on (TV has none).
 const CHART_OF = {
   E: 'e', 'E-RES': 'e', 'E-AC': 'e', 'E-AC-RES': 'e', 'E-DC': 'e',
   B: 'b', 'B-RES': 'b', 'B-AC': 'b', 'B-AC-RES': 'b', 'B-DC': 'b',
   AN: 'an', 'AN-FAIR': 'an', RI: 'ri', 'RI-FAIR': 'ri', OZ: 'ozone',
+  'E-TOTAL': 'e_total', J: 'j',  // the ion flow panel's
 };
 export const chartOf = (quantity) => CHART_OF[quantity] ?? null;
 

@@ -127,6 +127,7 @@ function renderCharts() {
   const compliance = state.compliance = limitsPanel.update(section, state.left, state.right, choices.bUnit, { dragging: Boolean(view.drag) });
   const marks = Object.fromEntries(['e', 'b', 'an', 'ri', 'ozone'].map((key) => [key, limitMarks(compliance, key, profiles, choices)]));
   charts.render(shownProfiles(profiles, choices), section, choices, marks);
+  ionFlowPanel.setLimits({ e_total: limitMarks(compliance, 'e_total', profiles, choices), j: limitMarks(compliance, 'j', profiles, choices) });
 }
 
 // The engine's warnings (what is legal but probably not meant), in view
@@ -496,6 +497,8 @@ window.explorer = {
   timings,
   engineTimings,
   complianceTimings,
+  // The labels of the limits the ion flow panel draws, for the browser tests.
+  ionFlowLimits: () => Object.fromEntries(Object.entries(ionFlowPanel.marks ?? {}).map(([k, marks]) => [k, marks.map((m) => m.label)])),
   ready: start().catch((error) => {
     showMessage(error.message);
     throw error;

@@ -156,6 +156,10 @@ test('a set limiting the ion flow is judged in the checker\'s worker, the page a
   const want = await expectNative(page, own, 60, 'uT', bipole);
   assert.deepEqual(want.rows.map((row) => row.result), ['FAIL', 'PASS', 'PASS']);
   assert.deepEqual((await drawnLimits(page, 'e')).map((m) => m.label), ['E 15 kV/m at the edges: PASS']);
+  // The ion flow panel's charts are given theirs.
+  assert.deepEqual(await page.evaluate(() => window.explorer.ionFlowLimits()), {
+    e_total: ['E-TOTAL 25 kV/m within the right-of-way: PASS'], j: ['J 40 nA/m2 anywhere: FAIL'],
+  });
   // A group moved: judged again for the new line.
   await page.$eval('[data-group="0"]', (el) => el.focus());
   await page.keyboard.down('Shift');
