@@ -108,7 +108,7 @@ explore: web
 # The local server's tests need neither.
 web-test: web build
 	cd web && BRENLOW_WEB=../build-web BRENLOW_BUILD=../build node --test test/module.test.mjs test/math.test.mjs test/span.test.mjs test/page.test.mjs \
-	  test/files.test.mjs test/span-page.test.mjs test/ionflow-page.test.mjs test/serve.test.mjs test/one-file.test.mjs
+	  test/files.test.mjs test/span-page.test.mjs test/ionflow-page.test.mjs test/limits.test.mjs test/limits-page.test.mjs test/serve.test.mjs test/one-file.test.mjs
 	$(call file-page-test,$(CURDIR)/build-web/explorer.html)
 
 # The explorer's page in one file (a copy of build-web/explorer.html: $(1)),

@@ -9,12 +9,14 @@
 #include "explorer.hpp"
 #include "ion_flow_panel.hpp"
 #include "json.hpp"
+#include "limits_panel.hpp"
 #include "line_text.hpp"
 #include "span_panel.hpp"
 
 namespace {
 
 explorer::Session session;
+explorer::LimitsChoice limits_choice;  // the limit set chosen on the page
 explorer::SpanMaps span_maps;  // the span solver's: a Web Worker's module holds a line of its own
 std::string message;
 std::string result;
@@ -104,6 +106,43 @@ int explorer_ion_flow(double roughness, double left, double right, int count) {
 }
 
 void explorer_exact_numbers(int on) { explorer::json::exact_numbers = on != 0; }
+
+// The shipped limit sets' names and titles, as JSON.
+int explorer_limit_sets() {
+  return attempt([] { return explorer::limit_sets_json(); });
+}
+
+// A shipped limit set by its name ("" for none); returns the choice as JSON.
+int explorer_choose_limits(const char* name) {
+  return attempt([&] {
+    limits_choice.choose(name);
+    return limits_choice.json();
+  });
+}
+
+// A user's limit set from its TOML text; returns the choice as JSON.
+int explorer_read_limits(const char* text, const char* name) {
+  return attempt([&] {
+    limits_choice.read(text, name);
+    return limits_choice.json();
+  });
+}
+
+// The chosen set judged on the section between the edges (file units).
+int explorer_comply(double left, double right, int frequency, const char* b_unit) {
+  return attempt([&] {
+    if (!session.loaded()) throw limits::LimitError("no line is open");
+    return limits_choice.compliance_json(session.evaluation(), left, right, frequency, b_unit);
+  });
+}
+
+// explorer_comply for a line of explorer_line(), in this instance (the
+// page's Web Worker, its own set chosen).
+int explorer_comply_line(const char* line, double left, double right, int frequency, const char* b_unit) {
+  return attempt([&] {
+    return limits_choice.compliance_json(explorer::parse_line_text(line), left, right, frequency, b_unit);
+  });
+}
 
 int explorer_data_file() {
   return attempt([] { return session.data_file(); });

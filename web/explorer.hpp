@@ -62,6 +62,8 @@ class Session {
 
   bool loaded() const { return evaluation_.has_value(); }
   const brenlow::CrossSection& section() const { return section_; }
+  // The section's evaluation (its gradients); only when loaded().
+  const brenlow::Evaluation& evaluation() const { return *evaluation_; }
 
  private:
   void replace(const brenlow::CrossSection& section, bool edited);

@@ -5,7 +5,7 @@
 // held in itself, since a browser fetches nothing for a page opened as a
 // file: the style sheets inline; the engine's script inline; the page's
 // modules bundled into one inline module script; and the engine's
-// WebAssembly, the examples, their list and the span solver's worker script
+// WebAssembly, the examples, their list and the workers' scripts
 // (its engine script and modules bundled in) in base64, each in an element
 // whose id is "file:" and its name, where web/page/files.js reads them.
 //
@@ -107,6 +107,7 @@ export function onePage(bytes) {
   const files = [
     held('brenlow-explorer.wasm', bytes('brenlow-explorer.wasm')),
     held('span-worker.js', workerScript('span-worker.js', read)),
+    held('limits-worker.js', workerScript('limits-worker.js', read)),
     held('examples/index.json', JSON.stringify(examples)),
     ...examples.map((name) => held(`examples/${encodeURIComponent(name)}`, bytes(`examples/${name}`))),
   ];

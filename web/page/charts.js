@@ -108,6 +108,42 @@ export function missingNote(q, profiles) {
 
 const PAD = { left: 40, right: 10, top: 18, bottom: 22 };
 
+// A limit up to this many times the curves' span above their low end is
+// drawn to scale.
+const LIMIT_REACH = 2.5;
+
+// The limits on a chart whose range runs from the left edge to the right:
+// an edge limit as a mark at each edge, a limit within the right-of-way or
+// anywhere as a line across (dashed, dotted), each labelled with its value
+// and unit and coloured by its result; the deciding value as a ring where a
+// curve shows it.
+function drawLimits(layer, marks, frame) {
+  layer.replaceChildren();
+  const { px, py, x0, x1, high, left, right, top } = frame;
+  const tick = Math.min(24, (right - left) / 6);
+  const labels = [];  // the label lines taken, top down
+  marks.forEach((mark) => {
+    const above = mark.limit > high * (1 + 1e-9);
+    const y = above ? top : py(mark.limit);
+    const group = svgElement('g', { class: `limit ${mark.where} ${mark.result.toLowerCase()}${above ? ' above' : ''}`, 'data-limit': mark.where }, layer);
+    if (mark.where === 'edge') {
+      svgElement('line', { x1: left, x2: left + tick, y1: y, y2: y }, group);
+      svgElement('line', { x1: right - tick, x2: right, y1: y, y2: y }, group);
+    } else {
+      svgElement('line', { x1: left, x2: right, y1: y, y2: y }, group);
+    }
+    // Its label just over the line, inside the plot, clear of the others.
+    let labelY = Math.max(y - 3, top + 9);
+    while (labels.some((taken) => Math.abs(taken - labelY) < 11)) labelY += 11;
+    labels.push(labelY);
+    const text = above ? `${mark.label} (above the chart)` : mark.label;
+    svgElement('text', { x: mark.where === 'edge' ? left + tick + 3 : left + 3, y: labelY }, group, text);
+    if (mark.onCurve && mark.value !== null && mark.x >= x0 && mark.x <= x1 && !above) {
+      svgElement('circle', { class: 'decides', cx: px(mark.x), cy: py(mark.value), r: 4.5 }, group);
+    }
+  });
+}
+
 export class Charts {
   // handlers: measure(key, 'max' | 'res'), bUnit(unit)
   constructor(container, handlers) {
@@ -198,9 +234,10 @@ export class Charts {
     for (const chart of this.charts) observer.observe(chart.svg);
   }
 
-  // `profiles` as shown (shownProfiles), `view` the choices they were made with.
-  render(profiles, section, view) {
-    this.last = [profiles, section, view];
+  // `profiles` as shown (shownProfiles), `view` the choices they were made
+  // with; `marks`: each chart's limits (limitMarks in limits.js), by its key.
+  render(profiles, section, view, marks = {}) {
+    this.last = [profiles, section, view, marks];
     const n = profiles.x.length;
     for (const chart of this.charts) {
       if (!chart.width) Object.assign(chart, { width: chart.svg.clientWidth, height: chart.svg.clientHeight });
@@ -229,14 +266,17 @@ export class Charts {
       const missing = reason ? '' : missingNote(q, profiles);
       if (gaps.textContent !== missing) gaps.textContent = missing;
       if (gaps.hidden !== !missing) gaps.hidden = !missing;
-      if (!reason) this.#plot(chart, profiles, section, short);
-      else chart.layers?.series.replaceChildren();  // no curve of an earlier state left behind
+      if (!reason) this.#plot(chart, profiles, section, short, marks[q.key] ?? []);
+      else {  // no curve of an earlier state left behind
+        chart.layers?.series.replaceChildren();
+        chart.layers?.limits.replaceChildren();
+      }
     }
   }
 
-  // Three layers, each drawn again only when what it shows changed: the
-  // axes with their ticks, the conductor positions, the series.
-  #plot(chart, profiles, section, unit) {
+  // Four layers, each drawn again only when what it shows changed: the
+  // axes with their ticks, the conductor positions, the series, the limits.
+  #plot(chart, profiles, section, unit, marks) {
     const { svg, q } = chart;
     const width = Math.max(chart.width, 200);
     const height = Math.max(chart.height, 120);
@@ -244,6 +284,7 @@ export class Charts {
       svg.replaceChildren();
       chart.layers = {
         axes: svgElement('g', {}, svg), conductors: svgElement('g', {}, svg), series: svgElement('g', {}, svg),
+        limits: svgElement('g', { class: 'limits' }, svg),
       };
     }
     svg.setAttribute('viewBox', `0 0 ${width} ${height}`);
@@ -262,6 +303,13 @@ export class Charts {
     }
     if (!Number.isFinite(low)) { low = 0; high = 1; }
     if (q.fromZero) low = Math.min(0, low);
+    // A limit near the curves is taken into the range; one far above them
+    // would flatten them, and stands at the top, said to be above the chart.
+    const reach = high + (high - low) * (LIMIT_REACH - 1);
+    for (const mark of marks) {
+      if (mark.limit <= reach) high = Math.max(high, mark.limit);
+      low = Math.min(low, mark.limit);
+    }
     if (high - low < 1e-9) { high += 1; low -= q.fromZero ? 0 : 1; }
     const yt = ticks(low, high, 4);
     low = Math.min(low, yt.values[0] ?? low);
@@ -314,5 +362,6 @@ export class Charts {
         if (profiles[key][i] !== null) svgElement('circle', { class: 'edge-dot', cx: px(xs[i]), cy: py(profiles[key][i]), r: 3 }, series);
       }
     }
+    drawLimits(chart.layers.limits, marks, { px, py, x0, x1, high, left: PAD.left, right: width - PAD.right, top: PAD.top });
   }
 }

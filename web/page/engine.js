@@ -4,6 +4,18 @@
 
 export class EngineError extends Error {}
 
+// An engine made from the compiled module (the page's, or a Web Worker's own
+// instance); createExplorer: brenlow-explorer.js's.
+export async function engineOf(createExplorer, compiled) {
+  const instance = await createExplorer({
+    instantiateWasm(imports, done) {
+      WebAssembly.instantiate(compiled, imports).then((made) => done(made, compiled));
+      return {};
+    },
+  });
+  return new Engine(instance);
+}
+
 export class Engine {
   // `module`: an instance made by createExplorer (brenlow-explorer.js).
   constructor(module) {
@@ -108,6 +120,33 @@ export class Engine {
   // Every number with 17 significant digits (its every bit), or as shown.
   exactNumbers(on) {
     this.m._explorer_exact_numbers(on ? 1 : 0);
+  }
+
+  // The shipped limit sets: [{name, title}].
+  limitSets() {
+    return JSON.parse(this.#outcome(this.m._explorer_limit_sets()));
+  }
+
+  // Chooses a shipped limit set by its name ('' for none); returns {name, title, ...}.
+  chooseLimits(name) {
+    return JSON.parse(this.#withStrings([name], (n) => this.#outcome(this.m._explorer_choose_limits(n))));
+  }
+
+  // Chooses a set of the user's from its TOML text; returns {name, title, ...}.
+  readLimits(text, name) {
+    return JSON.parse(this.#withStrings([text, name], (t, n) => this.#outcome(this.m._explorer_read_limits(t, n))));
+  }
+
+  // The chosen set judged on the section between the edges (file units),
+  // at `frequency` Hz, B in `bUnit` ('uT', 'mG', 'G'): {set, rows: [...]}.
+  comply(left, right, frequency, bUnit) {
+    return JSON.parse(this.#withStrings([bUnit], (b) => this.#outcome(this.m._explorer_comply(left, right, frequency, b))));
+  }
+
+  // comply() for a line of line(), in this instance, with its own set chosen.
+  complyLine(line, left, right, frequency, bUnit) {
+    return JSON.parse(this.#withStrings([line, bUnit], (l, b) =>
+      this.#outcome(this.m._explorer_comply_line(l, left, right, frequency, b))));
   }
 
   dataFile() {

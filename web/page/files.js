@@ -35,13 +35,15 @@ export async function compileEngine() {
   return WebAssembly.compileStreaming(fetch(name));
 }
 
-// What `new Worker` takes for the span solver: its file, or a URL of the
-// script the page holds (the same for every worker the page starts).
-let heldWorker = null;
-export function spanWorkerUrl() {
-  const name = 'span-worker.js';
+// What `new Worker` takes for a worker's script (span-worker.js,
+// limits-worker.js): its file, or a URL of the script the page holds (one
+// URL a script, however many workers the page starts).
+const heldWorkers = new Map();
+export function workerUrl(name) {
   const node = held(name);
   if (!node) return name;
-  heldWorker ??= URL.createObjectURL(new Blob([base64Bytes(node.textContent)], { type: 'text/javascript' }));
-  return heldWorker;
+  if (!heldWorkers.has(name)) {
+    heldWorkers.set(name, URL.createObjectURL(new Blob([base64Bytes(node.textContent)], { type: 'text/javascript' })));
+  }
+  return heldWorkers.get(name);
 }

@@ -40,6 +40,17 @@ export class IonFlowPanel {
     this.$('ionflow-roughness').addEventListener('change', () => this.schedule());
   }
 
+  // The limits on E-TOTAL and J to draw ({ e_total: [...], j: [...] }, as
+  // limitMarks in limits.js gives them): the charts drawn again, the flow not
+  // computed again.
+  setLimits(marks) {
+    const key = JSON.stringify(marks);
+    if (key === this.marksKey) return;
+    this.marksKey = key;
+    this.marks = marks;
+    if (this.flow && !this.root.hidden) this.#charts(this.flow);
+  }
+
   // A new or edited line, or new edges (file units).
   setSection(section, left, right) {
     this.range = [left, right];
@@ -67,18 +78,25 @@ export class IonFlowPanel {
     }
     this.time = performance.now() - started;
     this.root.hidden = !flow.dc;
+    this.flow = flow;
     if (!flow.dc) return;
-    const u = flow.length_unit;
-    this.chart(this.$('ionflow-e'), flow.x, [[flow.e_nominal, '#1f5fa8', 'nominal'], [flow.e_total, '#d9730d', 'total']],
-      'E at the ground, kV/m', u);
-    this.chart(this.$('ionflow-j'), flow.x, [[flow.j, '#d9730d', 'J']], 'J at the ground, nA/m² (positive ions +)', u);
+    this.#charts(flow);
     const poles = flow.poles.map((p) => `${p.name.trim()} ${rounded(p.kv)} kV: onset ${rounded(p.onset_voltage)} kV` +
       (p.corona ? `, current ${p.current.toFixed(3)} mA/km` : ', below onset: no ions')).join('; ');
     const said = flow.notes.concat(flow.warnings).map((n) => `${n[0].toUpperCase()}${n.slice(1)}. `).join('');
     this.$('ionflow-note').textContent = `${poles}. ${said}${this.time.toFixed(0)} ms`;
   }
 
-  chart(canvas, xs, series, label, unit) {
+  #charts(flow) {
+    const u = flow.length_unit;
+    this.chart(this.$('ionflow-e'), flow.x, [[flow.e_nominal, '#1f5fa8', 'nominal'], [flow.e_total, '#d9730d', 'total']],
+      'E at the ground, kV/m', u, this.marks?.e_total);
+    this.chart(this.$('ionflow-j'), flow.x, [[flow.j, '#d9730d', 'J']], 'J at the ground, nA/m² (positive ions +)', u, this.marks?.j);
+  }
+
+  // marks: limits on the magnitude, drawn at +limit and, where the values
+  // run below zero, at -limit too (dashed; red when failing).
+  chart(canvas, xs, series, label, unit, marks = []) {
     const g = canvas.getContext('2d');
     const w = WIDTH - PLOT.left - PLOT.right;
     const h = HEIGHT - PLOT.top - PLOT.bottom;
@@ -86,6 +104,8 @@ export class IonFlowPanel {
     let lo = 0, hi = 0;
     for (const [values] of series) for (const v of values) if (Number.isFinite(v)) { lo = Math.min(lo, v); hi = Math.max(hi, v); }
     if (hi === lo) hi = lo + 1;
+    const levels = marks.flatMap((mark) => (lo < 0 ? [mark.limit, -mark.limit] : [mark.limit]).map((v) => [v, mark]));
+    for (const [v] of levels) { hi = Math.max(hi, v); lo = Math.min(lo, v); }
     const x0 = xs[0], x1 = xs[xs.length - 1];
     const px = (x) => PLOT.left + ((x - x0) / (x1 - x0 || 1)) * w;
     const py = (v) => PLOT.top + ((hi - v) / (hi - lo)) * h;
@@ -104,6 +124,21 @@ export class IonFlowPanel {
       values.forEach((v, i) => (i ? g.lineTo(px(xs[i]), py(v)) : g.moveTo(px(xs[i]), py(v))));
       g.stroke();
     }
+    g.lineWidth = 1.5;
+    g.font = '11px system-ui, sans-serif';
+    g.textAlign = 'left';
+    g.setLineDash([6, 3]);
+    for (const [v, mark] of levels) {
+      const colour = mark.result === 'FAIL' ? '#b42318' : '#1d6b34';
+      g.strokeStyle = colour;
+      g.beginPath();
+      g.moveTo(PLOT.left, py(v));
+      g.lineTo(PLOT.left + w, py(v));
+      g.stroke();
+      g.fillStyle = colour;
+      g.fillText(v < 0 ? `−${mark.limit}: the same limit on the magnitude` : mark.label, PLOT.left + w * 0.55, py(v) + (v < 0 ? 13 : -4));
+    }
+    g.setLineDash([]);
     g.lineWidth = 1;
     g.fillStyle = '#344054';
     g.font = '12px system-ui, sans-serif';

@@ -2,7 +2,7 @@
 // step after every change. A change the engine refuses shows its message
 // and leaves everything as it was.
 
-import { Engine } from './engine.js';
+import { engineOf } from './engine.js';
 import { SectionView } from './view.js';
 import { Charts, edgeRows, formatValue, quantityOf, NOT_COMPUTED, defaultView, shownProfiles, unitOf, FIELD_MEASURES } from './charts.js';
 import { GroupsTable, ConditionsForm } from './tables.js';
@@ -11,6 +11,7 @@ import { SpanPanel } from './span.js';
 import { IonFlowPanel } from './ionflow.js';
 import { SpanSolver } from './span-solver.js';
 import { compileEngine, fileBytes, fileJson } from './files.js';
+import { LimitsPanel, limitMarks } from './limits.js';
 
 const POINTS = 200;
 const $ = (id) => document.getElementById(id);
@@ -27,6 +28,7 @@ const state = {
   selected: null,
   fileName: '',
   example: '',  // the bundled example open, or '' for a file of the user's
+  compliance: null,  // the engine's judgement of the limit set chosen, as shown
   view: { bUnit: 'uT', measure: { e: 'max', b: 'max' } },  // B's unit and each field's measure
 };
 
@@ -34,6 +36,7 @@ const state = {
 // the part of it spent in the engine (new position and profiles), ms.
 const timings = [];
 const engineTimings = [];
+const complianceTimings = [];  // each compliance check of a limit set, ms
 let profilesTime = 0;
 
 let view;
@@ -42,6 +45,7 @@ let groupsTable;
 let conditionsForm;
 let spanPanel;
 let ionFlowPanel;
+let limitsPanel;
 
 function showMessage(text) {
   $('message-text').textContent = text;
@@ -103,7 +107,7 @@ function recompute() {
 function render(replace = false) {
   const { section, profiles } = state;
   view.render({ section, left: state.left, right: state.right, selected: state.selected });
-  charts.render(shownProfiles(profiles, state.view), section, state.view);
+  renderCharts();
   groupsTable.render(section, profiles.gradients, state.selected, replace);
   conditionsForm.render(section, profiles.notes, replace);
   renderEdges();
@@ -115,6 +119,16 @@ function render(replace = false) {
   spanPanel.setSection(section, state.engine.line(), { settled: !view.drag, replace });
   ionFlowPanel.setSection(section, state.left, state.right);
   if ($('singular').hidden !== !profiles.singular) $('singular').hidden = !profiles.singular;
+}
+
+// The charts with the limits the engine judged between the edges (in its
+// worker when costly: the charts are drawn again when it answers).
+function renderCharts() {
+  const { section, profiles, view: choices } = state;
+  const compliance = state.compliance = limitsPanel.update(section, state.left, state.right, choices.bUnit, { dragging: Boolean(view.drag) });
+  const marks = Object.fromEntries(['e', 'b', 'an', 'ri', 'ozone'].map((key) => [key, limitMarks(compliance, key, profiles, choices)]));
+  charts.render(shownProfiles(profiles, choices), section, choices, marks);
+  ionFlowPanel.setLimits({ e_total: limitMarks(compliance, 'e_total', profiles, choices), j: limitMarks(compliance, 'j', profiles, choices) });
 }
 
 // The engine's warnings (what is legal but probably not meant), in view
@@ -404,13 +418,7 @@ async function start() {
   // Compiled once: the page's engine and the span solver's worker each make
   // an instance of it.
   const compiled = await compileEngine();
-  const module = await createExplorer({
-    instantiateWasm(imports, done) {
-      WebAssembly.instantiate(compiled, imports).then((instance) => done(instance, compiled));
-      return {};
-    },
-  });
-  state.engine = new Engine(module);
+  state.engine = await engineOf(createExplorer, compiled);
 
   view = new SectionView($('cross-section'), {
     select,
@@ -436,6 +444,9 @@ async function start() {
   conditionsForm = new ConditionsForm($('conditions'), { edit: editCondition });
   spanPanel = new SpanPanel($('span-panel'), state.engine, (done) => new SpanSolver(compiled, done));
   ionFlowPanel = new IonFlowPanel($('ionflow-panel'), state.engine, showMessage);
+  limitsPanel = new LimitsPanel($('limits-panel'), state.engine,
+    { changed: () => state.section && render(), checked: () => state.section && renderCharts(), report: showMessage }, complianceTimings,
+    (done) => new SpanSolver(compiled, done, { script: 'limits-worker.js', fields: ['line', 'set', 'left', 'right', 'frequency', 'bUnit'], name: 'the limits\' checker' }));
 
   $('message-close').addEventListener('click', clearMessage);
   $('open').addEventListener('click', () => $('file').click());
@@ -487,6 +498,9 @@ window.explorer = {
   state,
   timings,
   engineTimings,
+  complianceTimings,
+  // The labels of the limits the ion flow panel draws, for the browser tests.
+  ionFlowLimits: () => Object.fromEntries(Object.entries(ionFlowPanel.marks ?? {}).map(([k, marks]) => [k, marks.map((m) => m.label)])),
   ready: start().catch((error) => {
     showMessage(error.message);
     throw error;

@@ -2,15 +2,22 @@
 // answers whatever they cost. One solve runs at a time; a newer request
 // replaces one still waiting (which is dropped, never solved), and one
 // marked `overtakes` also stops the solve running (the worker is ended and
-// a fresh one started from the compiled module).
+// a fresh one started from the compiled module). The limits' checks run
+// the same way in a worker of their own (limits-worker.js).
 
-import { spanWorkerUrl } from './files.js';
+// What the span worker is sent of a request.
+const SPAN_FIELDS = ['line', 'length', 'sag', 'quantity', 'columns', 'rows'];
+
+import { workerUrl } from './files.js';
 
 export class SpanSolver {
-  // module: the engine's compiled WebAssembly.Module; done(request, { map } | { error }).
-  constructor(module, done) {
+  // module: the engine's compiled WebAssembly.Module; done(request, { map } | { error })
+  // (for another worker: the worker's answer but its id, or { error }); another
+  // worker's script, the request's fields sent to it and its name in messages.
+  constructor(module, done, { script = 'span-worker.js', fields = SPAN_FIELDS, name = 'the span solver' } = {}) {
     this.module = module;
     this.done = done;
+    Object.assign(this, { script, fields, name });
     this.worker = null;
     this.running = null;  // the request being solved
     this.waiting = null;  // the newest request not yet started
@@ -40,14 +47,14 @@ export class SpanSolver {
   }
 
   #spawn() {
-    this.worker = new Worker(spanWorkerUrl());
+    this.worker = new Worker(workerUrl(this.script));
     this.worker.postMessage({ module: this.module });
     this.worker.onmessage = ({ data }) => this.#answer(data);
     this.worker.onerror = (event) => {
       event.preventDefault();
       const request = this.running;
       this.#end();
-      if (request) this.done(request, { error: `the span solver stopped: ${event.message || 'no reason given'}` });
+      if (request) this.done(request, { error: `${this.name} stopped: ${event.message || 'no reason given'}` });
       this.#startWaiting();
     };
   }
@@ -57,13 +64,14 @@ export class SpanSolver {
     this.next += 1;
     request.started = performance.now();
     this.running = request;
-    const { id, line, length, sag, quantity, columns, rows } = request;
+    const message = { id: request.id };
+    for (const field of this.fields) message[field] = request[field];
     try {
       if (!this.worker) this.#spawn();
-      this.worker.postMessage({ id, line, length, sag, quantity, columns, rows });
+      this.worker.postMessage(message);
     } catch (error) {  // no worker here (a browser that refuses one)
       this.#end();
-      this.done(request, { error: `the span solver cannot start: ${error.message}` });
+      this.done(request, { error: `${this.name} cannot start: ${error.message}` });
     }
   }
 
@@ -78,7 +86,8 @@ export class SpanSolver {
     if (!request || data.id !== request.id) return;
     this.running = null;
     request.time = performance.now() - request.started;
-    this.done(request, data.error !== undefined ? { error: data.error } : { map: data.map });
+    const { id, ...answer } = data;
+    this.done(request, answer.error !== undefined ? { error: answer.error } : answer);
     this.#startWaiting();
   }
 

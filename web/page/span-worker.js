@@ -10,14 +10,8 @@ let started;
 const engine = new Promise((resolve) => { started = resolve; });
 
 async function boot(module) {
-  const { Engine } = await import('./engine.js');
-  const instance = await createExplorer({
-    instantiateWasm(imports, done) {
-      WebAssembly.instantiate(module, imports).then((made) => done(made, module));
-      return {};
-    },
-  });
-  return new Engine(instance);
+  const { engineOf } = await import('./engine.js');
+  return engineOf(createExplorer, module);
 }
 
 self.onmessage = ({ data }) => {

@@ -3,8 +3,9 @@
 // hybrid corridor (its AC and DC fields apart), the
 // English-unit line (B in mG, feet), the resultants chosen, and a crowded
 // 50-group line with a tucked label shown on focus; the span panel solving
-// a costly line, and a sag refused. With BRENLOW_FILE_PAGE, of that copy of
-// the page in one file (explorer.html), opened from the disk.
+// a costly line, and a sag refused; a limit set chosen, its limits on the
+// charts and judged beside the edge table. With BRENLOW_FILE_PAGE, of that
+// copy of the page in one file (explorer.html), opened from the disk.
 //   node test/screenshots.mjs OUTPUT_DIR
 import { mkdirSync } from 'node:fs';
 import { join, resolve } from 'node:path';
@@ -27,6 +28,14 @@ const states = [
   ['bipole', open('500kv_dc_bipole.dat')],
   ['hybrid', open('hybrid_corridor.dat')],
   ['english', open('500kv_english.dat')],
+  ['limits', async (page) => {
+    await page.select('#limit-set', 'florida');
+    await page.waitForSelector('#compliance-table tbody tr');
+  }],
+  ['limits-icnirp', async (page) => {
+    await page.select('#limit-set', 'icnirp-2010');
+    await page.waitForSelector('#compliance-table tbody tr');
+  }],
   ['resultant', async (page) => {
     await page.select('select[name="e-measure"]', 'res');
     await page.select('select[name="b-measure"]', 'res');

@@ -137,3 +137,47 @@ export function withoutRunDate(print) {
 export function edgesOf(section) {
   return [Math.min(...section.lateral), Math.max(...section.lateral)];
 }
+
+export const study = join(nativeBuild, 'tesk31-study');
+
+// tesk31-study comply's JSON of a data file against a set (a shipped name
+// or a file) between the edges (file units); `scratch`: a folder for its
+// output. Status 0 (every limit holds), 1 (one fails) and 2 (none applies)
+// all write the table.
+export function nativeCompliance(path, set, [left, right], frequency, bUnit, scratch) {
+  const out = join(scratch, 'compliance.json');
+  const run = spawnSync(study, ['comply', path, '--limits', set, '--edge', `${left},${right}`, '--frequency', String(frequency),
+    '--b-unit', bUnit, '--json', out], { encoding: 'utf8' });
+  assert.ok([0, 1, 2].includes(run.status), run.stderr);
+  const [table] = JSON.parse(readFileSync(out, 'utf8'));
+  delete table.file;
+  return table;
+}
+
+// The first difference between two compliance tables, or null: the same
+// limits, places, voltage classes and results, the numbers within the
+// profiles' tolerance; the deciding value's place within a ten-thousandth
+// of the edges' span: on a flat top (B under a flat line) the last bit a
+// math library rounds otherwise moves the refined maximum by millimetres.
+export function complianceDifference(got, want) {
+  const numbers = new Set(['line_kv', 'limit', 'value', 'margin', 'x']);
+  const span = want.edges[1] - want.edges[0];
+  const differs = (key, a, b) => {
+    if (!numbers.has(key) || a === null || b === null) return JSON.stringify(a) !== JSON.stringify(b);
+    const allowed = key === 'x' ? 1e-4 * span : TOLERANCE * Math.max(Math.abs(b), 1e-9) * 10;
+    return Math.abs(a - b) > allowed;
+  };
+  for (const key of Object.keys(want)) {
+    if (key === 'rows') continue;
+    if (differs(key, got[key], want[key])) return `${key}: ${JSON.stringify(got[key])} against ${JSON.stringify(want[key])}`;
+  }
+  if (got.rows.length !== want.rows.length) return `${got.rows.length} rows against ${want.rows.length}`;
+  for (const [i, row] of want.rows.entries()) {
+    for (const key of Object.keys(row)) {
+      if (differs(key, got.rows[i][key], row[key])) {
+        return `row ${i + 1} (${row.quantity} ${row.where}) ${key}: ${JSON.stringify(got.rows[i][key])} against ${JSON.stringify(row[key])}`;
+      }
+    }
+  }
+  return null;
+}
