@@ -9,6 +9,8 @@
 #include <Eigen/SparseCore>
 #include <Eigen/SparseLU>
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <cmath>
 #include <stdexcept>
 #include <string>
@@ -48,6 +50,40 @@ struct CoupledSolution::State {
   std::vector<int> diagonal;               // per node
   std::vector<std::array<int, 4>> faces;   // per element and face: ii, jj, ij, ji
   Eigen::SparseLU<Sparse> lu;
+  bool lu_analysed = false;
+
+  // Solves the transport matrix for `load`, starting from `guess`:
+  // Gauss-Seidel with the nodes in the order the ions pass them (`order`,
+  // upstream first), which is nearly exact in one sweep since without
+  // diffusion a node takes only from upstream; LU when the sweeps stall.
+  Vector solve_transport(const Eigen::SparseMatrix<double, Eigen::RowMajor>& rows, const std::vector<int>& order,
+                         const Vector& load, const Vector& guess) {
+    Vector x = guess;
+    const double scale = load.cwiseAbs().maxCoeff();
+    if (scale == 0) return Vector::Zero(load.size());
+    for (int sweep = 0; sweep < 60; ++sweep) {
+      double moved = 0, largest = 0;
+      for (int i : order) {
+        double sum = load(i), diag = 0;
+        for (Eigen::SparseMatrix<double, Eigen::RowMajor>::InnerIterator it(rows, i); it; ++it) {
+          if (it.col() == i) diag = it.value();
+          else sum -= it.value() * x(it.col());
+        }
+        const double next = sum / diag;
+        moved = std::max(moved, std::abs(next - x(i)));
+        largest = std::max(largest, std::abs(next));
+        x(i) = next;
+      }
+      if (moved <= 1e-12 * largest) return x;
+    }
+    if (!lu_analysed) {
+      lu.analyzePattern(transport);
+      lu_analysed = true;
+    }
+    lu.factorize(transport);
+    if (lu.info() != Eigen::Success) throw std::runtime_error("coupled ion flow: a continuity matrix is singular");
+    return lu.solve(load);
+  }
   // The answer.
   Vector phi, positive, negative;
   double k_positive = 0, k_negative = 0;
@@ -245,7 +281,6 @@ CoupledSolution::CoupledSolution(const MeshSpec& spec, const std::vector<Coupled
                                                         s.diagonal[static_cast<std::size_t>(j)], position(i, j),
                                                         position(j, i)};
       }
-    s.lu.analyzePattern(s.transport);
   }
 
   // The emitters.
@@ -373,13 +408,20 @@ CoupledSolution::CoupledSolution(const MeshSpec& spec, const std::vector<Coupled
         d += rate * other(static_cast<Eigen::Index>(i)) * s.cell[i];
         d += 1e-12 * std::abs(d) + 1e-300;
       }
-      s.lu.factorize(s.transport);
-      if (s.lu.info() != Eigen::Success) throw std::runtime_error("coupled ion flow: a continuity matrix is singular");
+      // Upstream first: the ions of this polarity run down sign k phi - W x.
+      std::vector<int> order(n);
+      std::vector<double> height(n);
+      for (std::size_t i = 0; i < n; ++i) {
+        order[i] = static_cast<int>(i);
+        height[i] = sign * k * phi(static_cast<Eigen::Index>(i)) - settings.wind * m.x[i];
+      }
+      std::sort(order.begin(), order.end(), [&](int a, int b) { return height[static_cast<std::size_t>(a)] > height[static_cast<std::size_t>(b)]; });
+      const Eigen::SparseMatrix<double, Eigen::RowMajor> rows = s.transport;
       for (std::size_t o = 0; o < own.size(); ++o) {
         const std::size_t e = own[o];
-        unit[e] = s.lu.solve(loads[o]);
+        unit[e] = s.solve_transport(rows, order, loads[o], unit[e].size() ? unit[e] : zero);
         unit_phi[e] = s.solve_poisson(sign * unit[e], zero);
-        fix[e] = s.lu.solve(corrections[o]);
+        fix[e] = s.solve_transport(rows, order, corrections[o], fix[e].size() ? fix[e] : zero);
         fix_phi[e] = s.solve_poisson(sign * fix[e], zero);
       }
     }
@@ -440,6 +482,7 @@ CoupledSolution::CoupledSolution(const MeshSpec& spec, const std::vector<Coupled
       (sign_of(e) > 0 ? s.positive : s.negative) += density[e];
     }
     phi += relaxation * (new_phi - phi);
+    if (std::getenv("IONFLOW_TRACE")) std::fprintf(stderr, "it %d change %g relax %g\n", iterations_, change, relaxation);
     if (change < settings.tolerance) break;
     if (iterations_ >= settings.max_iterations)
       throw std::runtime_error("coupled ion flow: the densities did not settle in " +

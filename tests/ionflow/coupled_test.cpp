@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <vector>
 
 #include "ionflow/coupled.hpp"
@@ -59,6 +60,52 @@ TEST(CoupledSolution, CoaxialCylindersMeetTheExactUnipolarSolution) {
     SCOPED_TRACE(c.overvoltage);
     EXPECT_NEAR(got.emitted / exact, 1, 0.005);
     EXPECT_NEAR(got.ground / exact, 1, 0.005);
+  }
+}
+
+}  // namespace
+}  // namespace ionflow
+
+namespace ionflow {
+namespace {
+
+// The full width at half maximum of |J| at the ground, m.
+double current_width(const CoupledSolution& s, double reach) {
+  const int steps = 4000;
+  double peak = 0;
+  std::vector<double> xs, js;
+  for (int i = 0; i <= steps; ++i) {
+    xs.push_back(-reach + 2 * reach * i / steps);
+    js.push_back(std::abs(s.at_ground(xs.back()).j));
+    peak = std::max(peak, js.back());
+  }
+  double left = 0, right = 0;
+  for (int i = 1; i <= steps; ++i) {
+    const double a = js[static_cast<std::size_t>(i - 1)] - 0.5 * peak, b = js[static_cast<std::size_t>(i)] - 0.5 * peak;
+    const double x = xs[static_cast<std::size_t>(i - 1)] + (xs[static_cast<std::size_t>(i)] - xs[static_cast<std::size_t>(i - 1)]) * a / (a - b);
+    if (a < 0 && b >= 0) left = x;
+    if (a >= 0 && b < 0) right = x;
+  }
+  return right - left;
+}
+
+struct WireCase {
+  double volts, overvoltage;
+};
+
+TEST(CoupledSolution, WireAbovePlaneSpreadsItsCurrentAsMeasured) {
+  const double height = 0.05, radius = 40e-6;
+  const std::vector<WireCase> cases = {{20e3, 1.0001}, {20e3, 1.002}, {20e3, 1.1}, {20e3, 1.2}};
+  std::vector<double> widths;
+  for (const WireCase& c : cases) {
+    MeshSpec spec;
+    spec.conductors = {{0, height, radius}};
+    spec.outer_radius = (std::getenv("OR") ? std::atof(std::getenv("OR")) : 20) * height;
+    spec.ring_nodes = std::getenv("RN") ? std::atoi(std::getenv("RN")) : 48;
+    const CoupledSolution s(spec, {{c.volts, 1 / c.overvoltage}}, {});
+    widths.push_back(current_width(s, 5 * height) / height);
+    std::printf("wire %g %g: width %g, current %g, it %d, nodes %zu\n", c.volts, c.overvoltage, widths.back(),
+                s.currents()[0].emitted, s.iterations(), s.mesh().size());
   }
 }
 
