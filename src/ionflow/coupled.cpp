@@ -9,8 +9,6 @@
 #include <Eigen/SparseCore>
 #include <Eigen/SparseLU>
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <cmath>
 #include <stdexcept>
 #include <string>
@@ -74,7 +72,7 @@ struct CoupledSolution::State {
         largest = std::max(largest, std::abs(next));
         x(i) = next;
       }
-      if (moved <= 1e-12 * largest) return x;
+      if (moved <= 1e-9 * largest) return x;
     }
     if (!lu_analysed) {
       lu.analyzePattern(transport);
@@ -297,13 +295,15 @@ CoupledSolution::CoupledSolution(const MeshSpec& spec, const std::vector<Coupled
   s.positive = zero;
   s.negative = zero;
   // Per emitter: its density (relaxed), the density of a unit rho_s in the
-  // last field, the second-order correction's density, and their potentials
-  // (fixed nodes at 0).
-  std::vector<Vector> density(ne, zero), unit(ne), unit_phi(ne), fix(ne), fix_phi(ne), fresh(ne, zero);
+  // last field and its potential (fixed nodes at 0), the new density.
+  std::vector<Vector> density(ne, zero), unit(ne), unit_phi(ne), fresh(ne, zero);
   std::vector<double> rho_s(ne, 0.0);
   std::vector<std::vector<double>> boundary_flux(2);  // per boundary edge and polarity: each end's outflow
   Vector new_phi = phi_nominal;
   double relaxation = settings.relaxation, last_change = 1e300;
+  // Passes of the second-order correction per iteration; more, with a
+  // smaller relaxation, after a start that ran away.
+  int passes = 4, restarts = 0;
   surface_.assign(nc, 0.0);
   currents_.assign(nc, EmitterCurrents{});
   std::vector<double> ex(m.triangles.size()), ey(m.triangles.size());
@@ -328,37 +328,15 @@ CoupledSolution::CoupledSolution(const MeshSpec& spec, const std::vector<Coupled
       const Vector& other = polarity == 0 ? s.negative : s.positive;
       double* v = s.transport.valuePtr();
       std::fill(v, v + s.transport.nonZeros(), 0.0);
-      std::vector<Vector> loads(own.size(), zero), corrections(own.size(), zero);
-      // Each emitter's density's gradient at the nodes (area-weighted mean
-      // of its elements'), for the face values of the correction.
-      std::vector<std::vector<double>> grad_x(own.size(), std::vector<double>(n, 0.0)), grad_y = grad_x;
-      std::vector<double> patch(n, 0.0);
+      std::vector<Vector> loads(own.size(), zero);
+      std::vector<double> flows(3 * m.triangles.size());
       for (std::size_t t = 0; t < m.triangles.size(); ++t) {
-        const auto& tri = m.triangles[t];
-        const State::Element& el = s.elements[t];
-        for (int c = 0; c < 3; ++c) patch[static_cast<std::size_t>(tri[static_cast<std::size_t>(c)])] += el.area;
-        for (std::size_t o = 0; o < own.size(); ++o) {
-          const Vector& d = density[own[o]];
-          double gx = 0, gy = 0;
-          for (int c = 0; c < 3; ++c) {
-            gx += d(tri[static_cast<std::size_t>(c)]) * el.gx[c];
-            gy += d(tri[static_cast<std::size_t>(c)]) * el.gy[c];
-          }
-          for (int c = 0; c < 3; ++c) {
-            grad_x[o][static_cast<std::size_t>(tri[static_cast<std::size_t>(c)])] += el.area * gx;
-            grad_y[o][static_cast<std::size_t>(tri[static_cast<std::size_t>(c)])] += el.area * gy;
-          }
-        }
-      }
-      for (std::size_t t = 0; t < m.triangles.size(); ++t) {
-        const auto& tri = m.triangles[t];
         const State::Element& el = s.elements[t];
         const double vx = sign * k * ex[t] + settings.wind, vy = sign * k * ey[t];
         for (int f = 0; f < 3; ++f) {
           const double flow = vx * el.nx[f] + vy * el.ny[f];
+          flows[3 * t + static_cast<std::size_t>(f)] = flow;
           const auto& at = s.faces[3 * t + static_cast<std::size_t>(f)];
-          const int i = tri[static_cast<std::size_t>(f)], j = tri[static_cast<std::size_t>((f + 1) % 3)];
-          const int up = flow > 0 ? i : j, down = flow > 0 ? j : i;
           if (flow > 0) {
             v[at[0]] += flow;
             v[at[3]] -= flow;
@@ -366,21 +344,49 @@ CoupledSolution::CoupledSolution(const MeshSpec& spec, const std::vector<Coupled
             v[at[2]] += flow;
             v[at[1]] -= flow;
           }
-          // The face value from the upwind node's gradient, kept between the
-          // two nodes' values; the difference moves from up to down.
-          const auto u = static_cast<std::size_t>(up);
-          const double dx = el.fx[f] - m.x[u], dy = el.fy[f] - m.y[u];
-          for (std::size_t o = 0; o < own.size(); ++o) {
-            const Vector& d = density[own[o]];
-            const double du = d(up), dd = d(down);
-            const double face = std::clamp(du + (grad_x[o][u] * dx + grad_y[o][u] * dy) / patch[u], std::min(du, dd),
-                                           std::max(du, dd));
-            const double moved = std::abs(flow) * (face - du);
-            corrections[o](up) -= moved;
-            corrections[o](down) += moved;
-          }
         }
       }
+      // The second-order correction of a density: on each face the value
+      // from the upwind node's gradient (area-weighted mean of its
+      // elements'), kept between the two nodes' values; the difference to
+      // the upwind value moves from up to down.
+      const auto correction = [&](const Vector& d) {
+        std::vector<double> gx_node(n, 0.0), gy_node(n, 0.0), patch(n, 0.0);
+        for (std::size_t t = 0; t < m.triangles.size(); ++t) {
+          const auto& tri = m.triangles[t];
+          const State::Element& el = s.elements[t];
+          double gx = 0, gy = 0;
+          for (int c = 0; c < 3; ++c) {
+            gx += d(tri[static_cast<std::size_t>(c)]) * el.gx[c];
+            gy += d(tri[static_cast<std::size_t>(c)]) * el.gy[c];
+          }
+          for (int c = 0; c < 3; ++c) {
+            const auto node = static_cast<std::size_t>(tri[static_cast<std::size_t>(c)]);
+            gx_node[node] += el.area * gx;
+            gy_node[node] += el.area * gy;
+            patch[node] += el.area;
+          }
+        }
+        Vector moved_by = zero;
+        for (std::size_t t = 0; t < m.triangles.size(); ++t) {
+          const auto& tri = m.triangles[t];
+          const State::Element& el = s.elements[t];
+          for (int f = 0; f < 3; ++f) {
+            const double flow = flows[3 * t + static_cast<std::size_t>(f)];
+            const int i = tri[static_cast<std::size_t>(f)], j = tri[static_cast<std::size_t>((f + 1) % 3)];
+            const int up = flow > 0 ? i : j, down = flow > 0 ? j : i;
+            const auto u = static_cast<std::size_t>(up);
+            const double du = d(up), dd = d(down);
+            const double face = std::clamp(
+                du + (gx_node[u] * (el.fx[f] - m.x[u]) + gy_node[u] * (el.fy[f] - m.y[u])) / patch[u],
+                std::min(du, dd), std::max(du, dd));
+            const double moved = std::abs(flow) * (face - du);
+            moved_by(up) -= moved;
+            moved_by(down) += moved;
+          }
+        }
+        return moved_by;
+      };
       auto& flux = boundary_flux[static_cast<std::size_t>(polarity)];
       flux.assign(m.boundary.size(), 0.0);
       for (std::size_t b = 0; b < m.boundary.size(); ++b) {
@@ -419,19 +425,21 @@ CoupledSolution::CoupledSolution(const MeshSpec& spec, const std::vector<Coupled
       const Eigen::SparseMatrix<double, Eigen::RowMajor> rows = s.transport;
       for (std::size_t o = 0; o < own.size(); ++o) {
         const std::size_t e = own[o];
-        unit[e] = s.solve_transport(rows, order, loads[o], unit[e].size() ? unit[e] : zero);
+        // The unit density with its correction: a few passes towards their
+        // fixed point from the last iteration's (the correction scales with
+        // the density, so the density stays linear in rho_s); the outer
+        // iteration settles both.
+        const bool first = unit[e].size() == 0;
+        Vector d = first ? s.solve_transport(rows, order, loads[o], zero) : unit[e];
+        for (int pass = 0; pass < (first ? 4 : passes); ++pass) d = s.solve_transport(rows, order, loads[o] + correction(d), d);
+        unit[e] = d;
         unit_phi[e] = s.solve_poisson(sign * unit[e], zero);
-        fix[e] = s.solve_transport(rows, order, corrections[o], fix[e].size() ? fix[e] : zero);
-        fix_phi[e] = s.solve_poisson(sign * fix[e], zero);
       }
     }
     // rho_s so that every emitter's charge is at its share of the nominal;
     // an emitter that would need a negative density emits nothing.
-    std::vector<std::vector<double>> unit_q(ne), fix_q(ne);
-    for (std::size_t e = 0; e < ne; ++e) {
-      unit_q[e] = s.charges(unit_phi[e], sign_of(e) * unit[e], nc);
-      fix_q[e] = s.charges(fix_phi[e], sign_of(e) * fix[e], nc);
-    }
+    std::vector<std::vector<double>> unit_q(ne);
+    for (std::size_t e = 0; e < ne; ++e) unit_q[e] = s.charges(unit_phi[e], sign_of(e) * unit[e], nc);
     std::vector<char> active(ne, 1);
     while (true) {
       std::vector<std::size_t> on;
@@ -447,7 +455,6 @@ CoupledSolution::CoupledSolution(const MeshSpec& spec, const std::vector<Coupled
         double w = (conductors[c].onset_ratio - 1) * nominal_charges_[c];
         for (std::size_t p = 0; p < on.size(); ++p) {
           g(static_cast<Eigen::Index>(r), static_cast<Eigen::Index>(p)) = unit_q[on[p]][c];
-          w -= fix_q[on[p]][c];
         }
         want(static_cast<Eigen::Index>(r)) = w;
       }
@@ -467,14 +474,26 @@ CoupledSolution::CoupledSolution(const MeshSpec& spec, const std::vector<Coupled
     for (std::size_t e = 0; e < ne; ++e) {
       fresh[e] = zero;
       if (rho_s[e] > 0) {
-        fresh[e] = rho_s[e] * unit[e] + fix[e];
-        new_phi += rho_s[e] * unit_phi[e] + fix_phi[e];
+        fresh[e] = rho_s[e] * unit[e];
+        new_phi += rho_s[e] * unit_phi[e];
       }
       largest = std::max(largest, fresh[e].maxCoeff());
       change = std::max(change, (fresh[e] - density[e]).cwiseAbs().maxCoeff());
     }
     change = largest > 0 ? change / largest : 0.0;
-    if (change > last_change) relaxation = std::max(0.1, 0.7 * relaxation);
+    if ((iterations_ > 3 && change > 1.5) || largest == 0) {
+      // Run away (or every emitter shut off): start again, more carefully.
+      if (++restarts > 3)
+        throw std::runtime_error("coupled ion flow: the iteration runs away (change " + std::to_string(change) + ")");
+      passes *= 2;
+      relaxation = settings.relaxation / (1 << restarts);
+      last_change = 1e300;
+      phi = phi_nominal;
+      for (std::size_t e = 0; e < ne; ++e) density[e] = zero, unit[e] = Vector();
+      s.positive = zero, s.negative = zero;
+      continue;
+    }
+    if (change > last_change) relaxation = std::max(0.1 * settings.relaxation, 0.7 * relaxation);
     last_change = change;
     s.positive = zero, s.negative = zero;
     for (std::size_t e = 0; e < ne; ++e) {
@@ -482,7 +501,6 @@ CoupledSolution::CoupledSolution(const MeshSpec& spec, const std::vector<Coupled
       (sign_of(e) > 0 ? s.positive : s.negative) += density[e];
     }
     phi += relaxation * (new_phi - phi);
-    if (std::getenv("IONFLOW_TRACE")) std::fprintf(stderr, "it %d change %g relax %g\n", iterations_, change, relaxation);
     if (change < settings.tolerance) break;
     if (iterations_ >= settings.max_iterations)
       throw std::runtime_error("coupled ion flow: the densities did not settle in " +

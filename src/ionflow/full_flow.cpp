@@ -27,7 +27,7 @@ CoupledSolution FullSolution::solve(const std::vector<Bundle>& bundles, std::vec
   for (const Circle& c : spec.conductors) reach = std::max(reach, std::hypot(c.x - spec.centre_x, c.y) + c.radius);
   radius = full.domain * reach;
   spec.outer_radius = radius;
-  spec.ring_nodes = static_cast<int>(std::lround(48 / full.element_size));
+  spec.ring_nodes = 4 * static_cast<int>(std::lround(12 / full.element_size));
   std::vector<CoupledConductor> conductors(bundles.size());
   for (std::size_t i = 0; i < bundles.size(); ++i) conductors[i].volts = bundles[i].volts;
   for (const Pole& p : poles)

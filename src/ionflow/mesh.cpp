@@ -184,7 +184,9 @@ struct Ring {
 
 class Generator {
  public:
-  Generator(const MeshSpec& spec) : spec_(spec), growth_(2 * pi / spec.ring_nodes) {}
+  // `half`: only the nodes at or right of the centre line (a line mirrored
+  // about it), the nodes on the centre line added.
+  Generator(const MeshSpec& spec, bool half) : spec_(spec), half_(half), growth_(2 * pi / spec.ring_nodes) {}
 
   std::vector<Point> points() {
     const auto& c = spec_.conductors;
@@ -213,10 +215,10 @@ class Generator {
       add_rings(k, rings, 1 + growth_, Mesh::inside);
     }
     const double r = spec_.outer_radius;
-    quadtree(spec_.centre_x - r, 0, r);
+    if (!half_) quadtree(spec_.centre_x - r, 0, r);
     quadtree(spec_.centre_x, 0, r);
     // The ground, left to right, then the arc.
-    std::vector<double> xs{spec_.centre_x - r};
+    std::vector<double> xs{half_ ? spec_.centre_x : spec_.centre_x - r};
     while (true) {
       const double next = xs.back() + size_at(xs.back(), 0);
       if (next > spec_.centre_x + r - 0.5 * size_at(next, 0)) break;
@@ -225,11 +227,26 @@ class Generator {
     xs.push_back(spec_.centre_x + r);
     for (double x : xs) points_.push_back({x, 0, Mesh::ground});
     double a = 0;
+    const double end = half_ ? pi / 2 : pi;
     while (true) {
       const double step = size_at(spec_.centre_x + r * std::cos(a), r * std::sin(a)) / r;
       a += step;
-      if (a > pi - 0.5 * step) break;
+      if (a > end - 0.5 * step) break;
       points_.push_back({spec_.centre_x + r * std::cos(a), r * std::sin(a), Mesh::far});
+    }
+    if (half_) {
+      // The centre line, clear of the rings of conductors standing on it.
+      points_.push_back({spec_.centre_x, r, Mesh::far});
+      double y = 0;
+      while (true) {
+        const double h = size_at(spec_.centre_x, y);
+        y += h;
+        if (y > r - 0.5 * h) break;
+        bool clear = true;
+        for (const Ring& ring : rings_)
+          clear = clear && !(ring.x == spec_.centre_x && std::abs(y - ring.y) < ring.last + 0.5 * h);
+        if (clear) points_.push_back({spec_.centre_x, y, Mesh::inside});
+      }
     }
     return std::move(points_);
   }
@@ -239,16 +256,23 @@ class Generator {
  private:
   void add_rings(std::size_t k, int rings, double q, int outermost) {
     const Circle& c = spec_.conductors[k];
-    points_.push_back({c.x, c.y, hole});
+    const bool kept = !half_ || c.x >= spec_.centre_x;
+    if (kept) points_.push_back({c.x, c.y, hole});
     const int n = spec_.ring_nodes;
     double radius = c.radius;
     for (int j = 0; j <= rings; ++j) {
       const double turn = (j % 2) * pi / n;
       const int where = j == 0 ? static_cast<int>(k) : (j == rings ? outermost : Mesh::inside);
       const double rr = j == rings && outermost == Mesh::ground ? spec_.outer_radius : radius;
-      for (int i = 0; i < n; ++i) {
+      for (int i = 0; kept && i < n; ++i) {
         const double a = turn + 2 * pi * i / n;
-        points_.push_back({c.x + rr * std::cos(a), c.y + rr * std::sin(a), where});
+        double x = c.x + rr * std::cos(a);
+        if (half_ && c.x == spec_.centre_x) {
+          // On the centre line: the nodes right of it, those on it exactly on it.
+          if (std::abs(x - c.x) < 1e-9 * rr) x = c.x;
+          if (x < c.x) continue;
+        }
+        points_.push_back({x, c.y + rr * std::sin(a), where});
       }
       if (j < rings) radius *= q;
     }
@@ -260,7 +284,17 @@ class Generator {
   double size_at(double x, double y) const {
     double h = spec_.outer_radius;
     for (const Ring& r : rings_) h = std::min(h, growth_ * std::max(std::hypot(x - r.x, y - r.y), r.last));
-    return h;
+    return std::min(h, ground_size(x, y));
+  }
+
+  // Near the ground under the line the elements are kept at half their
+  // size under the lowest conductor, growing with the height and the
+  // distance out: the ground's current density is the answer most asked for.
+  double ground_size(double x, double y) const {
+    if (spec_.kind != MeshSpec::Kind::above_ground) return spec_.outer_radius;
+    double low = spec_.outer_radius;
+    for (const Ring& r : rings_) low = std::min(low, r.y);
+    return growth_ * (low / 2 + y + 0.5 * std::max(0.0, std::abs(x - spec_.centre_x) - 3 * low));
   }
 
   void quadtree(double x0, double y0, double size) {
@@ -274,6 +308,7 @@ class Generator {
     double nearest = spec_.outer_radius;
     for (const Ring& r : rings_)
       nearest = std::min(nearest, growth_ * std::max(std::hypot(cx - r.x, cy - r.y) - half_diagonal, r.last));
+    nearest = std::min(nearest, ground_size(cx - std::copysign(std::min(std::abs(cx - spec_.centre_x), half_diagonal), cx - spec_.centre_x), std::max(0.0, cy - half_diagonal)));
     if (size > nearest) {
       const double h = 0.5 * size;
       quadtree(x0, y0, h);
@@ -285,6 +320,7 @@ class Generator {
     const std::size_t i = points_.size();
     const double px = cx + 0.08 * size * jitter(i, 1), py = cy + 0.08 * size * jitter(i, 2);
     if (py < 0.4 * size || std::hypot(px - spec_.centre_x, py) > spec_.outer_radius - 0.4 * size) return;
+    if (half_ && px - spec_.centre_x < 0.4 * size) return;
     for (const Ring& r : rings_)
       if (std::hypot(px - r.x, py - r.y) < r.last + 0.6 * size) return;
     points_.push_back({px, py, Mesh::inside});
@@ -292,6 +328,7 @@ class Generator {
 
   static constexpr int hole = -100;
   const MeshSpec& spec_;
+  bool half_;
   double growth_;
   std::vector<Point> points_;
   std::vector<Ring> rings_;
@@ -300,12 +337,32 @@ class Generator {
   static bool is_hole(int where) { return where == hole; }
 };
 
+// The mirror of each conductor about the line's centre, when the
+// conductors stand mirrored about it (each one, or on it); empty when not.
+std::vector<int> mirrors(const MeshSpec& spec) {
+  if (spec.kind != MeshSpec::Kind::above_ground) return {};
+  std::vector<int> mirror(spec.conductors.size(), -1);
+  for (std::size_t k = 0; k < spec.conductors.size(); ++k) {
+    const Circle& a = spec.conductors[k];
+    for (std::size_t l = 0; l < spec.conductors.size(); ++l) {
+      const Circle& b = spec.conductors[l];
+      if (a.x - spec.centre_x == spec.centre_x - b.x && a.y == b.y && a.radius == b.radius) mirror[k] = static_cast<int>(l);
+    }
+    if (mirror[k] < 0) return {};
+  }
+  return mirror;
+}
+
 }  // namespace
 
 Mesh build_mesh(const MeshSpec& spec) {
   if (spec.ring_nodes < 12 || spec.ring_nodes > 2000) throw std::invalid_argument("mesh: ring nodes must be 12 to 2000");
+  if (spec.ring_nodes % 4 != 0) throw std::invalid_argument("mesh: ring nodes must be a multiple of 4");
   if (spec.conductors.empty()) throw std::invalid_argument("mesh: no conductor");
-  Generator generator(spec);
+  // A line mirrored about its centre gets a mirrored mesh: its right half
+  // triangulated and mirrored, so that a symmetric answer comes out so.
+  const std::vector<int> mirror = mirrors(spec);
+  Generator generator(spec, !mirror.empty());
   std::vector<Point> points = generator.points();
   const Delaunay delaunay(points);
   // Renumber without the holes' centres.
@@ -324,6 +381,27 @@ Mesh build_mesh(const MeshSpec& spec) {
       continue;
     mesh.triangles.push_back({number[static_cast<std::size_t>(t[0])], number[static_cast<std::size_t>(t[1])],
                               number[static_cast<std::size_t>(t[2])]});
+  }
+  if (!mirror.empty()) {
+    const std::size_t half = mesh.x.size();
+    std::vector<int> image(half);
+    for (std::size_t i = 0; i < half; ++i) {
+      if (mesh.x[i] == spec.centre_x) {
+        image[i] = static_cast<int>(i);
+        continue;
+      }
+      image[i] = static_cast<int>(mesh.x.size());
+      mesh.x.push_back(2 * spec.centre_x - mesh.x[i]);
+      mesh.y.push_back(mesh.y[i]);
+      const int w = mesh.where[i];
+      mesh.where.push_back(w >= 0 ? mirror[static_cast<std::size_t>(w)] : w);
+    }
+    const std::size_t triangles = mesh.triangles.size();
+    for (std::size_t t = 0; t < triangles; ++t) {
+      const auto tri = mesh.triangles[t];
+      mesh.triangles.push_back({image[static_cast<std::size_t>(tri[0])], image[static_cast<std::size_t>(tri[2])],
+                                image[static_cast<std::size_t>(tri[1])]});
+    }
   }
   // Boundary edges: those of one triangle only; each must join two nodes of
   // one boundary.

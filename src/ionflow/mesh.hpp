@@ -26,7 +26,7 @@ struct MeshSpec {
   std::vector<Circle> conductors;
   double centre_x = 0;
   double outer_radius = 0;
-  // Nodes on each ring around a conductor; the rings grow by 1 + 2 pi / n
+  // Nodes on each ring around a conductor, a multiple of 4; the rings grow by 1 + 2 pi / n
   // and the space between is graded alike, so the element size is about
   // 2 pi / n times the distance from the nearest conductor.
   int ring_nodes = 48;
