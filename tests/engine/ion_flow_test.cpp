@@ -99,8 +99,9 @@ TEST(IonFlowEvaluation, FullMethodAddsUpAndSamplesTheDensities) {
 
   brenlow::IonFlowConditions c;
   c.method = brenlow::IonFlowMethod::full;
+  c.element_size = 2;  // coarse: what is checked holds on any mesh
   const brenlow::IonFlowEvaluation flow(bipole, c);
-  EXPECT_GT(flow.mesh_nodes(), 1000u);
+  EXPECT_GT(flow.mesh_nodes(), 500u);
   for (const brenlow::IonFlowPole& p : flow.poles()) {
     EXPECT_NEAR(p.current, p.ground_current + p.conductor_current + p.inter_pole_current + p.far_current,
                 1e-9 * p.current);

@@ -44,6 +44,7 @@ struct CoaxCase {
 TEST(CoupledSolution, CoaxialCylindersMeetTheExactUnipolarSolution) {
   const std::vector<CoaxCase> cases = {{1e-3, 0.1, 1.5, 1}, {0.5e-3, 0.05, 2.5, -1}, {2e-3, 0.2, 1.1, 1}};
   for (const CoaxCase& c : cases) {
+    if (!BRENLOW_HEAVY_TESTS && &c != &cases.front()) break;  // one case under the sanitizers
     MeshSpec spec;
     spec.kind = MeshSpec::Kind::coaxial;
     spec.conductors = {{0, 0, c.r0}};

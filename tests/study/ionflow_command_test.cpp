@@ -130,7 +130,7 @@ TEST(IonFlowQuantities, HeightRaisesThePolesUntilTheTotalFieldMeetsItsLimit) {
 // map (a well-formed picture), and the same numbers as the engine's.
 TEST(IonFlowCommand, FullMethodTableAndDensityMap) {
   const Scratch s;
-  const support::Finished f = s.study("ionflow bipole.dat --at -10 --at 10 --method full --csv f.csv --map m.svg");
+  const support::Finished f = s.study("ionflow bipole.dat --at -10 --at 10 --method full --element-size 2 --csv f.csv --map m.svg");
   ASSERT_EQ(f.status, 0) << f.err;
   EXPECT_NE(f.out.find("the coupled equations solved in full"), std::string::npos) << f.out;
   EXPECT_NE(f.out.find("From pole to pole"), std::string::npos) << f.out;
@@ -138,6 +138,7 @@ TEST(IonFlowCommand, FullMethodTableAndDensityMap) {
   EXPECT_EQ(support::xml_problem(support::read_file(s.dir / "m.svg")), "");
   brenlow::IonFlowConditions c;
   c.method = brenlow::IonFlowMethod::full;
+  c.element_size = 2;
   const brenlow::IonFlowEvaluation flow(brenlow::read_data_file((s.dir / "bipole.dat").string()), c);
   const std::vector<std::vector<double>> rows = csv_rows(support::read_file(s.dir / "f.csv"));
   ASSERT_EQ(rows.size(), 2u);
