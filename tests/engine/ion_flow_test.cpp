@@ -97,6 +97,7 @@ TEST(IonFlowEvaluation, FullMethodAddsUpAndSamplesTheDensities) {
   EXPECT_THROW((void)tracing.densities(0, 10), brenlow::Error);
   EXPECT_EQ(tracing.inter_pole_current(), 0);
 
+  if (!BRENLOW_HEAVY_TESTS) GTEST_SKIP() << "heavy: normal build only";
   brenlow::IonFlowConditions c;
   c.method = brenlow::IonFlowMethod::full;
   c.element_size = 2;  // coarse: what is checked holds on any mesh

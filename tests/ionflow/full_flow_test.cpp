@@ -75,6 +75,26 @@ TEST(FullSolution, BelowOnsetTheFieldIsTheNominalOne) {
   }
 }
 
+// A coarse bipole in a small domain (quick under the sanitizers): each
+// pole's current adds up from where its ions end, and the two polarities
+// meet between the poles.
+TEST(FullSolution, CoarseBipoleAddsUp) {
+  FullSettings coarse;
+  coarse.element_size = 4;
+  coarse.domain = 5;
+  const FullSolution s(line({{-7, 500e3}, {7, -500e3}}), {}, coarse);
+  for (const Pole& p : s.poles()) {
+    ASSERT_TRUE(p.corona);
+    EXPECT_GT(p.ground_current, 0);
+    EXPECT_GT(p.inter_pole_current, p.recombined);
+    EXPECT_NEAR(p.loss, 500e3 * p.current(), 1e-9 * p.loss);
+  }
+  const Densities between = s.densities(0, 15);
+  EXPECT_GT(between.positive, 0);
+  EXPECT_GT(between.negative, 0);
+  EXPECT_EQ(s.densities(0, -1).positive, 0);
+}
+
 TEST(FullSolution, RefusesSettingsItCannotUse) {
   const struct {
     FullSettings full;

@@ -129,6 +129,7 @@ TEST(IonFlowQuantities, HeightRaisesThePolesUntilTheTotalFieldMeetsItsLimit) {
 // The full method: its poles' currents between the poles, the ion densities'
 // map (a well-formed picture), and the same numbers as the engine's.
 TEST(IonFlowCommand, FullMethodTableAndDensityMap) {
+  if (!BRENLOW_HEAVY_TESTS) GTEST_SKIP() << "heavy: normal build only";
   const Scratch s;
   const support::Finished f = s.study("ionflow bipole.dat --at -10 --at 10 --method full --element-size 2 --csv f.csv --map m.svg");
   ASSERT_EQ(f.status, 0) << f.err;
