@@ -62,3 +62,22 @@ def test_refused(kwargs, message):
 def test_both_onsets_refused():
     with pytest.raises(ValueError, match="not both"):
         brenlow.IonFlow(brenlow.read_data_file(BIPOLE), onset_gradient=16, onset_voltage=350)
+
+
+def test_full_method_matches_the_engine_and_samples_the_densities():
+    section = brenlow.read_data_file(BIPOLE)
+    flow = brenlow.IonFlow(section, method="full", element_size=2)
+    poles = flow.poles
+    for q in poles:
+        total = q["ground_current"] + q["conductor_current"] + q["inter_pole_current"] + q["far_current"]
+        np.testing.assert_allclose(q["current"], total, rtol=1e-9)
+    assert 0 < flow.recombination_share < 1
+    np.testing.assert_allclose(flow.recombination_current, flow.recombination_share * flow.inter_pole_current)
+    # Positive ions mostly under the positive pole (x = -7 m), none in it.
+    d = flow.densities(np.array([-7.0, -7.0]), np.array([10.0, 15.0]))
+    assert d.positive[0] > 3 * d.negative[0]
+    assert d.positive[1] == 0 and d.negative[1] == 0
+    with pytest.raises(brenlow.Error, match="full method"):
+        brenlow.IonFlow(section, wind=2)
+    with pytest.raises(ValueError, match="method"):
+        brenlow.IonFlow(section, method="exact")

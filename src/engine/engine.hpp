@@ -401,20 +401,28 @@ namespace brenlow {
 // ---------------------------------------------------------------------------
 // The ion flow of a line with DC poles in corona: the total field (the
 // conductor charges and the space charge of the ions together) and the ion
-// current at the ground, by flux tracing under Deutsch's assumption (the
-// space charge changes the field's size, not its direction).
+// current at the ground, by one of two methods:
+// - flux tracing under Deutsch's assumption (the space charge changes the
+//   field's size, not its direction): fast, no wind, lines from pole to pole
+//   not solved;
+// - the full method: Poisson's equation and both polarities' continuity
+//   solved together on a mesh of the cross section, with wind across the
+//   line and recombination where the polarities meet.
 //
 //   brenlow::IonFlowConditions c;
 //   c.roughness = 0.5f;                              // Peek's m
 //   brenlow::IonFlowEvaluation flow(line, c);        // solved once
 //   brenlow::IonFlowPoint p = flow.at(10.0);         // at the ground, 10 m out
 //
-// The ground is flat and perfectly conducting; no wind, no ion diffusion;
-// constant mobilities. Lines of the nominal field running from pole to pole
-// (where ions of both polarities meet) are not solved: the currents are
-// those into the ground and into the earth wires. The AC conductors of a
+// The ground is flat and perfectly conducting; no ion diffusion; constant
+// mobilities. By flux tracing, lines of the nominal field running from pole
+// to pole (where ions of both polarities meet) are not solved: the currents
+// are those into the ground and into the earth wires. The AC conductors of a
 // hybrid line count at 0 V DC.
+enum class IonFlowMethod { flux_tracing, full };
+
 struct IonFlowConditions {
+  IonFlowMethod method = IonFlowMethod::flux_tracing;
   double roughness = 0.45;             // Peek's surface factor m, above 0, at most 1
   std::optional<double> air_density;   // relative; from the section's altitude (standard atmosphere, 20 C) when not given
   double mobility_positive = 1.5e-4;   // m2/(V s)
@@ -425,6 +433,10 @@ struct IonFlowConditions {
   std::vector<double> onset_gradients;  // kV/cm
   std::vector<double> onset_voltages;   // kV
   int lines = 64;                       // traced per pole before the refinement, 8 to 10000
+  // The full method's only (an error with flux tracing when changed):
+  double wind = 0;                      // across the line, m/s, positive towards positive x; -50 to 50
+  double recombination = 2.2e-12;       // ion recombination coefficient, m3/s, 0 to 1e-9
+  double element_size = 1;              // of the mesh, relative to the default (0.5 halves it), 0.1 to 4
 };
 
 // What the ion flow finds for one DC pole.
@@ -439,6 +451,10 @@ struct IonFlowPole {
   double current = 0;             // corona current into the ground and conductors at 0 V, mA/km
   double ground_current = 0;      // of which into the ground, mA/km
   double conductor_current = 0;   // of which into earth wires and AC conductors, mA/km
+  // The full method's only (0 by flux tracing):
+  double inter_pole_current = 0;  // of the current, from pole to pole through the air, mA/km
+  double recombined = 0;          //   of which its ions recombined in the air, mA/km
+  double far_current = 0;         // of the current, carried out of the section by the wind, mA/km
   double loss = 0;                // corona loss |V| times the current, kW/km
   int lines_ground = 0;           // traced lines ending on the ground,
   int lines_conductors = 0;       //   on an earth wire or AC conductor,
@@ -454,6 +470,13 @@ struct IonFlowPoint {
   double e_total = 0;    // field with the space charge, kV/m
   double j = 0;          // ion current density, nA/m2; positive ions into the ground positive
   double rho = 0;        // space charge density, nC/m3, signed
+};
+
+// The ion densities at one point of the cross section (full method).
+struct IonDensities {
+  double x = 0, y = 0;   // m
+  double positive = 0;   // nC/m3
+  double negative = 0;   // nC/m3, a magnitude
 };
 
 // The ion flow of a cross section, solved once on construction; then the
@@ -478,6 +501,20 @@ class IonFlowEvaluation {
 
   IonFlowPoint at(double x) const;
   std::vector<IonFlowPoint> profile(const std::vector<double>& xs) const;
+
+  // The full method's only (0 by flux tracing): the current from the
+  // positive poles to the negative ones through the air, and of it the part
+  // recombined in the air, mA/km; their ratio (0 without inter-pole current).
+  double inter_pole_current() const;
+  double recombination_current() const;
+  double recombination_share() const;
+  // The ion densities at (x, y) in m (0 inside a conductor, below the
+  // ground and beyond the solved domain); throws Error by flux tracing.
+  IonDensities densities(double x, double y) const;
+  // The solved domain's radius around the foot of the line's middle, m, and
+  // the mesh's nodes (0 by flux tracing).
+  double domain_radius() const;
+  std::size_t mesh_nodes() const;
 
   struct State;
 

@@ -3,17 +3,22 @@
 // checked, the solution once, and the values in the engine's units.
 
 #include <cmath>
+#include <optional>
 #include <cstdio>
 #include <stdexcept>
 
 #include "engine/engine.hpp"
 #include "input/data_file.hpp"
+#include "ionflow/full_flow.hpp"
 #include "ionflow/ion_flow.hpp"
 
 namespace brenlow {
 
 struct IonFlowEvaluation::State {
-  ionflow::Solution solution;
+  std::optional<ionflow::Solution> tracing;
+  std::optional<ionflow::FullSolution> full;
+  const std::vector<ionflow::Pole>& poles() const { return full ? full->poles() : tracing->poles(); }
+  ionflow::GroundValues at(double x) const { return full ? full->at(x) : tracing->at(x); }
 };
 
 namespace {
@@ -36,6 +41,18 @@ void check_conditions(const IonFlowConditions& c) {
   for (double v : c.onset_gradients) positive(v, "onset gradient");
   for (double v : c.onset_voltages) positive(v, "onset voltage");
   if (c.lines < 8 || c.lines > 10000) throw Error("ion flow: lines per pole must be 8 to 10000, not " + std::to_string(c.lines));
+  if (!(std::abs(c.wind) <= 50)) throw Error("ion flow: the wind must be -50 to 50 m/s, not " + number(c.wind));
+  if (!(c.recombination >= 0 && c.recombination <= 1e-9))
+    throw Error("ion flow: the recombination coefficient must be 0 to 1e-9 m3/s, not " + number(c.recombination));
+  if (!(c.element_size >= 0.1 && c.element_size <= 4))
+    throw Error("ion flow: the relative element size must be 0.1 to 4, not " + number(c.element_size));
+  if (c.method == IonFlowMethod::flux_tracing) {
+    const IonFlowConditions defaults;
+    if (c.wind != 0) throw Error("ion flow: flux tracing takes no wind; the full method does");
+    if (c.recombination != defaults.recombination)
+      throw Error("ion flow: flux tracing solves no recombination; the full method does");
+    if (c.element_size != defaults.element_size) throw Error("ion flow: flux tracing has no mesh; the full method has");
+  }
 }
 
 }  // namespace
@@ -86,14 +103,27 @@ IonFlowEvaluation::IonFlowEvaluation(const CrossSection& section, const IonFlowC
   for (double v : conditions_.onset_gradients) settings.onset_gradients.push_back(1e5 * v);
   for (double v : conditions_.onset_voltages) settings.onset_voltages.push_back(1e3 * v);
   settings.lines = conditions_.lines;
+  auto state = std::make_shared<State>();
   try {
-    state_ = std::make_shared<const State>(State{ionflow::Solution(bundles, settings)});
+    if (conditions_.method == IonFlowMethod::full) {
+      ionflow::FullSettings full;
+      full.wind = conditions_.wind;
+      full.recombination = conditions_.recombination;
+      full.element_size = conditions_.element_size;
+      state->full.emplace(bundles, settings, full);
+    } else {
+      state->tracing.emplace(bundles, settings);
+    }
   } catch (const std::invalid_argument& e) {
     throw Error(std::string("ion flow: ") + e.what());
+  } catch (const std::runtime_error& e) {
+    throw Error(std::string("ion flow: ") + e.what());
   }
+  state_ = state;
 
   int between = 0, lost = 0, traced = 0;
-  for (const ionflow::Pole& p : state_->solution.poles()) {
+  double current = 0, far = 0;
+  for (const ionflow::Pole& p : state_->poles()) {
     IonFlowPole pole;
     pole.group = p.bundle;
     pole.name = section_.groups[static_cast<std::size_t>(p.bundle)].name;
@@ -104,8 +134,13 @@ IonFlowEvaluation::IonFlowEvaluation(const CrossSection& section, const IonFlowC
     pole.corona = p.corona;
     pole.ground_current = 1e6 * p.ground_current;  // A/m to mA/km
     pole.conductor_current = 1e6 * p.conductor_current;
-    pole.current = pole.ground_current + pole.conductor_current;
+    pole.inter_pole_current = 1e6 * p.inter_pole_current;
+    pole.recombined = 1e6 * p.recombined;
+    pole.far_current = 1e6 * p.far_current;
+    pole.current = 1e6 * p.current();
     pole.loss = p.loss;  // W/m is kW/km
+    current += pole.current;
+    far += pole.far_current;
     pole.lines_ground = p.lines.ground;
     pole.lines_conductors = p.lines.conductors;
     pole.lines_between_poles = p.lines.between_poles;
@@ -128,6 +163,9 @@ IonFlowEvaluation::IonFlowEvaluation(const CrossSection& section, const IonFlowC
   if (lost > 0)
     notes_.push_back("traced lines reaching the ground beyond 200 times the line's size (" + std::to_string(lost) +
                      ") are not solved");
+  if (far > 0.01 * current)
+    notes_.push_back("the wind carries " + number(far) + " mA/km of the ions' current out of the solved section (" +
+                     number(std::round(state_->full->domain_radius())) + " m round the line)");
   if (ac) notes_.push_back("the AC conductors count at 0 V DC: their AC field is in neither the nominal nor the total field here");
   for (const auto& [k, what] : {std::pair{conditions_.mobility_positive, "positive"},
                                 std::pair{conditions_.mobility_negative, "negative"}})
@@ -137,7 +175,7 @@ IonFlowEvaluation::IonFlowEvaluation(const CrossSection& section, const IonFlowC
 }
 
 IonFlowPoint IonFlowEvaluation::at(double x) const {
-  const ionflow::GroundValues v = state_->solution.at(x);
+  const ionflow::GroundValues v = state_->at(x);
   return {x, 1e-3 * v.e_nominal, 1e-3 * v.e_total, 1e9 * v.j, 1e9 * v.rho};
 }
 
@@ -147,5 +185,30 @@ std::vector<IonFlowPoint> IonFlowEvaluation::profile(const std::vector<double>& 
   for (double x : xs) points.push_back(at(x));
   return points;
 }
+
+}  // namespace brenlow
+
+namespace brenlow {
+
+double IonFlowEvaluation::inter_pole_current() const { return state_->full ? 1e6 * state_->full->inter_pole_current() : 0.0; }
+
+double IonFlowEvaluation::recombination_current() const {
+  return state_->full ? 1e6 * state_->full->recombination_current() : 0.0;
+}
+
+double IonFlowEvaluation::recombination_share() const {
+  const double between = inter_pole_current();
+  return between > 0 ? recombination_current() / between : 0.0;
+}
+
+IonDensities IonFlowEvaluation::densities(double x, double y) const {
+  if (!state_->full) throw Error("ion flow: the ion densities over the section come from the full method only");
+  const ionflow::Densities d = state_->full->densities(x, y);
+  return {x, y, 1e9 * d.positive, 1e9 * d.negative};
+}
+
+double IonFlowEvaluation::domain_radius() const { return state_->full ? state_->full->domain_radius() : 0.0; }
+
+std::size_t IonFlowEvaluation::mesh_nodes() const { return state_->full ? state_->full->coupled().mesh().size() : 0; }
 
 }  // namespace brenlow

@@ -41,36 +41,36 @@ struct Line {
 
 }  // namespace
 
-Solution::Solution(const std::vector<Bundle>& bundles, const Settings& settings) {
+std::vector<Circle> equivalent_conductors(const std::vector<Bundle>& bundles) {
+  std::vector<Circle> equivalent;
+  for (const Bundle& b : bundles) equivalent.push_back({b.x, b.y, b.equivalent_radius()});
+  return equivalent;
+}
+
+std::vector<Pole> find_poles(const std::vector<Bundle>& bundles, const Settings& settings) {
   check_positive(settings.roughness, "roughness");
   check_positive(settings.air_density, "relative air density");
   check_positive(settings.mobility_positive, "positive ion mobility");
   check_positive(settings.mobility_negative, "negative ion mobility");
-  if (settings.lines < 8 || settings.lines > 10000) throw std::invalid_argument("lines per pole must be 8 to 10000");
-  std::vector<Circle> equivalent;
-  std::vector<double> volts;
+  std::vector<Pole> poles;
   for (const Bundle& b : bundles) {
-    equivalent.push_back({b.x, b.y, b.equivalent_radius()});
-    volts.push_back(b.volts);
     if (b.pole && b.volts != 0) {
       Pole pole;
       pole.bundle = static_cast<int>(&b - bundles.data());
       pole.volts = b.volts;
       pole.mobility = b.volts > 0 ? settings.mobility_positive : settings.mobility_negative;
-      poles_.push_back(pole);
+      poles.push_back(pole);
     }
   }
-  nominal_ = LineCharges::holding(equivalent, volts);
-  if (poles_.empty()) return;
-
+  if (poles.empty()) return poles;
   const std::vector<double> gradients = max_surface_gradients(bundles);
-  for (std::size_t p = 0; p < poles_.size(); ++p) {
-    Pole& pole = poles_[p];
+  for (std::size_t p = 0; p < poles.size(); ++p) {
+    Pole& pole = poles[p];
     const Bundle& b = bundles[static_cast<std::size_t>(pole.bundle)];
     pole.max_gradient = gradients[static_cast<std::size_t>(pole.bundle)];
     const double magnitude = std::abs(pole.volts);
-    const double* v0 = per_pole(settings.onset_voltages, p, poles_.size(), "onset voltage");
-    const double* e_on = per_pole(settings.onset_gradients, p, poles_.size(), "onset gradient");
+    const double* v0 = per_pole(settings.onset_voltages, p, poles.size(), "onset voltage");
+    const double* e_on = per_pole(settings.onset_gradients, p, poles.size(), "onset gradient");
     if (v0) {
       pole.onset_voltage = *v0;
       pole.onset_gradient = *v0 * pole.max_gradient / magnitude;
@@ -81,6 +81,15 @@ Solution::Solution(const std::vector<Bundle>& bundles, const Settings& settings)
     }
     pole.corona = magnitude > pole.onset_voltage;
   }
+  return poles;
+}
+
+Solution::Solution(const std::vector<Bundle>& bundles, const Settings& settings) {
+  if (settings.lines < 8 || settings.lines > 10000) throw std::invalid_argument("lines per pole must be 8 to 10000");
+  std::vector<double> volts;
+  for (const Bundle& b : bundles) volts.push_back(b.volts);
+  nominal_ = LineCharges::holding(equivalent_conductors(bundles), volts);
+  poles_ = find_poles(bundles, settings);
   for (std::size_t p = 0; p < poles_.size(); ++p) trace_pole(p, bundles, settings);
   std::sort(landings_.begin(), landings_.end(), [](const Landing& a, const Landing& b) { return a.x < b.x; });
 }

@@ -61,10 +61,17 @@ struct Pole {
   double mobility = 0;       // of its ions, m2/(V s)
   double ground_current = 0;     // into the ground, A/m (magnitude)
   double conductor_current = 0;  // into earth wires and AC conductors, A/m
-  double loss = 0;               // |V| times both currents, W/m
+  // The coupled solution's only (0 from flux tracing): from pole to pole
+  // (its ions into other poles, the other polarity's ions into it, and its
+  // ions recombined in the air), of which recombined, and out of the
+  // section with the wind, A/m.
+  double inter_pole_current = 0;
+  double recombined = 0;
+  double far_current = 0;
+  double loss = 0;               // |V| times the current, W/m
   LineCounts lines;
   double unsolved_flux = 0;  // share of the pole's flux on lines not solved (between poles, lost)
-  double current() const { return ground_current + conductor_current; }
+  double current() const { return ground_current + conductor_current + inter_pole_current + far_current; }
 };
 
 // A traced line's end on the ground.
@@ -82,6 +89,14 @@ struct GroundValues {
   double j = 0;          // ion current density, A/m2, positive ions into the ground positive
   double rho = 0;        // space charge density, C/m3, signed
 };
+
+// The DC poles among the bundles with their onset (the largest surface
+// gradient, the onset gradient and voltage, whether in corona) and mobility.
+// Throws std::invalid_argument as Solution does.
+std::vector<Pole> find_poles(const std::vector<Bundle>& bundles, const Settings& settings);
+
+// Each bundle as its equivalent single conductor.
+std::vector<Circle> equivalent_conductors(const std::vector<Bundle>& bundles);
 
 class Solution {
  public:

@@ -190,7 +190,7 @@ std::string map_svg(const MapPicture& p) {
     }
     grid.values.push_back(std::move(r));
   }
-  const bool log = !electric(p.quantity);
+  const bool log = p.logarithmic || !electric(p.quantity);
   // The colours span the field away from the conductors: up to the value
   // that 97 % of the cross section stays under, rounded up.
   svg::ColourScale scale;
@@ -321,7 +321,7 @@ std::string map_svg(const MapPicture& p) {
   }
   chart.frame(doc.out(), p.x_label + ", " + p.distance_unit, p.y_label + ", " + p.distance_unit);
   svg::draw_colour_bar(doc.out(), {area.right() + 40, area.y + 20, 18, area.height - 20}, scale, levels, decimals,
-                       axis_label(p.quantity, p.b));
+                       p.value_label.empty() ? axis_label(p.quantity, p.b) : p.value_label);
   // What the markers are: one row ending at the picture's right margin,
   // each entry a sample and its text.
   struct Entry {

@@ -61,6 +61,10 @@ struct MapPicture {
   };
   std::vector<Wire> wires;
   std::vector<float> towers;                  // x of each tower, across the wires
+  // When given, the colour bar's label in place of the quantity's, and a
+  // logarithmic scale whatever the quantity.
+  std::string value_label;
+  bool logarithmic = false;
 };
 std::string map_svg(const MapPicture& picture);
 

@@ -86,6 +86,42 @@ TEST(IonFlowEvaluation, RefusesWhatItCannotUse) {
   }
 }
 
+// The full method through the engine: its settings refused by flux tracing,
+// the densities only from it, its currents adding up pole by pole.
+TEST(IonFlowEvaluation, FullMethodAddsUpAndSamplesTheDensities) {
+  const brenlow::CrossSection bipole = example("500kv_dc_bipole.dat");
+  brenlow::IonFlowConditions windy;
+  windy.wind = 2;
+  EXPECT_THROW(brenlow::IonFlowEvaluation(bipole, windy), brenlow::Error);
+  const brenlow::IonFlowEvaluation tracing(bipole);
+  EXPECT_THROW((void)tracing.densities(0, 10), brenlow::Error);
+  EXPECT_EQ(tracing.inter_pole_current(), 0);
+
+  if (!BRENLOW_HEAVY_TESTS) GTEST_SKIP() << "heavy: normal build only";
+  brenlow::IonFlowConditions c;
+  c.method = brenlow::IonFlowMethod::full;
+  c.element_size = 2;  // coarse: what is checked holds on any mesh
+  const brenlow::IonFlowEvaluation flow(bipole, c);
+  EXPECT_GT(flow.mesh_nodes(), 500u);
+  for (const brenlow::IonFlowPole& p : flow.poles()) {
+    EXPECT_NEAR(p.current, p.ground_current + p.conductor_current + p.inter_pole_current + p.far_current,
+                1e-9 * p.current);
+    EXPECT_NEAR(p.inter_pole_current, flow.inter_pole_current(), 1e-4 * p.current);
+    EXPECT_NEAR(p.loss, std::abs(p.kv) * p.current * 1e-3, 1e-9 * p.loss);
+  }
+  EXPECT_GT(flow.recombination_share(), 0);
+  EXPECT_LT(flow.recombination_share(), 1);
+  EXPECT_TRUE(flow.notes().empty());
+  // Mostly positive ions under the positive pole (x = -7 m), negative under
+  // the negative one; none inside a conductor or below the ground.
+  EXPECT_GT(flow.densities(-7, 10).positive, 3 * flow.densities(-7, 10).negative);
+  EXPECT_GT(flow.densities(7, 10).negative, 3 * flow.densities(7, 10).positive);
+  for (const auto& [x, y] : {std::pair{-7.0, 15.0}, std::pair{7.0, 15.0}, std::pair{0.0, -1.0}}) {
+    EXPECT_EQ(flow.densities(x, y).positive, 0) << x << " " << y;
+    EXPECT_EQ(flow.densities(x, y).negative, 0) << x << " " << y;
+  }
+}
+
 TEST(IonFlowEvaluation, BelowOnsetIsWarned) {
   brenlow::IonFlowConditions c;
   c.onset_voltages = {450, 520};

@@ -126,6 +126,27 @@ TEST(IonFlowQuantities, HeightRaisesThePolesUntilTheTotalFieldMeetsItsLimit) {
   EXPECT_GT(brenlow::IonFlowEvaluation(raised).at(-10).e_total, 15.0);
 }
 
+// The full method: its poles' currents between the poles, the ion densities'
+// map (a well-formed picture), and the same numbers as the engine's.
+TEST(IonFlowCommand, FullMethodTableAndDensityMap) {
+  if (!BRENLOW_HEAVY_TESTS) GTEST_SKIP() << "heavy: normal build only";
+  const Scratch s;
+  const support::Finished f = s.study("ionflow bipole.dat --at -10 --at 10 --method full --element-size 2 --csv f.csv --map m.svg");
+  ASSERT_EQ(f.status, 0) << f.err;
+  EXPECT_NE(f.out.find("the coupled equations solved in full"), std::string::npos) << f.out;
+  EXPECT_NE(f.out.find("From pole to pole"), std::string::npos) << f.out;
+  EXPECT_EQ(f.out.find("Note: lines running from pole to pole"), std::string::npos) << f.out;
+  EXPECT_EQ(support::xml_problem(support::read_file(s.dir / "m.svg")), "");
+  brenlow::IonFlowConditions c;
+  c.method = brenlow::IonFlowMethod::full;
+  c.element_size = 2;
+  const brenlow::IonFlowEvaluation flow(brenlow::read_data_file((s.dir / "bipole.dat").string()), c);
+  const std::vector<std::vector<double>> rows = csv_rows(support::read_file(s.dir / "f.csv"));
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_NEAR(rows[0][3], flow.at(-10).j, 1e-3 * std::abs(flow.at(-10).j));
+  EXPECT_NEAR(rows[1][2], flow.at(10).e_total, 1e-3 * flow.at(10).e_total);
+}
+
 TEST(IonFlowQuantities, PhasingRefusesThem) {
   const Scratch s;
   const support::Finished f = s.study("phasing bipole.dat --circuit 1,2 --minimize J --at 0");
@@ -154,7 +175,11 @@ INSTANTIATE_TEST_SUITE_P(
                       Bad{"BothOnsets", "bipole.dat --at 0 --onset-gradient 16 --onset-voltage 300", "not both"},
                       Bad{"OnsetList", "bipole.dat --at 0 --onset-voltage 300,310,320", "3 onset voltages for 2 poles"},
                       Bad{"Roughness", "bipole.dat --at 0 --roughness 1.5", "roughness must be at most 1"},
-                      Bad{"NoPole", BRENLOW_EXAMPLES "/example.dat --at 0", "no DC pole"}),
+                      Bad{"NoPole", BRENLOW_EXAMPLES "/example.dat --at 0", "no DC pole"},
+                      Bad{"Method", "bipole.dat --at 0 --method exact", "--method: full or flux-tracing"},
+                      Bad{"WindWithoutFull", "bipole.dat --at 0 --wind 2", "--wind needs --method full"},
+                      Bad{"MapWithoutFull", "bipole.dat --at 0 --map m.svg", "--map needs --method full"},
+                      Bad{"Gale", "bipole.dat --at 0 --method full --wind 80", "wind must be -50 to 50 m/s"}),
     [](const ::testing::TestParamInfo<Bad>& info) { return std::string(info.param.name); });
 
 }  // namespace
