@@ -50,6 +50,11 @@ const char* const usage =
     "          [--mobility-negative K] [--lines N] [--svg FILE]\n"
     "      the total field (kV/m), ion current density (nA/m2) and space charge (nC/m3) at the\n"
     "      ground under DC poles in corona, and each pole's onset, current and loss\n"
+    "  report LINE.dat --edge X[,X2] -o REPORT.html [--pdf REPORT.pdf] [--frequency 50|60]\n"
+    "          [--from A --to B --step C]\n"
+    "      the study report of the line as one self-contained HTML page: its data and drawing,\n"
+    "      surface gradients, profiles across the right-of-way, the values at its edges and\n"
+    "      what they assume (--pdf: printed by headless Chromium, where it is installed)\n"
     "Every subcommand but run: --csv FILE writes the table as CSV; --b-unit uT|mG|G (default uT\n"
     "for a file in metric units, mG for one in English units).\n"
     "Quantities, in any case: E (ellipse maximum, kV/m), E-RES (resultant), B, B-RES, AN (rain\n"
@@ -85,6 +90,7 @@ int run_command(const std::vector<std::string>& args, std::ostream& out, std::os
     if (sub == "run") return run_files_command(rest, out, err);
     if (sub == "span") return span_command(rest, out, err);
     if (sub == "ionflow") return ionflow_command(rest, out, err);
+    if (sub == "report") return report_command(rest, out, err);
     err << "tesk31-study: unknown subcommand \"" << sub << "\"\n" << usage;
     return 2;
   } catch (const UsageError& e) {
