@@ -39,8 +39,8 @@ h2 { font-size: 13pt; margin: 16pt 0 5pt; border-bottom: 1px solid #999; padding
      break-after: avoid; page-break-after: avoid; }
 p.subtitle { font-size: 12pt; margin: 0 0 6pt; }
 p.meta, p.note, figcaption { color: #444; font-size: 9pt; }
-table { border-collapse: collapse; margin: 4pt 0 8pt; font-size: 9pt; }
-th, td { border: 1px solid #bbb; padding: 2pt 5pt; text-align: right; vertical-align: top; }
+table { border-collapse: collapse; margin: 4pt 0 8pt; font-size: 8.5pt; }
+th, td { border: 1px solid #bbb; padding: 1.5pt 4pt; text-align: right; vertical-align: top; }
 th { background: #eee; font-weight: bold; }
 th.text, td.text { text-align: left; white-space: nowrap; }
 .unit { font-weight: normal; color: #444; }
@@ -135,7 +135,7 @@ Table line_table(const brenlow::CrossSection& s) {
            {"kind", "", true},
            {"x", u},
            {"y", u},
-           {"subconductors", ""},
+           {"sub-conductors", ""},
            {"diameter", s.english ? "in" : "mm"},
            {"spacing", s.english ? "in" : "cm"},
            {"voltage", "kV"},
@@ -266,8 +266,7 @@ std::string report_html(const ReportRequest& r) {
   // The profiles.
   const std::vector<Quantity> quantities = profile_quantities(s);
   ProfilesPicture profiles;
-  profiles.title = "Profiles across the right-of-way";
-  profiles.sections = {file};
+  profiles.title = file;
   profiles.quantities = quantities;
   profiles.distance_unit = u;
   profiles.b = r.b;

@@ -19,7 +19,7 @@ std::string run_date() {
   const std::time_t now = std::time(nullptr);
   std::tm utc{};
 #ifdef _WIN32
-  gmtime_s(&utc, &now);
+  utc = *std::gmtime(&now);  // the C library's own for each thread there
 #else
   gmtime_r(&now, &utc);
 #endif
