@@ -32,7 +32,8 @@ const char* const usage =
     "          [--top N] [--threads N] [--time-limit S] [-o BEST.dat] [--svg FILE]\n"
     "      every assignment of each circuit's phase angles to its groups, best first\n"
     "      (with two or more quantities, those no other beats on every quantity)\n"
-    "  height LINE.dat [--groups LIST] --limit Q=VALUE [--limit ...] --at X [--at X ...] [-o RAISED.dat]\n"
+    "  height LINE.dat [--groups LIST] --limit Q=VALUE|SET [--limit ...] --at X [--at X ...] [-o RAISED.dat]\n"
+    "          [--frequency 50|60]\n"
     "      the smallest common raise of the groups (default: all) meeting every limit\n"
     "  map LINE.dat --quantity E|B|... [--x FROM:TO] [--y FROM:TO] [--step S] --svg FILE\n"
     "      the field over the cross section, with contour lines\n"
@@ -50,11 +51,16 @@ const char* const usage =
     "          [--mobility-negative K] [--lines N] [--svg FILE]\n"
     "      the total field (kV/m), ion current density (nA/m2) and space charge (nC/m3) at the\n"
     "      ground under DC poles in corona, and each pole's onset, current and loss\n"
-    "  report LINE.dat --edge X[,X2] -o REPORT.html [--pdf REPORT.pdf] [--frequency 50|60]\n"
-    "          [--from A --to B --step C]\n"
+    "  comply LINE.dat ... --limits SET|FILE --edge X|LEFT,RIGHT [--frequency 50|60] [--json FILE]\n"
+    "      each limit of the set (shipped: florida, icnirp-1998, icnirp-2010, ieee-c95.6-2002,\n"
+    "      minnesota, new-york) at the right-of-way's edges, within it or anywhere: the deciding\n"
+    "      value, where, the margin and PASS, FAIL or N/A; status 1 when a limit fails\n"
+    "  report LINE.dat --edge X|LEFT,RIGHT -o REPORT.html [--limits SET|FILE] [--frequency 50|60]\n"
+    "          [--pdf REPORT.pdf] [--from A --to B --step C]\n"
     "      the study report of the line as one self-contained HTML page: its data and drawing,\n"
-    "      surface gradients, profiles across the right-of-way, the values at its edges and\n"
-    "      what they assume (--pdf: printed by headless Chromium, where it is installed)\n"
+    "      surface gradients, profiles across the right-of-way with the limits, the values at its\n"
+    "      edges, the compliance table and what they assume (--pdf: printed by headless\n"
+    "      Chromium, where it is installed)\n"
     "Every subcommand but run: --csv FILE writes the table as CSV; --b-unit uT|mG|G (default uT\n"
     "for a file in metric units, mG for one in English units).\n"
     "Quantities, in any case: E (ellipse maximum, kV/m), E-RES (resultant), B, B-RES, AN (rain\n"
@@ -90,6 +96,7 @@ int run_command(const std::vector<std::string>& args, std::ostream& out, std::os
     if (sub == "run") return run_files_command(rest, out, err);
     if (sub == "span") return span_command(rest, out, err);
     if (sub == "ionflow") return ionflow_command(rest, out, err);
+    if (sub == "comply") return comply_command(rest, out, err);
     if (sub == "report") return report_command(rest, out, err);
     err << "tesk31-study: unknown subcommand \"" << sub << "\"\n" << usage;
     return 2;

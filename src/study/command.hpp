@@ -8,7 +8,8 @@
 namespace study {
 
 // Runs the command with its arguments (without the program name) and
-// returns the exit status: 0 done; 1 a height limit no raise meets; 2 bad
+// returns the exit status: 0 done; 1 a height limit no raise meets, or a limit a line
+// fails (comply); 2 bad
 // arguments, an unreadable data file or an unwritable output; 130 a search
 // stopped by Ctrl-C (the best found so far is reported).
 int run_command(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

@@ -26,6 +26,7 @@ int height_command(const std::vector<std::string>& args, std::ostream& out, std:
 int map_command(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int run_files_command(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int span_command(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int comply_command(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int report_command(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int ionflow_command(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 

@@ -1,19 +1,12 @@
 #pragma once
-// E-TOTAL and J for the studies: the ion flow of a section with its default
-// conditions, solved once per distinct section (a study asks many points
-// of one section, and a height search a few sections many times).
+// E-TOTAL and J for the studies (limits/ion_flow_values.hpp).
 
-#include "engine/engine.hpp"
+#include "limits/ion_flow_values.hpp"
 #include "study/quantity.hpp"
 
 namespace study {
 
-// The total field (kV/m) or the magnitude of the ion current density
-// (nA/m2) at the ground at lateral point x (metres); not-a-number for a
-// section without a DC pole at a voltage. Safe from several threads.
-float ion_flow_value(const brenlow::CrossSection& section, Quantity q, float x);
-
-// True when the section has a DC pole at a voltage.
-bool has_dc_pole(const brenlow::CrossSection& section);
+using limits::has_dc_pole;
+using limits::ion_flow_value;
 
 }  // namespace study

@@ -1,4 +1,4 @@
-#include "study/ion_flow_values.hpp"
+#include "limits/ion_flow_values.hpp"
 
 #include <cmath>
 #include <cstdio>
@@ -9,7 +9,7 @@
 #include <string>
 #include <utility>
 
-namespace study {
+namespace limits {
 
 namespace {
 
@@ -72,4 +72,4 @@ float ion_flow_value(const brenlow::CrossSection& section, Quantity q, float x) 
   return static_cast<float>(q == Quantity::j ? std::abs(p.j) : p.e_total);
 }
 
-}  // namespace study
+}  // namespace limits

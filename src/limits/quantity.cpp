@@ -1,13 +1,13 @@
-#include "study/quantity.hpp"
+#include "limits/quantity.hpp"
 
-#include "study/ion_flow_values.hpp"
+#include "limits/ion_flow_values.hpp"
 
 #include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <limits>
 
-namespace study {
+namespace limits {
 
 namespace {
 
@@ -202,4 +202,4 @@ std::string fixed(double v, int decimals) {
   return text;
 }
 
-}  // namespace study
+}  // namespace limits

@@ -1,0 +1,21 @@
+# Writes OUTPUT, a C++ source holding the text of every limit set in
+# SETS_DIR (NAME.toml), so that each build has the shipped sets without
+# files on disk: limits::shipped_set_texts().
+file(GLOB sets ${SETS_DIR}/*.toml)
+list(SORT sets)
+set(text "// Made by embed_sets.cmake from the limit sets' files; not edited by hand.\n")
+string(APPEND text "#include \"limits/limit_set.hpp\"\n\nnamespace limits {\n\n")
+string(APPEND text "const std::vector<ShippedText>& shipped_set_texts() {\n  static const std::vector<ShippedText> sets = {\n")
+foreach(set ${sets})
+  get_filename_component(name ${set} NAME_WLE)
+  file(READ ${set} content)
+  string(FIND "${content}" ")toml\"" clash)
+  if(NOT clash EQUAL -1)
+    message(FATAL_ERROR "${set} holds the text )toml\", which ends the embedded text early")
+  endif()
+  string(APPEND text "      {\"${name}\", R\"toml(${content})toml\"},\n")
+endforeach()
+string(APPEND text "  };\n  return sets;\n}\n\n}  // namespace limits\n")
+file(WRITE ${OUTPUT}.new "${text}")
+file(COPY_FILE ${OUTPUT}.new ${OUTPUT} ONLY_IF_DIFFERENT)
+file(REMOVE ${OUTPUT}.new)
