@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "limits/comply.hpp"
 #include "study/arguments.hpp"
 #include "study/quantity.hpp"
 #include "study/section_tools.hpp"
@@ -39,6 +40,11 @@ void write_outputs(const std::vector<std::pair<std::string, std::string>>& files
 std::string distance_text(float metres, const LengthUnit& unit);
 // The quantities of an option given as Q or Q,Q,... any number of times.
 std::vector<Quantity> quantities_option(const Arguments& args, const std::string& option);
+// --edge X (the edges at -X and X) or --edge LEFT,RIGHT, in the file's
+// unit: the edges in metres; throws UsageError saying what is wrong.
+limits::Edges edges_option(const std::string& text, const LengthUnit& unit);
+// --frequency 50|60 (Hz), 60 when not given; throws UsageError for another.
+int frequency_option(const Arguments& args);
 // The file name without its directories.
 std::string short_name(const std::string& path);
 

@@ -9,9 +9,6 @@
 
 namespace study {
 
-namespace {
-
-// --edge X (the edges at -X and X) or --edge LEFT,RIGHT, in the file's unit.
 limits::Edges edges_option(const std::string& text, const LengthUnit& unit) {
   const std::vector<std::string> items = split_commas(text);
   if (items.size() > 2) throw UsageError("--edge needs X or LEFT,RIGHT, not \"" + text + "\"");
@@ -31,6 +28,15 @@ limits::Edges edges_option(const std::string& text, const LengthUnit& unit) {
   return {unit.to_metres(edges.left), unit.to_metres(edges.right)};
 }
 
+int frequency_option(const Arguments& args) {
+  const std::optional<std::string> f = args.one("--frequency");
+  if (!f) return 60;
+  if (*f != "50" && *f != "60") throw UsageError("--frequency needs 50 or 60 (Hz), not \"" + *f + "\"");
+  return *f == "50" ? 50 : 60;
+}
+
+namespace {
+
 std::string kind_text(const limits::Compliance& c) {
   if (c.line_ac && c.line_dc) return "hybrid line (AC phases at " + std::to_string(c.frequency) + " Hz, DC poles)";
   if (c.line_dc) return "DC line";
@@ -49,11 +55,7 @@ int comply_command(const std::vector<std::string>& argv, std::ostream& out, std:
   if (!set_name) throw UsageError("no limit set given (--limits NAME or --limits FILE)");
   const std::optional<std::string> edge = args.one("--edge");
   if (!edge) throw UsageError("no right-of-way given (--edge X or --edge LEFT,RIGHT, in the data file's unit)");
-  int frequency = 60;
-  if (auto f = args.one("--frequency")) {
-    if (*f != "50" && *f != "60") throw UsageError("--frequency needs 50 or 60 (Hz), not \"" + *f + "\"");
-    frequency = *f == "50" ? 50 : 60;
-  }
+  const int frequency = frequency_option(args);
   std::vector<std::pair<std::string, std::string>> outputs;
   if (auto csv = args.one("--csv")) outputs.emplace_back("--csv", *csv);
   if (auto json = args.one("--json")) outputs.emplace_back("--json", *json);

@@ -86,6 +86,7 @@ void draw_limits(std::ostream& out, const svg::Chart& chart, const std::vector<P
                .set("stroke-width", l.from == l.to ? "3" : "1.5")
                .set("stroke-dasharray", l.from == l.to ? "none" : "7 4")
         << '\n';
+    if (l.label.empty()) continue;
     const double width = svg::text_width(svg::xml_escape(l.label), 10);
     const double right = std::min(x2, area.right() - 3);
     const double left = std::max(area.x + 3, right - width);
@@ -195,9 +196,9 @@ std::string profiles_svg(const ProfilesPicture& p) {
     const std::vector<ProfilesPicture::Limit> no_limits;
     const std::vector<ProfilesPicture::Limit>& limits = q < p.limits.size() ? p.limits[q] : no_limits;
     for (const ProfilesPicture::Limit& l : limits)
-      if (std::isfinite(l.value)) {
+      if (std::isfinite(l.value)) {  // with room above for its label
         lo = std::min<double>(lo, l.value);
-        hi = std::max<double>(hi, l.value);
+        hi = std::max<double>(hi, l.value + 0.08 * std::fabs(l.value));
       }
     const svg::Axis y_axis = lo <= hi ? svg::nice_axis(lo, hi) : svg::empty_axis();
     const svg::Chart chart(areas[q], x_axis, y_axis);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "cli/numbers.hpp"
 #include "model/problem_data.hpp"
 #include "study/commands.hpp"
 #include "study/html.hpp"
@@ -56,6 +57,7 @@ dl { display: grid; grid-template-columns: max-content auto; gap: 2pt 10pt; marg
 dt { font-weight: bold; }
 dd { margin: 0; }
 ul { margin: 4pt 0; padding-left: 16pt; }
+ol.notes { margin: 2pt 0 6pt; padding-left: 20pt; font-size: 8.5pt; color: #333; }
 @media print {
   body { max-width: none; padding: 0; }
   @page { margin: 15mm 14mm; }
@@ -192,6 +194,67 @@ Table edge_table(const brenlow::Evaluation& run, const std::vector<float>& edges
   return t;
 }
 
+Table compliance_table(const limits::Compliance& c, const LengthUnit& unit, std::vector<std::string>& notes) {
+  Table t({{"quantity", "", true},
+           {"judged", "", true},
+           {"where", "", true},
+           {"frequency", "", true},
+           {"limit", ""},
+           {"value", ""},
+           {"unit", "", true},
+           {"x", std::string(unit.label())},
+           {"at", "", true},
+           {"margin", ""},
+           {"result", "", true},
+           {"notes", "", true}});
+  // A note shown as its number, written out below the table.
+  const auto numbered = [&notes](const std::string& text) {
+    std::size_t i = 0;
+    while (i < notes.size() && notes[i] != text) ++i;
+    if (i == notes.size()) notes.push_back(text);
+    return "[" + std::to_string(i + 1) + "]";
+  };
+  const Cell none{"-", ""};
+  for (const limits::Row& r : c.rows) {
+    const bool applies = r.verdict != limits::Verdict::not_applicable;
+    const int d = decimals(r.limit.quantity, c.b);
+    std::string marks;
+    if (!r.voltage_class.empty()) marks += numbered("voltage class: " + r.voltage_class);
+    if (!r.reason.empty()) marks += (marks.empty() ? "" : " ") + numbered("not applicable: " + r.reason);
+    if (!r.limit.source.empty()) marks += (marks.empty() ? "" : " ") + numbered("source: " + r.limit.source);
+    t.add_row({Table::text(std::string(name(r.limit.quantity))),
+               applies ? Table::text(std::string(name(r.evaluated))) : none,
+               Table::text(std::string(limits::where_name(r.limit.where))),
+               Table::text(std::string(limits::frequency_name(r.limit.frequency))),
+               Table::number(static_cast<float>(r.limit_value), d),
+               applies ? Table::number(static_cast<float>(r.value), d) : none, Table::text(r.unit),
+               applies ? Table::number(unit.from_metres(r.x), 1) : none, applies ? Table::text(r.at) : none,
+               applies ? Table::number(static_cast<float>(r.margin), 3) : none,
+               Table::text(std::string(limits::verdict_name(r.verdict))), Table::text(marks)});
+  }
+  return t;
+}
+
+std::vector<ProfilesPicture::Limit> profile_limits(const limits::Compliance& c, Quantity q, const LengthUnit& unit) {
+  std::vector<ProfilesPicture::Limit> out;
+  for (const limits::Row& r : c.rows) {
+    if (r.verdict == limits::Verdict::not_applicable || r.evaluated != q) continue;
+    const float value = static_cast<float>(r.limit_value);
+    const std::string label = "limit " + cli::round_trip_text(value) + " " + r.unit + " (" +
+                              std::string(limits::where_name(r.limit.where)) + ")";
+    const float left = unit.from_metres(c.edges.left), right = unit.from_metres(c.edges.right);
+    switch (r.limit.where) {
+      case limits::Where::edge:
+        out.push_back({value, left, left, ""});  // one label for the pair
+        out.push_back({value, right, right, label});
+        break;
+      case limits::Where::row: out.push_back({value, left, right, label}); break;
+      case limits::Where::anywhere: out.push_back({value, -INFINITY, INFINITY, label}); break;
+    }
+  }
+  return out;
+}
+
 std::vector<Quantity> profile_quantities(const brenlow::CrossSection& s) {
   std::vector<Quantity> out;
   if (brenlow::is_hybrid(s))
@@ -243,7 +306,8 @@ std::string report_html(const ReportRequest& r) {
   out += "<p class=\"meta\">Data file " + html::escape(r.file) + " \u00b7 tesk31-study (Brenlow) " +
          html::escape(r.version) + " \u00b7 " + html::escape(r.date) + " \u00b7 " + std::to_string(r.frequency) +
          " Hz \u00b7 right-of-way from x = " + fixed(unit.from_metres(r.left), 1) + " to " +
-         fixed(unit.from_metres(r.right), 1) + " " + u + "</p>\n</header>\n";
+         fixed(unit.from_metres(r.right), 1) + " " + u +
+         (r.compliance ? " \u00b7 limits " + html::escape(r.compliance->set_name) : std::string()) + "</p>\n</header>\n";
 
   // The line.
   out += section_open("line", "The line");
@@ -275,6 +339,8 @@ std::string report_html(const ReportRequest& r) {
   profiles.marks = drawing.edges;
   profiles.marks_label = "edge";
   profiles.notes = panel_notes(quantities, {s});
+  if (r.compliance)
+    for (Quantity q : quantities) profiles.limits.push_back(profile_limits(*r.compliance, q, unit));
   out += section_open("profiles", "Profiles across the right-of-way");
   out += "<figure>" + html::inline_svg(profiles_svg(profiles)) + "<figcaption>From x = " +
          fixed(profiles.xs.empty() ? 0 : profiles.xs.front(), 1) + " to " +
@@ -285,6 +351,47 @@ std::string report_html(const ReportRequest& r) {
   // The values at the edges.
   out += section_open("edges", "Values at the edges of the right-of-way");
   out += "<div class=\"keep\">" + html::table(edge_table(run, {r.left, r.right}, r.b), "edges") + "</div>\n</section>\n";
+
+  // The compliance with the limits.
+  out += section_open("compliance", "Compliance with the limits");
+  if (r.compliance) {
+    const limits::Compliance& c = *r.compliance;
+    std::size_t fails = 0, applies = 0;
+    for (const limits::Row& row : c.rows) {
+      fails += row.verdict == limits::Verdict::fail;
+      applies += row.verdict != limits::Verdict::not_applicable;
+    }
+    out += "<p>Limit set <b>" + html::escape(c.set_name) + "</b>" +
+           (c.set_title.empty() ? std::string() : ": " + html::escape(c.set_title)) + ". The line's voltage " +
+           fixed(c.line_kv, 1) + " kV (the largest line-to-line or pole voltage) picks a voltage class where the set "
+           "has them. ";
+    if (applies == 0)
+      out += "<span class=\"fail\">No limit of the set applies to this line: nothing is shown to hold.</span>";
+    else if (fails == 0)
+      out += "<span class=\"pass\">Every limit that applies holds (" + std::to_string(applies) + " of " +
+             std::to_string(c.rows.size()) + " apply).</span>";
+    else
+      out += "<span class=\"fail\">" + std::to_string(fails) + " of the " + std::to_string(applies) +
+             " limits that apply fail.</span>";
+    out += "</p>\n";
+    std::vector<std::string> notes;
+    std::string table = html::table(compliance_table(c, unit, notes), "compliance");
+    for (const char* verdict : {"PASS", "FAIL", "N/A"}) {
+      const std::string cls = verdict[0] == 'P' ? "pass" : verdict[0] == 'F' ? "fail" : "na";
+      const std::string from = std::string("<td class=\"text\">") + verdict + "</td>";
+      const std::string to = "<td class=\"text " + cls + "\">" + verdict + "</td>";
+      for (std::size_t at = table.find(from); at != std::string::npos; at = table.find(from, at + to.size()))
+        table.replace(at, from.size(), to);
+    }
+    out += table + "<ol class=\"notes\">\n";
+    for (const std::string& n : notes) out += "<li>" + html::escape(n) + "</li>\n";
+    out += "</ol>\n<p class=\"note\">The value that decides each limit: at the edges the larger of the two edges' "
+           "values; within the right-of-way (and anywhere) the largest, found on a fine grid and refined to 0.1 %; "
+           "margin: value / limit. A limit the line's data cannot judge reads N/A, never PASS.</p>\n";
+  } else {
+    out += "<p>No limit set was given (<code>--limits SET|FILE</code>).</p>\n";
+  }
+  out += "</section>\n";
 
   // What the numbers assume.
   out += section_open("assumptions", "Assumptions and method");

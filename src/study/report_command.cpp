@@ -28,27 +28,6 @@ std::string run_date() {
   return text;
 }
 
-// --edge X (the edges at -X and +X) or --edge LEFT,RIGHT, in the file's
-// unit, returned in metres.
-std::pair<float, float> edges_option(const Arguments& args, const LengthUnit& unit) {
-  const std::optional<std::string> text = args.one("--edge");
-  if (!text) throw UsageError("no right-of-way given (--edge X, or --edge LEFT,RIGHT, in the data file's unit)");
-  const std::vector<std::string> items = split_commas(*text);
-  if (items.size() > 2) throw UsageError("--edge takes X or LEFT,RIGHT, not \"" + *text + "\"");
-  float left = parse_number("--edge", items[0]), right = 0;
-  if (items.size() == 1) {
-    if (!(left > 0)) throw UsageError("--edge X needs a distance above 0, not \"" + *text + "\"");
-    right = left;
-    left = -left;
-  } else {
-    right = parse_number("--edge", items[1]);
-  }
-  check_distance("--edge", left, unit);
-  check_distance("--edge", right, unit);
-  if (!(left < right)) throw UsageError("--edge LEFT,RIGHT needs LEFT below RIGHT, not \"" + *text + "\"");
-  return {unit.to_metres(left), unit.to_metres(right)};
-}
-
 }  // namespace
 
 int report_command(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err) {
@@ -62,11 +41,13 @@ int report_command(const std::vector<std::string>& argv, std::ostream& out, std:
   std::vector<std::pair<std::string, std::string>> outputs = {{"-o", *html}};
   const std::optional<std::string> pdf = args.one("--pdf");
   if (pdf) outputs.emplace_back("--pdf", *pdf);
-  check_outputs(args.files, outputs);
-  if (args.has("--limits")) throw UsageError("--limits: no limit sets in this build");
-  int frequency = 60;
-  if (const auto f = args.one("--frequency")) frequency = static_cast<int>(parse_count("--frequency", *f, 50, 60));
-  if (frequency != 50 && frequency != 60) throw UsageError("--frequency needs 50 or 60");
+  const std::optional<std::string> set_name = args.one("--limits");
+  std::vector<std::string> inputs = args.files;
+  if (set_name) inputs.push_back(*set_name);
+  check_outputs(inputs, outputs);
+  const int frequency = frequency_option(args);
+  const std::optional<std::string> edge = args.one("--edge");
+  if (!edge) throw UsageError("no right-of-way given (--edge X or --edge LEFT,RIGHT, in the data file's unit)");
   std::optional<std::string> browser;
   if (pdf) {
     const char* path = std::getenv("PATH");
@@ -76,16 +57,34 @@ int report_command(const std::vector<std::string>& argv, std::ostream& out, std:
                        "the HTML report prints to PDF from any browser");
   }
 
+  std::optional<limits::LimitSet> set;
+  if (set_name) try {
+      set = limits::limit_set(*set_name);
+    } catch (const limits::LimitError& e) {
+      throw StudyError(std::string("--limits: ") + e.what());
+    }
+
   ReportRequest request;
   request.file = args.files[0];
   request.section = read_section(args.files[0]);
   const LengthUnit unit{request.section.english};
-  const auto [left, right] = edges_option(args, unit);
-  request.left = left;
-  request.right = right;
+  const limits::Edges edges = edges_option(*edge, unit);
+  request.left = edges.left;
+  request.right = edges.right;
   request.b = b_given.value_or(cli::default_b_unit(request.section.english));
   request.frequency = frequency;
-  request.xs = range_given(args) ? range_option(args, unit) : default_profile_points(request.section, left, right);
+  request.xs = range_given(args) ? range_option(args, unit)
+                                 : default_profile_points(request.section, edges.left, edges.right);
+  if (set) {
+    limits::ComplyOptions options;
+    options.frequency = frequency;
+    options.b = request.b;
+    try {
+      request.compliance = limits::comply(request.section, *set, edges, options);
+    } catch (const limits::LimitError& e) {
+      throw StudyError(args.files[0] + ": " + e.what());
+    }
+  }
   request.version = std::string(cli::version());
   request.date = run_date();
   show_warnings(err, args.files[0], request.section, true);
