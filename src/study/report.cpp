@@ -240,7 +240,7 @@ std::vector<ProfilesPicture::Limit> profile_limits(const limits::Compliance& c, 
   for (const limits::Row& r : c.rows) {
     if (r.verdict == limits::Verdict::not_applicable || r.evaluated != q) continue;
     const float value = static_cast<float>(r.limit_value);
-    const std::string label = "limit " + cli::round_trip_text(value) + " " + r.unit + " (" +
+    const std::string label = "limit " + cli::round_trip_text(value) + " " + (r.unit == "uT" ? "\u00b5T" : r.unit) + " (" +
                               std::string(limits::where_name(r.limit.where)) + ")";
     const float left = unit.from_metres(c.edges.left), right = unit.from_metres(c.edges.right);
     switch (r.limit.where) {
