@@ -14,6 +14,13 @@ install(TARGETS tesk31 tesk31-plot tesk31-study RUNTIME DESTINATION ${brenlow_bi
 install(DIRECTORY examples/ DESTINATION ${brenlow_doc_dir}/examples)
 install(DIRECTORY docs/ DESTINATION ${brenlow_doc_dir}/docs)
 install(FILES README.md DESTINATION ${brenlow_doc_dir})
+# The shipped limit sets as files too, for a user to read or start a set of
+# his own from (the programs hold them in themselves).
+if(WIN32)
+  install(DIRECTORY src/limits/sets/ DESTINATION limits)
+else()
+  install(DIRECTORY src/limits/sets/ DESTINATION ${CMAKE_INSTALL_DATADIR}/brenlow/limits)
+endif()
 
 # What Debian expects beside the programs (packaging/): the copyright file
 # (the programs hold the C and C++ libraries: their licences ship too), the

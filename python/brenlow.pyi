@@ -325,3 +325,17 @@ def height(section: CrossSection, limits: dict[StudyQuantity, float], at: _Posit
     a level the line does not give (TV on a DC line) is refused."""
 def edges(sections: Union[CrossSection, Iterable[CrossSection]], at: _Positions, *, b_unit: str = "uT") -> Table:
     """Every quantity of each section at each point and its largest surface gradient."""
+
+
+# Limits: a section judged against a limit set, a shipped one by name or a
+# TOML file (the manual's limits page).
+def limit_sets() -> list[str]:
+    """The names of the limit sets shipped with the module."""
+def comply(section: CrossSection, limits: _Path, edge: Union[float, tuple[float, float]], *,
+           frequency: int = 60, b_unit: str = "uT") -> Table:
+    """Each limit of the set judged on the section: at the edges (X: -X and X,
+    or (left, right), m), within the right-of-way or anywhere. A Table, one
+    row per limit: quantity, judged, where, frequency, class, limit, value,
+    unit, x (m), at, margin, result ("PASS", "FAIL", "N/A"), reason, source,
+    line_kv, line_frequency; NaN value, x and margin where a limit does not
+    apply (never a pass). to_frame() gives a pandas DataFrame."""

@@ -14,6 +14,7 @@
 #include "section.hpp"
 #include "ion_flow.hpp"
 #include "span.hpp"
+#include "limits.hpp"
 #include "studies.hpp"
 #include "table.hpp"
 #include "values.hpp"
@@ -91,6 +92,7 @@ PYBIND11_MODULE(brenlow, m) {
   bind_studies(m);
   bind_span(m);
   bind_ion_flow(m);
+  bind_limits(m);
   for (const char* name : {"Group", "Conditions", "PointGroup", "Evaluation", "CrossSection", "Table"}) {
     plain_repr(m, name);
   }

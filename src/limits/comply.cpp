@@ -82,7 +82,7 @@ Judged judged(const Limit& limit, const Line& line, const brenlow::CrossSection&
   const auto ac_reason = [&]() -> std::string {
     if (!line.ac) return "a limit at " + hz(limit_hz) + ": the line has no AC phases at a voltage";
     if (limit_hz != line.frequency)
-      return "a limit at " + hz(limit_hz) + ": the line runs at " + hz(line.frequency) + " (--frequency)";
+      return "a limit at " + hz(limit_hz) + ": the line runs at " + hz(line.frequency);
     return {};
   };
   const auto dc_reason = [&]() -> std::string {

@@ -2,6 +2,7 @@
 #include <cmath>
 
 #include "cli/numbers.hpp"
+#include "limits/comply.hpp"
 #include "study/commands.hpp"
 #include "study/height.hpp"
 #include "study/progress.hpp"
@@ -11,11 +12,37 @@ namespace study {
 
 namespace {
 
-std::vector<Limit> limits_option(const Arguments& args) {
+// A limit set's limits that apply to the line at its frequency, each at
+// every point; those that do not apply are named, and why.
+void add_set(std::vector<Limit>& out, const std::string& text, const brenlow::CrossSection& section, int frequency,
+             BUnit b, std::ostream& err) {
+  limits::LimitSet set;
+  try {
+    set = limits::limit_set(text);
+  } catch (const limits::LimitError& e) {
+    throw UsageError("--limit needs Q=VALUE or a limit set: " + std::string(e.what()));
+  }
+  const std::size_t before = out.size();
+  for (const limits::Limit& l : set.limits) {
+    const limits::Applicability a = limits::applicability(l, section, frequency);
+    if (a.quantities.empty())
+      err << "tesk31-study height: " << set.name << ": " << name(l.quantity) << " <= " << limits::given_text(l) << " ("
+          << limits::where_name(l.where) << ", " << limits::frequency_name(l.frequency) << ") does not apply: " << a.reason
+          << '\n';
+    for (Quantity q : a.quantities) out.push_back({q, static_cast<float>(limits::shown_limit(l, b))});
+  }
+  if (out.size() == before) throw StudyError("--limit " + text + ": no limit of the set applies to this line");
+}
+
+std::vector<Limit> limits_option(const Arguments& args, const brenlow::CrossSection& section, int frequency, BUnit b,
+                                 std::ostream& err) {
   std::vector<Limit> out;
   for (const std::string& text : args.all("--limit")) {
     const std::size_t eq = text.find('=');
-    if (eq == std::string::npos) throw UsageError("--limit needs Q=VALUE, not \"" + text + "\"");
+    if (eq == std::string::npos) {
+      add_set(out, text, section, frequency, b, err);
+      continue;
+    }
     const std::optional<Quantity> q = parse_quantity(text.substr(0, eq));
     if (!q)
       throw UsageError("--limit: unknown quantity \"" + text.substr(0, eq) +
@@ -41,12 +68,18 @@ std::string limit_text(float value, int decimals) {
 }  // namespace
 
 int height_command(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err) {
-  const Arguments args = Arguments::parse(argv, {"--groups", "--limit", "--at", "-o", "--csv", "--b-unit"});
+  const Arguments args =
+      Arguments::parse(argv, {"--groups", "--limit", "--at", "-o", "--csv", "--b-unit", "--frequency"});
   const std::optional<BUnit> b_given = b_unit_given(args);
   if (args.files.size() != 1)
     throw UsageError(args.files.empty() ? "no data file named" : "one data file only, not " + std::to_string(args.files.size()));
   HeightRequest request;
-  request.limits = limits_option(args);
+  if (args.all("--limit").empty()) throw UsageError("no limit given (--limit Q=VALUE or --limit SET)");
+  int frequency = 60;
+  if (auto f = args.one("--frequency")) {
+    if (*f != "50" && *f != "60") throw UsageError("--frequency needs 50 or 60 (Hz), not \"" + *f + "\"");
+    frequency = *f == "50" ? 50 : 60;
+  }
   if (args.all("--at").empty()) throw UsageError("no point given (--at X, in the data file's unit)");
   if (auto groups = args.one("--groups")) request.groups = parse_groups("--groups", *groups);
   std::vector<std::pair<std::string, std::string>> outputs;
@@ -58,6 +91,7 @@ int height_command(const std::vector<std::string>& argv, std::ostream& out, std:
   request.section = read_section(file);
   const BUnit b = b_given.value_or(cli::default_b_unit(request.section.english));
   request.b = b;
+  request.limits = limits_option(args, request.section, frequency, b, err);
   bool ozone_limit = false;
   for (const Limit& limit : request.limits) ozone_limit = ozone_limit || limit.quantity == Quantity::oz;
   show_warnings(err, file, request.section, ozone_limit);
