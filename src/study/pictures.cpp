@@ -35,17 +35,7 @@ std::string unit_text(Quantity q, BUnit b) {
 
 std::string axis_label(Quantity q, BUnit b) { return std::string(name(q)) + ", " + unit_text(q, b); }
 
-std::string heading(svg::Document& doc, const std::string& title) {
-  doc.out() << Tag("text")
-                   .set("x", 24)
-                   .set("y", 30)
-                   .set("font-size", "17")
-                   .set("font-weight", "bold")
-                   .set("fill", "#111")
-                   .text(svg::xml_escape(title))
-            << '\n';
-  return {};
-}
+void heading(svg::Document& doc, const std::string& title) { doc.out() << svg::heading(title) << '\n'; }
 
 // A line legend: a sample of each line and its name, from (x, y).
 void line_legend(std::ostream& out, double x, double y, const std::vector<std::string>& names) {
@@ -334,15 +324,7 @@ std::string map_svg(const MapPicture& p) {
     svg::draw_contour(doc.out(), chart, lines[k], svg::fixed(levels[k], decimals), taken, "#ffffff", others);
   }
   // The ground and the conductors (a plan view has neither).
-  if (p.wires.empty() && ya.lo <= 0 && ya.hi >= 0)
-    doc.out() << Tag("line")
-                     .set("x1", area.x)
-                     .set("y1", chart.py(0))
-                     .set("x2", area.right())
-                     .set("y2", chart.py(0))
-                     .set("stroke", "#6b4f1d")
-                     .set("stroke-width", "4")
-              << '\n';
+  if (p.wires.empty()) chart.ground(doc.out());
   for (const MapPicture::Conductor& c : p.conductors) {
     if (c.x < xa.lo || c.x > xa.hi || c.y < ya.lo || c.y > ya.hi) continue;
     doc.out() << Tag("circle")

@@ -59,25 +59,10 @@ std::string section_svg(const SectionPicture& p) {
   const double plot_height = std::clamp(plot_width * (ya.hi - ya.lo) / (xa.hi - xa.lo), 200.0, 420.0);
   const svg::Rect area{90, 76, plot_width, plot_height};
   svg::Document doc(width, area.bottom() + 56, p.title);
-  doc.out() << Tag("text")
-                   .set("x", 24)
-                   .set("y", 30)
-                   .set("font-size", "17")
-                   .set("font-weight", "bold")
-                   .set("fill", "#111")
-                   .text(svg::xml_escape(p.title))
-            << '\n';
+  doc.out() << svg::heading(p.title) << '\n';
   const svg::Chart chart(area, xa, ya);
   chart.grid(doc.out());
-  // The ground.
-  doc.out() << Tag("line")
-                   .set("x1", area.x)
-                   .set("y1", chart.py(0))
-                   .set("x2", area.right())
-                   .set("y2", chart.py(0))
-                   .set("stroke", "#6b4f1d")
-                   .set("stroke-width", "4")
-            << '\n';
+  chart.ground(doc.out());
   svg::Obstacles taken;
   for (float e : p.edges) {
     const double x = chart.px(e);
