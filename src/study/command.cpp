@@ -183,6 +183,16 @@ std::string short_name(const std::string& path) { return base_name(path); }
 // ---------------------------------------------------------------------------
 // edges
 
+// A hybrid line's fields in its parts (lines of one kind with it keep
+// theirs); the ion flow's values beside the others when a file has DC poles.
+std::vector<Quantity> edge_quantities(const std::vector<brenlow::CrossSection>& sections) {
+  std::vector<Quantity> shown = default_quantities(sections);
+  bool dc = false;
+  for (const auto& s : sections) dc = dc || has_dc_pole(s);
+  if (dc) shown.insert(shown.end(), ion_flow_quantities.begin(), ion_flow_quantities.end());
+  return shown;
+}
+
 int edges_command(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err) {
   const Arguments args = Arguments::parse(argv, {"--at", "--svg", "--csv", "--b-unit"});
   const std::optional<BUnit> b_given = b_unit_given(args);
@@ -201,12 +211,7 @@ int edges_command(const std::vector<std::string>& argv, std::ostream& out, std::
   bool mixed = false;
   for (const auto& s : sections) mixed = mixed || s.english != sections[0].english;
 
-  // A hybrid line's fields in its parts (lines of one kind with it keep
-  // theirs); the ion flow's values beside the others when a file has DC poles.
-  std::vector<Quantity> shown = default_quantities(sections);
-  bool dc = false;
-  for (const auto& s : sections) dc = dc || has_dc_pole(s);
-  if (dc) shown.insert(shown.end(), ion_flow_quantities.begin(), ion_flow_quantities.end());
+  const std::vector<Quantity> shown = edge_quantities(sections);
 
   std::vector<Column> columns = {{"file", "", true},
                                  {"x", mixed ? "" : std::string(LengthUnit{sections[0].english}.label()), mixed}};

@@ -177,8 +177,7 @@ Table gradient_table(const brenlow::Evaluation& run) {
 Table edge_table(const brenlow::Evaluation& run, const std::vector<float>& edges, BUnit b) {
   const brenlow::CrossSection& s = run.section();
   const LengthUnit unit{s.english};
-  std::vector<Quantity> shown = default_quantities({s});
-  if (has_dc_pole(s)) shown.insert(shown.end(), ion_flow_quantities.begin(), ion_flow_quantities.end());
+  const std::vector<Quantity> shown = edge_quantities({s});
   std::vector<Column> columns = {{"quantity", "", true}, {"unit", "", true}};
   for (std::size_t e = 0; e < edges.size(); ++e)
     columns.push_back({edge_heading(edges.size() == 2 ? (e == 0 ? "left" : "right") : "", edges[e], unit),
