@@ -247,15 +247,29 @@ Maximum largest(const std::function<double(float)>& f, float from, float to, int
   return best;
 }
 
-Compliance comply(const brenlow::CrossSection& section, const LimitSet& set, const Edges& edges,
-                  const ComplyOptions& options) {
+namespace {
+
+void check_request(const Edges& edges, const ComplyOptions& options) {
   if (options.frequency != 50 && options.frequency != 60)
     throw LimitError("frequency " + std::to_string(options.frequency) + " Hz: 50 or 60 only");
   if (!std::isfinite(edges.left) || !std::isfinite(edges.right) || std::fabs(edges.left) > brenlow::farthest_distance ||
       std::fabs(edges.right) > brenlow::farthest_distance)
     throw LimitError("the right-of-way's edges must lie within 1000 km of the line");
   if (!(edges.left < edges.right)) throw LimitError("the right-of-way's right edge must lie right of its left edge");
-  const brenlow::Evaluation run(section);
+}
+
+}  // namespace
+
+Compliance comply(const brenlow::CrossSection& section, const LimitSet& set, const Edges& edges,
+                  const ComplyOptions& options) {
+  check_request(edges, options);
+  return comply(brenlow::Evaluation(section), set, edges, options);
+}
+
+Compliance comply(const brenlow::Evaluation& run, const LimitSet& set, const Edges& edges,
+                  const ComplyOptions& options) {
+  check_request(edges, options);
+  const brenlow::CrossSection& section = run.section();
 
   Compliance out;
   out.set_name = set.name;

@@ -93,6 +93,9 @@ Applicability applicability(const Limit& limit, const brenlow::CrossSection& sec
 // the engine's reach, or a frequency other than 50 or 60.
 Compliance comply(const brenlow::CrossSection& section, const LimitSet& set, const Edges& edges,
                   const ComplyOptions& options);
+// The same on an evaluation at hand (its gradients are not computed again).
+Compliance comply(const brenlow::Evaluation& run, const LimitSet& set, const Edges& edges,
+                  const ComplyOptions& options);
 
 // The largest value of f over [from, to]: a scan of `points` evenly spaced
 // points and the `extra` points within the range, then a golden-section

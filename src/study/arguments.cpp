@@ -82,6 +82,13 @@ std::vector<int> parse_groups(const std::string& option, const std::string& text
   return out;
 }
 
+int frequency_option(const Arguments& args) {
+  const std::optional<std::string> f = args.one("--frequency");
+  if (!f) return 60;
+  if (*f != "50" && *f != "60") throw StudyError("--frequency needs 50 or 60 (Hz), not \"" + *f + "\"");
+  return *f == "50" ? 50 : 60;
+}
+
 std::optional<BUnit> b_unit_given(const Arguments& args) {
   const std::optional<std::string> text = args.one("--b-unit");
   if (!text) return std::nullopt;

@@ -48,6 +48,10 @@ std::vector<int> parse_groups(const std::string& option, const std::string& text
 // in metric units and mG for one in English units.
 std::optional<BUnit> b_unit_given(const Arguments& args);
 
+// The frequency of a line's AC phases, --frequency 50 or 60 (Hz; default
+// 60), which a data file does not hold; throws StudyError for another.
+int frequency_option(const Arguments& args);
+
 // Reads a data file through the engine; a file it refuses is a StudyError
 // carrying the engine's message.
 brenlow::CrossSection read_section(const std::string& path);

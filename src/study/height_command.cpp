@@ -75,11 +75,7 @@ int height_command(const std::vector<std::string>& argv, std::ostream& out, std:
     throw UsageError(args.files.empty() ? "no data file named" : "one data file only, not " + std::to_string(args.files.size()));
   HeightRequest request;
   if (args.all("--limit").empty()) throw UsageError("no limit given (--limit Q=VALUE or --limit SET)");
-  int frequency = 60;
-  if (auto f = args.one("--frequency")) {
-    if (*f != "50" && *f != "60") throw UsageError("--frequency needs 50 or 60 (Hz), not \"" + *f + "\"");
-    frequency = *f == "50" ? 50 : 60;
-  }
+  const int frequency = frequency_option(args);
   if (args.all("--at").empty()) throw UsageError("no point given (--at X, in the data file's unit)");
   if (auto groups = args.one("--groups")) request.groups = parse_groups("--groups", *groups);
   std::vector<std::pair<std::string, std::string>> outputs;
