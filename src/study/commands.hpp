@@ -43,8 +43,6 @@ std::vector<Quantity> quantities_option(const Arguments& args, const std::string
 // --edge X (the edges at -X and X) or --edge LEFT,RIGHT, in the file's
 // unit: the edges in metres; throws UsageError saying what is wrong.
 limits::Edges edges_option(const std::string& text, const LengthUnit& unit);
-// --frequency 50|60 (Hz), 60 when not given; throws UsageError for another.
-int frequency_option(const Arguments& args);
 // The quantities the edge table lists for the sections: every one of their
 // kinds, and E-TOTAL and J when one has DC poles.
 std::vector<Quantity> edge_quantities(const std::vector<brenlow::CrossSection>& sections);

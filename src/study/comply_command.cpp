@@ -28,13 +28,6 @@ limits::Edges edges_option(const std::string& text, const LengthUnit& unit) {
   return {unit.to_metres(edges.left), unit.to_metres(edges.right)};
 }
 
-int frequency_option(const Arguments& args) {
-  const std::optional<std::string> f = args.one("--frequency");
-  if (!f) return 60;
-  if (*f != "50" && *f != "60") throw UsageError("--frequency needs 50 or 60 (Hz), not \"" + *f + "\"");
-  return *f == "50" ? 50 : 60;
-}
-
 namespace {
 
 std::string kind_text(const limits::Compliance& c) {
