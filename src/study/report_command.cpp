@@ -52,6 +52,10 @@ int report_command(const std::vector<std::string>& argv, std::ostream& out, std:
   if (pdf) {
     const char* path = std::getenv("PATH");
     browser = find_chromium(path ? path : "");
+#ifdef _WIN32
+    throw StudyError("--pdf " + *pdf + ": the Windows programs print no PDF; the HTML report prints to PDF from any "
+                     "browser");
+#endif
     if (!browser)
       throw StudyError("--pdf " + *pdf + ": no Chromium (chromium or chromium-browser) on the PATH to print with; "
                        "the HTML report prints to PDF from any browser");
