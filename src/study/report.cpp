@@ -273,7 +273,10 @@ std::vector<float> default_profile_points(const brenlow::CrossSection& s, float 
   }
   const float least = unit.to_metres(s.english ? 30.0f : 10.0f);
   const float beyond = std::max(0.5f * (right - left), least);
-  const double from = unit.from_metres(lo - beyond), to = unit.from_metres(hi + beyond);
+  // Within a study's reach, however wide the right-of-way.
+  const double reach = unit.from_metres(largest_distance_metres);
+  const double from = std::max(unit.from_metres(lo - beyond) * 1.0, -reach);
+  const double to = std::min(unit.from_metres(hi + beyond) * 1.0, reach);
   // A round step (1, 2 or 5 times a power of ten) giving at most 200 intervals.
   double step = std::pow(10.0, std::floor(std::log10((to - from) / 200)));
   for (double m : {1.0, 2.0, 5.0, 10.0})
@@ -281,8 +284,8 @@ std::vector<float> default_profile_points(const brenlow::CrossSection& s, float 
       step *= m;
       break;
     }
-  const float a = static_cast<float>(std::floor(from / step) * step);
-  const float z = static_cast<float>(std::ceil(to / step) * step);
+  const float a = static_cast<float>(std::max(std::floor(from / step) * step, -reach));
+  const float z = static_cast<float>(std::min(std::ceil(to / step) * step, reach));
   std::vector<float> xs;
   for (float x : range_points("the profiles' points", a, z, static_cast<float>(step), unit))
     xs.push_back(unit.to_metres(x));

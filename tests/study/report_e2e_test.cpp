@@ -292,7 +292,8 @@ INSTANTIATE_TEST_SUITE_P(
         Refused{"UnknownSet", "report line.dat --edge 75 --limits nowhere -o r.html", "--limits"},
         Refused{"Frequency", "report line.dat --edge 75 --frequency 55 -o r.html", "--frequency needs 50 or 60"},
         Refused{"NoChromium", "report line.dat --edge 75 -o r.html --pdf r.pdf", "no Chromium"},
-        Refused{"EdgeBeyondReach", "report line.dat --edge 1e9 -o r.html", "--edge"}),
+        Refused{"EdgeBeyondReach", "report line.dat --edge 1e9 -o r.html", "--edge"},
+        Refused{"NoStep", "report line.dat --edge 75 --from -100 --to 100 -o r.html", "go together"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A page that cannot take its name leaves no half-written file: here the

@@ -101,13 +101,13 @@ TEST(ReportPdf, ChromiumFoundOnlyWhereItCanRun) {
 
 // The profiles reach beyond both edges and every conductor, by half the
 // right-of-way's width and at least 10 m (30 ft), in at most 200 equal
-// round steps.
+// round steps...
 TEST(ReportProfiles, PointsCoverTheRightOfWayAndTheLine) {
   struct Case {
     const char* file;
     float left, right;  // the file's unit
   };
-  const Case cases[] = {{"example.dat", -30, 30},       {"example.dat", -2, 3},
+  const Case cases[] = {{"example.dat", -30, 30},       {"example.dat", -2, 3}, {"example.dat", -1e6f, 1e6f},
                         {"500kv_english.dat", -100, 100}, {"hybrid_corridor.dat", -60, 40},
                         {"500kv_flat.dat", -1000, 5},     {"345kv_double_circuit.dat", 10, 12}};
   for (const Case& c : cases) {
@@ -120,8 +120,12 @@ TEST(ReportProfiles, PointsCoverTheRightOfWayAndTheLine) {
     for (const brenlow::Group& g : s.groups) lo = std::min(lo, g.x), hi = std::max(hi, g.x);
     const float beyond = std::max(0.5f * (unit.to_metres(c.right) - unit.to_metres(c.left)),
                                   unit.to_metres(s.english ? 30.0f : 10.0f));
-    EXPECT_LE(xs.front(), lo - beyond * 0.999f) << c.file << " " << c.left;
-    EXPECT_GE(xs.back(), hi + beyond * 0.999f) << c.file << " " << c.left;
+    // ... but never beyond a study's reach.
+    const float reach = brenlow::farthest_distance;
+    EXPECT_LE(xs.front(), std::max(lo - beyond * 0.999f, -reach)) << c.file << " " << c.left;
+    EXPECT_GE(xs.back(), std::min(hi + beyond * 0.999f, reach)) << c.file << " " << c.left;
+    EXPECT_GE(xs.front(), -reach * 1.000001f) << c.file;
+    EXPECT_LE(xs.back(), reach * 1.000001f) << c.file;
     const double step = unit.from_metres(xs[1]) - unit.from_metres(xs[0]);
     const double mantissa = step / std::pow(10.0, std::floor(std::log10(step) + 1e-9));
     EXPECT_TRUE(std::fabs(mantissa - 1) < 1e-3 || std::fabs(mantissa - 2) < 1e-3 || std::fabs(mantissa - 5) < 1e-3)
