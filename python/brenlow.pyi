@@ -336,6 +336,7 @@ def comply(section: CrossSection, limits: _Path, edge: Union[float, tuple[float,
     """Each limit of the set judged on the section: at the edges (X: -X and X,
     or (left, right), m), within the right-of-way or anywhere. A Table, one
     row per limit: quantity, judged, where, frequency, class, limit, value,
-    unit, x (m), at, margin, result ("PASS", "FAIL", "N/A"), reason, source,
+    unit, x (m), at, margin (value / limit; value - limit in dB for AN, RI, TV),
+    margin_unit, result ("PASS", "FAIL", "N/A"), reason, source,
     line_kv, line_frequency; NaN value, x and margin where a limit does not
     apply (never a pass). to_frame() gives a pandas DataFrame."""

@@ -35,7 +35,8 @@ on a fine grid and refined to better than 0.1 %).
 Returns a Table, one row per limit of the set: quantity, judged (what was
 computed: E-AC for a hybrid line's AC field, ...), where, frequency, class
 (the voltage class that applied), limit and value (in unit: kV/m, B in
-b_unit, dB), unit, x (m), at, margin (value / limit), result ("PASS",
+b_unit, dB), unit, x (m), at, margin (value / limit; value - limit for a
+level in dB, whose margin_unit is "dB", "ratio" otherwise), result ("PASS",
 "FAIL" or "N/A"), reason (why a limit does not apply), source, line_kv and
 line_frequency. A limit that does not apply has NaN as its value, x and
 margin, and is never a pass. to_frame() gives a pandas DataFrame.)";
@@ -96,7 +97,7 @@ void bind_limits(py::module_& m) {
           const ReleasedGil released;
           c = limits::comply(s, limits::limit_set(name), edges, options);
         }
-        std::vector<std::string> quantity, judged, where, freq, klass, unit, at, result, reason, source;
+        std::vector<std::string> quantity, judged, where, freq, klass, unit, at, margin_unit, result, reason, source;
         std::vector<double> limit, value, x, margin, kv, hz;
         for (const limits::Row& r : c.rows) {
           const bool applies = r.verdict != limits::Verdict::not_applicable;
@@ -112,6 +113,7 @@ void bind_limits(py::module_& m) {
           x.push_back(applies ? r.x : nan);
           at.push_back(r.at);
           margin.push_back(applies ? r.margin : nan);
+          margin_unit.emplace_back(r.margin_db ? "dB" : "ratio");
           result.emplace_back(limits::verdict_name(r.verdict));
           reason.push_back(r.reason);
           source.push_back(r.limit.source);
@@ -130,6 +132,7 @@ void bind_limits(py::module_& m) {
         table.add("x", numbers(x), "m");
         table.add("at", strings(at), "");
         table.add("margin", numbers(margin), "");
+        table.add("margin_unit", strings(margin_unit), "");
         table.add("result", strings(result), "");
         table.add("reason", strings(reason), "");
         table.add("source", strings(source), "");

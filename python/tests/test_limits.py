@@ -37,6 +37,7 @@ def test_the_same_numbers_as_the_study(tmp_path):
             assert float(row["value"]) == pytest.approx(table["value"][i], rel=1e-6)
             assert float(row["x (m)"]) == pytest.approx(table["x"][i], abs=1e-4)
     assert list(table["line_frequency"]) == [60.0] * len(rows)
+    assert set(table["margin_unit"]) == {"ratio"}
 
 
 @pytest.mark.parametrize("limits, edge, frequency, results", [

@@ -357,7 +357,8 @@ Compliance comply(const brenlow::Evaluation& run, const LimitSet& set, const Edg
       not_applicable(*missing);
       continue;
     }
-    row.margin = row.value / row.limit_value;
+    row.margin_db = is_level(limit.quantity);
+    row.margin = row.margin_db ? row.value - row.limit_value : row.value / row.limit_value;
     row.verdict = row.value <= row.limit_value ? Verdict::pass : Verdict::fail;
     out.rows.push_back(row);
   }
@@ -417,6 +418,7 @@ std::string compliance_json(const Compliance& c, const LengthUnit& unit, const s
     out += ", \"x\": " + (applies ? json_number(unit.from_metres(r.x)) : "null");
     out += ", \"at\": " + (applies ? json_string(r.at) : "null");
     out += ", \"margin\": " + (applies ? json_number(r.margin) : "null");
+    out += ", \"margin_unit\": " + json_string(r.margin_db ? "dB" : "ratio");
     out += ", \"result\": " + json_string(verdict_name(r.verdict));
     out += ", \"reason\": " + (r.reason.empty() ? std::string("null") : json_string(r.reason));
     out += ", \"source\": " + json_string(r.limit.source) + "}";

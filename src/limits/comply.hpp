@@ -49,7 +49,10 @@ struct Row {
   double value = 0;         // the deciding value, in the shown unit (not-a-number when not applicable)
   float x = 0;              // where it stands, metres
   std::string at;           // "left edge", "right edge", "within", "beyond the left edge", ...
-  double margin = 0;        // value / limit (not-a-number when not applicable)
+  // value / limit; for a level in decibels (AN, RI, TV), whose ratio means
+  // nothing, value - limit in dB (margin_db). Not-a-number when not applicable.
+  double margin = 0;
+  bool margin_db = false;
 };
 
 struct Compliance {

@@ -53,7 +53,7 @@ int comply_command(const std::vector<std::string>& argv, std::ostream& out, std:
   if (auto csv = args.one("--csv")) outputs.emplace_back("--csv", *csv);
   if (auto json = args.one("--json")) outputs.emplace_back("--json", *json);
   std::vector<std::string> inputs = args.files;
-  inputs.push_back(*set_name);
+  if (!limits::shipped_set(*set_name)) inputs.push_back(*set_name);  // a set file, not to be overwritten
   check_outputs(inputs, outputs);
 
   limits::LimitSet set;
@@ -134,7 +134,9 @@ int comply_command(const std::vector<std::string>& argv, std::ostream& out, std:
                      Table::number(static_cast<float>(r.limit_value), d),
                      applies ? Table::number(static_cast<float>(r.value), d) : none, Table::text(r.unit),
                      applies ? Cell{x, cli::round_trip_text(unit.from_metres(r.x))} : none, applies ? Table::text(r.at) : none,
-                     applies ? Table::number(static_cast<float>(r.margin), 3) : none,
+                     !applies ? none
+                     : r.margin_db ? Cell{fixed(r.margin, 1) + " dB", cli::round_trip_text(static_cast<float>(r.margin)) + " dB"}
+                                   : Table::number(static_cast<float>(r.margin), 3),
                      Table::text(std::string(limits::verdict_name(r.verdict))),
                      r.reason.empty() ? none : Cell{numbered(notes, r.reason), r.reason},
                      r.limit.source.empty() ? none : Cell{numbered(sources, r.limit.source), r.limit.source}});
@@ -154,7 +156,7 @@ int comply_command(const std::vector<std::string>& argv, std::ostream& out, std:
   for (std::size_t i = 0; i < notes.size(); ++i) out << "  [" << i + 1 << "] " << notes[i] << '\n';
   if (!sources.empty()) out << "\nSources:\n";
   for (std::size_t i = 0; i < sources.size(); ++i) out << "  [" << i + 1 << "] " << sources[i] << '\n';
-  out << "\nB in " << cli::b_unit_label(b) << "; margin: value / limit; within the right-of-way and anywhere the "
+  out << "\nB in " << cli::b_unit_label(b) << "; margin: value / limit, value - limit for a level in dB; within the right-of-way and anywhere the "
       << "largest value, refined to 0.1 %.\n";
 
   std::vector<std::pair<std::string, std::string>> files;

@@ -389,7 +389,8 @@ std::string report_html(const ReportRequest& r) {
     for (const std::string& n : notes) out += "<li>" + html::escape(n) + "</li>\n";
     out += "</ol>\n<p class=\"note\">The value that decides each limit: at the edges the larger of the two edges' "
            "values; within the right-of-way (and anywhere) the largest, found on a fine grid and refined to 0.1 %; "
-           "margin: value / limit. A limit the line's data cannot judge reads N/A, never PASS.</p>\n";
+           "margin: value / limit for a field, value \u2212 limit in dB for a level. A limit the line's "
+           "data cannot judge reads N/A, never PASS.</p>\n";
   } else {
     out += "<p>No limit set was given (<code>--limits SET|FILE</code>).</p>\n";
   }

@@ -43,7 +43,7 @@ int report_command(const std::vector<std::string>& argv, std::ostream& out, std:
   if (pdf) outputs.emplace_back("--pdf", *pdf);
   const std::optional<std::string> set_name = args.one("--limits");
   std::vector<std::string> inputs = args.files;
-  if (set_name) inputs.push_back(*set_name);
+  if (set_name && !limits::shipped_set(*set_name)) inputs.push_back(*set_name);  // a set file, not to be overwritten
   check_outputs(inputs, outputs);
   const int frequency = frequency_option(args);
   const std::optional<std::string> edge = args.one("--edge");

@@ -267,6 +267,20 @@ TEST(Comply, BLimitsInTheChosenUnit) {
   }
 }
 
+TEST(Comply, MarginOfALevelInDecibelsIsADifference) {
+  // A ratio of two decibel values means nothing: AN 3 dB over its limit reads +3.0 dB.
+  const brenlow::CrossSection line = flat_line(500);
+  const brenlow::Evaluation run(line);
+  const double an = std::max(run.audible_noise(-25, 1.5f, brenlow::Weather::rain).l50,
+                             run.audible_noise(25, 1.5f, brenlow::Weather::rain).l50);
+  ASSERT_TRUE(brenlow::level_computed(static_cast<float>(an)));
+  const limits::Row row = check(line, one_limit("AN", an - 3, "dB(A)", "edge", "60")).rows[0];
+  EXPECT_TRUE(row.margin_db);
+  EXPECT_NEAR(row.margin, 3.0, 1e-4);
+  EXPECT_EQ(row.verdict, limits::Verdict::fail);
+  EXPECT_FALSE(check(line, one_limit("E", 5, "kV/m", "edge", "60")).rows[0].margin_db);
+}
+
 TEST(Comply, RefusesEdgesAndFrequencies) {
   const limits::LimitSet set = one_limit("E", 5, "kV/m", "edge", "60");
   limits::ComplyOptions o;
