@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <array>
 #include <cmath>
 #include <filesystem>
 #include <sstream>
@@ -14,6 +15,8 @@
 
 #include "engine/engine.hpp"
 #include "format/file_system.hpp"
+#include "limits/comply.hpp"
+#include "limits/limit_set.hpp"
 #include "study/html.hpp"
 #include "study/pdf.hpp"
 #include "study/report.hpp"
@@ -194,6 +197,50 @@ TEST(ReportTables, GradientsAreThosePrinted) {
       double reference = 0, height = 0, gradient = 0;
       numbers >> reference >> height >> gradient;
       EXPECT_EQ(t.rows()[g][3].shown, study::fixed(gradient, 2)) << file << " " << name;
+    }
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// The limits a profile panel draws: where each holds (a mark at each edge,
+// a line between the edges, or across the whole panel) at the value comply
+// judged, in the file's unit; none on a panel of a quantity not limited.
+TEST(ReportProfiles, LimitsDrawnWhereTheyHold) {
+  struct Drawn {
+    const char* set;
+    const char* file;
+    float edge;  // file's unit
+    study::Quantity q;
+    std::vector<std::array<float, 3>> limits;  // value, from, to
+  };
+  const float inf = INFINITY;
+  const Drawn cases[] = {
+      {"florida", "example.dat", 30, study::Quantity::e, {{2, -30, -30}, {2, 30, 30}, {10, -30, 30}}},
+      {"florida", "example.dat", 30, study::Quantity::b, {{20, -30, -30}, {20, 30, 30}}},  // 200 mG, 500 kV class
+      {"florida", "example.dat", 30, study::Quantity::an, {}},
+      {"icnirp-2010", "example.dat", 30, study::Quantity::b, {{200, -inf, inf}}},
+      {"minnesota", "500kv_english.dat", 100, study::Quantity::e, {{8, -100, 100}}},
+      {"new-york", "500kv_english.dat", 100, study::Quantity::b, {{200, -100, -100}, {200, 100, 100}}},  // mG
+  };
+  for (const Drawn& c : cases) {
+    const brenlow::CrossSection s = brenlow::read_data_file(std::string(BRENLOW_EXAMPLES) + "/" + c.file);
+    const study::LengthUnit unit{s.english};
+    limits::ComplyOptions options;
+    options.b = cli::default_b_unit(s.english);
+    const limits::Compliance judged =
+        limits::comply(s, limits::limit_set(c.set), {unit.to_metres(-c.edge), unit.to_metres(c.edge)}, options);
+    const auto drawn = study::profile_limits(judged, c.q, unit);
+    ASSERT_EQ(drawn.size(), c.limits.size()) << c.set << " " << study::name(c.q);
+    for (std::size_t k = 0; k < drawn.size(); ++k) {
+      EXPECT_NEAR(drawn[k].value, c.limits[k][0], 1e-4) << c.set << " " << study::name(c.q);
+      for (const auto& [got, want] : {std::pair{drawn[k].from, c.limits[k][1]}, std::pair{drawn[k].to, c.limits[k][2]}})
+        if (std::isinf(want))
+          EXPECT_EQ(got, want) << c.set << " " << study::name(c.q);
+        else
+          EXPECT_NEAR(got, want, 1e-3) << c.set << " " << study::name(c.q);
     }
   }
 }
