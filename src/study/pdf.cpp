@@ -1,14 +1,17 @@
 #include "study/pdf.hpp"
 
 #include <cctype>
+#include <chrono>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 #ifndef _WIN32
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -94,16 +97,28 @@ void print_to_pdf(const std::string& browser, const std::string& html, const std
   pid_t child = 0;
   const int spawned = posix_spawn(&child, browser.c_str(), &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
+  // A browser that has not printed in two minutes never will: it is ended.
   int status = 0;
-  if (spawned == 0)
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  bool ended = false;
+  if (spawned == 0) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+    for (;;) {
+      const pid_t done = ::waitpid(child, &status, WNOHANG);
+      if (done == child || (done < 0 && errno != EINTR)) break;
+      if (std::chrono::steady_clock::now() > deadline && !ended) {
+        ::kill(child, SIGKILL);
+        ended = true;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
+  }
   fs::remove_all(record::file_path(profile), ec);
   const auto failed = [&](const std::string& why) {
     fs::remove(record::file_path(part), ec);
     throw StudyError("--pdf " + pdf + ": " + why);
   };
   if (spawned != 0) failed("cannot start " + browser + " (" + std::strerror(spawned) + ")");
+  if (ended) failed(browser + " had not printed the page after two minutes");
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
     failed(browser + " did not print the page (" +
            (WIFEXITED(status) ? "exit status " + std::to_string(WEXITSTATUS(status))

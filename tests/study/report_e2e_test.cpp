@@ -330,3 +330,34 @@ TEST(Report, DataFileTextEscaped) {
 }
 
 }  // namespace
+
+namespace {
+
+// A browser that fails, or prints nothing, leaves no PDF and no part of
+// one; the page itself is written.
+TEST(Report, BrowserThatDoesNotPrint) {
+  struct Browser {
+    const char* script;
+    const char* message;
+  };
+  const Browser browsers[] = {{"#!/bin/sh\nexit 3\n", "did not print the page (exit status 3)"},
+                              {"#!/bin/sh\nexit 0\n", "wrote no PDF"},
+                              {"#!/bin/sh\nkill -9 $$\n", "ended by signal 9"}};
+  for (const Browser& b : browsers) {
+    const fs::path dir = scratch();
+    fs::create_directories(dir / "bin");
+    support::write_file(dir / "bin" / "chromium", b.script);
+    fs::permissions(dir / "bin" / "chromium", fs::perms::owner_all);
+    const support::Finished f = support::run_program(dir, TESK31_STUDY_PATH,
+                                                     "report line.dat --edge 75 -o r.html --pdf r.pdf", "",
+                                                     "PATH='" + (dir / "bin").string() + "'");
+    EXPECT_EQ(f.status, 2) << b.script;
+    EXPECT_NE(f.err.find(b.message), std::string::npos) << f.err;
+    EXPECT_TRUE(fs::exists(dir / "r.html"));
+    EXPECT_FALSE(fs::exists(dir / "r.pdf"));
+    for (const auto& entry : fs::directory_iterator(dir))
+      EXPECT_EQ(entry.path().filename().string().find(".part-"), std::string::npos) << entry.path();
+  }
+}
+
+}  // namespace
