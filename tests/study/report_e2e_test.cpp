@@ -20,6 +20,8 @@
 #include "study/study_run.hpp"
 #include "support/files.hpp"
 #include "support/program.hpp"
+#include "support/svg_layout.hpp"
+#include "svg/placement.hpp"
 
 namespace {
 
@@ -151,8 +153,24 @@ TEST_P(ReportOfExample, SelfContainedRenderedAndTheOtherSubcommandsNumbers) {
   EXPECT_EQ(count(html, "<svg "), 2u);
   EXPECT_EQ(count(html, "</svg>"), 2u);
 
-  // The values at the edges: those of edges at the same two points.
   const brenlow::CrossSection s = brenlow::read_data_file((dir / e.file).string());
+  // What a person sees in the pictures: every text inside its picture, and
+  // no two labels of the cross section (names, edges, the legend: the texts
+  // with a colour of their own, not the axes' ticks) over one another.
+  for (std::size_t at = html.find("<svg "); at != std::string::npos; at = html.find("<svg ", at + 1)) {
+    const std::string svg = html.substr(at, html.find("</svg>", at) + 6 - at);
+    const svg::Rect frame = support::svg_frame(svg);
+    std::vector<support::SvgText> texts = support::svg_texts(svg);
+    for (const support::SvgText& t : texts) EXPECT_TRUE(support::svg_inside(t.box, frame)) << "clipped: " << t.text;
+    if (svg.find("<title>Cross section</title>") == std::string::npos) continue;
+    std::erase_if(texts, [](const support::SvgText& t) { return support::svg_attribute(t.attributes, "fill").empty(); });
+    EXPECT_GE(texts.size(), s.groups.size() + 2);
+    for (std::size_t i = 0; i < texts.size(); ++i)
+      for (std::size_t j = i + 1; j < texts.size(); ++j)
+        EXPECT_FALSE(svg::overlap(texts[i].box, texts[j].box)) << texts[i].text << " over " << texts[j].text;
+  }
+
+  // The values at the edges: those of edges at the same two points.
   std::string at = e.edge;
   if (at.find(',') == std::string::npos) at = "-" + at + "," + at;
   const std::string left = at.substr(0, at.find(',')), right = at.substr(at.find(',') + 1);
