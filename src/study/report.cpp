@@ -89,7 +89,11 @@ std::string assumptions(const brenlow::Evaluation& run, const ReportRequest& r) 
                                     "wind in m/s, rain in mm/hr");
   out += entry("Magnetic flux density", "in " + std::string(cli::b_unit_label(r.b)) +
                                              " (1 G = 100 \u00b5T = 1000 mG)");
-  out += entry("Frequency", std::to_string(r.frequency) + " Hz (the AC phases'; a data file does not hold it)");
+  bool ac = false;
+  for (int i = 0; i < s.energized && i < static_cast<int>(s.groups.size()); ++i) ac = ac || s.groups[i].ac;
+  out += entry("Frequency", ac ? std::to_string(r.frequency) + " Hz, of the AC phases (a data file does not hold it)"
+                               : "DC: the line has no AC phases (the limits set for " + std::to_string(r.frequency) +
+                                     " Hz do not apply to its static fields)");
   out += entry("Right-of-way", "edges at x = " + fixed(unit.from_metres(r.left), 1) + " and x = " +
                                    fixed(unit.from_metres(r.right), 1) + " " + std::string(unit.label()) +
                                    " from the line's reference");
@@ -300,7 +304,8 @@ std::string report_html(const ReportRequest& r) {
   const std::string title1 = html::utf8_of_latin1(s.titles[0]), title2 = html::utf8_of_latin1(s.titles[1]);
   const std::string file = short_name(r.file);
 
-  std::string out = "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n";
+  std::string out = "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
+                    "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n";
   out += "<meta name=\"generator\" content=\"tesk31-study " + html::escape(r.version) + "\">\n";
   out += "<title>" + html::escape("Line report: " + file) + "</title>\n<style>" + style + "</style>\n</head>\n<body>\n";
   out += "<header>\n<h1>" + html::escape(title1.empty() ? file : title1) + "</h1>\n";
