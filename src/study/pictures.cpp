@@ -78,8 +78,11 @@ void draw_limits(std::ostream& out, const svg::Chart& chart, const std::vector<P
         << '\n';
     if (l.label.empty()) continue;
     const double width = svg::text_width(svg::xml_escape(l.label), 10);
+    // A line's label ends at its right end; a mark's stands outside it (the
+    // right edge's to its right), where a profile falls away from the line.
     const double right = std::min(x2, area.right() - 3);
-    const double left = std::max(area.x + 3, right - width);
+    double left = std::max(area.x + 3, right - width);
+    if (l.from == l.to) left = x2 + 3 + width <= area.right() - 3 ? x2 + 3 : std::max(area.x + 3, x1 - 3 - width);
     const double text_y = y - 4 < area.y + 10 ? y + 12 : y - 4;
     out << Tag("text")
                .set("x", left)
