@@ -59,6 +59,12 @@ const char* const usage =
     "      each limit of the set (shipped: florida, icnirp-1998, icnirp-2010, ieee-c95.6-2002,\n"
     "      minnesota, new-york) at the right-of-way's edges, within it or anywhere: the deciding\n"
     "      value, where, the margin and PASS, FAIL or N/A; status 1 when a limit fails\n"
+    "  report LINE.dat --edge X|LEFT,RIGHT -o REPORT.html [--limits SET|FILE] [--frequency 50|60]\n"
+    "          [--pdf REPORT.pdf] [--from A --to B --step C]\n"
+    "      the study report of the line as one self-contained HTML page: its data and drawing,\n"
+    "      surface gradients, profiles across the right-of-way with the limits, the values at its\n"
+    "      edges, the compliance table and what they assume (--pdf: printed by headless\n"
+    "      Chromium, where it is installed)\n"
     "Every subcommand but run: --csv FILE writes the table as CSV; --b-unit uT|mG|G (default uT\n"
     "for a file in metric units, mG for one in English units).\n"
     "Quantities, in any case: E (ellipse maximum, kV/m), E-RES (resultant), B, B-RES, AN (rain\n"
@@ -95,6 +101,7 @@ int run_command(const std::vector<std::string>& args, std::ostream& out, std::os
     if (sub == "span") return span_command(rest, out, err);
     if (sub == "ionflow") return ionflow_command(rest, out, err);
     if (sub == "comply") return comply_command(rest, out, err);
+    if (sub == "report") return report_command(rest, out, err);
     err << "tesk31-study: unknown subcommand \"" << sub << "\"\n" << usage;
     return 2;
   } catch (const UsageError& e) {
@@ -180,6 +187,16 @@ std::string short_name(const std::string& path) { return base_name(path); }
 // ---------------------------------------------------------------------------
 // edges
 
+// A hybrid line's fields in its parts (lines of one kind with it keep
+// theirs); the ion flow's values beside the others when a file has DC poles.
+std::vector<Quantity> edge_quantities(const std::vector<brenlow::CrossSection>& sections) {
+  std::vector<Quantity> shown = default_quantities(sections);
+  bool dc = false;
+  for (const auto& s : sections) dc = dc || has_dc_pole(s);
+  if (dc) shown.insert(shown.end(), ion_flow_quantities.begin(), ion_flow_quantities.end());
+  return shown;
+}
+
 int edges_command(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err) {
   const Arguments args = Arguments::parse(argv, {"--at", "--svg", "--csv", "--b-unit"});
   const std::optional<BUnit> b_given = b_unit_given(args);
@@ -198,12 +215,7 @@ int edges_command(const std::vector<std::string>& argv, std::ostream& out, std::
   bool mixed = false;
   for (const auto& s : sections) mixed = mixed || s.english != sections[0].english;
 
-  // A hybrid line's fields in its parts (lines of one kind with it keep
-  // theirs); the ion flow's values beside the others when a file has DC poles.
-  std::vector<Quantity> shown = default_quantities(sections);
-  bool dc = false;
-  for (const auto& s : sections) dc = dc || has_dc_pole(s);
-  if (dc) shown.insert(shown.end(), ion_flow_quantities.begin(), ion_flow_quantities.end());
+  const std::vector<Quantity> shown = edge_quantities(sections);
 
   std::vector<Column> columns = {{"file", "", true},
                                  {"x", mixed ? "" : std::string(LengthUnit{sections[0].english}.label()), mixed}};

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "limits/comply.hpp"
 #include "study/arguments.hpp"
 #include "study/quantity.hpp"
 #include "study/section_tools.hpp"
@@ -27,6 +28,7 @@ int map_command(const std::vector<std::string>& args, std::ostream& out, std::os
 int run_files_command(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int span_command(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int comply_command(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int report_command(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int ionflow_command(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 // Status of a search stopped by Ctrl-C.
@@ -38,6 +40,12 @@ void write_outputs(const std::vector<std::pair<std::string, std::string>>& files
 std::string distance_text(float metres, const LengthUnit& unit);
 // The quantities of an option given as Q or Q,Q,... any number of times.
 std::vector<Quantity> quantities_option(const Arguments& args, const std::string& option);
+// --edge X (the edges at -X and X) or --edge LEFT,RIGHT, in the file's
+// unit: the edges in metres; throws UsageError saying what is wrong.
+limits::Edges edges_option(const std::string& text, const LengthUnit& unit);
+// The quantities the edge table lists for the sections: every one of their
+// kinds, and E-TOTAL and J when one has DC poles.
+std::vector<Quantity> edge_quantities(const std::vector<brenlow::CrossSection>& sections);
 // The file name without its directories.
 std::string short_name(const std::string& path);
 

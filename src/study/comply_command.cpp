@@ -9,9 +9,6 @@
 
 namespace study {
 
-namespace {
-
-// --edge X (the edges at -X and X) or --edge LEFT,RIGHT, in the file's unit.
 limits::Edges edges_option(const std::string& text, const LengthUnit& unit) {
   const std::vector<std::string> items = split_commas(text);
   if (items.size() > 2) throw UsageError("--edge needs X or LEFT,RIGHT, not \"" + text + "\"");
@@ -30,6 +27,8 @@ limits::Edges edges_option(const std::string& text, const LengthUnit& unit) {
   }
   return {unit.to_metres(edges.left), unit.to_metres(edges.right)};
 }
+
+namespace {
 
 std::string kind_text(const limits::Compliance& c) {
   if (c.line_ac && c.line_dc) return "hybrid line (AC phases at " + std::to_string(c.frequency) + " Hz, DC poles)";

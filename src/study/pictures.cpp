@@ -35,17 +35,7 @@ std::string unit_text(Quantity q, BUnit b) {
 
 std::string axis_label(Quantity q, BUnit b) { return std::string(name(q)) + ", " + unit_text(q, b); }
 
-std::string heading(svg::Document& doc, const std::string& title) {
-  doc.out() << Tag("text")
-                   .set("x", 24)
-                   .set("y", 30)
-                   .set("font-size", "17")
-                   .set("font-weight", "bold")
-                   .set("fill", "#111")
-                   .text(svg::xml_escape(title))
-            << '\n';
-  return {};
-}
+void heading(svg::Document& doc, const std::string& title) { doc.out() << svg::heading(title) << '\n'; }
 
 // A line legend: a sample of each line and its name, from (x, y).
 void line_legend(std::ostream& out, double x, double y, const std::vector<std::string>& names) {
@@ -55,6 +45,55 @@ void line_legend(std::ostream& out, double x, double y, const std::vector<std::s
         << Tag("text").set("x", x + 34).set("y", y).set("font-size", "12").set("fill", "#222").text(svg::xml_escape(names[k]))
         << '\n';
     x += 34 + 6.5 * static_cast<double>(names[k].size()) + 22;
+  }
+}
+
+// Each limit of a panel in red: a dashed line over the span it applies
+// to, or a bar at a single point, its label above the line's right end
+// (or the bar) inside the panel.
+void draw_limits(std::ostream& out, const svg::Chart& chart, const std::vector<ProfilesPicture::Limit>& limits) {
+  const svg::Rect& area = chart.area();
+  for (const ProfilesPicture::Limit& l : limits) {
+    if (!std::isfinite(l.value)) continue;
+    const double y = chart.py(l.value);
+    double x1 = 0, x2 = 0;
+    if (l.from == l.to) {
+      if (l.from < chart.x().lo || l.from > chart.x().hi) continue;
+      x1 = chart.px(l.from) - 9;
+      x2 = chart.px(l.from) + 9;
+    } else {
+      x1 = chart.px(std::max<double>(l.from, chart.x().lo));
+      x2 = chart.px(std::min<double>(l.to, chart.x().hi));
+      if (!(x1 < x2)) continue;
+    }
+    out << Tag("line")
+               .set("class", "limit")
+               .set("x1", x1)
+               .set("y1", y)
+               .set("x2", x2)
+               .set("y2", y)
+               .set("stroke", svg::red)
+               .set("stroke-width", l.from == l.to ? "3" : "1.5")
+               .set("stroke-dasharray", l.from == l.to ? "none" : "7 4")
+        << '\n';
+    if (l.label.empty()) continue;
+    const double width = svg::text_width(svg::xml_escape(l.label), 10);
+    // A line's label ends at its right end; a mark's stands outside it (the
+    // right edge's to its right), where a profile falls away from the line.
+    const double right = std::min(x2, area.right() - 3);
+    double left = std::max(area.x + 3, right - width);
+    if (l.from == l.to) left = x2 + 3 + width <= area.right() - 3 ? x2 + 3 : std::max(area.x + 3, x1 - 3 - width);
+    const double text_y = y - 4 < area.y + 10 ? y + 12 : y - 4;
+    out << Tag("text")
+               .set("x", left)
+               .set("y", text_y)
+               .set("font-size", "10")
+               .set("fill", svg::red)
+               .set("stroke", "#fff")
+               .set("stroke-width", "3")
+               .set("paint-order", "stroke")
+               .text(svg::xml_escape(l.label))
+        << '\n';
   }
 }
 
@@ -147,11 +186,18 @@ std::string profiles_svg(const ProfilesPicture& p) {
           lo = std::min<double>(lo, v);
           hi = std::max<double>(hi, v);
         }
+    const std::vector<ProfilesPicture::Limit> no_limits;
+    const std::vector<ProfilesPicture::Limit>& limits = q < p.limits.size() ? p.limits[q] : no_limits;
+    for (const ProfilesPicture::Limit& l : limits)
+      if (std::isfinite(l.value)) {  // with room above for its label
+        lo = std::min<double>(lo, l.value);
+        hi = std::max<double>(hi, l.value + 0.08 * std::fabs(l.value));
+      }
     const svg::Axis y_axis = lo <= hi ? svg::nice_axis(lo, hi) : svg::empty_axis();
     const svg::Chart chart(areas[q], x_axis, y_axis);
     chart.grid(doc.out());
     for (float m : p.marks)
-      if (m >= x_axis.lo && m <= x_axis.hi)
+      if (m >= x_axis.lo && m <= x_axis.hi) {
         doc.out() << Tag("line")
                          .set("x1", chart.px(m))
                          .set("y1", areas[q].y)
@@ -160,6 +206,16 @@ std::string profiles_svg(const ProfilesPicture& p) {
                          .set("stroke", "#888")
                          .set("stroke-dasharray", "3 3")
                   << '\n';
+        if (!p.marks_label.empty())
+          doc.out() << Tag("text")
+                           .set("x", chart.px(m) + 3)
+                           .set("y", areas[q].bottom() - 4)
+                           .set("font-size", "10")
+                           .set("fill", "#666")
+                           .text(svg::xml_escape(p.marks_label))
+                    << '\n';
+      }
+    draw_limits(doc.out(), chart, limits);
     for (std::size_t s = 0; s < p.values[q].size(); ++s) {
       std::vector<svg::Point> points;
       for (std::size_t i = 0; i < p.xs.size() && i < p.values[q][s].size(); ++i) {
@@ -271,15 +327,7 @@ std::string map_svg(const MapPicture& p) {
     svg::draw_contour(doc.out(), chart, lines[k], svg::fixed(levels[k], decimals), taken, "#ffffff", others);
   }
   // The ground and the conductors (a plan view has neither).
-  if (p.wires.empty() && ya.lo <= 0 && ya.hi >= 0)
-    doc.out() << Tag("line")
-                     .set("x1", area.x)
-                     .set("y1", chart.py(0))
-                     .set("x2", area.right())
-                     .set("y2", chart.py(0))
-                     .set("stroke", "#6b4f1d")
-                     .set("stroke-width", "4")
-              << '\n';
+  if (p.wires.empty()) chart.ground(doc.out());
   for (const MapPicture::Conductor& c : p.conductors) {
     if (c.x < xa.lo || c.x > xa.hi || c.y < ya.lo || c.y > ya.hi) continue;
     doc.out() << Tag("circle")

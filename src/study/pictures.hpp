@@ -30,13 +30,39 @@ struct ProfilesPicture {
   std::vector<float> xs;                // in distance_unit
   std::vector<std::vector<std::vector<float>>> values;  // [quantity][section][x]
   std::vector<float> marks;             // points marked on every panel (distance_unit)
+  std::string marks_label;              // said beside the marks at the top of each panel ("edge")
   BUnit b = BUnit::microtesla;
   std::vector<std::string> notes;       // [quantity]: said inside its panel (empty or missing: nothing)
   std::string x_label = "Lateral distance";
   // When given, [panel]: its title and y-axis label in place of the quantity's.
   std::vector<std::string> panel_titles, axis_labels;
+  // A limit drawn on a panel: a line at its value from `from` to `to`
+  // (distance_unit; infinite ends for the whole width), or, where `from`
+  // equals `to`, a mark at that point only; its label beside it.
+  struct Limit {
+    float value;
+    float from, to;
+    std::string label;
+  };
+  std::vector<std::vector<Limit>> limits;  // [quantity]; the y axis reaches every limit
 };
 std::string profiles_svg(const ProfilesPicture& picture);
+
+// A cross section drawn to scale: the ground, each conductor at its place
+// with its name, and the edges of the right-of-way.
+struct SectionPicture {
+  std::string title;
+  std::string distance_unit;             // "m" or "ft"
+  enum class Kind { phase, positive_pole, negative_pole, earth_wire };
+  struct Conductor {
+    float x, y;                          // distance_unit
+    std::string name;                    // UTF-8
+    Kind kind;
+  };
+  std::vector<Conductor> conductors;
+  std::vector<float> edges;              // distance_unit
+};
+std::string section_svg(const SectionPicture& picture);
 
 // A quantity over the cross section.
 struct MapPicture {

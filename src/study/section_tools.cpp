@@ -8,7 +8,9 @@
 #include <cstdlib>
 #include <iomanip>
 #include <limits>
+#include <random>
 #include <sstream>
+#include <system_error>
 
 #include "cli/numbers.hpp"
 #include "format/file_system.hpp"
@@ -142,6 +144,39 @@ void write_text_file(const std::string& path, const std::string& text) {
     out.close();
   }
   if (!out) throw StudyError(path + ": cannot write (" + (errno ? std::strerror(errno) : "write failed") + ")");
+}
+
+std::string temporary_sibling(const std::string& path) {
+  std::random_device random;
+  for (;;) {
+    const std::string name = path + ".part-" + std::to_string(random() % 1000000u);
+    std::error_code ec;
+    if (!std::filesystem::exists(record::file_path(name), ec) && !ec) return name;
+  }
+}
+
+void replace_file(const std::string& from, const std::string& path) {
+  std::error_code ec;
+  std::filesystem::rename(record::file_path(from), record::file_path(path), ec);
+  if (ec) {
+    std::error_code ignored;
+    std::filesystem::remove(record::file_path(from), ignored);
+    throw StudyError(path + ": cannot write (" + ec.message() + ")");
+  }
+}
+
+void write_text_file_whole(const std::string& path, const std::string& text) {
+  record::refuse_device_name(path);
+  const std::string part = temporary_sibling(path);
+  try {
+    write_text_file(part, text);
+  } catch (const StudyError&) {
+    const int error = errno;
+    std::error_code ignored;
+    std::filesystem::remove(record::file_path(part), ignored);
+    throw StudyError(path + ": cannot write (" + (error ? std::strerror(error) : "write failed") + ")");
+  }
+  replace_file(part, path);
 }
 
 }  // namespace study

@@ -85,4 +85,15 @@ std::vector<float> range_points(const std::string& what, float from, float to, f
 // Writes the whole text to `path`; throws StudyError naming the file.
 void write_text_file(const std::string& path, const std::string& text);
 
+// A fresh name beside `path` for a file that will take its place
+// ("DIR/report.html" -> "DIR/report.html.part-NNNN"), none of that name there yet.
+std::string temporary_sibling(const std::string& path);
+// Moves the file `from` to `path`, replacing what is there (both in one
+// folder); throws StudyError naming `path`.
+void replace_file(const std::string& from, const std::string& path);
+// The whole text into a temporary file beside `path`, then renamed to it:
+// a failure leaves `path` as it was and no half-written file. Throws
+// StudyError naming the file.
+void write_text_file_whole(const std::string& path, const std::string& text);
+
 }  // namespace study

@@ -127,6 +127,11 @@ void Chart::frame(std::ostream& out, std::string_view x_label, std::string_view 
         << '\n';
 }
 
+void Chart::ground(std::ostream& out) const {
+  if (!(y_.lo <= 0 && y_.hi >= 0)) return;
+  out << line(area_.x, py(0), area_.right(), py(0)).set("stroke", "#6b4f1d").set("stroke-width", "4") << '\n';
+}
+
 void Chart::title(std::ostream& out, std::string_view text) const {
   out << Tag("text")
              .set("x", area_.x)

@@ -46,6 +46,9 @@ class Chart {
   // the left), over the data. An empty label is left out; `x_ticks` false
   // leaves out the x tick labels (categories labelled by the caller).
   void frame(std::ostream& out, std::string_view x_label, std::string_view y_label, bool x_tick_labels = true) const;
+  // The ground: a thick brown line across the panel at height 0, when the
+  // y axis holds 0.
+  void ground(std::ostream& out) const;
   // The panel's title above its top left corner; text is escaped.
   void title(std::ostream& out, std::string_view text) const;
 

@@ -77,6 +77,16 @@ std::string Tag::text(std::string_view markup) const {
   return out;
 }
 
+std::string heading(std::string_view title) {
+  return Tag("text")
+      .set("x", 24)
+      .set("y", 30)
+      .set("font-size", "17")
+      .set("font-weight", "bold")
+      .set("fill", "#111")
+      .text(xml_escape(title));
+}
+
 std::string turned_at(double x, double y, int degrees) {
   return "translate(" + num(x) + ' ' + num(y) + ") rotate(" + std::to_string(degrees) + ")";
 }

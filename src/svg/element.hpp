@@ -36,6 +36,9 @@ class Tag {
 
 inline std::ostream& operator<<(std::ostream& out, const Tag& tag) { return out << tag.empty(); }
 
+// A picture's heading at its top left corner, in bold; text is escaped.
+std::string heading(std::string_view title);
+
 // The transform that turns text about its anchor point: "translate(x y) rotate(degrees)".
 std::string turned_at(double x, double y, int degrees);
 
