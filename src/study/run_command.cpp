@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "cli/files.hpp"
+#include "cli/threads.hpp"
 #include "driver/program.hpp"
 #include "format/file_system.hpp"
 #include "study/commands.hpp"
@@ -252,11 +253,7 @@ int run_files_command(const std::vector<std::string>& argv, std::ostream& out, s
       }
     };
     // A thread the system cannot start leaves the work to those that did.
-    std::vector<std::thread> pool;
-    try {
-      for (unsigned t = 1; t < threads; ++t) pool.emplace_back(work);
-    } catch (const std::system_error&) {
-    }
+    std::vector<std::thread> pool = cli::start_threads(threads > 1 ? threads - 1 : 0, [&work](unsigned) { work(); });
     work();
     for (std::thread& thread : pool) thread.join();
     progress.finish();
