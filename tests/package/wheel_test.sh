@@ -4,7 +4,8 @@
 # wheel); the module imports from the environment; the three programs are
 # on the environment's PATH, print the release, run the bundled example
 # and keep their exit status; the Python tests pass against the installed
-# module and programs; uninstalling removes the programs too.
+# module and programs; the licences of the libraries in the programs come
+# along; uninstalling removes the programs too.
 #   wheel_test.sh WHEEL PYTHON SCRATCH_FOLDER SOURCE_FOLDER
 set -uo pipefail
 wheel=$(realpath "$1") python=$2 scratch=$3 source=$(realpath "$4")
@@ -30,6 +31,11 @@ module = pathlib.Path(brenlow.__file__)
 assert module.is_relative_to(sys.prefix), module
 assert (module.parent / "brenlow.pyi").is_file(), "no type stub beside " + str(module)
 assert brenlow.__version__ == sys.argv[1], brenlow.__version__' "$version" || fail "brenlow is not the wheel's module"
+
+# The programs hold the C and C++ libraries statically: their licences come along.
+licences=$(find "$venv" -path "*brenlow-$version.dist-info/*copyright" | head -n 1)
+[ -n "$licences" ] && grep -q "GCC Runtime Library Exception" "$licences" \
+  || fail "the wheel's metadata holds no copyright file with the licences of the libraries in the programs"
 
 for program in tesk31 tesk31-plot tesk31-study; do
   [ "$(command -v "$program")" = "$venv/bin/$program" ] || fail "$program on the PATH is $(command -v "$program"), not the environment's"
