@@ -19,6 +19,10 @@
 #   make package  the Debian package build/brenlow_VERSION-1_ARCH.deb, unpacked, run and checked
 #               by lintian
 #   make pip-test  pip install . into a fresh virtual environment, the Python tests against it
+#   make wheel  the wheel build/wheel/brenlow-VERSION-cpXY-cpXY-linux_ARCH.whl (the module, its
+#               type stub and the three programs), offline
+#   make wheel-test  the wheel installed into a fresh virtual environment: its programs, the
+#               bundled example and the Python tests
 # Evaluated where used, after build-tools may have installed ninja.
 GENERATOR = $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
@@ -54,7 +58,7 @@ run: programs
 # Every suite runs, whichever failed before it; then each suite's result
 # and time are listed, and make test fails if any suite failed. One suite
 # alone: make unit-test, make asan-test, make web-test, ...
-TEST_SUITES = unit-test asan-test web-test python-test package pip-test windows-test
+TEST_SUITES = unit-test asan-test web-test python-test package pip-test wheel-test windows-test
 
 test:
 	@failed=""; results=""; \
@@ -143,7 +147,7 @@ python-test: python
 # The one version number, from project(brenlow VERSION ...).
 VERSION := $(shell sed -n 's/^project.brenlow VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 
-.PHONY: windows windows-test package pip-test
+.PHONY: windows windows-test package pip-test wheel wheel-test
 
 # The explorer's page in one file, which the zip and the package ship.
 EXPLORER_PAGE = -DBRENLOW_EXPLORER_PAGE=$(CURDIR)/build-web/explorer.html
@@ -192,3 +196,18 @@ pip-test: python
 	  TESK31=$(CURDIR)/build/tesk31 TESK31_STUDY=$(CURDIR)/build/tesk31-study PYTHONDONTWRITEBYTECODE=1 \
 	  "$$dir/v/bin/python" -m pytest -q -p no:cacheprovider --basetemp="$$dir/pytest-tmp" \
 	    $(CURDIR)/python/tests $(PYTEST_ARGS)
+
+# The wheel of the interpreter that builds it: cpXY-cpXY-linux_ARCH (the
+# module is an extension). Built as pip install . builds, offline, with
+# Debian's setuptools and wheel; the programs are the wheel's scripts.
+WHEEL_TAG = $(shell $(PYTHON) -c 'import sys; print("cp%d%d" % sys.version_info[:2])')
+WHEEL = build/wheel/brenlow-$(VERSION)-$(WHEEL_TAG)-$(WHEEL_TAG)-linux_$(shell uname -m).whl
+
+wheel: build-tools python-deps
+	rm -rf build/wheel
+	$(PYTHON) -m pip wheel -q --no-deps --no-build-isolation --no-index --no-cache-dir -w build/wheel .
+	@test -f $(WHEEL) || { echo "make wheel: no $(notdir $(WHEEL)) in build/wheel, but: $$(ls build/wheel)" >&2; exit 1; }
+	@echo "Wheel: $(WHEEL)"
+
+wheel-test: wheel
+	tests/package/wheel_test.sh $(WHEEL) $(PYTHON) build/wheel-test .

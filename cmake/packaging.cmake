@@ -37,6 +37,39 @@ elseif(BRENLOW_EXPLORER_PAGE)
   install(PROGRAMS ${PROJECT_BINARY_DIR}/brenlow-explorer DESTINATION ${brenlow_bin_dir})
 endif()
 
+# The Windows programs hold, linked statically, besides the C library's
+# math functions (COPYING.glibc.txt, third_party/glibc-float): GCC's C++
+# library and runtime (GPL 3 with the GCC Runtime Library Exception),
+# MinGW-w64's C runtime and winpthreads, {fmt} and fast_float. Their
+# licences go into the zip beside the programs, taken from the copyright
+# files of the Debian packages the build uses (the very code linked in);
+# GCC's refers to the GPL 3 by its Debian path, so its text follows it.
+if(WIN32)
+  set(licence_folder ${PROJECT_BINARY_DIR}/licences)
+  set(licences
+      "COPYING.libstdc++.txt|/usr/share/doc/gcc-mingw-w64-base/copyright|/usr/share/common-licenses/GPL-3"
+      "COPYING.mingw-w64.txt|/usr/share/doc/mingw-w64-x86-64-dev/copyright"
+      "COPYING.fmt.txt|/usr/share/doc/libfmt-dev/copyright"
+      "COPYING.fast_float.txt|/usr/share/doc/libfast-float-dev/copyright")
+  foreach(licence IN LISTS licences)
+    string(REPLACE "|" ";" parts "${licence}")
+    list(POP_FRONT parts name)
+    set(text "")
+    foreach(source IN LISTS parts)
+      if(NOT EXISTS ${source})
+        message(FATAL_ERROR "${source} is missing: the Windows zip ships it as ${name} (make windows installs its package with the build tools)")
+      endif()
+      file(READ ${source} part)
+      if(text)
+        string(APPEND text "\n\n==== ${source} ====\n\n")
+      endif()
+      string(APPEND text "${part}")
+    endforeach()
+    file(WRITE ${licence_folder}/${name} "${text}")
+    install(FILES ${licence_folder}/${name} DESTINATION .)
+  endforeach()
+endif()
+
 # What Debian expects beside the programs (packaging/): the copyright file
 # (the programs hold the C and C++ libraries: their licences ship too), the
 # changelog (changelog.Debian.gz: the version has a Debian revision, -1)

@@ -179,7 +179,8 @@ class Evaluation:
         e_horizontal, e_horizontal_phase, potential, b, b_direction, ...,
         e_res, b_res (the resultants). E in kV/m, B in b_unit ('uT', 'mG', 'G').
         A hybrid line: e_ac..., potential_ac, b_ac..., e_dc..., potential_dc,
-        b_dc..., e_ac_res, b_ac_res (its two fields apart)."""
+        b_dc..., e_ac_res, b_ac_res (its two fields apart). Positions within
+        1000 km of the line, heights 0 m or above (ValueError otherwise)."""
     def gradients(self) -> Table:
         """Per group: name, gradient, computed_gradient, phase, corona_loss,
         ozone_production."""

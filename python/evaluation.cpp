@@ -256,9 +256,8 @@ Table profile(const PyEvaluation& ev, const py::object& x, const py::object& qua
 }
 
 Table fields_at(const PyEvaluation& ev, const py::object& x, const py::object& y, cli::BUnit b_in) {
-  py::module_ np = py::module_::import("numpy");
-  py::tuple both = np.attr("broadcast_arrays")(float_array(x), float_array(y));
-  const FloatArray xs = both[0].cast<FloatArray>(), ys = both[1].cast<FloatArray>();
+  const std::vector<FloatArray> both = checked_points({{"x", x, false}, {"y", y, true}});
+  const FloatArray &xs = both[0], &ys = both[1];
   const std::vector<py::ssize_t> shape(xs.shape(), xs.shape() + xs.ndim());
   const std::size_t n = static_cast<std::size_t>(xs.size());
   std::vector<float> px(xs.data(), xs.data() + n), py_(ys.data(), ys.data() + n);
@@ -409,7 +408,8 @@ const char* at_doc = R"(Electric and magnetic field at lateral position x and he
 at(x, y, *, b_unit='uT')
 
 x and y are numbers or array-likes in metres, broadcast together (a
-meshgrid gives a map). Returns a Table of float32 arrays in the broadcast
+meshgrid gives a map); a height below the ground (y < 0), a value not a
+number or farther than 1000 km is a ValueError naming it. Returns a Table of float32 arrays in the broadcast
 shape: x, y (m); e, e_direction, e_vertical, e_vertical_phase,
 e_horizontal, e_horizontal_phase (kV/m, degrees); potential (V); b,
 b_direction, b_vertical, ... (B in b_unit, degrees); e_res (kV/m), b_res

@@ -160,19 +160,15 @@ brenlow::CrossSection section_from_python(const py::object& section) {
     throw py::type_error("a section must be a CrossSection, not " + type_name(section));
   }
   brenlow::CrossSection engine = to_engine(section.cast<const Section&>());
-  // The gradients' warnings need an evaluation; a section the checks refuse
-  // has none, and the caller's own check says why.
-  bool checked = true;
+  // The gradients' warnings need the gradient step; a section the checks
+  // refuse has none, and the caller's own check says why.
+  std::vector<std::string> said;
   try {
-    brenlow::check(engine);
+    said = brenlow::gradient_step_warnings(engine);
   } catch (const brenlow::Error&) {
-    checked = false;
+    said = brenlow::warnings(engine);
   }
-  if (checked) {
-    warn_about(brenlow::Evaluation(engine));
-  } else {
-    warn_about(engine);
-  }
+  for (const std::string& text : said) warn(text);
   return engine;
 }
 
@@ -240,10 +236,6 @@ std::string section_repr(const Section& s) {
 }
 
 }  // namespace
-
-void warn_about(const brenlow::CrossSection& section) {
-  for (const std::string& text : brenlow::warnings(section)) warn(text);
-}
 
 void warn_about(const brenlow::Evaluation& run) {
   for (const std::string& text : brenlow::warnings(run)) warn(text);

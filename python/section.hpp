@@ -48,15 +48,14 @@ Section from_engine(const brenlow::CrossSection& section);
 brenlow::CrossSection section_from_python(const pybind11::object& section);
 // A new brenlow.CrossSection holding the engine's section.
 pybind11::object section_to_python(const brenlow::CrossSection& section);
-// Shows each of the engine's warnings about the section (what is legal but
-// probably not meant) as a brenlow.BrenlowWarning.
-void warn_about(const brenlow::CrossSection& section);
 
 // brenlow.CrossSection, its evaluating methods left to the evaluation.
 pybind11::class_<Section> bind_cross_section(pybind11::module_& m);
 // brenlow.read_data_file and parse_data_file.
 void bind_data_files(pybind11::module_& m);
-// The same for an evaluation: the section's warnings and its gradients'.
+// Shows each of the engine's warnings about an evaluation (what is legal
+// but probably not meant: the section's and its gradients') as a
+// brenlow.BrenlowWarning.
 void warn_about(const brenlow::Evaluation& run);
 
 }  // namespace brenlow_python

@@ -67,45 +67,11 @@ PySpan make_span(const py::object& section, const py::object& length, const py::
   }
 }
 
-// The points as float32 arrays broadcast together, each checked as the
-// command line checks its points: a number within the farthest distance
-// the engine's single precision resolves, and a height not below the ground.
-std::array<FloatArray, 3> span_points(const py::object& x, const py::object& along, const py::object& height) {
-  py::module_ np = py::module_::import("numpy");
-  const py::tuple all = np.attr("broadcast_arrays")(np.attr("asarray")(x, "dtype"_a = "float64"),
-                                                    np.attr("asarray")(along, "dtype"_a = "float64"),
-                                                    np.attr("asarray")(height, "dtype"_a = "float64"));
-  const char* names[] = {"x", "along", "height"};
-  const auto shown = [](double v) { return std::string(py::repr(py::float_(v))); };
-  std::array<FloatArray, 3> out;
-  for (std::size_t k = 0; k < 3; ++k) {
-    const py::array_t<double, py::array::c_style | py::array::forcecast> values(all[k]);
-    const double* v = values.data();
-    for (py::ssize_t i = 0; i < values.size(); ++i) {
-      const auto refuse = [&](const std::string& why) {
-        std::string what = names[k];
-        if (values.ndim() > 0) {
-          what += '[';
-          what += std::to_string(i);
-          what += ']';
-        }
-        throw py::value_error(what + ": " + shown(v[i]) + why);
-      };
-      if (!std::isfinite(v[i])) refuse(" is not a distance");
-      if (std::fabs(v[i]) > brenlow::farthest_distance)
-        refuse(" m is farther than " + std::to_string(static_cast<long>(brenlow::farthest_distance / 1000)) +
-               " km from the line, as far as the engine reaches");
-      if (k == 2 && v[i] < 0) refuse(" m is below the ground: heights start at 0 m");
-    }
-    out[k] = float_array(values);
-  }
-  return out;
-}
-
 Table span_at(const PySpan& span, const py::object& x, const py::object& along, const py::object& height,
               const py::object& b_unit) {
   const cli::BUnit unit_of_b = b_unit_of(b_unit);
-  const auto [xs, as, hs] = span_points(x, along, height);
+  const std::vector<FloatArray> points = checked_points({{"x", x, false}, {"along", along, false}, {"height", height, true}});
+  const FloatArray &xs = points[0], &as = points[1], &hs = points[2];
   const std::vector<py::ssize_t> shape(xs.shape(), xs.shape() + xs.ndim());
   const std::size_t n = static_cast<std::size_t>(xs.size());
   std::vector<float> px(xs.data(), xs.data() + n), pa(as.data(), as.data() + n), ph(hs.data(), hs.data() + n);

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/engine.hpp"
+
 namespace py = pybind11;
 using namespace pybind11::literals;
 
@@ -109,6 +111,33 @@ void from_gauss(std::vector<float>& values, cli::BUnit b) {
 FloatArray float_array(const py::object& values) {
   py::object array = py::module_::import("numpy").attr("asarray")(values, "dtype"_a = "float32");
   return array.cast<FloatArray>();
+}
+
+std::vector<FloatArray> checked_points(const std::vector<Coordinate>& coordinates) {
+  py::module_ np = py::module_::import("numpy");
+  py::list arrays;
+  for (const Coordinate& c : coordinates) arrays.append(np.attr("asarray")(c.values, "dtype"_a = "float64"));
+  const py::tuple all = np.attr("broadcast_arrays")(*arrays);
+  const auto shown = [](double v) { return std::string(py::repr(py::float_(v))); };
+  std::vector<FloatArray> out;
+  for (std::size_t k = 0; k < coordinates.size(); ++k) {
+    const py::array_t<double, py::array::c_style | py::array::forcecast> values(all[k]);
+    const double* v = values.data();
+    for (py::ssize_t i = 0; i < values.size(); ++i) {
+      const auto refuse = [&](const std::string& why) {
+        std::string what = coordinates[k].name;
+        if (values.ndim() > 0) what += '[' + std::to_string(i) + ']';
+        throw py::value_error(what + ": " + shown(v[i]) + why);
+      };
+      if (!std::isfinite(v[i])) refuse(" is not a distance");
+      if (std::fabs(v[i]) > brenlow::farthest_distance)
+        refuse(" m is farther than " + std::to_string(static_cast<long>(brenlow::farthest_distance / 1000)) +
+               " km from the line, as far as the engine reaches");
+      if (coordinates[k].height && v[i] < 0) refuse(" m is below the ground: heights start at 0 m");
+    }
+    out.push_back(float_array(values));
+  }
+  return out;
 }
 
 // A result column: the values in the shape of the input; a scalar input

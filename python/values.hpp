@@ -40,6 +40,18 @@ using FloatArray = pybind11::array_t<float, pybind11::array::c_style | pybind11:
 FloatArray float_array(const pybind11::object& values);
 pybind11::object column(std::vector<float>&& values, const std::vector<pybind11::ssize_t>& shape);
 
+// Coordinates of points as float32 arrays broadcast together, each value
+// checked as the command line checks a point: a number within the
+// farthest distance the engine's single precision resolves, and a height
+// not below the ground. ValueError naming the coordinate, its index and
+// value ("height[1]: -1.0 m is below the ground ...").
+struct Coordinate {
+  const char* name;
+  pybind11::object values;
+  bool height;
+};
+std::vector<FloatArray> checked_points(const std::vector<Coordinate>& coordinates);
+
 // brenlow.BrenlowWarning, made once with the module; warn() shows text as one.
 void make_warning_category(pybind11::module_& m);
 void warn(const std::string& text);

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "cli/text.hpp"
 #include "driver/program.hpp"
 #include "json.hpp"
 #include "short_number.hpp"
@@ -70,17 +71,11 @@ constexpr ConditionField condition_fields[] = {
     {"tv_frequency", &brenlow::Conditions::tv_frequency, Unit::none},
 };
 
-std::string trimmed(const std::string& text) {
-  const auto first = text.find_first_not_of(" \t\r\n");
-  if (first == std::string::npos) return {};
-  return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
-}
-
 // One value as the data file's free-form reader reads it; a single plain
 // number only (no separators, repeat counts or nulls).
 template <typename T>
 T read_value(const std::string& text, const std::string& what, std::string_view allowed) {
-  const std::string value = trimmed(text);
+  const std::string value = cli::trimmed(text);
   if (value.empty()) throw Error(what + ": a number is needed");
   if (value.find_first_not_of(allowed) != std::string::npos) throw Error(what + ": \"" + value + "\" is not a number");
   T result = 0;
@@ -116,7 +111,7 @@ std::string_view warned_field(std::string_view text) {
 }
 
 std::string group_label(const brenlow::CrossSection& section, int group) {
-  return "group " + std::to_string(group + 1) + " (" + trimmed(section.groups[static_cast<std::size_t>(group)].name) + ")";
+  return "group " + std::to_string(group + 1) + " (" + cli::trimmed(section.groups[static_cast<std::size_t>(group)].name) + ")";
 }
 
 // The length of the UTF-8 sequence that starts at text[i], or 0 where none
@@ -236,7 +231,7 @@ void edit_group(brenlow::CrossSection& section, int group, std::string_view fiel
   if (field == "name") {
     g.name = latin1(text, 8, what);
   } else if (field == "type") {
-    const std::string type = trimmed(text);
+    const std::string type = cli::trimmed(text);
     if (type != "A" && type != "D") throw Error(what + ": A (AC) or D (DC)");
     g.ac = type == "A";
   } else if (field == "subconductors") {
@@ -482,7 +477,7 @@ std::string Session::print_file() const {
 
 std::string Session::print_file(const RunDate& date) const {
   driver::MemoryRun run = driver::run_data_in_memory(data_file());
-  if (run.status != 0) throw Error(trimmed(run.errors));
+  if (run.status != 0) throw Error(cli::trimmed(run.errors));
   // As tesk31 stamps its print file before it lists the data.
   std::string print;
   record::Writer stamp = record::Writer::to_string(&print);

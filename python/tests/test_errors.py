@@ -174,3 +174,21 @@ def test_a_path_holding_a_nul_byte_is_refused(tmp_path):
         with pytest.raises(ValueError, match="a file name cannot hold a NUL byte"):
             call()
     assert list(tmp_path.iterdir()) == []
+
+
+@pytest.mark.parametrize("x, y, message", [
+    (0.0, -1.0, r"^y: -1.0 m is below the ground: heights start at 0 m$"),
+    ([0.0, 5.0], [1.0, -0.5], r"^y\[1\]: -0.5 m is below the ground"),
+    ([0.0, 5.0], -1e-30, r"^y\[0\]: -1e-30 m is below the ground"),
+    (float("nan"), 1.0, r"^x: nan is not a distance$"),
+    ([0.0, 2e6], 1.0, r"^x\[1\]: 2000000.0 m is farther than 1000 km from the line"),
+    (0.0, float("inf"), r"^y: inf is not a distance$"),
+])
+def test_fields_are_asked_above_the_ground_and_within_reach(x, y, message):
+    line = brenlow.read_data_file(FLAT)
+    for at in (line.at, line.evaluate().at):
+        with pytest.raises(ValueError, match=message):
+            at(x, y)
+    # The edges are taken: the ground itself, 1000 km out either side.
+    fields = line.at([-1e6, 0.0, 1e6], [0.0, 0.0, 1e6])
+    assert fields.e.shape == (3,) and (fields.e >= 0).all()

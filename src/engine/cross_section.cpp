@@ -126,10 +126,13 @@ std::vector<std::string> warnings(const CrossSection& section) {
 }
 
 std::vector<std::string> warnings(const Evaluation& run) {
-  const CrossSection& section = run.section();
-  std::vector<std::string> said = warnings(section);
-  Inputs in = records::inputs_of(section);
+  Inputs in = records::inputs_of(run.section());
   for (std::size_t i = 0; i < run.groups().size(); ++i) in.gradient[i] = run.groups()[i].gradient;
+  return records::warnings_with_gradients(run.section(), in);
+}
+
+std::vector<std::string> records::warnings_with_gradients(const CrossSection& section, const Inputs& in) {
+  std::vector<std::string> said = warnings(section);
   for (std::string& text : input::gradient_warnings(in, group_labels(section))) said.push_back(std::move(text));
   return said;
 }

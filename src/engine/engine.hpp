@@ -284,6 +284,11 @@ inline constexpr float farthest_distance = 1.0e6f;
 // The section's warnings, then those of its gradients: an energized group's
 // surface gradient above 30 kV/cm, where air breaks down.
 std::vector<std::string> warnings(const Evaluation& run);
+// The same warnings from the section itself, taking only the gradient step
+// (none when the gradients are given): no part fields, no losses. For a
+// front end that shows them when a section is made. Checks the section
+// first (throws Error), as an evaluation does.
+std::vector<std::string> gradient_step_warnings(const CrossSection& section);
 
 // ---------------------------------------------------------------------------
 // A line of spans: the conductors of a cross section hanging in catenaries

@@ -134,6 +134,16 @@ Evaluation::Evaluation(const CrossSection& section, const Evaluation* same) : se
   state_ = std::move(state);
 }
 
+std::vector<std::string> gradient_step_warnings(const CrossSection& section) {
+  check(section);
+  Inputs in = normalised(section);
+  if (!in.gradinput) {
+    ztmxgrad(in, capacitance(in));
+    for (int i = 0; i < all_groups(in); ++i) in.gradient[i] = in.calcgrad[i];
+  }
+  return records::warnings_with_gradients(section, in);
+}
+
 NoiseLevels Evaluation::audible_noise(float x, float height, Weather weather) const {
   AtPoint p(state_->inputs, x, height);
   p.in.rainflag = weather == Weather::rain;

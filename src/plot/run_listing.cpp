@@ -4,6 +4,7 @@
 #include <fstream>
 #include <vector>
 
+#include "cli/text.hpp"
 #include "format/file_system.hpp"
 
 namespace plot {
@@ -13,12 +14,6 @@ namespace {
 // The heading, date and title lines come first: a listing that has not
 // shown its unit option within this many lines is not one.
 constexpr int lines_to_read = 40;
-
-std::string trimmed(const std::string& line) {
-  const std::size_t first = line.find_first_not_of(' ');
-  if (first == std::string::npos) return {};
-  return line.substr(first, line.find_last_not_of(' ') - first + 1);
-}
 
 // Titles are Latin-1 bytes; the picture is UTF-8.
 std::string utf8_of_latin1(const std::string& text) {
@@ -47,11 +42,11 @@ std::optional<RunListing> read_run_listing(std::istream& print) {
   while (at < lines.size() && lines[at].find("INPUT DATA LIST") == std::string::npos) ++at;
   // After the heading: blank lines, the date line, then the two titles.
   ++at;
-  while (at < lines.size() && trimmed(lines[at]).empty()) ++at;
+  while (at < lines.size() && cli::trimmed(lines[at]).empty()) ++at;
   if (at + 2 >= lines.size()) return std::nullopt;
   RunListing listing;
-  listing.title = trimmed(lines[at + 1]);
-  if (listing.title.empty()) listing.title = trimmed(lines[at + 2]);
+  listing.title = cli::trimmed(lines[at + 1]);
+  if (listing.title.empty()) listing.title = cli::trimmed(lines[at + 2]);
   listing.title = utf8_of_latin1(listing.title);
   for (std::size_t i = at + 3; i < lines.size(); ++i) {
     if (lines[i] == " (METRIC UNITS OPTION)") return listing;

@@ -13,6 +13,8 @@
 #include <thread>
 
 #include "cli/files.hpp"
+#include "cli/text.hpp"
+#include "cli/threads.hpp"
 #include "driver/program.hpp"
 #include "format/file_system.hpp"
 #include "study/commands.hpp"
@@ -134,14 +136,6 @@ struct Outcome {
   std::string note;
 };
 
-std::string trimmed(std::string part) {
-  const auto first = part.find_first_not_of(' ');
-  if (first == std::string::npos) return {};
-  part.erase(0, first);
-  while (!part.empty() && (part.back() == ' ' || part.back() == '\r')) part.pop_back();
-  return part;
-}
-
 void add_part(std::string& line, const std::string& part, const char* separator) {
   if (part.empty()) return;
   if (!line.empty()) line += separator;
@@ -183,15 +177,15 @@ Outcome run_one(const Job& job) {
   std::string line;
   while (std::getline(lines, line)) {
     if (failed)
-      add_part(outcome.trouble, trimmed(line), ": ");
-    else if (!trimmed(line).empty())
-      outcome.warnings.push_back(trimmed(line));
+      add_part(outcome.trouble, cli::trimmed(line), ": ");
+    else if (!cli::trimmed(line).empty())
+      outcome.warnings.push_back(cli::trimmed(line));
   }
   std::istringstream console_lines(console_text);
   while (std::getline(console_lines, line)) {
-    if (line.rfind(" ERROR-", 0) == 0 && failed) add_part(outcome.trouble, trimmed(line), "; ");
+    if (line.rfind(" ERROR-", 0) == 0 && failed) add_part(outcome.trouble, cli::trimmed(line), "; ");
     if (!failed && (line.rfind(" ERROR-", 0) == 0 || line.rfind(" WARNING-", 0) == 0))
-      outcome.warnings.push_back(trimmed(line));
+      outcome.warnings.push_back(cli::trimmed(line));
   }
   if (failed) {
     if (outcome.trouble.empty()) outcome.trouble = "failed";
@@ -252,11 +246,7 @@ int run_files_command(const std::vector<std::string>& argv, std::ostream& out, s
       }
     };
     // A thread the system cannot start leaves the work to those that did.
-    std::vector<std::thread> pool;
-    try {
-      for (unsigned t = 1; t < threads; ++t) pool.emplace_back(work);
-    } catch (const std::system_error&) {
-    }
+    std::vector<std::thread> pool = cli::start_threads(threads > 1 ? threads - 1 : 0, [&work](unsigned) { work(); });
     work();
     for (std::thread& thread : pool) thread.join();
     progress.finish();

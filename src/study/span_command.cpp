@@ -7,9 +7,9 @@
 #include <functional>
 #include <limits>
 #include <mutex>
-#include <system_error>
 #include <thread>
 
+#include "cli/threads.hpp"
 #include "study/commands.hpp"
 #include "study/pictures.hpp"
 #include "study/progress.hpp"
@@ -125,11 +125,8 @@ std::vector<std::vector<float>> plan_grid(const brenlow::SpanEvaluation& run, bo
     }
   };
   const unsigned cores = std::max(1u, std::min(8u, std::thread::hardware_concurrency()));
-  std::vector<std::thread> threads;
-  try {
-    for (unsigned t = 1; t < cores; ++t) threads.emplace_back(work);
-  } catch (const std::system_error&) {  // a thread the system cannot start: the others do its share
-  }
+  // A thread the system cannot start: the others do its share.
+  std::vector<std::thread> threads = cli::start_threads(cores - 1, [&work](unsigned) { work(); });
   work();
   for (std::thread& t : threads) t.join();
   if (failure) std::rethrow_exception(failure);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <fstream>
@@ -281,11 +282,62 @@ TEST(CrossSection, LikelySlipsAreWarnedOfNamingTheGroup) {
     s.energized = c.energized;
     const brenlow::Evaluation run(s);
     EXPECT_EQ(brenlow::warnings(run), c.warnings);
+    EXPECT_EQ(brenlow::gradient_step_warnings(s), c.warnings);
     std::vector<std::string> of_section;
     for (const std::string& w : c.warnings)
       if (w.find("surface gradient") == std::string::npos) of_section.push_back(w);
     EXPECT_EQ(brenlow::warnings(s), of_section);
   }
+}
+
+// The gradient step alone gives the warnings of the whole evaluation, on
+// every kind of line: a hybrid line with DC poles given angles (which the
+// step must ignore as the evaluation does), gradients given, two bundles
+// in one place (a singular matrix).
+TEST(CrossSection, TheGradientStepWarnsAsTheEvaluation) {
+  const CrossSection hybrid = brenlow::read_data_file(std::string(BRENLOW_TEST_DATA) + "/engine/hybrid.dat");
+  struct Case {
+    const char* name;
+    std::function<void(CrossSection&)> change;
+    std::size_t gradient_warnings;  // at least this many
+  };
+  const std::vector<Case> cases = {
+      {"as read", [](CrossSection&) {}, 0},
+      {"thin conductors, DC angles",
+       [](CrossSection& s) {
+         for (brenlow::Group& g : s.groups) {
+           g.diameter = 4;
+           if (!g.ac) g.phase = 77;
+         }
+       },
+       1},
+      {"given gradients",
+       [](CrossSection& s) {
+         s.conditions.given_gradients = true;
+         for (brenlow::Group& g : s.groups) g.gradient = 31;
+       },
+       1},
+      {"two bundles in one place",
+       [](CrossSection& s) {
+         s.groups[1].x = s.groups[0].x;
+         s.groups[1].y = s.groups[0].y;
+       },
+       0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CrossSection s = hybrid;
+    c.change(s);
+    const std::vector<std::string> expected = brenlow::warnings(brenlow::Evaluation(s));
+    EXPECT_EQ(brenlow::gradient_step_warnings(s), expected);
+    const auto gradients = std::count_if(expected.begin(), expected.end(), [](const std::string& w) {
+      return w.find("surface gradient") != std::string::npos;
+    });
+    EXPECT_GE(static_cast<std::size_t>(gradients), c.gradient_warnings);
+  }
+  CrossSection refused = hybrid;
+  refused.groups[0].diameter = -1;
+  EXPECT_THROW(brenlow::gradient_step_warnings(refused), brenlow::Error);
 }
 
 TEST(Evaluation, ThreadsGiveTheSerialValues) {
