@@ -68,6 +68,7 @@ function folder(changes = {}) {
     'main.js': "import { f } from './files.js';\nf();\n",
     'files.js': 'export function f() {}\n',
     'span-worker.js': "importScripts('brenlow-explorer.js');\n",
+    'limits-worker.js': "importScripts('brenlow-explorer.js');\n",
     'examples/index.json': '["a b.dat"]',
     'examples/a b.dat': Buffer.from(' TITLE \xe9\r\n', 'latin1'),
     ...changes,
@@ -81,10 +82,10 @@ test('the page holds every file it loads, bytes as they are', () => {
   assert.match(html, /<style>\nbody \{ color: red; \}\n<\/style>/);
   const held = Object.fromEntries([...html.matchAll(/<script type="application\/octet-stream" id="file:([^"]+)">([^<]*)<\/script>/g)]
     .map(([, name, base64]) => [name, Buffer.from(base64, 'base64')]));
-  assert.deepEqual(Object.keys(held).sort(), ['brenlow-explorer.wasm', 'examples/a%20b.dat', 'examples/index.json', 'span-worker.js']);
+  assert.deepEqual(Object.keys(held).sort(), ['brenlow-explorer.wasm', 'examples/a%20b.dat', 'examples/index.json', 'limits-worker.js', 'span-worker.js']);
   assert.deepEqual([...held['brenlow-explorer.wasm']], [0, 0x61, 0x73, 0x6d, 0xff]);
   assert.equal(held['examples/a%20b.dat'].toString('latin1'), ' TITLE \xe9\r\n');
-  assert.match(held['span-worker.js'].toString(), /^\s*var createExplorer/m);
+  for (const worker of ['span-worker.js', 'limits-worker.js']) assert.match(held[worker].toString(), /^\s*var createExplorer/m);
 });
 
 const refusedPages = [
