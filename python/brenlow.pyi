@@ -220,17 +220,33 @@ class Span:
 
 class IonFlow:
     """The ion flow under a line's DC poles in corona, by flux tracing under
-    Deutsch's assumption: solved once on construction, then the values at the
+    Deutsch's assumption (method="flux-tracing") or the coupled equations in
+    full (method="full"): solved once on construction, then the values at the
     ground at any lateral points. Lines from pole to pole are not solved; AC
     conductors count at 0 V DC (notes says so for the line)."""
 
     def __init__(self, section: CrossSection, *, roughness: float = 0.45, air_density: Union[float, None] = None,
                  onset_gradient: Union[float, Iterable[float], None] = None,
                  onset_voltage: Union[float, Iterable[float], None] = None,
-                 mobility_positive: float = 1.5e-4, mobility_negative: float = 1.8e-4, lines: int = 64) -> None: ...
+                 mobility_positive: float = 1.5e-4, mobility_negative: float = 1.8e-4, lines: int = 64,
+                 method: str = "flux-tracing", wind: Union[float, None] = None,
+                 recombination: Union[float, None] = None, element_size: Union[float, None] = None) -> None: ...
     def profile(self, x: _Positions) -> Table:
         """At the ground at x (m): x, e_nominal, e_total (kV/m), j (nA/m2,
         positive ions into the ground positive), rho (nC/m3)."""
+    def densities(self, x: _Positions, y: _Positions) -> Table:
+        """Full method: the ion densities at points (x, y) in m, any one shape:
+        x, y (m), positive and negative (nC/m3, magnitudes); 0 inside a
+        conductor, below the ground and beyond the solved domain."""
+    @property
+    def inter_pole_current(self) -> float:
+        """Full method: from the positive poles to the negative ones through the air, mA/km."""
+    @property
+    def recombination_current(self) -> float:
+        """Full method: of the inter-pole current, recombined in the air, mA/km."""
+    @property
+    def recombination_share(self) -> float:
+        """Full method: recombination_current / inter_pole_current (0 without inter-pole current)."""
     @property
     def poles(self) -> list[dict]:
         """Per DC pole: group, name, kv, max_gradient, onset_gradient (kV/cm),

@@ -41,7 +41,7 @@ def bare(cls):
 # The arguments of each method; a method not named here takes none (a new
 # method taking some fails below with a message other than the refusal).
 ARGUMENTS = {
-    "profile": ([0.0],), "at": (0.0, 1.0), "write": ("never-written.dat",), "__deepcopy__": ({},),
+    "profile": ([0.0],), "at": (0.0, 1.0), "densities": ([0.0], [1.0]), "write": ("never-written.dat",), "__deepcopy__": ({},),
     "__getitem__": ("e",), "__getattr__": ("e",), "__contains__": ("e",),
 }
 SPAN_ARGUMENTS = {"at": (0.0, 0.0, 1.0)}
