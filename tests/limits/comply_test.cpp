@@ -281,6 +281,26 @@ TEST(Comply, MarginOfALevelInDecibelsIsADifference) {
   EXPECT_FALSE(check(line, one_limit("E", 5, "kV/m", "edge", "60")).rows[0].margin_db);
 }
 
+TEST(Comply, MarginOfTheIonFlowIsARatio) {
+  // E total and J are a field and a current density, not levels in decibels:
+  // their margin is value / limit, whichever side of the limit they fall.
+  const brenlow::CrossSection bipole = brenlow::read_data_file(std::string(BRENLOW_EXAMPLES) + "/500kv_dc_bipole.dat");
+  struct Case {
+    const char* quantity;
+    const char* unit;
+    double limit;
+  };
+  for (const Case& c : {Case{"E-TOTAL", "kV/m", 25}, Case{"E-TOTAL", "kV/m", 10}, Case{"J", "nA/m2", 40},
+                        Case{"J", "nA/m2", 5}}) {
+    SCOPED_TRACE(std::string(c.quantity) + " " + std::to_string(c.limit));
+    const limits::Row row = check(bipole, one_limit(c.quantity, c.limit, c.unit, "row", "\"dc\"")).rows[0];
+    ASSERT_EQ(row.verdict == limits::Verdict::fail, row.value > c.limit);
+    EXPECT_FALSE(row.margin_db);
+    EXPECT_NEAR(row.margin, row.value / c.limit, 1e-9);
+    EXPECT_EQ(row.margin > 1, row.verdict == limits::Verdict::fail);
+  }
+}
+
 TEST(Comply, RefusesEdgesAndFrequencies) {
   const limits::LimitSet set = one_limit("E", 5, "kV/m", "edge", "60");
   limits::ComplyOptions o;
