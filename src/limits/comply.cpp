@@ -357,7 +357,9 @@ Compliance comply(const brenlow::Evaluation& run, const LimitSet& set, const Edg
       not_applicable(*missing);
       continue;
     }
-    row.margin_db = is_level(limit.quantity);
+    // A level in decibels (noise, radio, TV) by its difference; E total and J,
+    // which share the levels' "not computed" mark, are a field and a current.
+    row.margin_db = is_level(limit.quantity) && !from_ion_flow(limit.quantity);
     row.margin = row.margin_db ? row.value - row.limit_value : row.value / row.limit_value;
     row.verdict = row.value <= row.limit_value ? Verdict::pass : Verdict::fail;
     out.rows.push_back(row);

@@ -185,9 +185,7 @@ bool from_gradients(Quantity q) {
          q == Quantity::tv || q == Quantity::oz || from_ion_flow(q);
 }
 
-// The levels in decibels: noise, radio and TV. Ozone is a concentration and
-// the ion flow's E total and J are a field and a current density.
-bool is_level(Quantity q) { return from_gradients(q) && q != Quantity::oz && !from_ion_flow(q); }
+bool is_level(Quantity q) { return from_gradients(q) && q != Quantity::oz; }
 
 float shown_value(Quantity q, float v) {
   return is_level(q) && !brenlow::level_computed(v) ? std::numeric_limits<float>::quiet_NaN() : v;
